@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+// The frames a processing routine works on and the channels that take part, as they stand
+// when the command starts. SelStart and SelEnd are inclusive and may lie outside the sound.
+struct Selection {
+  int32_t SelStart = 0;
+  int32_t SelEnd = 0;
+  bool Left = true;
+  bool Right = true;
+};
+
+// The progress gauge as the engine sees it: 0..100; the window repaints at once.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  virtual void SetProgress(int percent) = 0;
+};
+
+class NoProgress final : public Progress {
+ public:
+  void SetProgress(int) override {}
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "processing/selection.h"
+
+class TWave;
+
+// What the strips show and what the next command works on: the selection with its channel
+// flags, the view range, and whether the channel boxes can be changed. The window shows it;
+// velorin-cli keeps one without a window.
+struct ViewState {
+  Selection Sel;
+  int32_t ViewStart = 0;
+  int32_t ViewEnd = 0;
+  bool LeftEnabled = false;
+  bool RightEnabled = false;
+};
+
+// The view covers the whole sound: 0 .. SampleCount - 1.
+void ShowWholeWave(ViewState& state, const TWave& wave);
+// Both channel flags on, selection 0 .. SampleCount - 1, then the channel rules below.
+void SelectAll(ViewState& state, const TWave& wave);
+// The channel boxes by the channel count: mono has left checked, right unchecked, both fixed;
+// stereo leaves both free and as they were.
+void ApplyChannelRules(ViewState& state, const TWave& wave);

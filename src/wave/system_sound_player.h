@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The platform's system sound player as the document sees it: it plays a whole WAV image
+// (header included, the format taken from the header) straight from memory, asynchronously,
+// and stops whatever it plays. Neither call throws; false means no device took the sound.
+// The caller keeps the image alive and unchanged until Stop or the end of playback.
+class ISystemSoundPlayer {
+ public:
+  virtual ~ISystemSoundPlayer() = default;
+  virtual bool PlayAsync(const uint8_t* image, size_t size) = 0;
+  virtual bool StopAll() = 0;
+};
+
+// The process-wide player. Unset (nullptr) in programs without sound, where Play and Stop
+// answer false.
+void SetSystemSoundPlayer(ISystemSoundPlayer* player);
+ISystemSoundPlayer* SystemSoundPlayer();

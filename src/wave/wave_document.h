@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "wave/wave_header.h"
+
+class TWave;
+
+// Progress of a conversion: 0..100 while it runs, -1 once it has finished.
+using TProgressEvent = std::function<void(TWave& sender, int8_t progress)>;
+
+// Data larger than this cannot be addressed by the 32-bit frame arithmetic.
+inline constexpr uint32_t kMaxDataSize = 512u * 1024u * 1024u;
+// "data" must begin within this many bytes of the file's start.
+inline constexpr uint32_t kDataSearchLimit = 65528;
+
+// The length in seconds of the silent sound that LoadFromFile builds for a missing file.
+// Kept until set again; 0 at start. Throws std::invalid_argument for a negative, non-finite
+// or too long length (the New command refuses those before it gets here).
+void SetNewWaveLength(double seconds);
+double NewWaveLength();
+
+// The one sound the editor works on: the whole WAV file as a byte image (canonical 44-byte
+// header, then the sample data) plus a cached copy of the header.
+class TWave {
+ public:
+  TWave() = default;
+  ~TWave();
+  TWave(const TWave&) = delete;
+  TWave& operator=(const TWave&) = delete;
+
+  // Makes `fileName` the document. A missing file gives a silent 8-bit mono 11025 Hz sound of
+  // NewWaveLength() seconds (nothing is written). A file the editor cannot serve is refused
+  // with std::runtime_error and the previous document stays exactly as it was.
+  void LoadFromFile(const std::string& fileName);
+  // Makes a silent sound of NewWaveLength() seconds named `fileName`, whether or not such a
+  // file exists; nothing is read or written.
+  void CreateSilent(const std::string& fileName);
+  // Writes the image to `fileName` through a temporary file renamed over it, so a failure
+  // ("Cannot create file <path>") leaves the old file and the document as they were.
+  void SaveToFile(const std::string& fileName) const;
+
+  // Plays the image through the system sound player; false when nothing took it.
+  bool Play();
+  bool Stop();
+
+  const std::string& FileName() const { return fileName_; }
+  bool Loaded() const { return !fileName_.empty(); }
+  const TWaveHeader& Header() const { return header_; }
+  const std::vector<uint8_t>& Image() const { return image_; }
+
+  uint16_t BitsPerSample() const { return header_.BitsPerSample; }
+  uint16_t Channels() const { return header_.Channels; }
+  uint32_t SampleRate() const { return header_.SampleRate; }
+  void SetSampleRate(uint32_t rate);
+  uint32_t SampleCount() const { return frames_; }
+  double Duration() const { return static_cast<double>(frames_) / header_.SampleRate; }
+
+  // Samples as values in -1..+1. Frames at or past the end read 0.0 and are not written;
+  // written values are rounded to the resolution and wrap around (no clamping). `right` is
+  // ignored for a mono sound.
+  double GetSample(uint32_t index, bool right) const {
+    if (index >= frames_) return 0.0;
+    const uint8_t* p = image_.data() + kWaveHeaderSize + index * frameBytes_ + (right ? rightOffset_ : 0);
+    if (eightBit_) return *p * (2.0 / 255.0) - 1.0;
+    const int16_t s = static_cast<int16_t>(p[0] | (p[1] << 8));
+    return (2.0 * s + 1.0) / 65535.0;
+  }
+
+  void SetSample(uint32_t index, bool right, double value) {
+    if (index >= frames_) return;
+    uint8_t* p = image_.data() + kWaveHeaderSize + index * frameBytes_ + (right ? rightOffset_ : 0);
+    if (eightBit_) {
+      *p = static_cast<uint8_t>(RoundToCode((value + 1.0) * 127.5));
+    } else {
+      const uint16_t s = static_cast<uint16_t>(RoundToCode((65535.0 * value - 1.0) * 0.5));
+      p[0] = static_cast<uint8_t>(s);
+      p[1] = static_cast<uint8_t>(s >> 8);
+    }
+  }
+
+  TProgressEvent OnProgress;
+
+ private:
+  // Round to nearest, ties to even; only the low bits of the result are stored, so values
+  // beyond full scale wrap. A value that is no number at all cannot be stored.
+  static int64_t RoundToCode(double x) {
+    if (!(std::fabs(x) < 9.0e18)) ThrowInvalidOperation();
+    return static_cast<int64_t>(std::nearbyint(x));
+  }
+  [[noreturn]] static void ThrowInvalidOperation();
+
+  void AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header);
+  void UpdateLayout();
+  void StopIfPlaying();
+
+  std::string fileName_;
+  TWaveHeader header_{};
+  std::vector<uint8_t> image_;
+
+  // Derived from header_ whenever it changes: the sample layout.
+  uint32_t frames_ = 0;
+  uint32_t frameBytes_ = 0;
+  uint32_t rightOffset_ = 0;
+  bool eightBit_ = true;
+  bool handedToPlayer_ = false;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+// The 44-byte canonical RIFF/WAVE header, exactly as it stands at the start of a document's
+// image: little-endian fields, no padding.
+#pragma pack(push, 1)
+struct TWaveHeader {
+  std::array<char, 4> RiffId{};
+  uint32_t RiffSize = 0;
+  std::array<char, 4> WaveId{};
+  std::array<char, 4> FmtId{};
+  uint32_t FmtSize = 0;
+  uint16_t FormatTag = 0;
+  uint16_t Channels = 0;
+  uint32_t SampleRate = 0;
+  uint32_t BytesPerSec = 0;
+  uint16_t BlockAlign = 0;
+  uint16_t BitsPerSample = 0;
+  std::array<char, 4> DataId{};
+  uint32_t DataSize = 0;
+};
+#pragma pack(pop)
+
+static_assert(sizeof(TWaveHeader) == 44, "the canonical header is 44 bytes");
+
+inline constexpr uint32_t kWaveHeaderSize = 44;
+
+// The byte image and the struct share one layout on little-endian machines, which is all
+// this program targets.
+static_assert(std::endian::native == std::endian::little);
+
+inline TWaveHeader ReadWaveHeader(const uint8_t* bytes) {
+  TWaveHeader h;
+  std::memcpy(&h, bytes, sizeof h);
+  return h;
+}
+
+inline void WriteWaveHeader(const TWaveHeader& h, uint8_t* bytes) {
+  std::memcpy(bytes, &h, sizeof h);
+}
+
+inline void SetFourCC(std::array<char, 4>& id, const char* text) {
+  std::memcpy(id.data(), text, 4);
+}
