@@ -32,7 +32,7 @@ double StrToFloat(const std::string& text) {
   if (s.empty() || !OnlyNumberCharacters(s)) throw CommandError(error);
   const char* begin = s.data();
   if (*begin == '+') ++begin;
-  if (*begin == '+' || *begin == '\0') throw CommandError(error);
+  if (*begin == '+' || (*begin == '-' && begin != s.data()) || *begin == '\0') throw CommandError(error);
   double value = 0;
   const auto [end, ec] = std::from_chars(begin, s.data() + s.size(), value);
   if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) throw CommandError(error);

@@ -66,7 +66,7 @@ class TWave {
   double GetSample(uint32_t index, bool right) const {
     if (index >= frames_) return 0.0;
     const uint8_t* p = image_.data() + kWaveHeaderSize + index * frameBytes_ + (right ? rightOffset_ : 0);
-    if (eightBit_) return *p * (2.0 / 255.0) - 1.0;
+    if (eightBit_) return (2.0 * *p - 255.0) / 255.0;
     const int16_t s = static_cast<int16_t>(p[0] | (p[1] << 8));
     return (2.0 * s + 1.0) / 65535.0;
   }
