@@ -1,1 +1,115 @@
-int main() { return 0; }
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_progress.h"
+#include "processing/errors.h"
+
+namespace {
+
+constexpr int kAllRan = 0;
+constexpr int kRefused = 1;
+constexpr int kFailed = 2;
+constexpr int kWrongCommandLine = 64;
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Invocation {
+  const CliCommand* Command;
+  std::vector<std::string> Args;
+};
+
+struct CommandLine {
+  bool Progress = false;
+  std::vector<Invocation> Invocations;
+};
+
+std::string Joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+// The whole line is checked before the first command runs, so that a typo at its end cannot
+// leave the work half done.
+CommandLine ParseCommandLine(int argc, char** argv) {
+  CommandLine line;
+  int i = 1;
+  if (i < argc && std::string_view(argv[i]) == "--progress") {
+    line.Progress = true;
+    ++i;
+  }
+  if (i >= argc) throw UsageError("no command given");
+  while (i < argc) {
+    const std::string name = argv[i++];
+    const CliCommand* command = FindCliCommand(name);
+    if (!command) throw UsageError("unknown command '" + name + "'");
+    if (argc - i < command->ArgCount)
+      throw UsageError("'" + name + "' needs " + std::to_string(command->ArgCount) +
+                       (command->ArgCount == 1 ? " argument: " : " arguments: ") +
+                       std::string(command->ArgText));
+    Invocation invocation{command, {argv + i, argv + i + command->ArgCount}};
+    i += command->ArgCount;
+    if (command->ArgsValid && !command->ArgsValid(invocation.Args))
+      throw UsageError("'" + name + "' takes " + std::string(command->ArgText) + ", not '" +
+                       Joined(invocation.Args) + "'");
+    line.Invocations.push_back(std::move(invocation));
+  }
+  return line;
+}
+
+int Stop(CliProgress& progress, int code, const char* message) {
+  progress.Finish();
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", message);
+  return code;
+}
+
+int RunAll(const CommandLine& line) {
+  CliProgress progress(line.Progress, stderr);
+  CliSession session;
+  session.Gauge = &progress;
+  session.Wave.OnProgress = WaveProgressHandler(progress);
+  for (const Invocation& invocation : line.Invocations) {
+    try {
+      invocation.Command->Run(session, invocation.Args);
+      progress.Finish();
+    } catch (const InputRefused& refusal) {
+      return Stop(progress, kRefused, refusal.what());
+    } catch (const std::bad_alloc&) {
+      return Stop(progress, kFailed, "Out of memory");
+    } catch (const std::exception& error) {
+      return Stop(progress, kFailed, error.what());
+    }
+  }
+  // Printed results that never arrived (a full disk behind a redirection) are a failure too.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "Cannot write to standard output\n");
+    return kFailed;
+  }
+  return kAllRan;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Numbers are read and printed with "." whatever the user's locale says.
+  std::setlocale(LC_ALL, "C");
+  CommandLine line;
+  try {
+    line = ParseCommandLine(argc, argv);
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "velorin-cli: %s\n\n%s", error.what(), CliUsage().c_str());
+    return kWrongCommandLine;
+  }
+  return RunAll(line);
+}
