@@ -152,7 +152,7 @@ std::string CliUsage() {
     usage += head + std::string(command.Summary) + "\n";
   }
   usage +=
-      "\nexit status: 0 all commands ran; 1 a command refused its input; 2 a command failed;\n"
-      "64 the command line is wrong (nothing runs).\n";
+      "\nexit status: 0 every command ran; 1 a command refused its input; 2 a command\n"
+      "failed; 64 the command line is wrong, and nothing ran.\n";
   return usage;
 }

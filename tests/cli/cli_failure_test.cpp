@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli_run.h"
+
+namespace {
+
+constexpr const char* kUsageStart = "usage: velorin-cli";
+
+TEST(CliRefusal, ANegativeOrTooLongLengthExitsWith1AndTheLaterSaveDoesNotRun) {
+  TempDir dir;
+  for (const char* length : {"-1", "1e9"}) {
+    SCOPED_TRACE(length);
+    const CliResult r = RunCli({"new", length, "save", dir.File("out.wav")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, "Error. Aborting operation.\n");
+    EXPECT_EQ(r.Out, "");
+    EXPECT_TRUE(FolderNames(dir.Path()).empty());
+  }
+}
+
+TEST(CliErrors, ANumberThatDoesNotParseOrAFileThatCannotBeLoadedExitsWith2) {
+  TempDir dir;
+  const std::string shortFile = dir.File("short.wav");
+  WriteBytes(shortFile, {'R', 'I', 'F', 'F'});
+  const std::string eightChannels = dir.File("eight.wav");
+  std::vector<uint8_t> wave = CanonicalWave(2, 8000, 8, {1, 2});
+  PutU16(wave, 22, 8);
+  WriteBytes(eightChannels, wave);
+
+  CliResult r = RunCli({"new", "0,5", "save", dir.File("out.wav")});
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_EQ(r.Err, "'0,5' is not a valid floating point value\n");
+
+  for (const std::string& bad : {shortFile, eightChannels, dir.Path().string()}) {
+    SCOPED_TRACE(bad);
+    r = RunCli({"open", bad, "info"});
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_NE(r.Err.find(bad), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
+  }
+
+  r = RunCli({"open", "", "info"});
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"eight.wav", "short.wav"}));
+}
+
+TEST(CliErrors, CommandsThatNeedASoundFailWithoutOne) {
+  TempDir dir;
+  const std::vector<std::vector<std::string>> commands = {
+      {"save", dir.File("out.wav")}, {"reload"}, {"info"}, {"samples", "0", "1"},
+      {"select", "0", "1"}, {"select-all"}, {"channels", "left"},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command[0]);
+    const CliResult r = RunCli(command);
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_EQ(r.Err, "No sound is open; use open or new first\n");
+    EXPECT_EQ(r.Out, "");
+  }
+  EXPECT_TRUE(FolderNames(dir.Path()).empty());
+}
+
+TEST(CliSave, ASaveThatCannotBeWrittenExitsWith2AndLeavesNothingBehind) {
+  TempDir dir;
+  WriteBytes(dir.File("plain"), {1, 2, 3});
+  std::filesystem::create_directory(dir.File("folder"));
+  WriteBytes(dir.File("folder/inside"), {4});
+  const auto before = FolderNames(dir.Path());
+
+  // A parent that is a regular file, and a target that is a folder: both hold for root too.
+  for (const std::string& target : {dir.File("plain/out.wav"), dir.File("folder")}) {
+    SCOPED_TRACE(target);
+    const CliResult r = RunCli({"new", "0.1", "save", target, "info"});
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_EQ(r.Err.rfind("Cannot create file " + target, 0), 0u) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(FolderNames(dir.Path()), before);
+    EXPECT_EQ(FolderNames(dir.File("folder")), std::vector<std::string>{"inside"});
+    EXPECT_EQ(ReadBytes(dir.File("plain")), (std::vector<uint8_t>{1, 2, 3}));
+  }
+}
+
+TEST(CliSave, AFailedSaveIntoAReadOnlyFolderKeepsTheOldFile) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  TempDir dir;
+  const std::string target = dir.File("old.wav");
+  const std::vector<uint8_t> old = CanonicalWave(1, 8000, 8, {9, 9, 9});
+  WriteBytes(target, old);
+  ASSERT_EQ(chmod(dir.Path().c_str(), 0555), 0);
+
+  const CliResult r = RunCli({"new", "0.1", "save", target});
+  chmod(dir.Path().c_str(), 0755);
+  EXPECT_EQ(r.Code, 2);
+  EXPECT_EQ(r.Err.rfind("Cannot create file " + target, 0), 0u) << r.Err;
+  EXPECT_EQ(ReadBytes(target), old);
+  EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"old.wav"});
+}
+
+TEST(CliCommandLine, AWrongCommandLineExitsWith64AndRunsNothing) {
+  TempDir dir;
+  const std::string out = dir.File("out.wav");
+  const std::vector<std::vector<std::string>> lines = {
+      {},
+      {"--progress"},
+      {"new", "1", "save", out, "info", "frobnicate"},
+      {"new", "1", "save", out, "info", "samples", "0"},
+      {"new", "1", "save", out, "info", "channels", "up"},
+      {"new", "1", "save", out, "info", "--progress"},
+      {"new", "1", "save", out, "INFO"},
+      {"new"},
+  };
+  for (const auto& line : lines) {
+    SCOPED_TRACE(line.empty() ? "(nothing)" : line.back());
+    const CliResult r = RunCli(line);
+    EXPECT_EQ(r.Code, 64);
+    EXPECT_EQ(r.Err.rfind("velorin-cli: ", 0), 0u) << r.Err;
+    EXPECT_NE(r.Err.find(kUsageStart), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_TRUE(FolderNames(dir.Path()).empty());
+  }
+}
+
+TEST(CliCommandLine, TheUsageListsTheCommandsThatExistAndProgressStaysOffTheLog) {
+  const CliResult usage = RunCli({});
+  for (const char* line : {"  open PATH", "  new SECONDS", "  save PATH", "  reload", "  info",
+                           "  samples START COUNT", "  select START END", "  select-all",
+                           "  channels left|right|both"}) {
+    EXPECT_NE(usage.Err.find(std::string("\n") + line + " "), std::string::npos) << line;
+  }
+  // Standard error is a file here, not a terminal: no bar may land in it.
+  const CliResult r = RunCli({"--progress", "new", "1", "info"});
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(r.Out.find("frames 11025\n"), std::string::npos);
+}
+
+}  // namespace
