@@ -1,0 +1,97 @@
+#include "audio/platform/portaudio_sound_player.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "wave/wave_header.h"
+
+PortAudioSoundPlayer::~PortAudioSoundPlayer() {
+  CloseStream();
+  if (state_ == State::kReady) Pa_Terminate();
+}
+
+bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
+  // Whatever answer this call gives, the old stream must not go on reading an image that the
+  // caller now believes is free to change.
+  CloseStream();
+  if (!image || size < kWaveHeaderSize) return false;
+  const TWaveHeader header = ReadWaveHeader(image);
+  const bool playable = (header.Channels == 1 || header.Channels == 2) &&
+                        (header.BitsPerSample == 8 || header.BitsPerSample == 16) &&
+                        header.SampleRate != 0;
+  if (!playable || !EnsureInitialized()) return false;
+
+  const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+  const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+  if (!info) return false;
+
+  const bool eightBit = header.BitsPerSample == 8;
+  playback_.frameBytes = size_t{header.Channels} * (eightBit ? 1 : 2);
+  // A header may promise more data than the image holds; play only whole frames that are there.
+  const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize);
+  playback_.data = image + kWaveHeaderSize;
+  playback_.bytes = available / playback_.frameBytes * playback_.frameBytes;
+  playback_.silence = eightBit ? 128 : 0;
+  playback_.played.store(0);
+
+  PaStreamParameters output{};
+  output.device = device;
+  output.channelCount = header.Channels;
+  output.sampleFormat = eightBit ? paUInt8 : paInt16;
+  // A whole sound from memory gains nothing from low latency; large buffers ride out a busy
+  // machine without gaps.
+  output.suggestedLatency = info->defaultHighOutputLatency;
+
+  PaStream* stream = nullptr;
+  if (Pa_OpenStream(&stream, nullptr, &output, header.SampleRate, paFramesPerBufferUnspecified,
+                    paNoFlag, &PortAudioSoundPlayer::StreamCallback, &playback_) != paNoError) {
+    return false;
+  }
+  if (Pa_StartStream(stream) != paNoError) {
+    Pa_CloseStream(stream);
+    return false;
+  }
+  stream_ = stream;
+  return true;
+}
+
+bool PortAudioSoundPlayer::StopAll() {
+  CloseStream();
+  return EnsureInitialized();
+}
+
+int PortAudioSoundPlayer::StreamCallback(const void*, void* output, unsigned long frames,
+                                         const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
+                                         void* userData) {
+  Playback& playback = *static_cast<Playback*>(userData);
+  auto* out = static_cast<uint8_t*>(output);
+  const size_t wanted = frames * playback.frameBytes;
+  const size_t played = playback.played.load(std::memory_order_relaxed);
+  const size_t count = std::min(wanted, playback.bytes - played);
+  std::memcpy(out, playback.data + played, count);
+  std::memset(out + count, playback.silence, wanted - count);
+  playback.played.store(played + count, std::memory_order_relaxed);
+  return played + count < playback.bytes ? paContinue : paComplete;
+}
+
+bool PortAudioSoundPlayer::EnsureInitialized() {
+  if (state_ == State::kUntouched) {
+    if (Pa_Initialize() != paNoError) {
+      state_ = State::kNoDevice;
+    } else if (Pa_GetDefaultOutputDevice() == paNoDevice) {
+      Pa_Terminate();
+      state_ = State::kNoDevice;
+    } else {
+      state_ = State::kReady;
+    }
+  }
+  return state_ == State::kReady;
+}
+
+void PortAudioSoundPlayer::CloseStream() {
+  if (!stream_) return;
+  // Abort answers an error for a stream that ended by itself; closing is what matters then.
+  Pa_AbortStream(stream_);
+  Pa_CloseStream(stream_);
+  stream_ = nullptr;
+}
