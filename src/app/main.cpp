@@ -1,1 +1,24 @@
-int main() { return 0; }
+#include <QApplication>
+
+#include "app/main_form.h"
+#include "app/qt_prompts.h"
+#include "audio/platform/portaudio_sound_player.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Velorin II"));
+
+  static PortAudioSoundPlayer player;
+  SetSystemSoundPlayer(&player);
+
+  QtPrompts prompts;
+  QStringList arguments = QApplication::arguments();
+  // The program's directory is where the executable lies, however it was started (argv[0] may
+  // be a bare name found on the PATH).
+  const QString programFile = QApplication::applicationFilePath();
+  if (!programFile.isEmpty()) arguments[0] = programFile;
+
+  TMainForm mainForm(prompts, arguments);
+  mainForm.show();
+  return QApplication::exec();
+}

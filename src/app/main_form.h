@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "app/main_form_controls.h"
+#include "app/prompts.h"
+#include "processing/errors.h"
+#include "views/view_state.h"
+#include "wave/wave_document.h"
+
+// The editor's main window: the pages of commands, the two strips, the gauge and the three
+// information groups, and the one document with the state every command shares.
+class TMainForm : public QWidget, public TMainFormControls {
+  Q_OBJECT
+
+ public:
+  // `arguments` is the command line with the program's own path first; the second, when
+  // present, names the wave opened at start.
+  TMainForm(Prompts& prompts, const QStringList& arguments, QWidget* parent = nullptr);
+
+  TWave& Wave() { return wave_; }
+  ViewState& View() { return view_; }
+  bool Recording() const { return recording_; }
+  void SetRecording(bool recording) { recording_ = recording; }
+  int32_t RecordSeconds() const { return recordSeconds_; }
+  // Where the IIR files and the scratch file live, without a trailing separator.
+  const std::string& ProgramDir() const { return programDir_; }
+  std::string ScratchFileName() const { return programDir_ + "/velorin_temp.wav"; }
+  Prompts& Prompter() { return prompts_; }
+
+  // Brings every display up to date with the document, the selection and the channel flags.
+  void RefreshAll();
+  void ShowWaveInfo();
+  void ShowSelection();
+  void SelectAll();
+  void DrawWaves();
+
+  void OpenWave(const std::string& fileName);
+  void SaveWave(const std::string& fileName);
+  void NewWave(const std::string& fileName, double seconds);
+  void WaveProgress(TWave& sender, int8_t progress);
+
+  // Runs a command so that its failure is reported and the window goes on: a refused input as
+  // information, any other error in the error box.
+  template <class Command>
+  void Guarded(Command&& command) {
+    try {
+      command();
+    } catch (const InputRefused& refusal) {
+      prompts_.ShowInformation(QString::fromStdString(refusal.what()));
+    } catch (const std::exception& error) {
+      prompts_.ShowError(QString::fromStdString(error.what()));
+    }
+  }
+
+ public slots:
+  void NewBitBtnClick();
+  void OpenBitBtnClick();
+  void SaveBitBtnClick();
+  void ReloadButtonClick();
+  void ExitButtonClick();
+  void SelAllButtonClick();
+  void LeftCheckBoxClick();
+  void RightCheckBoxClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate(const QStringList& arguments);
+  void BuildPages();
+  void BuildBottom();
+  void ConnectHandlers();
+  // What Open, New and Save share once the document is in place.
+  void ShowNewDocument();
+  void SyncChannelBoxes();
+  void DeleteScratchFile();
+  QString DocumentCaption() const;
+
+  Prompts& prompts_;
+  TWave wave_;
+  ViewState view_;
+  bool recording_ = false;
+  int32_t recordSeconds_ = 0;
+  std::string programDir_;
+  // Set once Exit has been confirmed, so the close that follows does not ask again.
+  bool exitConfirmed_ = false;
+};

@@ -1,0 +1,170 @@
+// Everything of the main window below the pages: the strips, the gauge, the sound control,
+// wave information and selection groups, the title labels and the two timers.
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+
+#include "app/control_factory.h"
+#include "app/gauge.h"
+#include "app/main_form.h"
+
+namespace {
+
+constexpr int kStripWidth = 761;
+constexpr int kStripHeight = 153;
+constexpr int kRecordInterval = 1000;
+
+QWidget* MakeStrip(QWidget* parent, const char* name, int top) {
+  auto* strip = new QWidget(parent);
+  strip->setObjectName(QString::fromLatin1(name));
+  strip->setGeometry(24, top, kStripWidth, kStripHeight);
+  strip->setAutoFillBackground(true);
+  return strip;
+}
+
+QLabel* MakePlacedLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+  QLabel* label = MakeLabel(parent, name, text);
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+// The values of the information groups are written in red.
+QLabel* MakeValueLabel(QWidget* parent, const char* name) {
+  QLabel* label = MakeLabel(parent, name, QStringLiteral("-"));
+  QPalette colours = label->palette();
+  colours.setColor(QPalette::WindowText, Qt::red);
+  label->setPalette(colours);
+  return label;
+}
+
+QGroupBox* MakePlacedGroupBox(QWidget* parent, const char* name, const QString& caption,
+                              const QRect& place) {
+  auto* group = new QGroupBox(caption, parent);
+  group->setObjectName(QString::fromLatin1(name));
+  group->setGeometry(place);
+  return group;
+}
+
+// The style has no record symbol: a red dot, as on a tape recorder.
+QIcon RecordIcon() {
+  QPixmap dot(20, 20);
+  dot.fill(Qt::transparent);
+  QPainter painter(&dot);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(220, 0, 0));
+  painter.drawEllipse(QRectF(3, 3, 14, 14));
+  return QIcon(dot);
+}
+
+QPushButton* MakeTransportButton(QGroupBox* group, QBoxLayout* row, const char* name,
+                                 const QString& caption, const QIcon& icon) {
+  auto* button = new QPushButton(icon, caption, group);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setFixedSize(65, 57);
+  button->setIconSize(QSize(20, 20));
+  row->addWidget(button);
+  return button;
+}
+
+}  // namespace
+
+void TMainForm::BuildBottom() {
+  LPaintBox = MakeStrip(this, "LPaintBox", 120);
+  RPaintBox = MakeStrip(this, "RPaintBox", 272);
+  Label7 = MakePlacedLabel(this, "Label7", QStringLiteral("L"), 8, 192);
+  Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 336);
+
+  // Lies over the top-left corner of the left strip.
+  ReloadButton = new QPushButton(tr("&Reload"), this);
+  ReloadButton->setObjectName(QStringLiteral("ReloadButton"));
+  ReloadButton->setGeometry(40, 120, 49, 17);
+  SetHint(ReloadButton, tr("Reload the wave file"));
+  ReloadButton->raise();
+
+  Gauge = new TGauge(this);
+  Gauge->setObjectName(QStringLiteral("Gauge"));
+  Gauge->setGeometry(16, 432, 761, 17);
+
+  SoundControlGroupBox =
+      MakePlacedGroupBox(this, "SoundControlGroupBox", tr("Sound control"), QRect(16, 456, 241, 97));
+  auto* sound = new QHBoxLayout(SoundControlGroupBox);
+  sound->setContentsMargins(8, 4, 8, 6);
+  RecBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "RecBitBtn", tr("&Rec"), RecordIcon());
+  PlayBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "PlayBitBtn", tr("&Play"),
+                                   style()->standardIcon(QStyle::SP_MediaPlay));
+  StopBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "StopBitBtn", tr("&Stop"),
+                                   style()->standardIcon(QStyle::SP_MediaStop));
+  PlayBitBtn->setEnabled(false);
+  StopBitBtn->setEnabled(false);
+
+  WaveInfoGroupBox =
+      MakePlacedGroupBox(this, "WaveInfoGroupBox", tr("Wave information"), QRect(272, 456, 193, 97));
+  auto* info = new QGridLayout(WaveInfoGroupBox);
+  info->setContentsMargins(6, 2, 6, 4);
+  info->setVerticalSpacing(0);
+  info->setHorizontalSpacing(4);
+  const QString captions[] = {tr("Samplerate: "), tr("Amplitude resolution:"),
+                              tr("Number of channels:"), tr("Length:")};
+  QLabel** values[] = {&SampleRateLabel, &AmpResLabel, &NumChannelsLabel, &LengthLabel};
+  const char* valueNames[] = {"SampleRateLabel", "AmpResLabel", "NumChannelsLabel", "LengthLabel"};
+  for (int i = 0; i < 4; ++i) {
+    QLabel* caption = MakeLabel(WaveInfoGroupBox, nullptr, captions[i]);
+    info->addWidget(caption, i, 0, Qt::AlignRight);
+    *values[i] = MakeValueLabel(WaveInfoGroupBox, valueNames[i]);
+    info->addWidget(*values[i], i, 1);
+  }
+  info->setColumnStretch(1, 1);
+
+  SelectionGroupBox =
+      MakePlacedGroupBox(this, "SelectionGroupBox", tr("Selection"), QRect(480, 456, 169, 97));
+  auto* selection = new QGridLayout(SelectionGroupBox);
+  selection->setContentsMargins(6, 2, 6, 4);
+  selection->setVerticalSpacing(0);
+  selection->setHorizontalSpacing(4);
+  selection->addWidget(MakeLabel(SelectionGroupBox, nullptr, tr("Start:")), 0, 0, Qt::AlignRight);
+  SelStartLabel = MakeValueLabel(SelectionGroupBox, "SelStartLabel");
+  selection->addWidget(SelStartLabel, 0, 1);
+  selection->addWidget(MakeLabel(SelectionGroupBox, nullptr, tr("End:")), 1, 0, Qt::AlignRight);
+  SelEndLabel = MakeValueLabel(SelectionGroupBox, "SelEndLabel");
+  selection->addWidget(SelEndLabel, 1, 1);
+  LeftCheckBox = new QCheckBox(tr("&Left"), SelectionGroupBox);
+  LeftCheckBox->setObjectName(QStringLiteral("LeftCheckBox"));
+  RightCheckBox = new QCheckBox(tr("&Right"), SelectionGroupBox);
+  RightCheckBox->setObjectName(QStringLiteral("RightCheckBox"));
+  for (QCheckBox* box : {LeftCheckBox, RightCheckBox}) {
+    box->setChecked(true);
+    box->setEnabled(false);
+  }
+  selection->addWidget(LeftCheckBox, 2, 0, 1, 2);
+  selection->addWidget(RightCheckBox, 3, 0, 1, 2);
+  SelAllButton = MakeButton(SelectionGroupBox, nullptr, "SelAllButton", tr("Select &all"));
+  SelAllButton->setEnabled(false);
+  selection->addWidget(SelAllButton, 2, 2, 2, 1, Qt::AlignBottom);
+  selection->setColumnStretch(1, 1);
+
+  Label9 = MakeLabel(this, "Label9", QStringLiteral("Velorin II"));
+  QFont titleFont = Label9->font();
+  titleFont.setBold(true);
+  titleFont.setPixelSize(16);
+  Label9->setFont(titleFont);
+  Label9->move(672, 480);
+  Label9->adjustSize();
+  Label10 = MakePlacedLabel(this, "Label10", tr("A PCM wave editor"), 672, 504);
+  Label11 = MakePlacedLabel(this, "Label11", QStringLiteral("velorin.example.org"), 672, 520);
+
+  PlayTimer = new QTimer(this);
+  PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
+  RecordTimer = new QTimer(this);
+  RecordTimer->setObjectName(QStringLiteral("RecordTimer"));
+  RecordTimer->setInterval(kRecordInterval);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Every modal question and message of the editor goes through this interface, so that the window
+// can be driven by tests without anyone at the keyboard. Filters are in Qt's form,
+// "Wave files (*.wav)".
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+
+  // An input box with an editable line; `text` comes in as the proposal and goes out as typed.
+  // False when cancelled (then `text` is left as it was).
+  virtual bool InputQuery(const QString& caption, const QString& prompt, QString& text) = 0;
+  // A message with one OK button, for refused input ("Error. Aborting operation.").
+  virtual void ShowInformation(const QString& text) = 0;
+  // A confirmation with Yes and No; true for Yes.
+  virtual bool AskYesNo(const QString& text) = 0;
+  // The message of a failed command.
+  virtual void ShowError(const QString& text) = 0;
+  // The file-open dialog; false when cancelled.
+  virtual bool OpenFileName(const QString& filter, QString& fileName) = 0;
+  // The file-save dialog: adds ".wav" to a name typed without extension and asks before
+  // overwriting an existing file; false when cancelled.
+  virtual bool SaveFileName(const QString& filter, QString& fileName) = 0;
+};

@@ -1,0 +1,280 @@
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "app/gauge.h"
+#include "main_form_fixture.h"
+
+namespace {
+
+using StartTest = MainFormTest;
+
+TEST_F(StartTest, ExistingFileOpensWholeAndSelected) {
+  const std::string file = WriteStereoWave("tone.wav", 22050);
+  Start({QString::fromStdString(file)});
+
+  EXPECT_EQ(Caption(), "Velorin II - tone.wav");
+  EXPECT_EQ(LabelText("SampleRateLabel"), "44100 Hz");
+  EXPECT_EQ(LabelText("AmpResLabel"), "16 bits");
+  EXPECT_EQ(LabelText("NumChannelsLabel"), "2");
+  EXPECT_EQ(LabelText("LengthLabel"), "0.5 s");
+  EXPECT_EQ(LabelText("SelStartLabel"), "0 s");
+  // 22049 / 44100 = 0.49998, shown rounded to four decimals
+  EXPECT_EQ(LabelText("SelEndLabel"), "0.5 s");
+  EXPECT_TRUE(Enabled("PlayBitBtn"));
+  EXPECT_TRUE(Enabled("SelAllButton"));
+  EXPECT_FALSE(Enabled("StopBitBtn"));
+  EXPECT_TRUE(Enabled("LeftCheckBox") && Checked("LeftCheckBox"));
+  EXPECT_TRUE(Enabled("RightCheckBox") && Checked("RightCheckBox"));
+  EXPECT_EQ(form->View().ViewStart, 0);
+  EXPECT_EQ(form->View().ViewEnd, 22049);
+  EXPECT_EQ(form->Wave().FileName(), file);
+  EXPECT_TRUE(prompts.Shown().empty());
+}
+
+TEST_F(StartTest, MissingFileGivesAnEmptyDocumentAndWritesNothing) {
+  SetNewWaveLength(0);
+  Start({Path("missing.wav")});
+
+  EXPECT_EQ(Caption(), "Velorin II - missing.wav");
+  EXPECT_EQ(form->Wave().SampleCount(), 0u);
+  EXPECT_EQ(LabelText("LengthLabel"), "0 s");
+  EXPECT_EQ(LabelText("SelStartLabel"), "0 s");
+  EXPECT_EQ(LabelText("SelEndLabel"), "0 s");
+  EXPECT_EQ(LabelText("NumChannelsLabel"), "1");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing.wav")));
+  EXPECT_TRUE(Enabled("PlayBitBtn"));
+}
+
+TEST_F(StartTest, BadFileIsReportedAndTheWindowStartsEmpty) {
+  WriteBytes(dir.File("short.wav"), {'R', 'I', 'F', 'F'});
+  Start({Path("short.wav"), Path("ignored.wav")});
+
+  ASSERT_EQ(prompts.Texts(PromptKind::kError).size(), 1);
+  EXPECT_TRUE(prompts.Texts(PromptKind::kError)[0].contains("short.wav"));
+  EXPECT_EQ(Caption(), "Velorin II");
+  EXPECT_FALSE(form->Wave().Loaded());
+  EXPECT_EQ(LabelText("LengthLabel"), "-");
+  EXPECT_FALSE(Enabled("PlayBitBtn"));
+}
+
+TEST_F(StartTest, StateAtStartWithoutDocument) {
+  Start();
+
+  EXPECT_EQ(Caption(), "Velorin II");
+  EXPECT_EQ(form->size(), QSize(792, 563));
+  EXPECT_EQ(form->minimumSize(), form->maximumSize());
+  EXPECT_FALSE(form->Recording());
+  EXPECT_EQ(form->RecordSeconds(), 0);
+  EXPECT_EQ(form->ProgramDir(), dir.Path().string());
+  EXPECT_EQ(form->ScratchFileName(), dir.File("velorin_temp.wav"));
+
+  EXPECT_FALSE(Enabled("PlayBitBtn"));
+  EXPECT_FALSE(Enabled("StopBitBtn"));
+  EXPECT_FALSE(Enabled("SelAllButton"));
+  EXPECT_TRUE(Enabled("RecBitBtn"));
+  EXPECT_TRUE(Enabled("ReloadButton"));
+  EXPECT_TRUE(Enabled("MainPageControl"));
+  for (const char* box : {"LeftCheckBox", "RightCheckBox"}) {
+    EXPECT_TRUE(Checked(box)) << box;
+    EXPECT_FALSE(Enabled(box)) << box;
+  }
+  EXPECT_FALSE(Checked("SpectrumCheckBox"));
+  for (const char* label : {"SampleRateLabel", "AmpResLabel", "NumChannelsLabel", "LengthLabel",
+                            "SelStartLabel", "SelEndLabel"}) {
+    EXPECT_EQ(LabelText(label), "-") << label;
+  }
+
+  QSpinBox* level = Find<QSpinBox>("NormalizeUpDown");
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->value(), 100);
+  EXPECT_EQ(level->minimum(), 0);
+  EXPECT_EQ(level->maximum(), 100);
+  EXPECT_EQ(LabelText("NormalizeLabel"), "100 %");
+  EXPECT_EQ(Find<QLineEdit>("c0Edit")->text(), "1");
+  EXPECT_EQ(Find<QLineEdit>("c1Edit")->text(), "0");
+  EXPECT_EQ(Find<QLineEdit>("d1Edit")->text(), "0");
+
+  EXPECT_EQ(Find<TGauge>("Gauge")->value(), 0);
+  QTimer* play = Find<QTimer>("PlayTimer");
+  QTimer* record = Find<QTimer>("RecordTimer");
+  ASSERT_TRUE(play && record);
+  EXPECT_FALSE(play->isActive());
+  EXPECT_FALSE(record->isActive());
+  EXPECT_EQ(record->interval(), 1000);
+}
+
+TEST_F(StartTest, NumbersUseAPointWhateverTheLocale) {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  Start();
+  EXPECT_EQ(QLocale().decimalPoint(), ".");
+  EXPECT_EQ(QLocale().toString(2.5), "2.5");
+}
+
+TEST_F(StartTest, UnwritableProgramFolderMovesTheFilesToTheUserDataFolder) {
+  const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", dir.File("data").c_str());
+  // A folder that does not exist cannot be written, not even by root.
+  form = std::make_unique<TMainForm>(prompts, QStringList{Path("plain/velorin")});
+  const QString expected = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  qputenv("XDG_DATA_HOME", savedDataHome);
+
+  EXPECT_EQ(QString::fromStdString(form->ProgramDir()), expected);
+  EXPECT_TRUE(QString::fromStdString(form->ProgramDir()).startsWith(Path("data")));
+  EXPECT_TRUE(std::filesystem::is_directory(form->ProgramDir()));
+}
+
+// Page, group and control as the user finds them, in the order of the row.
+struct PageControl {
+  int page;
+  const char* group;
+  const char* name;
+  const char* caption;
+  const char* hint;
+};
+
+const PageControl kPageControls[] = {
+    {0, "Open/save", "NewBitBtn", "&New", ""},
+    {0, "Open/save", "OpenBitBtn", "&Open", "Opens sound file"},
+    {0, "Open/save", "SaveBitBtn", "&Save", "Saves sound file"},
+    {0, "Exit", "ExitButton", "&Exit", "Exits Velorin"},
+    {1, "Zoom", "ZoomBitBtn", "&Selection", "Zooms in selection"},
+    {1, "Zoom", "BitBtn1", "&Out", "Zooms out"},
+    {1, "Zoom", "AllButton", "&All", "Zooms all"},
+    {1, "Windows", "SpectrumCheckBox", "S&pectrum", "Shows spectrum window"},
+    {2, "Convert samplerate", "DoubleSRButton", "&Double", ""},
+    {2, "Convert samplerate", "HalveSRButton", "&Halve", "Halves the sampling rate; smaller file, lower quality"},
+    {2, "Convert amplitude resolution", "bits16Button", "&16 bits",
+     "Converts to 16 bit amplitude resolution; larger file, higher quality"},
+    {2, "Convert amplitude resolution", "bits8Button", "&8 bits",
+     "Converts to 8 bit amplitude resolution; smaller file, lower quality"},
+    {2, "Convert to stereo/mono", "StereoButton", "&Stereo", "Converts to stereo"},
+    {2, "Convert to stereo/mono", "MonoButton", "&Mono", "Converts to mono"},
+    {2, "Special", "CDFormatButton", "&CD format", "Converts to CD format"},
+    {3, "Volume", "MuteButton", "&Mute", "Mutes selection"},
+    {3, "Volume", "NormalizeButton", "&Normalize", "Peak normalization of the selection"},
+    {3, "Volume", "NormalizeUpDown", nullptr, "Normalization level"},
+    {3, "Volume", "NormalizeLabel", nullptr, ""},
+    {3, "Volume", "Button1", "&Remove DC", "Remove DC offset"},
+    {3, "Windows", "FadeInButton", "Fade &in", "Fades in the selection"},
+    {3, "Windows", "FadeOutButton", "Fade &out", "Fades out the selection"},
+    {3, "Windows", "InvertButton", "&Invert", "Inverts the selection"},
+    {3, "Windows", "HanningButton", "&Hanning", "Applies a Hanning window to the selection"},
+    {4, "RC filters", "LowPassButton", "&Low-pass", "Applies a first order low pass filter to the selection"},
+    {4, "RC filters", "HighPassButton", "&High-pass", "Applies a first order high pass filter to the selection"},
+    {4, "Custom IIR", "ApplyIIRButton", "&Apply", "Applies a custom IIR filter"},
+    {4, "Custom IIR", "c0Edit", nullptr, "c0 parameter"},
+    {4, "Custom IIR", "c1Edit", nullptr, "c1 parameter"},
+    {4, "Custom IIR", "d1Edit", nullptr, "d1 parameter"},
+    {4, "Custom IIR", "OpenIIRButton", "&Open", "Opens custom IIR file"},
+    {4, "Custom IIR", "SaveIIRButton", "&Save", "Saves custom IIR file"},
+    {5, "Noise options", "AddNoiseButton", "&Add", "Adds noise"},
+    {5, "Noise options", "RemoveNoiseButton", "&Gate", "Noise gate"},
+    {5, "Signals", "SignalGeneratorButton", "&Generator", ""},
+    {6, "Delay effects", "DelayButton", "&Delay", "Applies a delay to the selection"},
+    {6, "Delay effects", "TapDelayButton", "&Echo", "Applies a tap delay (single echo) to the selection"},
+    {6, "Delay effects", "EchoRepeatButton", "Echo &repeat", "Repeated echo"},
+    {6, "Delay effects", "StereoExpandButton", "&Stereo expand",
+     "Expands the stereo image by using multiple delays"},
+    {6, "Misc", "ReverseButton", "&Reverse", "Reverses the selection"},
+    {6, "Misc", "WallButton", "&Wall", "Apply wall filter"},
+};
+
+TEST_F(StartTest, PagesHoldTheirGroupsAndControlsInOrder) {
+  Start();
+  QTabWidget* pages = Find<QTabWidget>("MainPageControl");
+  ASSERT_NE(pages, nullptr);
+  const QStringList captions = {"File", "View", "Wave data", "Amplitude tools",
+                                "Linear filters", "Noise and signals", "Effects"};
+  const QStringList names = {"FileTabSheet", "ViewTabSheet", "WaveTabSheet", "AmplitudeTabSheet",
+                             "LinFiltTabSheet", "NoiseTabSheet", "EffectsTabSheet"};
+  ASSERT_EQ(pages->count(), 7);
+  EXPECT_EQ(pages->currentIndex(), 0);
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(pages->tabText(i), captions[i]);
+    EXPECT_EQ(pages->widget(i)->objectName(), names[i]);
+  }
+
+  // Within one group, the row's order is the layout's (the stacked IIR file buttons share one cell).
+  QWidget* previous = nullptr;
+  for (const PageControl& expected : kPageControls) {
+    SCOPED_TRACE(expected.name);
+    QWidget* control = Find<QWidget>(expected.name);
+    ASSERT_NE(control, nullptr);
+    auto* group = qobject_cast<QGroupBox*>(control->parentWidget());
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), expected.group);
+    EXPECT_EQ(group->parentWidget(), pages->widget(expected.page));
+    if (expected.caption) {
+      auto* button = qobject_cast<QAbstractButton*>(control);
+      ASSERT_NE(button, nullptr);
+      EXPECT_EQ(button->text(), expected.caption);
+    }
+    EXPECT_EQ(control->toolTip(), expected.hint);
+    EXPECT_TRUE(control->isEnabled());
+    if (previous && previous->parentWidget() == group) {
+      const int before = group->layout()->indexOf(previous);
+      const int after = group->layout()->indexOf(control);
+      if (before >= 0 && after >= 0) {
+        EXPECT_LT(before, after);
+      }
+    }
+    previous = control;
+  }
+  EXPECT_EQ(Find<QWidget>("DoubleSRButton")->property("hint").toString(),
+            "Doubles the samplerate; larger file, higher quality");
+}
+
+TEST_F(StartTest, ControlsBelowThePages) {
+  Start();
+  EXPECT_EQ(Find<QWidget>("LPaintBox")->geometry(), QRect(24, 120, 761, 153));
+  EXPECT_EQ(Find<QWidget>("RPaintBox")->geometry(), QRect(24, 272, 761, 153));
+  EXPECT_EQ(Find<QWidget>("MainPageControl")->geometry(), QRect(8, 8, 777, 105));
+  EXPECT_EQ(Find<QWidget>("Gauge")->geometry(), QRect(16, 432, 761, 17));
+  EXPECT_EQ(LabelText("Label7"), "L");
+  EXPECT_EQ(LabelText("Label8"), "R");
+  EXPECT_EQ(LabelText("Label9"), "Velorin II");
+  EXPECT_FALSE(LabelText("Label10").isEmpty());
+  EXPECT_FALSE(LabelText("Label11").isEmpty());
+
+  QPushButton* reload = Find<QPushButton>("ReloadButton");
+  EXPECT_EQ(reload->geometry(), QRect(40, 120, 49, 17));
+  EXPECT_EQ(reload->text(), "&Reload");
+  EXPECT_EQ(reload->toolTip(), "Reload the wave file");
+  // Over the strip's corner: the button must be the one that receives the click.
+  EXPECT_EQ(form->childAt(45, 125), reload);
+
+  const struct {
+    const char* group;
+    const char* title;
+    QStringList buttons;
+  } groups[] = {
+      {"SoundControlGroupBox", "Sound control", {"&Rec", "&Play", "&Stop"}},
+      {"SelectionGroupBox", "Selection", {"&Left", "&Right", "Select &all"}},
+  };
+  for (const auto& expected : groups) {
+    auto* group = Find<QGroupBox>(expected.group);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), expected.title);
+    QStringList texts;
+    for (QAbstractButton* button : group->findChildren<QAbstractButton*>()) texts << button->text();
+    EXPECT_EQ(texts, expected.buttons);
+  }
+  EXPECT_EQ(Find<QGroupBox>("WaveInfoGroupBox")->title(), "Wave information");
+  for (const char* name : {"RecBitBtn", "PlayBitBtn", "StopBitBtn"}) {
+    auto* button = Find<QPushButton>(name);
+    EXPECT_EQ(button->size(), QSize(65, 57)) << name;
+    EXPECT_FALSE(button->icon().isNull()) << name;
+  }
+}
+
+}  // namespace

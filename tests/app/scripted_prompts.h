@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+#include "app/prompts.h"
+
+enum class PromptKind { kInput, kInformation, kYesNo, kError, kOpenFile, kSaveFile };
+
+const char* PromptKindName(PromptKind kind);
+
+// What the window put in front of the user: the kind of box, its caption (input box only), its
+// text (prompt, message or file filter) and, for an input box, the proposed text.
+struct ShownPrompt {
+  PromptKind kind;
+  QString caption;
+  QString text;
+  QString proposal;
+};
+
+// Answers the window's questions from a queue prepared by the test, in order, and records every
+// box shown. A question with no answer queued, or with an answer of another kind, fails the test;
+// so do answers left over when the script ends.
+class ScriptedPrompts final : public Prompts {
+ public:
+  ~ScriptedPrompts() override;
+
+  void AnswerInput(const QString& text) { answers_.push_back({PromptKind::kInput, true, text}); }
+  void CancelInput() { answers_.push_back({PromptKind::kInput, false, {}}); }
+  void AnswerYes() { answers_.push_back({PromptKind::kYesNo, true, {}}); }
+  void AnswerNo() { answers_.push_back({PromptKind::kYesNo, false, {}}); }
+  void ChooseOpenFile(const QString& name) { answers_.push_back({PromptKind::kOpenFile, true, name}); }
+  void CancelOpenFile() { answers_.push_back({PromptKind::kOpenFile, false, {}}); }
+  void ChooseSaveFile(const QString& name) { answers_.push_back({PromptKind::kSaveFile, true, name}); }
+  void CancelSaveFile() { answers_.push_back({PromptKind::kSaveFile, false, {}}); }
+
+  const std::vector<ShownPrompt>& Shown() const { return shown_; }
+  // The texts of the boxes of one kind, in the order shown.
+  QStringList Texts(PromptKind kind) const;
+  void ClearShown() { shown_.clear(); }
+
+  bool InputQuery(const QString& caption, const QString& prompt, QString& text) override;
+  void ShowInformation(const QString& text) override;
+  bool AskYesNo(const QString& text) override;
+  void ShowError(const QString& text) override;
+  bool OpenFileName(const QString& filter, QString& fileName) override;
+  bool SaveFileName(const QString& filter, QString& fileName) override;
+
+ private:
+  struct Answer {
+    PromptKind kind;
+    bool confirmed;
+    QString text;
+  };
+
+  // The next answer, which must be of `kind`; an unanswerable question counts as cancelled.
+  Answer Next(PromptKind kind, const QString& text);
+
+  std::deque<Answer> answers_;
+  std::vector<ShownPrompt> shown_;
+};
