@@ -16,7 +16,7 @@ int main(int argc, char* argv[]) {
   // The program's directory is where the executable lies, however it was started (argv[0] may
   // be a bare name found on the PATH).
   const QString programFile = QApplication::applicationFilePath();
-  if (!programFile.isEmpty()) arguments[0] = programFile;
+  if (!programFile.isEmpty() && !arguments.isEmpty()) arguments[0] = programFile;
 
   TMainForm mainForm(prompts, arguments);
   mainForm.show();

@@ -160,7 +160,7 @@ void TMainForm::WaveProgress(TWave&, int8_t progress) {
     setWindowTitle(DocumentCaption());
     Gauge->SetProgress(0);
   } else {
-    setWindowTitle(QStringLiteral("Wait.. %1 %").arg(progress));
+    setWindowTitle(QStringLiteral("Wait.. %1 %").arg(static_cast<int>(progress)));
     Gauge->SetProgress(progress);
   }
 }

@@ -31,7 +31,6 @@ class TMainForm : public QWidget, public TMainFormControls {
   // Where the IIR files and the scratch file live, without a trailing separator.
   const std::string& ProgramDir() const { return programDir_; }
   std::string ScratchFileName() const { return programDir_ + "/velorin_temp.wav"; }
-  Prompts& Prompter() { return prompts_; }
 
   // Brings every display up to date with the document, the selection and the channel flags.
   void RefreshAll();
