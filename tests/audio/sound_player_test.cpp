@@ -1,0 +1,231 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "audio/alsa_file_home.h"
+#include "audio/platform/portaudio_sound_player.h"
+#include "test_support.h"
+#include "wave/system_sound_player.h"
+#include "wave/wave_document.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The null device runs at whatever speed the machine allows, so waits are bounded by a deadline
+// far beyond any real delay rather than timed.
+constexpr auto kPatience = 30s;
+// Never among the played patterns: marks bytes that must not reach the device.
+constexpr uint8_t kForbidden = 0x55;
+
+// Noise-like bytes that cannot be mistaken for silence, for a shifted copy of themselves or for
+// another seed's pattern.
+std::vector<uint8_t> Pattern(size_t bytes, uint32_t seed) {
+  std::vector<uint8_t> out(bytes);
+  uint32_t x = seed;
+  for (uint8_t& b : out) {
+    x = x * 1664525u + 1013904223u;
+    b = static_cast<uint8_t>(x >> 24);
+    if (b == kForbidden) b = kForbidden + 1;
+  }
+  return out;
+}
+
+size_t Find(const std::vector<uint8_t>& haystack, const std::vector<uint8_t>& needle) {
+  return static_cast<size_t>(std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) -
+                             haystack.begin());
+}
+
+// Waits until the file holds `bytes` followed by at least `after` more bytes; returns the file.
+std::vector<uint8_t> WaitForOutput(const std::string& path, const std::vector<uint8_t>& bytes,
+                                   size_t after = 0) {
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  std::vector<uint8_t> out;
+  do {
+    out = ReadBytes(path);
+    const size_t at = Find(out, bytes);
+    if (at < out.size() && out.size() - at - bytes.size() >= after) break;
+    std::this_thread::sleep_for(10ms);
+  } while (std::chrono::steady_clock::now() < deadline);
+  return out;
+}
+
+std::set<std::string> PlaybackFiles() {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(SoundHome()))
+    if (entry.path().filename().string().starts_with("out-")) names.insert(entry.path().filename());
+  return names;
+}
+
+// Stands in for the device's output file as a named pipe read at about 2 MB/s: the null device
+// cannot then run through a long sound before the test acts, and the writer closing the pipe
+// shows that the stream was closed. The reader must keep going while the test stops the sound:
+// the stream's thread may sit in a write to the full pipe, and stopping waits for that thread.
+class PacedPipe {
+ public:
+  explicit PacedPipe(const std::string& path) : path_(path) {
+    std::filesystem::remove(path_);
+    if (mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path_);
+    // Opened before the player's writer, which would otherwise wait for a reader.
+    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+    reader_ = std::thread([this] { Drain(); });
+  }
+  ~PacedPipe() {
+    quit_ = true;
+    reader_.join();
+    close(fd_);
+    std::filesystem::remove(path_);
+  }
+
+  bool WaitFor(const std::atomic<bool>& flag) const {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!flag && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+    return flag;
+  }
+  bool WaitUntilPlaying() const { return WaitFor(playing_); }
+  bool WaitUntilClosed() const { return WaitFor(closed_); }
+  size_t Received() const { return received_; }
+
+ private:
+  void Drain() {
+    std::vector<char> buffer(4096);
+    while (!quit_ && !closed_) {
+      const ssize_t n = read(fd_, buffer.data(), buffer.size());
+      if (n > 0) received_ += static_cast<size_t>(n);
+      if (received_ >= 64 * 1024) playing_ = true;
+      // End of file before any data only means that no writer has come yet.
+      if (n == 0 && received_ > 0) closed_ = true;
+      std::this_thread::sleep_for(2ms);
+    }
+  }
+
+  std::string path_;
+  int fd_ = -1;
+  std::thread reader_;
+  std::atomic<bool> quit_{false}, playing_{false}, closed_{false};
+  std::atomic<size_t> received_{0};
+};
+
+class SoundPlayerTest : public testing::Test {
+ protected:
+  void SetUp() override { SetSystemSoundPlayer(&player_); }
+  void TearDown() override { SetSystemSoundPlayer(nullptr); }
+
+  void Load(TWave& wave, uint16_t channels, uint32_t rate, uint16_t bits, const std::vector<uint8_t>& data) {
+    const std::string path = files_.File("sound" + std::to_string(++loaded_) + ".wav");
+    WriteBytes(path, CanonicalWave(channels, rate, bits, data));
+    wave.LoadFromFile(path);
+  }
+
+  TempDir files_;
+  int loaded_ = 0;
+  PortAudioSoundPlayer player_;
+};
+
+TEST_F(SoundPlayerTest, TWavePlaysItsSamplesOnTheDefaultDevice) {
+  {
+    const std::vector<uint8_t> data = Pattern(4 * 4000, 1);
+    TWave wave;
+    Load(wave, 2, 44100, 16, data);
+    ASSERT_TRUE(wave.Play());
+    const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(44100, 2, 16), data);
+    EXPECT_LT(Find(out, data), out.size()) << "16-bit stereo samples never reached the device";
+    EXPECT_TRUE(wave.Stop());
+  }
+  {
+    const std::vector<uint8_t> data = Pattern(3000, 2);
+    TWave wave;
+    Load(wave, 1, 11025, 8, data);
+    ASSERT_TRUE(wave.Play());
+    const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(11025, 1, 8), data);
+    EXPECT_LT(Find(out, data), out.size()) << "8-bit mono samples never reached the device";
+  }
+}
+
+TEST_F(SoundPlayerTest, PlaysOnlyTheWholeFramesTheImageHolds) {
+  // The header promises twice the data; the image ends in half a frame, and the memory beyond
+  // it is not the image's. None of that may be read. 3001 frames, a prime, cannot fill a whole
+  // number of device buffers, so silence must follow them at once.
+  const std::vector<uint8_t> data = Pattern(4 * 3001, 3);
+  std::vector<uint8_t> memory = CanonicalHeader(2, 44100, 16, 2 * 4 * 3001);
+  memory.insert(memory.end(), data.begin(), data.end());
+  const size_t imageSize = memory.size() + 2;
+  memory.resize(imageSize + 4096, kForbidden);
+
+  ASSERT_TRUE(player_.PlayAsync(memory.data(), imageSize));
+  const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(44100, 2, 16), data, 4);
+  EXPECT_TRUE(player_.StopAll());  // the stream reads `memory`, which goes at the first failed ASSERT
+  const size_t at = Find(out, data);
+  ASSERT_LE(at + data.size() + 4, out.size()) << "the samples never reached the device";
+  EXPECT_EQ(std::vector<uint8_t>(out.begin() + at + data.size(), out.begin() + at + data.size() + 4),
+            std::vector<uint8_t>(4, 0));
+  EXPECT_EQ(std::count(out.begin(), out.end(), kForbidden), 0);
+}
+
+TEST_F(SoundPlayerTest, StopEndsPlaybackAndASecondStopIsHarmless) {
+  const std::vector<uint8_t> data = Pattern(4 * 22050 * 60, 4);
+  PacedPipe pipe(PlaybackFile(22050, 2, 16));
+  TWave wave;
+  Load(wave, 2, 22050, 16, data);
+  ASSERT_TRUE(wave.Play());
+  ASSERT_TRUE(pipe.WaitUntilPlaying());
+
+  EXPECT_TRUE(wave.Stop());
+  EXPECT_TRUE(wave.Stop());
+  EXPECT_TRUE(pipe.WaitUntilClosed()) << "the stream was left open";
+  EXPECT_LT(pipe.Received(), data.size()) << "the sound played to its end";
+}
+
+TEST_F(SoundPlayerTest, PlayEndsWhatPlaysAndStartsTheNewSound) {
+  const std::vector<uint8_t> longData = Pattern(4 * 22050 * 60, 5);
+  const std::vector<uint8_t> shortData = Pattern(4 * 2000, 6);
+  PacedPipe pipe(PlaybackFile(22050, 2, 16));
+  TWave longWave, shortWave;
+  Load(longWave, 2, 22050, 16, longData);
+  Load(shortWave, 2, 44100, 16, shortData);
+  ASSERT_TRUE(longWave.Play());
+  ASSERT_TRUE(pipe.WaitUntilPlaying());
+
+  ASSERT_TRUE(shortWave.Play());
+  EXPECT_TRUE(pipe.WaitUntilClosed()) << "the first stream was left open";
+  EXPECT_LT(pipe.Received(), longData.size());
+  const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(44100, 2, 16), shortData);
+  EXPECT_LT(Find(out, shortData), out.size()) << "the second sound never reached the device";
+}
+
+TEST_F(SoundPlayerTest, RefusesImagesItCannotPlayWithoutOpeningTheDevice) {
+  const std::vector<uint8_t> data = Pattern(400, 7);
+  std::vector<std::vector<uint8_t>> refused = {
+      CanonicalWave(3, 44100, 16, data), CanonicalWave(0, 44100, 16, data),
+      CanonicalWave(2, 44100, 24, data), CanonicalWave(2, 44100, 0, data),
+      CanonicalWave(2, 0, 16, data),     CanonicalHeader(2, 8000, 16, 0),
+  };
+  refused.back().pop_back();  // 43 bytes: not even a header
+
+  const std::set<std::string> before = PlaybackFiles();
+  for (const auto& image : refused) EXPECT_FALSE(player_.PlayAsync(image.data(), image.size()));
+  EXPECT_FALSE(player_.PlayAsync(nullptr, 0));
+  EXPECT_EQ(PlaybackFiles(), before);
+}
+
+TEST(SoundPlayerAbsentTest, PlayAndStopAnswerFalseWithoutAPlayer) {
+  TempDir dir;
+  WriteBytes(dir.File("a.wav"), CanonicalWave(1, 11025, 8, Pattern(100, 8)));
+  TWave wave;
+  wave.LoadFromFile(dir.File("a.wav"));
+  SetSystemSoundPlayer(nullptr);
+  EXPECT_FALSE(wave.Play());
+  EXPECT_FALSE(wave.Stop());
+}
+
+}  // namespace
