@@ -88,6 +88,8 @@ void TMainForm::ConnectHandlers() {
   connect(SelAllButton, &QPushButton::clicked, this, &TMainForm::SelAllButtonClick);
   connect(LeftCheckBox, &QCheckBox::clicked, this, &TMainForm::LeftCheckBoxClick);
   connect(RightCheckBox, &QCheckBox::clicked, this, &TMainForm::RightCheckBoxClick);
+  ConnectViewHandlers();
+  ConnectToolHandlers();
 }
 
 QString TMainForm::DocumentCaption() const {
@@ -122,9 +124,6 @@ void TMainForm::SelectAll() {
   SyncChannelBoxes();
   RefreshAll();
 }
-
-// The strips keep their plain background until the waveform view draws on them.
-void TMainForm::DrawWaves() {}
 
 void TMainForm::SyncChannelBoxes() {
   LeftCheckBox->setChecked(view_.Sel.Left);

@@ -38,6 +38,7 @@ class TMainForm : public QWidget, public TMainFormControls {
   void ShowSelection();
   void SelectAll();
   void DrawWaves();
+  void ClearWaves();
 
   void OpenWave(const std::string& fileName);
   void SaveWave(const std::string& fileName);
@@ -67,6 +68,24 @@ class TMainForm : public QWidget, public TMainFormControls {
   void LeftCheckBoxClick();
   void RightCheckBoxClick();
 
+  // The strips and the "View" page.
+  void LPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
+  void RPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
+  void ZoomBitBtnClick();
+  void BitBtn1Click();
+  void AllButtonClick();
+
+  // The "Amplitude tools" page and Reverse on "Effects".
+  void MuteButtonClick();
+  void NormalizeButtonClick();
+  void NormalizeUpDownClick();
+  void Button1Click();
+  void FadeInButtonClick();
+  void FadeOutButtonClick();
+  void HanningButtonClick();
+  void InvertButtonClick();
+  void ReverseButtonClick();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -75,6 +94,8 @@ class TMainForm : public QWidget, public TMainFormControls {
   void BuildPages();
   void BuildBottom();
   void ConnectHandlers();
+  void ConnectViewHandlers();
+  void ConnectToolHandlers();
   // What Open, New and Save share once the document is in place.
   void ShowNewDocument();
   void SyncChannelBoxes();
