@@ -45,6 +45,17 @@ class TMainForm : public QWidget, public TMainFormControls {
   void NewWave(const std::string& fileName, double seconds);
   void WaveProgress(TWave& sender, int8_t progress);
 
+  // A processing command: nothing without a document; otherwise the routine, then the refresh.
+  // A routine that fails leaves the window unrefreshed, as the error box takes over.
+  template <class Routine>
+  void RunOnSelection(Routine&& routine) {
+    Guarded([&] {
+      if (!wave_.Loaded()) return;
+      routine();
+      RefreshAll();
+    });
+  }
+
   // Runs a command so that its failure is reported and the window goes on: a refused input as
   // information, any other error in the error box.
   template <class Command>

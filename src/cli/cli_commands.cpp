@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "processing/amplitude_tools.h"
 #include "processing/document_commands.h"
 #include "processing/errors.h"
 #include "processing/number_text.h"
@@ -114,6 +115,41 @@ void Channels(CliSession& s, CliArgs a) {
   ApplyChannelRules(s.State, s.Wave);
 }
 
+void Mute(CliSession& s, CliArgs) {
+  RequireSound(s);
+  MuteSelection(s.Wave, s.State.Sel, *s.Gauge);
+}
+
+// The level selector goes from 0 to 100 in whole steps; nothing else can be set there.
+bool IsNormalizeLevel(CliArgs a) {
+  int level = -1;
+  const std::string& text = a[0];
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), level);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size() && level >= 0 &&
+         level <= 100;
+}
+
+void Normalize(CliSession& s, CliArgs a) {
+  RequireSound(s);
+  NormalizeSelection(s.Wave, s.State.Sel, *s.Gauge, std::stoi(a[0]));
+}
+
+void RemoveDC(CliSession& s, CliArgs) {
+  RequireSound(s);
+  RemoveDCOffset(s.Wave, s.State.Sel, *s.Gauge);
+}
+
+template <WindowKind kind>
+void Window(CliSession& s, CliArgs) {
+  RequireSound(s);
+  ApplyWindow(s.Wave, s.State.Sel, *s.Gauge, kind);
+}
+
+void Reverse(CliSession& s, CliArgs) {
+  RequireSound(s);
+  ReverseSelection(s.Wave, s.State.Sel, *s.Gauge);
+}
+
 // Commands in the order the usage lists them.
 const std::vector<CliCommand>& Commands() {
   static const std::vector<CliCommand> commands = {
@@ -126,6 +162,14 @@ const std::vector<CliCommand>& Commands() {
       {"select", 2, "START END", "select frames START..END", nullptr, Select},
       {"select-all", 0, "", "select the whole sound on both channels", nullptr, SelectAllFrames},
       {"channels", 1, "left|right|both", "the channels later commands work on", IsChannelWord, Channels},
+      {"mute", 0, "", "silence the selection", nullptr, Mute},
+      {"normalize", 1, "LEVEL", "scale the selection's peak to LEVEL % (0..100)", IsNormalizeLevel, Normalize},
+      {"remove-dc", 0, "", "remove each channel's mean from the selection", nullptr, RemoveDC},
+      {"fade-in", 0, "", "fade the selection in", nullptr, Window<WindowKind::FadeIn>},
+      {"fade-out", 0, "", "fade the selection out", nullptr, Window<WindowKind::FadeOut>},
+      {"hanning", 0, "", "apply a Hanning window to the selection", nullptr, Window<WindowKind::Hanning>},
+      {"invert", 0, "", "invert the selection", nullptr, Window<WindowKind::Invert>},
+      {"reverse", 0, "", "reverse the selection", nullptr, Reverse},
   };
   return commands;
 }

@@ -18,3 +18,7 @@ class CommandError : public std::runtime_error {
 };
 
 inline constexpr const char* kAbortingOperation = "Error. Aborting operation.";
+
+// The texts of the arithmetic errors a routine can end with.
+inline constexpr const char* kDivisionByZero = "Floating point division by zero";
+inline constexpr const char* kInvalidOperation = "Invalid floating point operation";
