@@ -1,0 +1,82 @@
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QSpinBox>
+
+#include "main_form_fixture.h"
+
+namespace {
+
+class AmplitudeToolsWindow : public MainFormTest {
+ protected:
+  std::vector<uint8_t> Image() const { return form->Wave().Image(); }
+};
+
+TEST_F(AmplitudeToolsWindow, ButtonsDoNothingWithoutADocument) {
+  Start();
+  for (const char* button : {"MuteButton", "NormalizeButton", "Button1", "FadeInButton", "FadeOutButton",
+                             "HanningButton", "InvertButton", "ReverseButton"}) {
+    Click(button);
+  }
+  EXPECT_TRUE(prompts.Shown().empty());
+  EXPECT_FALSE(form->Wave().Loaded());
+}
+
+TEST_F(AmplitudeToolsWindow, EachButtonChangesTheSelectionAndLeavesTheGaugeAtZero) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 500))});
+  for (const char* button : {"InvertButton", "ReverseButton", "FadeInButton", "FadeOutButton",
+                             "HanningButton", "Button1", "NormalizeButton", "MuteButton"}) {
+    const std::vector<uint8_t> before = Image();
+    Click(button);
+    EXPECT_NE(Image(), before) << button;
+    EXPECT_EQ(Find<QProgressBar>("Gauge")->value(), 0) << button;
+  }
+  EXPECT_TRUE(prompts.Shown().empty());
+}
+
+TEST_F(AmplitudeToolsWindow, TheToolsTakeTheCheckedChannelsOnly) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 50))});
+  Click("LeftCheckBox");
+  Click("InvertButton");
+  // Left counts up from 1000, right down from -1000; only the right one is inverted.
+  EXPECT_EQ(form->Wave().GetSample(3, false), (2.0 * 1003 + 1) / 65535);
+  EXPECT_EQ(form->Wave().GetSample(3, true), (2.0 * 1002 + 1) / 65535);
+}
+
+TEST_F(AmplitudeToolsWindow, NormalizingSilenceShowsTheErrorAndChangesNothing) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 300))});
+  Click("LeftCheckBox");
+  Click("RightCheckBox");
+  const std::vector<uint8_t> before = Image();
+  Click("NormalizeButton");
+  EXPECT_EQ(prompts.Texts(PromptKind::kError), QStringList{"Floating point division by zero"});
+  EXPECT_EQ(Image(), before);
+
+  prompts.ClearShown();
+  Find<QSpinBox>("NormalizeUpDown")->setValue(0);
+  Click("NormalizeButton");
+  EXPECT_EQ(prompts.Texts(PromptKind::kError), QStringList{"Invalid floating point operation"});
+  EXPECT_EQ(Image(), before);
+}
+
+TEST_F(AmplitudeToolsWindow, TheLevelSelectorWritesItsLabelWithOrWithoutADocument) {
+  Start();
+  auto* level = Find<QSpinBox>("NormalizeUpDown");
+  level->stepDown();
+  EXPECT_EQ(LabelText("NormalizeLabel"), "99 %");
+  level->setValue(75);
+  EXPECT_EQ(LabelText("NormalizeLabel"), "75 %");
+}
+
+TEST_F(AmplitudeToolsWindow, TheGaugeShowsProgressWhileARoutineRuns) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 20000))});
+  QSignalSpy values(Find<QProgressBar>("Gauge"), &QProgressBar::valueChanged);
+  Click("ReverseButton");
+  // 10,000 pairs: the gauge moves once per 100 of them and ends at 0.
+  ASSERT_GE(values.size(), 90);
+  for (qsizetype i = 1; i + 1 < values.size(); ++i)
+    EXPECT_GT(values.at(i).at(0).toInt(), values.at(i - 1).at(0).toInt());
+  EXPECT_EQ(values.at(values.size() - 2).at(0).toInt(), 99);
+  EXPECT_EQ(values.last().at(0).toInt(), 0);
+}
+
+}  // namespace
