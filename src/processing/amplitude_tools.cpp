@@ -18,9 +18,9 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
   });
   const double loudest = peak[0] > peak[1] ? peak[0] : peak[1];
   if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
-  const double gain = level / (100.0L * loudest);
+  const double gain = level / (100.0 * loudest);
   WalkSelection(sel, progress, PassShare::SecondHalf, [&](int64_t i, bool right) {
-    WriteSample(wave, i, right, static_cast<double>(ReadSample(wave, i, right) * static_cast<long double>(gain)));
+    WriteSample(wave, i, right, ReadSample(wave, i, right) * gain);
   });
   progress.SetProgress(0);
 }
@@ -30,8 +30,8 @@ void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
   WalkSelection(sel, progress, PassShare::FirstHalf,
                 [&](int64_t i, bool right) { sum[right] += ReadSample(wave, i, right); });
   // A selection that ends one past the sound counts that frame, which reads 0, in its mean.
-  const long double count = static_cast<long double>(int64_t{sel.SelEnd} - sel.SelStart + 1);
-  const double mean[2] = {static_cast<double>(sum[0] / count), static_cast<double>(sum[1] / count)};
+  const auto count = static_cast<double>(int64_t{sel.SelEnd} - sel.SelStart + 1);
+  const double mean[2] = {sum[0] / count, sum[1] / count};
   WalkSelection(sel, progress, PassShare::SecondHalf, [&](int64_t i, bool right) {
     WriteSample(wave, i, right, ReadSample(wave, i, right) - mean[right]);
   });
@@ -40,14 +40,14 @@ void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
 
 namespace {
 
-long double SmoothRamp(long double t) { return 3 * t * t - 2 * t * t * t; }
+double SmoothRamp(double t) { return 3 * t * t - 2 * t * t * t; }
 
-long double WindowWeight(WindowKind kind, long double t) {
+double WindowWeight(WindowKind kind, double t) {
   switch (kind) {
     case WindowKind::FadeIn: return SmoothRamp(t);
     case WindowKind::FadeOut: return SmoothRamp(1 - t);
     case WindowKind::Hanning: {
-      const long double s = std::sin(std::numbers::pi_v<long double> * t);
+      const double s = std::sin(std::numbers::pi * t);
       return s * s;
     }
     case WindowKind::Invert: return -1;
@@ -62,15 +62,15 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
   // A single frame is both the first and the last of its selection; rather than pick one end
   // of the ramp, the fades and the window keep it.
   const bool singleFrame = span == 0 && kind != WindowKind::Invert;
-  long double weight = 1;
+  double weight = 1;
   WalkFrames(
       sel.SelStart, sel.SelEnd, sel, progress, PassShare::Whole,
       [&](int64_t i, bool right) {
-        WriteSample(wave, i, right, static_cast<double>(weight * ReadSample(wave, i, right)));
+        WriteSample(wave, i, right, weight * ReadSample(wave, i, right));
       },
       [&](int64_t i) {
         if (singleFrame) return;
-        const long double t = static_cast<long double>(i - sel.SelStart) / span;
+        const double t = static_cast<double>(i - sel.SelStart) / static_cast<double>(span);
         weight = WindowWeight(kind, t);
       });
   progress.SetProgress(0);

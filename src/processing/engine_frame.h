@@ -53,8 +53,13 @@ template <class Visit, class FrameStep = NoFrameStep>
 void WalkFrames(int64_t first, int64_t last, const Selection& sel, Progress& progress,
                 PassShare share, Visit&& visit, FrameStep&& frameStep = {}) {
   const int64_t span = last - first;
+  // The next whole hundred at or after `first`, counted without a division in every frame.
+  int64_t nextHundred = first - first % 100 + (first % 100 > 0 ? 100 : 0);
   for (int64_t i = first; i <= last; ++i) {
-    if (i % 100 == 0) ShowShare(progress, i - first, span, share);
+    if (i == nextHundred) {
+      ShowShare(progress, i - first, span, share);
+      nextHundred += 100;
+    }
     frameStep(i);
     if (sel.Left) visit(i, false);
     if (sel.Right) visit(i, true);

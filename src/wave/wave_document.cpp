@@ -138,20 +138,7 @@ void TWave::LoadFromFile(const std::string& fileName) {
 
 void TWave::CreateSilent(const std::string& fileName) {
   const auto dataSize = static_cast<uint32_t>(std::nearbyint(kSilentRate * gNewWaveSeconds));
-  TWaveHeader h;
-  SetFourCC(h.RiffId, "RIFF");
-  h.RiffSize = dataSize + 36;
-  SetFourCC(h.WaveId, "WAVE");
-  SetFourCC(h.FmtId, "fmt ");
-  h.FmtSize = 16;
-  h.FormatTag = 1;
-  h.Channels = 1;
-  h.SampleRate = kSilentRate;
-  h.BytesPerSec = kSilentRate;
-  h.BlockAlign = 1;
-  h.BitsPerSample = 8;
-  SetFourCC(h.DataId, "data");
-  h.DataSize = dataSize;
+  const TWaveHeader h = CanonicalWaveHeader(1, kSilentRate, 8, dataSize);
   std::vector<uint8_t> image(kWaveHeaderSize + dataSize, 128);
   WriteWaveHeader(h, image.data());
   AdoptImage(std::move(image), h);

@@ -46,3 +46,22 @@ inline void WriteWaveHeader(const TWaveHeader& h, uint8_t* bytes) {
 inline void SetFourCC(std::array<char, 4>& id, const char* text) {
   std::memcpy(id.data(), text, 4);
 }
+
+// The 44-byte header of a plain PCM file of this format holding `dataSize` bytes of sound.
+inline TWaveHeader CanonicalWaveHeader(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t dataSize) {
+  TWaveHeader h;
+  SetFourCC(h.RiffId, "RIFF");
+  h.RiffSize = dataSize + 36;
+  SetFourCC(h.WaveId, "WAVE");
+  SetFourCC(h.FmtId, "fmt ");
+  h.FmtSize = 16;
+  h.FormatTag = 1;
+  h.Channels = channels;
+  h.SampleRate = rate;
+  h.BlockAlign = static_cast<uint16_t>(channels * (bits / 8));
+  h.BytesPerSec = rate * h.BlockAlign;
+  h.BitsPerSample = bits;
+  SetFourCC(h.DataId, "data");
+  h.DataSize = dataSize;
+  return h;
+}

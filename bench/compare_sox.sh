@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Times whole velorin-cli commands against the sox command that does the same job, on one
+# generated 10-minute 44,100 Hz 16-bit stereo file. Usage: bench/compare_sox.sh [BUILD_DIR]
+# Needs sox and hyperfine (scripts/setup installs both). Results go to standard output and to
+# BUILD_DIR/bench/compare_sox.md.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(realpath "${1:-${VELORIN_BUILD_DIR:-$root/build}}")"
+cli="$build/velorin-cli"
+[[ -x "$cli" ]] || { echo "no $cli; run scripts/build first" >&2; exit 1; }
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+src="$work/source.wav"
+ours="$work/ours.wav"
+theirs="$work/sox.wav"
+sox -n -r 44100 -b 16 -c 2 "$src" synth 600 sine 440 sine 523.25 gain -6
+
+report="$build/bench/compare_sox.md"
+mkdir -p "$(dirname "$report")"
+: >"$report"
+
+compare() {
+  local name="$1" velorin="$2" soxcmd="$3"
+  echo "== $name"
+  hyperfine --warmup 1 --runs 5 --export-markdown "$work/$name.md" \
+    -n "velorin-cli $name" "$velorin" -n "sox $name" "$soxcmd"
+  { echo "### $name"; cat "$work/$name.md"; echo; } >>"$report"
+}
+
+compare reverse "'$cli' open '$src' reverse save '$ours'" "sox '$src' '$theirs' reverse"
+compare normalize "'$cli' open '$src' normalize 100 save '$ours'" "sox '$src' '$theirs' gain -n"
+compare fade-in "'$cli' open '$src' fade-in save '$ours'" "sox '$src' '$theirs' fade h 600"
+compare copy "'$cli' open '$src' save '$ours'" "sox '$src' '$theirs'"
+echo "written to $report"
