@@ -1,5 +1,9 @@
 #include "views/view_state.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "wave/wave_document.h"
 
 void ShowWholeWave(ViewState& state, const TWave& wave) {
@@ -25,4 +29,52 @@ void ApplyChannelRules(ViewState& state, const TWave& wave) {
     state.LeftEnabled = true;
     state.RightEnabled = true;
   }
+}
+
+namespace {
+
+// A frame number computed in a wider type, saturated to what the view state holds.
+int32_t ClampToFrame(int64_t frame) {
+  return static_cast<int32_t>(std::clamp<int64_t>(frame, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+int32_t FrameAtColumn(const ViewState& state, int x, int width) {
+  if (width < 2) return state.ViewStart;
+  const long double span = static_cast<long double>(state.ViewEnd) - state.ViewStart;
+  const long double frame = std::nearbyint(x * span / (width - 1) + state.ViewStart);
+  // A press far outside the strip must not overflow the frame numbers.
+  if (frame <= std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  if (frame >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(frame);
+}
+
+void MarkSelection(ViewState& state, bool start, int32_t frame) {
+  if (start) {
+    state.Sel.SelStart = frame;
+  } else {
+    state.Sel.SelEnd = frame;
+  }
+  if (state.Sel.SelEnd <= state.Sel.SelStart) state.Sel.SelEnd = ClampToFrame(int64_t{state.Sel.SelStart} + 1);
+}
+
+void ZoomToSelection(ViewState& state) {
+  state.ViewStart = state.Sel.SelStart;
+  state.ViewEnd = state.Sel.SelEnd;
+}
+
+// The end grows by half the width measured from the start as already moved, so a view that
+// sits at frame 0 gains only on its right.
+void ZoomOut(ViewState& state, const TWave& wave) {
+  int64_t start = state.ViewStart;
+  int64_t end = state.ViewEnd;
+  start -= (end - start) / 2;
+  if (start < 0) start = 0;
+  end += (end - start) / 2;
+  const int64_t last = static_cast<int64_t>(wave.SampleCount()) - 1;
+  if (end > last) end = last;
+  state.ViewStart = ClampToFrame(start);
+  state.ViewEnd = ClampToFrame(end);
 }

@@ -24,3 +24,16 @@ void SelectAll(ViewState& state, const TWave& wave);
 // The channel boxes by the channel count: mono has left checked, right unchecked, both fixed;
 // stereo leaves both free and as they were.
 void ApplyChannelRules(ViewState& state, const TWave& wave);
+
+// The frame under column `x` of a strip `width` pixels wide that shows the view: column 0 is
+// ViewStart, the last column ViewEnd, rounded to the nearest frame (ties to even). A strip too
+// narrow to scale gives ViewStart.
+int32_t FrameAtColumn(const ViewState& state, int x, int width);
+// A press on a strip: `start` moves the selection's start to `frame`, otherwise its end moves
+// there. The end always stays at least one frame after the start.
+void MarkSelection(ViewState& state, bool start, int32_t frame);
+
+// The view becomes the selection, which may reach past the sound.
+void ZoomToSelection(ViewState& state);
+// The view grows by half its width on each side, kept within the sound at both ends.
+void ZoomOut(ViewState& state, const TWave& wave);

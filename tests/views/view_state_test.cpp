@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "loaded_wave.h"
+#include "views/view_state.h"
+
+namespace {
+
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+
+ViewState View(int32_t start, int32_t end) {
+  ViewState state;
+  state.ViewStart = start;
+  state.ViewEnd = end;
+  return state;
+}
+
+ViewState Selected(int32_t selStart, int32_t selEnd) {
+  ViewState state;
+  state.Sel.SelStart = selStart;
+  state.Sel.SelEnd = selEnd;
+  return state;
+}
+
+TEST(FrameAtColumnTest, EndColumnsAreTheViewsEnds) {
+  EXPECT_EQ(FrameAtColumn(View(100, 500), 0, 761), 100);
+  EXPECT_EQ(FrameAtColumn(View(100, 500), 760, 761), 500);
+  EXPECT_EQ(FrameAtColumn(View(0, 22049), 760, 761), 22049);
+  EXPECT_EQ(FrameAtColumn(View(-20, -10), 0, 761), -20);
+}
+
+TEST(FrameAtColumnTest, RoundsToNearestFrameWithTiesToEven) {
+  // Columns 0..4 over frames 0..2 sit at 0, 0.5, 1, 1.5, 2.
+  std::vector<int32_t> frames;
+  for (int x = 0; x < 5; ++x) frames.push_back(FrameAtColumn(View(0, 2), x, 5));
+  EXPECT_EQ(frames, (std::vector<int32_t>{0, 0, 1, 2, 2}));
+  // 1 * 999 / 760 = 1.314...
+  EXPECT_EQ(FrameAtColumn(View(0, 999), 1, 761), 1);
+  EXPECT_EQ(FrameAtColumn(View(0, 999), 380, 761), 500);  // 499.5 -> 500
+}
+
+TEST(FrameAtColumnTest, DegenerateStripsAndFarPressesStayInRange) {
+  EXPECT_EQ(FrameAtColumn(View(7, 90), 0, 1), 7);
+  EXPECT_EQ(FrameAtColumn(View(7, 90), 5, 0), 7);
+  EXPECT_EQ(FrameAtColumn(View(0, kMax), 1 << 30, 2), kMax);
+  EXPECT_EQ(FrameAtColumn(View(0, kMax), -(1 << 30), 2), kMin);
+  EXPECT_EQ(FrameAtColumn(View(kMin, kMax), 1, 3), 0);
+}
+
+TEST(MarkSelectionTest, StartAndEndMoveOnTheirOwn) {
+  ViewState state = Selected(10, 50);
+  MarkSelection(state, true, 20);
+  EXPECT_EQ(state.Sel.SelStart, 20);
+  EXPECT_EQ(state.Sel.SelEnd, 50);
+  MarkSelection(state, false, 40);
+  EXPECT_EQ(state.Sel.SelStart, 20);
+  EXPECT_EQ(state.Sel.SelEnd, 40);
+  MarkSelection(state, false, 21);
+  EXPECT_EQ(state.Sel.SelEnd, 21);
+}
+
+TEST(MarkSelectionTest, EndNeverReachesTheStart) {
+  ViewState state = Selected(10, 50);
+  MarkSelection(state, true, 50);  // onto the end
+  EXPECT_EQ(state.Sel.SelEnd, 51);
+  MarkSelection(state, true, 900);  // past the end
+  EXPECT_EQ(state.Sel.SelStart, 900);
+  EXPECT_EQ(state.Sel.SelEnd, 901);
+  MarkSelection(state, false, 3);  // before the start
+  EXPECT_EQ(state.Sel.SelStart, 900);
+  EXPECT_EQ(state.Sel.SelEnd, 901);
+  MarkSelection(state, false, 900);
+  EXPECT_EQ(state.Sel.SelEnd, 901);
+  MarkSelection(state, true, kMax);  // no overflow at the last frame number
+  EXPECT_EQ(state.Sel.SelEnd, kMax);
+}
+
+class ZoomOutTest : public ::testing::Test {
+ protected:
+  // 1000 frames: the last is 999.
+  LoadedWave wave{std::vector<int16_t>(1000, 0)};
+
+  std::pair<int32_t, int32_t> ZoomedOut(int32_t start, int32_t end) {
+    ViewState state = View(start, end);
+    ZoomOut(state, *wave);
+    return {state.ViewStart, state.ViewEnd};
+  }
+};
+
+TEST_F(ZoomOutTest, AViewAtTheStartGrowsOnlyToTheRight) {
+  EXPECT_EQ(ZoomedOut(0, 99), std::make_pair(0, 148));
+  EXPECT_EQ(ZoomedOut(0, 148), std::make_pair(0, 222));
+  // The start would go to -50 and stops at 0; the end grows by half of 0..150.
+  EXPECT_EQ(ZoomedOut(50, 150), std::make_pair(0, 225));
+}
+
+TEST_F(ZoomOutTest, TheEndGrowsByHalfTheWidthFromTheMovedStart) {
+  // 100 - 99/2 = 51; 199 + (199 - 51)/2 = 273.
+  EXPECT_EQ(ZoomedOut(100, 199), std::make_pair(51, 273));
+  EXPECT_EQ(ZoomedOut(500, 500), std::make_pair(500, 500));
+  EXPECT_EQ(ZoomedOut(500, 501), std::make_pair(500, 501));
+  EXPECT_EQ(ZoomedOut(500, 503), std::make_pair(499, 505));
+}
+
+TEST_F(ZoomOutTest, TheEndStopsAtTheLastFrame) {
+  EXPECT_EQ(ZoomedOut(0, 800), std::make_pair(0, 999));
+  EXPECT_EQ(ZoomedOut(0, 999), std::make_pair(0, 999));
+  // A view wholly past the sound, as zooming into a selection beyond it leaves.
+  EXPECT_EQ(ZoomedOut(2000, 2100), std::make_pair(1950, 999));
+}
+
+TEST_F(ZoomOutTest, ReversedViewsHalveTowardZero) {
+  // Width -5 halves to -2, so the start moves right; then (5 - 12) / 2 = -3.
+  EXPECT_EQ(ZoomedOut(10, 5), std::make_pair(12, 2));
+  EXPECT_EQ(ZoomedOut(10, 9), std::make_pair(10, 9));
+}
+
+TEST_F(ZoomOutTest, ExtremeFrameNumbersDoNotOverflow) {
+  EXPECT_EQ(ZoomedOut(kMin, kMax), std::make_pair(0, 999));
+  EXPECT_EQ(ZoomedOut(kMax, kMin), std::make_pair(kMax, kMin));
+}
+
+TEST(ZoomOutEmptyTest, AnEmptySoundEndsTheViewBeforeFrameZero) {
+  LoadedWave empty{std::vector<int16_t>{}};
+  ViewState state = View(0, 10);
+  ZoomOut(state, *empty);
+  EXPECT_EQ(state.ViewStart, 0);
+  EXPECT_EQ(state.ViewEnd, -1);
+}
+
+}  // namespace
