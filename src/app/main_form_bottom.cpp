@@ -15,6 +15,7 @@
 #include "app/control_factory.h"
 #include "app/gauge.h"
 #include "app/main_form.h"
+#include "views/wave_strip_widget.h"
 
 namespace {
 
@@ -22,11 +23,11 @@ constexpr int kStripWidth = 761;
 constexpr int kStripHeight = 153;
 constexpr int kRecordInterval = 1000;
 
-QWidget* MakeStrip(QWidget* parent, const char* name, int top) {
-  auto* strip = new QWidget(parent);
+TWaveStrip* MakeStrip(QWidget* parent, const TWave& wave, const ViewState& view, bool right,
+                      const char* name, int top) {
+  auto* strip = new TWaveStrip(wave, view, right, parent);
   strip->setObjectName(QString::fromLatin1(name));
   strip->setGeometry(24, top, kStripWidth, kStripHeight);
-  strip->setAutoFillBackground(true);
   return strip;
 }
 
@@ -79,8 +80,8 @@ QPushButton* MakeTransportButton(QGroupBox* group, QBoxLayout* row, const char* 
 }  // namespace
 
 void TMainForm::BuildBottom() {
-  LPaintBox = MakeStrip(this, "LPaintBox", 120);
-  RPaintBox = MakeStrip(this, "RPaintBox", 272);
+  LPaintBox = MakeStrip(this, wave_, view_, false, "LPaintBox", 120);
+  RPaintBox = MakeStrip(this, wave_, view_, true, "RPaintBox", 272);
   Label7 = MakePlacedLabel(this, "Label7", QStringLiteral("L"), 8, 192);
   Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 336);
 

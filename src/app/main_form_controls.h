@@ -8,8 +8,8 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
-class QWidget;
 class TGauge;
+class TWaveStrip;
 
 // The main window's controls, each named as its objectName. The window owns them through Qt's
 // parent chain; these are plain references for the handlers.
@@ -72,8 +72,8 @@ struct TMainFormControls {
   QPushButton* WallButton = nullptr;
 
   // Below the pages
-  QWidget* LPaintBox = nullptr;
-  QWidget* RPaintBox = nullptr;
+  TWaveStrip* LPaintBox = nullptr;
+  TWaveStrip* RPaintBox = nullptr;
   QLabel* Label7 = nullptr;
   QLabel* Label8 = nullptr;
   QPushButton* ReloadButton = nullptr;

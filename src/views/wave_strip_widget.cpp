@@ -1,0 +1,52 @@
+#include "views/wave_strip_widget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "views/view_state.h"
+#include "views/wave_drawing.h"
+#include "wave/wave_document.h"
+
+namespace {
+
+QColor PenColour(TracePen pen) {
+  switch (pen) {
+    case TracePen::Red:
+      return QColor(255, 0, 0);
+    case TracePen::Green:
+      return QColor(0, 255, 0);
+    case TracePen::Grey:
+      break;
+  }
+  return QColor(128, 128, 128);
+}
+
+}  // namespace
+
+TWaveStrip::TWaveStrip(const TWave& wave, const ViewState& view, bool right, QWidget* parent)
+    : QWidget(parent), wave_(wave), view_(view), right_(right) {
+  // Every paint covers the whole strip.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TWaveStrip::Clear() {
+  blank_ = true;
+  repaint();
+  blank_ = false;
+}
+
+void TWaveStrip::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Button));
+  if (blank_) return;
+  const std::vector<TracePoint> trace = TraceChannel(wave_, view_, right_, width(), height());
+  for (size_t x = 1; x < trace.size(); ++x) {
+    painter.setPen(QPen(PenColour(trace[x].Pen), 1));
+    painter.drawLine(static_cast<int>(x) - 1, trace[x - 1].Y, static_cast<int>(x), trace[x].Y);
+  }
+}
+
+void TWaveStrip::mousePressEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  emit MouseDown(event->button(), at.x(), at.y());
+}

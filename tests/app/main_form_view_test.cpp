@@ -1,0 +1,287 @@
+#include <QCheckBox>
+#include <QImage>
+#include <QTabWidget>
+
+#include "main_form_fixture.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 255, 0);
+const QColor kGrey(128, 128, 128);
+
+// The window with its "View" page in front, as the zoom buttons are used.
+class StripTest : public MainFormTest {
+ protected:
+  void StartWith(const std::string& file) {
+    Start({QString::fromStdString(file)});
+    Find<QTabWidget>("MainPageControl")->setCurrentIndex(1);
+  }
+
+  // A 16-bit stereo sound, each channel constant but for one full-scale frame: the left at the
+  // top, the right at the bottom.
+  std::string WriteSpikedWave(int frames, int16_t left, int16_t right, int spikeFrame) {
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames; ++i) {
+      samples.push_back(i == spikeFrame ? int16_t{32767} : left);
+      samples.push_back(i == spikeFrame ? int16_t{-32768} : right);
+    }
+    WriteBytes(dir.File("spiked.wav"), CanonicalWave(2, 44100, 16, Words(samples)));
+    return dir.File("spiked.wav");
+  }
+
+  std::string WriteMonoWave(int frames, int16_t value) {
+    WriteBytes(dir.File("mono.wav"), CanonicalWave(1, 44100, 16, Words(std::vector<int16_t>(frames, value))));
+    return dir.File("mono.wav");
+  }
+
+  // What the strip shows now, painted afresh.
+  QImage Picture(const char* strip) const {
+    QWidget* widget = Find<QWidget>(strip);
+    return widget ? widget->grab().toImage() : QImage();
+  }
+
+  QColor Background() const { return form->palette().color(QPalette::Button); }
+
+  // How many pixels of the picture differ from the background.
+  int Drawn(const QImage& picture) const {
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x) count += QColor(picture.pixel(x, y)) != Background();
+    return count;
+  }
+
+  void Press(const char* strip, Qt::MouseButton button, int x) {
+    if (QWidget* widget = Find<QWidget>(strip)) QTest::mouseClick(widget, button, {}, QPoint(x, 40));
+  }
+
+  std::pair<int32_t, int32_t> Selected() const { return {form->View().Sel.SelStart, form->View().Sel.SelEnd}; }
+  std::pair<int32_t, int32_t> Viewed() const { return {form->View().ViewStart, form->View().ViewEnd}; }
+};
+
+QColor At(const QImage& picture, int x, int y) { return QColor(picture.pixel(x, y)); }
+
+using StripDrawingTest = StripTest;
+
+// 761 frames fill the 761 columns one to one. Left samples 16384 sit at row 38, right -16384
+// at row 114; the spike at frame 350 reaches rows 0 and 152.
+TEST_F(StripDrawingTest, SelectionColoursFollowTheChannelBoxes) {
+  StartWith(WriteSpikedWave(761, 16384, -16384, 350));
+  ASSERT_EQ(Find<QWidget>("LPaintBox")->size(), QSize(761, 153));
+  Press("LPaintBox", Qt::LeftButton, 300);
+  Press("RPaintBox", Qt::RightButton, 400);
+  ASSERT_EQ(Selected(), std::make_pair(300, 400));
+
+  QImage left = Picture("LPaintBox");
+  QImage right = Picture("RPaintBox");
+  EXPECT_EQ(At(left, 320, 38), kRed);
+  EXPECT_EQ(At(left, 350, 0), kRed);
+  EXPECT_EQ(At(left, 320, 37), Background());
+  EXPECT_EQ(At(left, 320, 39), Background());
+  EXPECT_EQ(At(left, 200, 38), kGrey);
+  EXPECT_EQ(At(left, 600, 38), kGrey);
+  EXPECT_EQ(At(right, 320, 114), kGreen);
+  EXPECT_EQ(At(right, 350, 152), kGreen);
+  EXPECT_EQ(At(right, 320, 113), Background());
+  EXPECT_EQ(At(right, 600, 114), kGrey);
+
+  Click("RightCheckBox");
+  ASSERT_FALSE(Checked("RightCheckBox"));
+  left = Picture("LPaintBox");
+  right = Picture("RPaintBox");
+  EXPECT_EQ(At(left, 320, 38), kRed);
+  EXPECT_EQ(At(right, 320, 114), kGrey);
+  EXPECT_EQ(At(right, 350, 152), kGrey);
+  EXPECT_EQ(At(right, 200, 114), kGrey);
+
+  Click("LeftCheckBox");
+  ASSERT_FALSE(Checked("LeftCheckBox"));
+  EXPECT_EQ(At(Picture("LPaintBox"), 320, 38), kGrey);
+}
+
+TEST_F(StripDrawingTest, ZoomingRedrawsTheStripsAtTheNewScale) {
+  StartWith(WriteSpikedWave(761, 16384, -16384, 350));
+  Press("LPaintBox", Qt::LeftButton, 300);
+  Press("LPaintBox", Qt::RightButton, 400);
+  Click("ZoomBitBtn");
+
+  // Frames 300..400 over 761 columns: the spike lands at column 380, the whole strip is red.
+  const QImage left = Picture("LPaintBox");
+  EXPECT_EQ(At(left, 380, 0), kRed);
+  EXPECT_EQ(At(left, 10, 38), kRed);
+  EXPECT_EQ(At(left, 750, 38), kRed);
+  EXPECT_EQ(At(left, 350, 0), Background());
+  EXPECT_EQ(At(Picture("RPaintBox"), 380, 152), kGreen);
+}
+
+TEST_F(StripDrawingTest, FramesPastTheSoundDrawAsTheMiddleLine) {
+  StartWith(WriteSpikedWave(761, 16384, -16384, 350));
+  Press("LPaintBox", Qt::LeftButton, 760);
+  Click("ZoomBitBtn");
+  ASSERT_EQ(Viewed(), std::make_pair(760, 761));
+
+  // Columns up to 380 read the last frame, the rest the frame after it.
+  const QImage left = Picture("LPaintBox");
+  EXPECT_EQ(At(left, 100, 38), kRed);
+  EXPECT_EQ(At(left, 600, 76), kRed);
+  EXPECT_EQ(At(left, 600, 38), Background());
+}
+
+TEST_F(StripDrawingTest, TheRightStripOfAMonoSoundStaysClear) {
+  StartWith(WriteMonoWave(500, 16384));
+  EXPECT_EQ(Drawn(Picture("RPaintBox")), 0);
+  // The left strip is drawn, so the check above is not about an empty window.
+  const QImage left = Picture("LPaintBox");
+  EXPECT_EQ(At(left, 300, 38), kRed);
+  EXPECT_GE(Drawn(left), 760);
+}
+
+TEST_F(StripDrawingTest, WithoutASoundBothStripsShowOnlyTheBackground) {
+  Start();
+  EXPECT_EQ(Drawn(Picture("LPaintBox")), 0);
+  EXPECT_EQ(Drawn(Picture("RPaintBox")), 0);
+}
+
+using StripMouseTest = StripTest;
+
+TEST_F(StripMouseTest, EndColumnsHitTheEndsOfTheView) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  form->View().ViewStart = 100;
+  form->View().ViewEnd = 500;
+
+  Press("LPaintBox", Qt::LeftButton, 0);
+  EXPECT_EQ(Selected(), std::make_pair(100, 999));
+  Press("RPaintBox", Qt::RightButton, 760);
+  EXPECT_EQ(Selected(), std::make_pair(100, 500));
+  EXPECT_EQ(LabelText("SelStartLabel"), "0.0023 s");
+  EXPECT_EQ(LabelText("SelEndLabel"), "0.0113 s");
+
+  // Either strip serves either end; the middle button acts as the right one.
+  Press("RPaintBox", Qt::LeftButton, 380);
+  Press("LPaintBox", Qt::MiddleButton, 570);
+  EXPECT_EQ(Selected(), std::make_pair(300, 400));
+  EXPECT_EQ(Viewed(), std::make_pair(100, 500));
+}
+
+TEST_F(StripMouseTest, LabelsShowTheMarkedFramesInSeconds) {
+  StartWith(WriteStereoWave("sound.wav", 22050));
+  Press("LPaintBox", Qt::LeftButton, 380);  // 11024.5 rounds to 11024
+  EXPECT_EQ(Selected(), std::make_pair(11024, 22049));
+  EXPECT_EQ(LabelText("SelStartLabel"), "0.25 s");
+  Press("LPaintBox", Qt::LeftButton, 0);
+  Press("LPaintBox", Qt::RightButton, 760);
+  EXPECT_EQ(Selected(), std::make_pair(0, 22049));
+  EXPECT_EQ(LabelText("SelStartLabel"), "0 s");
+  EXPECT_EQ(LabelText("SelEndLabel"), "0.5 s");
+}
+
+TEST_F(StripMouseTest, TheEndStaysAfterTheStart) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  Press("LPaintBox", Qt::RightButton, 100);  // 131.4
+  EXPECT_EQ(Selected(), std::make_pair(0, 131));
+  Press("LPaintBox", Qt::LeftButton, 400);  // 525.8, past the end
+  EXPECT_EQ(Selected(), std::make_pair(526, 527));
+  Press("RPaintBox", Qt::RightButton, 100);  // left of the start
+  EXPECT_EQ(Selected(), std::make_pair(526, 527));
+  Press("LPaintBox", Qt::LeftButton, 760);  // the last frame
+  EXPECT_EQ(Selected(), std::make_pair(999, 1000));
+  EXPECT_EQ(LabelText("SelStartLabel"), "0.0227 s");
+  EXPECT_EQ(LabelText("SelEndLabel"), "0.0227 s");
+}
+
+TEST_F(StripMouseTest, OnlyPressesSelect) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  QWidget* strip = Find<QWidget>("LPaintBox");
+  ASSERT_TRUE(strip);
+  QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(100, 40));
+  QTest::mouseMove(strip, QPoint(300, 40));
+  QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(300, 40));
+  EXPECT_EQ(Selected(), std::make_pair(131, 999));
+  QTest::mouseRelease(strip, Qt::RightButton, {}, QPoint(200, 40));
+  EXPECT_EQ(Selected(), std::make_pair(131, 999));
+}
+
+TEST_F(StripMouseTest, DoesNothingWithoutASound) {
+  Start();
+  Press("LPaintBox", Qt::LeftButton, 300);
+  Press("RPaintBox", Qt::RightButton, 200);
+  EXPECT_EQ(Selected(), std::make_pair(0, 0));
+  EXPECT_EQ(LabelText("SelStartLabel"), "-");
+  EXPECT_EQ(LabelText("SelEndLabel"), "-");
+}
+
+using ZoomTest = StripTest;
+
+TEST_F(ZoomTest, ZoomOutFromTheStartGrowsToTheRightUpToTheLastFrame) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  form->View().ViewStart = 0;
+  form->View().ViewEnd = 99;
+  Click("BitBtn1");
+  EXPECT_EQ(Viewed(), std::make_pair(0, 148));
+  Click("BitBtn1");
+  EXPECT_EQ(Viewed(), std::make_pair(0, 222));
+  form->View().ViewEnd = 800;
+  Click("BitBtn1");
+  EXPECT_EQ(Viewed(), std::make_pair(0, 999));
+  EXPECT_EQ(Selected(), std::make_pair(0, 999));
+}
+
+TEST_F(ZoomTest, ZoomToSelectionThenOutAgain) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  Press("LPaintBox", Qt::LeftButton, 76);   // 99.9
+  Press("LPaintBox", Qt::RightButton, 152);  // 199.8
+  ASSERT_EQ(Selected(), std::make_pair(100, 200));
+  Click("ZoomBitBtn");
+  EXPECT_EQ(Viewed(), std::make_pair(100, 200));
+  Click("BitBtn1");
+  EXPECT_EQ(Viewed(), std::make_pair(50, 275));
+  EXPECT_EQ(Selected(), std::make_pair(100, 200));
+}
+
+TEST_F(ZoomTest, ZoomAllSelectsTheWholeSoundOnBothChannels) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  Press("LPaintBox", Qt::LeftButton, 76);
+  Press("LPaintBox", Qt::RightButton, 152);
+  Click("ZoomBitBtn");
+  Click("RightCheckBox");
+  ASSERT_FALSE(Checked("RightCheckBox"));
+
+  Click("AllButton");
+  EXPECT_EQ(Selected(), std::make_pair(0, 999));
+  EXPECT_EQ(Viewed(), std::make_pair(0, 999));
+  EXPECT_TRUE(Checked("LeftCheckBox"));
+  EXPECT_TRUE(Checked("RightCheckBox"));
+  EXPECT_TRUE(form->View().Sel.Right);
+  EXPECT_TRUE(Enabled("RightCheckBox"));
+  EXPECT_EQ(LabelText("SelStartLabel"), "0 s");
+  EXPECT_EQ(LabelText("SelEndLabel"), "0.0227 s");
+  // Column 380 reads frame 500 (499.5 to even), right sample -1500: 76 + 3.48 rounds to row 79.
+  EXPECT_EQ(At(Picture("RPaintBox"), 380, 79), kGreen);
+}
+
+TEST_F(ZoomTest, MonoKeepsItsFixedChannelBoxes) {
+  StartWith(WriteMonoWave(1000, 0));
+  for (const char* button : {"AllButton", "SelAllButton"}) {
+    Press("LPaintBox", Qt::LeftButton, 300);
+    Click(button);
+    EXPECT_EQ(Selected(), std::make_pair(0, 999)) << button;
+    EXPECT_TRUE(Checked("LeftCheckBox")) << button;
+    EXPECT_FALSE(Enabled("LeftCheckBox")) << button;
+    EXPECT_FALSE(Checked("RightCheckBox")) << button;
+    EXPECT_FALSE(Enabled("RightCheckBox")) << button;
+  }
+}
+
+TEST_F(ZoomTest, ButtonsDoNothingWithoutASound) {
+  Start();
+  Find<QTabWidget>("MainPageControl")->setCurrentIndex(1);
+  form->View().Sel.SelStart = 5;
+  form->View().Sel.SelEnd = 9;
+  for (const char* button : {"ZoomBitBtn", "BitBtn1", "AllButton"}) Click(button);
+  EXPECT_EQ(Viewed(), std::make_pair(0, 0));
+  EXPECT_EQ(Selected(), std::make_pair(5, 9));
+  EXPECT_EQ(LabelText("SelStartLabel"), "-");
+  EXPECT_TRUE(prompts.Shown().empty());
+}
+
+}  // namespace
