@@ -134,10 +134,11 @@ void TMainForm::BuildBottom() {
   selection->setHorizontalSpacing(4);
   selection->addWidget(MakeLabel(SelectionGroupBox, nullptr, tr("Start:")), 0, 0, Qt::AlignRight);
   SelStartLabel = MakeValueLabel(SelectionGroupBox, "SelStartLabel");
-  selection->addWidget(SelStartLabel, 0, 1);
+  // The values reach over the button's column, so that a long time never pushes it aside.
+  selection->addWidget(SelStartLabel, 0, 1, 1, 2);
   selection->addWidget(MakeLabel(SelectionGroupBox, nullptr, tr("End:")), 1, 0, Qt::AlignRight);
   SelEndLabel = MakeValueLabel(SelectionGroupBox, "SelEndLabel");
-  selection->addWidget(SelEndLabel, 1, 1);
+  selection->addWidget(SelEndLabel, 1, 1, 1, 2);
   LeftCheckBox = new QCheckBox(tr("&Left"), SelectionGroupBox);
   LeftCheckBox->setObjectName(QStringLiteral("LeftCheckBox"));
   RightCheckBox = new QCheckBox(tr("&Right"), SelectionGroupBox);
