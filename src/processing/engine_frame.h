@@ -16,14 +16,15 @@ enum class PassShare { Whole, FirstHalf, SecondHalf };
 // share to show. Ties round to even.
 inline void ShowShare(Progress& progress, int64_t done, int64_t total, PassShare share) {
   if (total == 0) return;
-  const long double ratio = static_cast<long double>(done) / static_cast<long double>(total);
-  long double value = 0;
+  const double ratio = static_cast<double>(done) / static_cast<double>(total);
+  double value = 0;
   switch (share) {
     case PassShare::Whole: value = 100 * ratio; break;
     case PassShare::FirstHalf: value = 50 * ratio; break;
     case PassShare::SecondHalf: value = 50 * ratio + 50; break;
   }
-  progress.SetProgress(static_cast<int>(std::nearbyint(value)));
+  // lrint rounds in the current mode, which is to nearest with ties to even.
+  progress.SetProgress(static_cast<int>(std::lrint(value)));
 }
 
 // Frame numbers are 64-bit while a routine computes with them, so that neighbours of frames near
