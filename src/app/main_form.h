@@ -45,10 +45,10 @@ class TMainForm : public QWidget, public TMainFormControls {
   void NewWave(const std::string& fileName, double seconds);
   void WaveProgress(TWave& sender, int8_t progress);
 
-  // A processing command: nothing without a document; otherwise the routine, then the refresh.
-  // A routine that fails leaves the window unrefreshed, as the error box takes over.
+  // A command on the document: nothing without one; otherwise the action, then the refresh.
+  // An action that fails leaves the window unrefreshed, as the error box takes over.
   template <class Routine>
-  void RunOnSelection(Routine&& routine) {
+  void RunWithDocument(Routine&& routine) {
     Guarded([&] {
       if (!wave_.Loaded()) return;
       routine();

@@ -21,11 +21,11 @@ void TMainForm::ConnectToolHandlers() {
 }
 
 void TMainForm::MuteButtonClick() {
-  RunOnSelection([this] { MuteSelection(wave_, view_.Sel, *Gauge); });
+  RunWithDocument([this] { MuteSelection(wave_, view_.Sel, *Gauge); });
 }
 
 void TMainForm::NormalizeButtonClick() {
-  RunOnSelection([this] { NormalizeSelection(wave_, view_.Sel, *Gauge, NormalizeUpDown->value()); });
+  RunWithDocument([this] { NormalizeSelection(wave_, view_.Sel, *Gauge, NormalizeUpDown->value()); });
 }
 
 void TMainForm::NormalizeUpDownClick() {
@@ -33,25 +33,25 @@ void TMainForm::NormalizeUpDownClick() {
 }
 
 void TMainForm::Button1Click() {
-  RunOnSelection([this] { RemoveDCOffset(wave_, view_.Sel, *Gauge); });
+  RunWithDocument([this] { RemoveDCOffset(wave_, view_.Sel, *Gauge); });
 }
 
 void TMainForm::FadeInButtonClick() {
-  RunOnSelection([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::FadeIn); });
+  RunWithDocument([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::FadeIn); });
 }
 
 void TMainForm::FadeOutButtonClick() {
-  RunOnSelection([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::FadeOut); });
+  RunWithDocument([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::FadeOut); });
 }
 
 void TMainForm::HanningButtonClick() {
-  RunOnSelection([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::Hanning); });
+  RunWithDocument([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::Hanning); });
 }
 
 void TMainForm::InvertButtonClick() {
-  RunOnSelection([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::Invert); });
+  RunWithDocument([this] { ApplyWindow(wave_, view_.Sel, *Gauge, WindowKind::Invert); });
 }
 
 void TMainForm::ReverseButtonClick() {
-  RunOnSelection([this] { ReverseSelection(wave_, view_.Sel, *Gauge); });
+  RunWithDocument([this] { ReverseSelection(wave_, view_.Sel, *Gauge); });
 }

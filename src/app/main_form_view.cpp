@@ -29,7 +29,7 @@ namespace {
 
 // A press on either strip; the strip's own width sets how its columns map to frames.
 void MarkFromStrip(TMainForm& form, const QWidget& strip, Qt::MouseButton button, int x) {
-  form.RunOnSelection([&] {
+  form.RunWithDocument([&] {
     MarkSelection(form.View(), button == Qt::LeftButton, FrameAtColumn(form.View(), x, strip.width()));
   });
 }
@@ -41,16 +41,16 @@ void TMainForm::LPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFro
 void TMainForm::RPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFromStrip(*this, *RPaintBox, button, x); }
 
 void TMainForm::ZoomBitBtnClick() {
-  RunOnSelection([this] { ZoomToSelection(view_); });
+  RunWithDocument([this] { ZoomToSelection(view_); });
 }
 
 void TMainForm::BitBtn1Click() {
-  RunOnSelection([this] { ZoomOut(view_, wave_); });
+  RunWithDocument([this] { ZoomOut(view_, wave_); });
 }
 
 // Select all redraws once on its own; the view follows the new selection before the last one.
 void TMainForm::AllButtonClick() {
-  RunOnSelection([this] {
+  RunWithDocument([this] {
     SelectAll();
     ZoomToSelection(view_);
   });
