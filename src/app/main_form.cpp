@@ -90,6 +90,7 @@ void TMainForm::ConnectHandlers() {
   connect(RightCheckBox, &QCheckBox::clicked, this, &TMainForm::RightCheckBoxClick);
   ConnectViewHandlers();
   ConnectToolHandlers();
+  ConnectFormatHandlers();
 }
 
 QString TMainForm::DocumentCaption() const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "app/main_form_controls.h"
@@ -97,6 +98,15 @@ class TMainForm : public QWidget, public TMainFormControls {
   void InvertButtonClick();
   void ReverseButtonClick();
 
+  // The "Wave data" page.
+  void DoubleSRButtonClick();
+  void HalveSRButtonClick();
+  void bits16ButtonClick();
+  void bits8ButtonClick();
+  void StereoButtonClick();
+  void MonoButtonClick();
+  void CDFormatButtonClick();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -107,6 +117,10 @@ class TMainForm : public QWidget, public TMainFormControls {
   void ConnectHandlers();
   void ConnectViewHandlers();
   void ConnectToolHandlers();
+  void ConnectFormatHandlers();
+  // A "Wave data" command: nothing without a document; otherwise the conversion, the refresh and
+  // everything selected, also when the sound already had the format asked for.
+  void ConvertDocument(const std::function<void()>& conversion);
   // What Open, New and Save share once the document is in place.
   void ShowNewDocument();
   void SyncChannelBoxes();

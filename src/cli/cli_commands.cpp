@@ -9,6 +9,7 @@
 #include "processing/amplitude_tools.h"
 #include "processing/document_commands.h"
 #include "processing/errors.h"
+#include "processing/format_commands.h"
 #include "processing/number_text.h"
 
 namespace {
@@ -150,6 +151,19 @@ void Reverse(CliSession& s, CliArgs) {
   ReverseSelection(s.Wave, s.State.Sel, *s.Gauge);
 }
 
+template <FormatConversion conversion>
+void Convert(CliSession& s, CliArgs) {
+  RequireSound(s);
+  ConvertFormat(s.Wave, s.State, conversion);
+  SelectAll(s.State, s.Wave);
+}
+
+void CDFormat(CliSession& s, CliArgs) {
+  RequireSound(s);
+  ConvertToCDFormat(s.Wave, s.State);
+  SelectAll(s.State, s.Wave);
+}
+
 // Commands in the order the usage lists them.
 const std::vector<CliCommand>& Commands() {
   static const std::vector<CliCommand> commands = {
@@ -162,6 +176,13 @@ const std::vector<CliCommand>& Commands() {
       {"select", 2, "START END", "select frames START..END", nullptr, Select},
       {"select-all", 0, "", "select the whole sound on both channels", nullptr, SelectAllFrames},
       {"channels", 1, "left|right|both", "the channels later commands work on", IsChannelWord, Channels},
+      {"double-rate", 0, "", "double the sample rate, interpolating", nullptr, Convert<FormatConversion::DoubleRate>},
+      {"halve-rate", 0, "", "halve the sample rate, averaging pairs", nullptr, Convert<FormatConversion::HalveRate>},
+      {"to-16bit", 0, "", "convert to 16-bit samples", nullptr, Convert<FormatConversion::To16Bit>},
+      {"to-8bit", 0, "", "convert to 8-bit samples", nullptr, Convert<FormatConversion::To8Bit>},
+      {"to-stereo", 0, "", "copy the one channel into two", nullptr, Convert<FormatConversion::ToStereo>},
+      {"to-mono", 0, "", "mix the two channels into one", nullptr, Convert<FormatConversion::ToMono>},
+      {"cd-format", 0, "", "convert to 44100 Hz 16-bit stereo", nullptr, CDFormat},
       {"mute", 0, "", "silence the selection", nullptr, Mute},
       {"normalize", 1, "LEVEL", "scale the selection's peak to LEVEL % (0..100)", IsNormalizeLevel, Normalize},
       {"remove-dc", 0, "", "remove each channel's mean from the selection", nullptr, RemoveDC},

@@ -18,6 +18,10 @@ inline constexpr uint32_t kMaxDataSize = 512u * 1024u * 1024u;
 // "data" must begin within this many bytes of the file's start.
 inline constexpr uint32_t kDataSearchLimit = 65528;
 
+// Throws std::runtime_error, with a message for the user, when a conversion would give a sound
+// of `dataSize` bytes, more than the editor can hold.
+void CheckConvertedDataSize(uint64_t dataSize);
+
 // The length in seconds of the silent sound that LoadFromFile builds for a missing file.
 // Kept until set again; 0 at start. Throws std::invalid_argument for a negative, non-finite
 // or too long length (the New command refuses those before it gets here).
@@ -83,6 +87,21 @@ class TWave {
     }
   }
 
+  // The format conversions. Each rebuilds the whole sound as a fresh canonical image beside the
+  // old one, reports its progress through OnProgress (0..100 at every hundredth step, then -1)
+  // and replaces the image only at the very end: one that fails leaves the document as it was.
+  // Mono, Stereo, 8 and 16 bits return at once, reporting nothing, when the sound already is so.
+  // Averages of two samples round down for 8-bit and toward zero for 16-bit samples.
+  void ConvertToMono();    // each frame's two samples averaged
+  void ConvertToStereo();  // the one channel copied into both
+  void ConvertTo8Bit();    // nearest of (s + 32768) / 257
+  void ConvertTo16Bit();   // b * 257 - 32768, exact
+  // Every frame but the last followed by the mean of it and the next: N frames become 2N - 2.
+  void DoubleSampleRate();
+  // Each pair of frames becomes its mean; an odd last frame is dropped. With an odd frame count
+  // the data keeps its halved size, so a half frame of silence follows the last whole one.
+  void HalveSampleRate();
+
   TProgressEvent OnProgress;
 
  private:
@@ -96,6 +115,12 @@ class TWave {
   [[noreturn]] static void ThrowInvalidOperation();
 
   void AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header);
+  void ReportProgress(int8_t progress);
+  // The converted sound's image: its header (`header` with `dataSize` and the fields that follow
+  // from it), then silence in its format, to be overwritten by the conversion.
+  static std::vector<uint8_t> StartConversion(TWaveHeader& header, uint64_t dataSize);
+  // Reports the end and puts the converted image in place of the old one.
+  void FinishConversion(std::vector<uint8_t>&& image, const TWaveHeader& header);
   void UpdateLayout();
   void StopIfPlaying();
 

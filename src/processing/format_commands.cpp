@@ -1,0 +1,72 @@
+#include "processing/format_commands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "processing/errors.h"
+#include "views/view_state.h"
+#include "wave/wave_document.h"
+
+namespace {
+
+constexpr uint32_t kCDRate = 44100;
+
+// A zoomed view may reach far past the sound; its end stays within the 32-bit frame range.
+void DoubleViewEnd(ViewState& state) {
+  state.ViewEnd = static_cast<int32_t>(std::min<int64_t>(int64_t{state.ViewEnd} * 2,
+                                                          std::numeric_limits<int32_t>::max()));
+}
+
+void HalveViewEnd(ViewState& state) { state.ViewEnd /= 2; }
+
+void DoubleRate(TWave& wave, ViewState& state) {
+  wave.DoubleSampleRate();
+  DoubleViewEnd(state);
+}
+
+void HalveRate(TWave& wave, ViewState& state) {
+  wave.HalveSampleRate();
+  HalveViewEnd(state);
+}
+
+// The data size after `doublings` (negative: halvings), then 16 bits and stereo, following
+// each conversion's own size rule, so that a result too large is refused before the first step.
+uint64_t CDDataSize(const TWave& wave, int doublings) {
+  uint64_t size = wave.Header().DataSize;
+  const uint64_t frameBytes = (wave.BitsPerSample() == 8 ? 1 : 2) * (wave.Channels() == 1 ? 1 : 2);
+  for (int i = 0; i < doublings; ++i) size = size >= frameBytes ? 2 * (size - frameBytes) : 0;
+  for (int i = 0; i > doublings; --i) size >>= 1;
+  if (wave.BitsPerSample() == 8) size *= 2;
+  if (wave.Channels() == 1) size *= 2;
+  return size;
+}
+
+}  // namespace
+
+void ConvertFormat(TWave& wave, ViewState& state, FormatConversion conversion) {
+  switch (conversion) {
+    case FormatConversion::DoubleRate: DoubleRate(wave, state); break;
+    case FormatConversion::HalveRate: HalveRate(wave, state); break;
+    case FormatConversion::To16Bit: wave.ConvertTo16Bit(); break;
+    case FormatConversion::To8Bit: wave.ConvertTo8Bit(); break;
+    case FormatConversion::ToStereo: wave.ConvertToStereo(); break;
+    case FormatConversion::ToMono: wave.ConvertToMono(); break;
+  }
+}
+
+void ConvertToCDFormat(TWave& wave, ViewState& state) {
+  const double r = std::log2(static_cast<double>(kCDRate) / wave.SampleRate());
+  if (!std::isfinite(r) || r != std::trunc(r)) throw InputRefused(kIncompatibleSampleRate);
+  const int doublings = static_cast<int>(r);
+  CheckConvertedDataSize(CDDataSize(wave, doublings));
+
+  if (doublings != 0) {
+    for (int i = 0; i < doublings; ++i) DoubleRate(wave, state);
+    for (int i = 0; i > doublings; --i) HalveRate(wave, state);
+    wave.SetSampleRate(kCDRate);
+  }
+  if (wave.BitsPerSample() == 8) wave.ConvertTo16Bit();
+  if (wave.Channels() == 1) wave.ConvertToStereo();
+}
