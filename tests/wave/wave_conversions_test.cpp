@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "wave/wave_document.h"
+
+namespace {
+
+class WaveConversionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wave.OnProgress = [this](TWave& sender, int8_t p) {
+      EXPECT_EQ(&sender, &wave);
+      reports.push_back(p);
+    };
+  }
+
+  void Load(uint16_t channels, uint32_t rate, uint16_t bits, const std::vector<uint8_t>& data,
+            const std::vector<uint8_t>& trailer = {}) {
+    std::vector<uint8_t> bytes = CanonicalWave(channels, rate, bits, data);
+    bytes.insert(bytes.end(), trailer.begin(), trailer.end());
+    WriteBytes(dir.File("w.wav"), bytes);
+    wave.LoadFromFile(dir.File("w.wav"));
+  }
+  void Load8(uint16_t channels, const std::vector<uint8_t>& samples, uint32_t rate = 11025) {
+    Load(channels, rate, 8, samples);
+  }
+  void Load16(uint16_t channels, const std::vector<int16_t>& samples, uint32_t rate = 44100) {
+    Load(channels, rate, 16, Words(samples));
+  }
+
+  std::vector<uint8_t> Data() const { return {wave.Image().begin() + 44, wave.Image().end()}; }
+  std::vector<int16_t> Samples16() const {
+    std::vector<int16_t> s((wave.Image().size() - 44) / 2);
+    std::memcpy(s.data(), wave.Image().data() + 44, s.size() * 2);
+    return s;
+  }
+
+  // After every conversion the cached header is the image's first 44 bytes, the image ends with
+  // the data and the header's derived fields follow from its format.
+  void ExpectCanonical(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t dataSize) {
+    const TWaveHeader& h = wave.Header();
+    EXPECT_EQ(h.Channels, channels);
+    EXPECT_EQ(h.SampleRate, rate);
+    EXPECT_EQ(h.BitsPerSample, bits);
+    EXPECT_EQ(h.DataSize, dataSize);
+    EXPECT_EQ(h.RiffSize, dataSize + 36);
+    EXPECT_EQ(h.BlockAlign, channels * bits / 8);
+    ASSERT_EQ(wave.Image().size(), 44u + dataSize);
+    EXPECT_EQ(std::memcmp(wave.Image().data(), &h, 44), 0);
+  }
+
+  TempDir dir;
+  TWave wave;
+  std::vector<int> reports;
+};
+
+TEST_F(WaveConversionsTest, MonoAveragesBytesDownAndWordsTowardZero) {
+  Load8(2, {0, 1, 255, 254, 128, 129});
+  wave.ConvertToMono();
+  ExpectCanonical(1, 11025, 8, 3);
+  EXPECT_EQ(wave.Header().BytesPerSec, 11025u);
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{0, 254, 128}));
+
+  Load16(2, {-3, 0, 3, 0, 32767, 32767, -32768, -32768, -32768, 32767});
+  wave.ConvertToMono();
+  ExpectCanonical(1, 44100, 16, 10);
+  EXPECT_EQ(wave.Header().BytesPerSec, 88200u);
+  EXPECT_EQ(Samples16(), (std::vector<int16_t>{-1, 1, 32767, -32768, 0}));
+}
+
+TEST_F(WaveConversionsTest, StereoWritesEachSampleTwice) {
+  const std::vector<uint8_t> bytes{0, 10, 20, 30, 40, 50, 60, 70, 80, 255};
+  Load8(1, bytes);
+  wave.ConvertToStereo();
+  ExpectCanonical(2, 11025, 8, 20);
+  EXPECT_EQ(wave.Header().RiffSize, 56u);
+  EXPECT_EQ(wave.Header().BlockAlign, 2);
+  EXPECT_EQ(wave.Header().BytesPerSec, 22050u);
+  std::vector<uint8_t> twice;
+  for (uint8_t b : bytes) twice.insert(twice.end(), {b, b});
+  EXPECT_EQ(Data(), twice);
+
+  Load16(1, {-32768, 5, 32767});
+  wave.ConvertToStereo();
+  ExpectCanonical(2, 44100, 16, 12);
+  EXPECT_EQ(Samples16(), (std::vector<int16_t>{-32768, -32768, 5, 5, 32767, 32767}));
+}
+
+TEST_F(WaveConversionsTest, EightBitsTakesTheNearestByteOfEveryWord) {
+  Load16(2, {-32768, 0, 32767, 128});
+  wave.ConvertTo8Bit();
+  ExpectCanonical(2, 44100, 8, 4);
+  EXPECT_EQ(wave.Header().BytesPerSec, 88200u);
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{0, 128, 255, 128}));
+
+  // Every word against the nearest integer of (s + 32768) / 257 in integers alone.
+  std::vector<int16_t> all;
+  for (int s = -32768; s <= 32767; ++s) all.push_back(static_cast<int16_t>(s));
+  Load16(1, all);
+  wave.ConvertTo8Bit();
+  const std::vector<uint8_t> data = Data();
+  ASSERT_EQ(data.size(), all.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    const int x = all[i] + 32768;
+    ASSERT_EQ(data[i], (2 * x + 257) / 514) << "word " << all[i];
+  }
+}
+
+TEST_F(WaveConversionsTest, SixteenBitsIsExactAndEightAfterSixteenGivesTheBytesBack) {
+  Load8(1, {0, 128, 255});
+  wave.ConvertTo16Bit();
+  ExpectCanonical(1, 11025, 16, 6);
+  EXPECT_EQ(wave.Header().BytesPerSec, 22050u);
+  EXPECT_EQ(Samples16(), (std::vector<int16_t>{-32768, 128, 32767}));
+
+  std::vector<uint8_t> every;
+  for (int b = 0; b < 256; ++b) every.insert(every.end(), {static_cast<uint8_t>(b), static_cast<uint8_t>(255 - b)});
+  Load8(2, every);
+  wave.ConvertTo16Bit();
+  ExpectCanonical(2, 11025, 16, 1024);
+  wave.ConvertTo8Bit();
+  ExpectCanonical(2, 11025, 8, 512);
+  EXPECT_EQ(wave.Header().BytesPerSec, 22050u);
+  EXPECT_EQ(Data(), every);
+}
+
+TEST_F(WaveConversionsTest, SixteenAfterEightDoesNotRestoreTheWords) {
+  Load16(1, {1000});
+  wave.ConvertTo8Bit();
+  wave.ConvertTo16Bit();
+  EXPECT_EQ(Samples16(), (std::vector<int16_t>{899}));
+}
+
+TEST_F(WaveConversionsTest, DoubleInterpolatesBetweenNeighbours) {
+  Load8(1, {0, 100, 200});
+  wave.DoubleSampleRate();
+  ExpectCanonical(1, 22050, 8, 4);
+  EXPECT_EQ(wave.Header().BytesPerSec, 22050u);
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{0, 50, 100, 150}));
+
+  // Each channel with its own neighbour; word means go toward zero.
+  Load16(2, {-3, 10, 0, 11, 32767, -32768, 32767, -32767});
+  wave.DoubleSampleRate();
+  ExpectCanonical(2, 88200, 16, 8 * 4 - 8);
+  EXPECT_EQ(wave.Header().BytesPerSec, 352800u);
+  EXPECT_EQ(wave.SampleCount(), 6u);
+  EXPECT_EQ(Samples16(), (std::vector<int16_t>{-3, 10, -1, 10, 0, 11, 16383, -16378, 32767, -32768,
+                                                32767, -32767}));
+
+  Load8(2, {1, 2, 4, 8});
+  wave.DoubleSampleRate();
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{1, 2, 2, 5}));
+}
+
+TEST_F(WaveConversionsTest, HalveAveragesPairsAndDropsAnOddLastFrame) {
+  Load8(1, {0, 100, 200, 255, 7});
+  wave.HalveSampleRate();
+  ExpectCanonical(1, 5512, 8, 2);
+  EXPECT_EQ(wave.Header().BytesPerSec, 5512u);
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{50, 227}));
+
+  std::vector<int16_t> samples;
+  for (int i = 0; i < 1000; ++i) samples.insert(samples.end(), {static_cast<int16_t>(i * 37 - 20000), static_cast<int16_t>(-i * 29)});
+  Load16(2, samples);
+  wave.HalveSampleRate();
+  ExpectCanonical(2, 22050, 16, 2000);
+  EXPECT_EQ(wave.SampleCount(), 500u);
+  const std::vector<int16_t> out = Samples16();
+  for (int c = 0; c < 500; ++c) {
+    for (int ch = 0; ch < 2; ++ch) {
+      const int a = samples[4 * c + ch], b = samples[4 * c + 2 + ch];
+      ASSERT_EQ(out[2 * c + ch], (a + b) / 2) << "frame " << c << " channel " << ch;
+    }
+  }
+}
+
+TEST_F(WaveConversionsTest, HalveOfAnOddCountEndsInHalfAFrameOfSilence) {
+  Load16(2, {100, 200, 300, 400, 999, 999});
+  wave.HalveSampleRate();
+  ExpectCanonical(2, 22050, 16, 6);
+  EXPECT_EQ(wave.SampleCount(), 1u);
+  EXPECT_EQ(Samples16(), (std::vector<int16_t>{200, 300, 0}));
+
+  Load8(2, {10, 20, 30, 40, 99, 99});
+  wave.HalveSampleRate();
+  ExpectCanonical(2, 5512, 8, 3);
+  EXPECT_EQ(wave.SampleCount(), 1u);
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{20, 30, 128}));
+
+  Load16(1, {-7, -8, 999});
+  wave.HalveSampleRate();
+  ExpectCanonical(1, 22050, 16, 3);
+  EXPECT_EQ(wave.SampleCount(), 1u);
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{0xF9, 0xFF, 0}));
+}
+
+TEST_F(WaveConversionsTest, ShortSoundsConvertWithoutFailing) {
+  // No frames at all.
+  Load16(2, {});
+  wave.ConvertToMono();
+  ExpectCanonical(1, 44100, 16, 0);
+  wave.DoubleSampleRate();
+  ExpectCanonical(1, 88200, 16, 0);
+  wave.HalveSampleRate();
+  ExpectCanonical(1, 44100, 16, 0);
+  EXPECT_EQ(reports, (std::vector<int>{-1, -1, -1}));
+
+  // One frame: the rate conversions leave none (Double) or only silence (Halve).
+  reports.clear();
+  Load16(2, {5, 6});
+  wave.ConvertTo8Bit();
+  EXPECT_EQ(reports, (std::vector<int>{0, -1}));
+  wave.ConvertToMono();
+  ExpectCanonical(1, 44100, 8, 1);
+  EXPECT_EQ(reports, (std::vector<int>{0, -1, 0, -1}));
+  Load16(2, {5, 6});
+  wave.HalveSampleRate();
+  ExpectCanonical(2, 22050, 16, 2);
+  EXPECT_EQ(wave.SampleCount(), 0u);
+  EXPECT_EQ(Samples16(), (std::vector<int16_t>{0}));
+  Load16(2, {5, 6});
+  wave.DoubleSampleRate();
+  ExpectCanonical(2, 88200, 16, 0);
+
+  // Two frames: the rate conversions have one step, reported as 0.
+  reports.clear();
+  Load8(1, {10, 20});
+  wave.DoubleSampleRate();
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{10, 15}));
+  Load8(1, {10, 21});
+  wave.HalveSampleRate();
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{15}));
+  EXPECT_EQ(reports, (std::vector<int>{0, -1, 0, -1}));
+}
+
+TEST_F(WaveConversionsTest, ProgressComesAtEveryHundredthStepAndEndsWithMinusOne) {
+  Load16(2, std::vector<int16_t>(2 * 1000));
+  wave.ConvertToMono();
+  EXPECT_EQ(reports, (std::vector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, -1}));
+
+  reports.clear();
+  Load16(2, std::vector<int16_t>(2 * 1001));
+  wave.ConvertToMono();
+  EXPECT_EQ(reports, (std::vector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, -1}));
+
+  // Both channels are steps of their own: 2000 steps against a divisor of 1998.
+  reports.clear();
+  Load16(2, std::vector<int16_t>(2 * 1000));
+  wave.ConvertTo8Bit();
+  ASSERT_EQ(reports.size(), 21u);
+  EXPECT_EQ(reports[1], 5);
+  EXPECT_EQ(reports[10], 50);
+  EXPECT_EQ(reports[19], 95);
+  EXPECT_EQ(reports[20], -1);
+
+  // Halving goes by pairs: 501 steps against (1002 - 2) / 2.
+  reports.clear();
+  Load16(1, std::vector<int16_t>(1002));
+  wave.HalveSampleRate();
+  EXPECT_EQ(reports, (std::vector<int>{0, 20, 40, 60, 80, 100, -1}));
+
+  reports.clear();
+  Load8(1, std::vector<uint8_t>(302));
+  wave.DoubleSampleRate();
+  EXPECT_EQ(reports, (std::vector<int>{0, 33, 67, 100, -1}));
+}
+
+TEST_F(WaveConversionsTest, ConversionsToTheFormatAtHandChangeAndReportNothing) {
+  const std::vector<uint8_t> trailer{'L', 'I', 'S', 'T', 0, 0, 0, 0};
+  Load(1, 11025, 8, {1, 2, 3}, trailer);
+  const std::vector<uint8_t> before = wave.Image();
+  wave.ConvertToMono();
+  wave.ConvertTo8Bit();
+  EXPECT_EQ(wave.Image(), before);
+  Load(2, 11025, 16, Words({1, 2}), trailer);
+  const std::vector<uint8_t> stereo = wave.Image();
+  wave.ConvertToStereo();
+  wave.ConvertTo16Bit();
+  EXPECT_EQ(wave.Image(), stereo);
+  EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(WaveConversionsTest, AConversionDropsWhatFollowedTheData) {
+  Load(2, 11025, 8, {1, 2, 3, 4}, {'L', 'I', 'S', 'T', 2, 0, 0, 0, 'x', 'y'});
+  ASSERT_EQ(wave.Image().size(), 58u);
+  wave.ConvertToMono();
+  ExpectCanonical(1, 11025, 8, 2);
+  EXPECT_EQ(Data(), (std::vector<uint8_t>{1, 3}));
+}
+
+TEST_F(WaveConversionsTest, ARefusedConversionLeavesTheDocumentAsItWas) {
+  // 8-bit mono of 256 MiB: stereo or 16 bits would reach the 512 MiB the editor cannot hold.
+  SetNewWaveLength(256.0 * 1024 * 1024 / 11025 + 1);
+  wave.CreateSilent(dir.File("big.wav"));
+  const TWaveHeader header = wave.Header();
+  const size_t size = wave.Image().size();
+  EXPECT_THROW(wave.ConvertToStereo(), std::runtime_error);
+  EXPECT_THROW(wave.ConvertTo16Bit(), std::runtime_error);
+  EXPECT_EQ(std::memcmp(&wave.Header(), &header, 44), 0);
+  EXPECT_EQ(wave.Image().size(), size);
+  EXPECT_TRUE(reports.empty());
+  SetNewWaveLength(0);
+
+  // A rate that halves to nothing or doubles past 32 bits.
+  Load(1, 1, 8, {1, 2});
+  const std::vector<uint8_t> slow = wave.Image();
+  try {
+    wave.HalveSampleRate();
+    FAIL() << "halved to 0 Hz";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "The sample rate of 1 Hz cannot be halved");
+  }
+  EXPECT_EQ(wave.Image(), slow);
+  Load(1, 3000000000u, 8, {1, 2});
+  EXPECT_THROW(wave.DoubleSampleRate(), std::runtime_error);
+  EXPECT_EQ(wave.SampleRate(), 3000000000u);
+  EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(WaveConversionsTest, ConvertedSoundsSaveAndLoadAgainUnchanged) {
+  Load8(1, {0, 100, 200, 255});
+  wave.ConvertToStereo();
+  wave.ConvertTo16Bit();
+  wave.DoubleSampleRate();
+  const std::vector<uint8_t> image = wave.Image();
+  wave.SaveToFile(dir.File("out.wav"));
+  EXPECT_EQ(ReadBytes(dir.File("out.wav")), image);
+  TWave again;
+  again.LoadFromFile(dir.File("out.wav"));
+  EXPECT_EQ(again.Image(), image);
+  EXPECT_EQ(again.SampleCount(), 6u);
+}
+
+}  // namespace
