@@ -112,7 +112,11 @@ void TWave::ReportProgress(int8_t progress) {
   if (OnProgress) OnProgress(*this, progress);
 }
 
-void TWave::FinishConversion(std::vector<uint8_t>&& image, const TWaveHeader& header) {
+template <class Loop>
+void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
+  std::vector<uint8_t> image = StartConversion(header, dataSize);
+  loop(image_.data() + kWaveHeaderSize, image.data() + kWaveHeaderSize,
+       [this](int8_t progress) { ReportProgress(progress); });
   ReportProgress(-1);
   AdoptImage(std::move(image), header);
 }
@@ -122,20 +126,17 @@ void TWave::ConvertToMono() {
   TWaveHeader h = header_;
   h.Channels = 1;
   h.BytesPerSec >>= 1;
-  std::vector<uint8_t> image = StartConversion(h, header_.DataSize >> 1);
-  const uint8_t* in = image_.data() + kWaveHeaderSize;
-  uint8_t* out = image.data() + kWaveHeaderSize;
   const uint64_t n = frames_;
-  const int64_t divisor = static_cast<int64_t>(n) - 1;
-  auto report = [this](int8_t p) { ReportProgress(p); };
-  if (eightBit_) {
-    RunSteps(n, 100, divisor, report, [&](uint64_t i) { out[i] = Average(in[2 * i], in[2 * i + 1]); });
-  } else {
-    RunSteps(n, 100, divisor, report, [&](uint64_t i) {
-      Store<int16_t>(out, i, Average(Load<int16_t>(in, 2 * i), Load<int16_t>(in, 2 * i + 1)));
-    });
-  }
-  FinishConversion(std::move(image), h);
+  RunConversion(h, header_.DataSize >> 1, [&](const uint8_t* in, uint8_t* out, auto report) {
+    if (eightBit_) {
+      RunSteps(n, 100, static_cast<int64_t>(n) - 1, report,
+               [&](uint64_t i) { out[i] = Average(in[2 * i], in[2 * i + 1]); });
+    } else {
+      RunSteps(n, 100, static_cast<int64_t>(n) - 1, report, [&](uint64_t i) {
+        Store<int16_t>(out, i, Average(Load<int16_t>(in, 2 * i), Load<int16_t>(in, 2 * i + 1)));
+      });
+    }
+  });
 }
 
 void TWave::ConvertToStereo() {
@@ -143,22 +144,19 @@ void TWave::ConvertToStereo() {
   TWaveHeader h = header_;
   h.Channels = 2;
   h.BytesPerSec <<= 1;
-  std::vector<uint8_t> image = StartConversion(h, uint64_t{header_.DataSize} << 1);
-  const uint8_t* in = image_.data() + kWaveHeaderSize;
-  uint8_t* out = image.data() + kWaveHeaderSize;
   const uint64_t n = frames_;
-  const int64_t divisor = static_cast<int64_t>(n) - 1;
-  auto report = [this](int8_t p) { ReportProgress(p); };
-  if (eightBit_) {
-    RunSteps(n, 100, divisor, report, [&](uint64_t i) { out[2 * i] = out[2 * i + 1] = in[i]; });
-  } else {
-    RunSteps(n, 100, divisor, report, [&](uint64_t i) {
-      const int16_t s = Load<int16_t>(in, i);
-      Store<int16_t>(out, 2 * i, s);
-      Store<int16_t>(out, 2 * i + 1, s);
-    });
-  }
-  FinishConversion(std::move(image), h);
+  RunConversion(h, uint64_t{header_.DataSize} << 1, [&](const uint8_t* in, uint8_t* out, auto report) {
+    if (eightBit_) {
+      RunSteps(n, 100, static_cast<int64_t>(n) - 1, report,
+               [&](uint64_t i) { out[2 * i] = out[2 * i + 1] = in[i]; });
+    } else {
+      RunSteps(n, 100, static_cast<int64_t>(n) - 1, report, [&](uint64_t i) {
+        const int16_t s = Load<int16_t>(in, i);
+        Store<int16_t>(out, 2 * i, s);
+        Store<int16_t>(out, 2 * i + 1, s);
+      });
+    }
+  });
 }
 
 void TWave::ConvertTo8Bit() {
@@ -166,19 +164,17 @@ void TWave::ConvertTo8Bit() {
   TWaveHeader h = header_;
   h.BitsPerSample = 8;
   h.BytesPerSec >>= 1;
-  std::vector<uint8_t> image = StartConversion(h, header_.DataSize >> 1);
-  const uint8_t* in = image_.data() + kWaveHeaderSize;
-  uint8_t* out = image.data() + kWaveHeaderSize;
   const uint64_t channels = header_.Channels == 1 ? 1 : 2;
   const uint64_t samples = uint64_t{frames_} * channels;
   const int64_t divisor = (static_cast<int64_t>(frames_) - 1) * static_cast<int64_t>(channels);
   // Round(s * K + 32768 * K) with K = 255/65535, the nearest byte to (s + 32768) / 257.
   constexpr double k = 255.0 / 65535.0;
   constexpr double offset = 32768.0 * k;
-  RunSteps(samples, 100, divisor, [this](int8_t p) { ReportProgress(p); }, [&](uint64_t i) {
-    out[i] = static_cast<uint8_t>(std::llrint(Load<int16_t>(in, i) * k + offset));
+  RunConversion(h, header_.DataSize >> 1, [&](const uint8_t* in, uint8_t* out, auto report) {
+    RunSteps(samples, 100, divisor, report, [&](uint64_t i) {
+      out[i] = static_cast<uint8_t>(std::llrint(Load<int16_t>(in, i) * k + offset));
+    });
   });
-  FinishConversion(std::move(image), h);
 }
 
 void TWave::ConvertTo16Bit() {
@@ -186,16 +182,13 @@ void TWave::ConvertTo16Bit() {
   TWaveHeader h = header_;
   h.BitsPerSample = 16;
   h.BytesPerSec <<= 1;
-  std::vector<uint8_t> image = StartConversion(h, uint64_t{header_.DataSize} << 1);
-  const uint8_t* in = image_.data() + kWaveHeaderSize;
-  uint8_t* out = image.data() + kWaveHeaderSize;
   const uint64_t channels = header_.Channels == 1 ? 1 : 2;
   const uint64_t samples = uint64_t{frames_} * channels;
   const int64_t divisor = (static_cast<int64_t>(frames_) - 1) * static_cast<int64_t>(channels);
-  RunSteps(samples, 100, divisor, [this](int8_t p) { ReportProgress(p); }, [&](uint64_t i) {
-    Store<int16_t>(out, i, static_cast<int16_t>(in[i] * 257 - 32768));
+  RunConversion(h, uint64_t{header_.DataSize} << 1, [&](const uint8_t* in, uint8_t* out, auto report) {
+    RunSteps(samples, 100, divisor, report,
+             [&](uint64_t i) { Store<int16_t>(out, i, static_cast<int16_t>(in[i] * 257 - 32768)); });
   });
-  FinishConversion(std::move(image), h);
 }
 
 void TWave::DoubleSampleRate() {
@@ -208,17 +201,14 @@ void TWave::DoubleSampleRate() {
   // The last frame only enters the last mean; a sound without frames keeps none.
   const uint64_t frameBytes = frameBytes_;
   const uint64_t dataSize = header_.DataSize >= frameBytes ? 2 * (header_.DataSize - frameBytes) : 0;
-  std::vector<uint8_t> image = StartConversion(h, dataSize);
-  const uint8_t* in = image_.data() + kWaveHeaderSize;
-  uint8_t* out = image.data() + kWaveHeaderSize;
   const size_t channels = header_.Channels == 1 ? 1 : 2;
-  auto report = [this](int8_t p) { ReportProgress(p); };
-  if (eightBit_) {
-    Interpolate(Frames<uint8_t>{in, out, channels}, frames_, report);
-  } else {
-    Interpolate(Frames<int16_t>{in, out, channels}, frames_, report);
-  }
-  FinishConversion(std::move(image), h);
+  RunConversion(h, dataSize, [&](const uint8_t* in, uint8_t* out, auto report) {
+    if (eightBit_) {
+      Interpolate(Frames<uint8_t>{in, out, channels}, frames_, report);
+    } else {
+      Interpolate(Frames<int16_t>{in, out, channels}, frames_, report);
+    }
+  });
 }
 
 void TWave::HalveSampleRate() {
@@ -229,15 +219,12 @@ void TWave::HalveSampleRate() {
   TWaveHeader h = header_;
   h.SampleRate >>= 1;
   h.BytesPerSec >>= 1;
-  std::vector<uint8_t> image = StartConversion(h, header_.DataSize >> 1);
-  const uint8_t* in = image_.data() + kWaveHeaderSize;
-  uint8_t* out = image.data() + kWaveHeaderSize;
   const size_t channels = header_.Channels == 1 ? 1 : 2;
-  auto report = [this](int8_t p) { ReportProgress(p); };
-  if (eightBit_) {
-    Decimate(Frames<uint8_t>{in, out, channels}, frames_, report);
-  } else {
-    Decimate(Frames<int16_t>{in, out, channels}, frames_, report);
-  }
-  FinishConversion(std::move(image), h);
+  RunConversion(h, header_.DataSize >> 1, [&](const uint8_t* in, uint8_t* out, auto report) {
+    if (eightBit_) {
+      Decimate(Frames<uint8_t>{in, out, channels}, frames_, report);
+    } else {
+      Decimate(Frames<int16_t>{in, out, channels}, frames_, report);
+    }
+  });
 }

@@ -119,8 +119,10 @@ class TWave {
   // The converted sound's image: its header (`header` with `dataSize` and the fields that follow
   // from it), then silence in its format, to be overwritten by the conversion.
   static std::vector<uint8_t> StartConversion(TWaveHeader& header, uint64_t dataSize);
-  // Reports the end and puts the converted image in place of the old one.
-  void FinishConversion(std::vector<uint8_t>&& image, const TWaveHeader& header);
+  // The common frame of a conversion: the new image, `loop(in, out, report)` filling its data
+  // from the old one, the final report, and the new image in place of the old.
+  template <class Loop>
+  void RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop);
   void UpdateLayout();
   void StopIfPlaying();
 
