@@ -114,6 +114,7 @@ void TWave::ReportProgress(int8_t progress) {
 
 template <class Loop>
 void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
+  if (image_.size() < kWaveHeaderSize) return;  // nothing loaded yet: there is no sound to convert
   std::vector<uint8_t> image = StartConversion(header, dataSize);
   loop(image_.data() + kWaveHeaderSize, image.data() + kWaveHeaderSize,
        [this](int8_t progress) { ReportProgress(progress); });

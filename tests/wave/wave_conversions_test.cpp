@@ -200,6 +200,13 @@ TEST_F(WaveConversionsTest, HalveOfAnOddCountEndsInHalfAFrameOfSilence) {
 }
 
 TEST_F(WaveConversionsTest, ShortSoundsConvertWithoutFailing) {
+  // Before anything is loaded there is no image to read from or to replace.
+  TWave empty;
+  empty.ConvertToStereo();
+  empty.ConvertTo16Bit();
+  empty.DoubleSampleRate();
+  EXPECT_TRUE(empty.Image().empty());
+
   // No frames at all.
   Load16(2, {});
   wave.ConvertToMono();
