@@ -33,4 +33,11 @@ compare reverse "'$cli' open '$src' reverse save '$ours'" "sox '$src' '$theirs' 
 compare normalize "'$cli' open '$src' normalize 100 save '$ours'" "sox '$src' '$theirs' gain -n"
 compare fade-in "'$cli' open '$src' fade-in save '$ours'" "sox '$src' '$theirs' fade h 600"
 compare copy "'$cli' open '$src' save '$ours'" "sox '$src' '$theirs'"
+# sox's results differ in value from ours, so only the time is compared. remix - mixes all
+# channels into one scaled by 1/n, an average like to-mono's (channels 1 would do the same).
+# By default sox adds dither to all three, as it must drop bits its processing made, and its rate
+# effect is a band-limited resampler, not an average of pairs: it does more work than ours.
+compare to-mono "'$cli' open '$src' to-mono save '$ours'" "sox '$src' '$theirs' remix -"
+compare to-8bit "'$cli' open '$src' to-8bit save '$ours'" "sox '$src' -b 8 '$theirs'"
+compare halve-rate "'$cli' open '$src' halve-rate save '$ours'" "sox '$src' '$theirs' rate 22050"
 echo "written to $report"

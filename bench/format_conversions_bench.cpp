@@ -1,0 +1,86 @@
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "bench_sound.h"
+#include "wave/wave_document.h"
+
+namespace {
+
+enum class SourceFormat { Stereo16, Mono16, Stereo8 };
+
+// Every conversion replaces the sound with one in another format, so each iteration has to
+// start again from the same source. A TWave cannot be copied, and converting back would time a
+// second conversion, so each source format is written once to a file and read anew before every
+// iteration with the clock stopped. What is timed is then the conversion as the editor runs it:
+// building the new image (its allocation and first touch included) and letting the old one go.
+class SourceFiles {
+ public:
+  SourceFiles()
+      : dir_(std::filesystem::temp_directory_path() /
+             ("velorin_conversions_bench_" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(dir_);
+  }
+  ~SourceFiles() { std::filesystem::remove_all(dir_); }
+  SourceFiles(const SourceFiles&) = delete;
+  SourceFiles& operator=(const SourceFiles&) = delete;
+
+  // The 10-minute bench sound in `format`, written on first use.
+  std::string Path(SourceFormat format) {
+    const std::filesystem::path path = dir_ / (std::to_string(static_cast<int>(format)) + ".wav");
+    if (!std::filesystem::exists(path)) {
+      TWave wave;
+      LoadBenchSound(wave);
+      if (format == SourceFormat::Mono16) wave.ConvertToMono();
+      if (format == SourceFormat::Stereo8) wave.ConvertTo8Bit();
+      wave.SaveToFile(path.string());
+    }
+    return path.string();
+  }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+SourceFiles& Sources() {
+  static SourceFiles files;
+  return files;
+}
+
+void BM_Convert(benchmark::State& state, SourceFormat format, void (TWave::*convert)()) {
+  const std::string source = Sources().Path(format);
+  TWave wave;
+  int64_t sourceSamples = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    wave.LoadFromFile(source);
+    sourceSamples = int64_t{wave.SampleCount()} * wave.Channels();
+    state.ResumeTiming();
+    (wave.*convert)();
+    benchmark::DoNotOptimize(wave.Image().data());
+  }
+  state.SetItemsProcessed(state.iterations() * sourceSamples);
+  state.counters["samples/s"] =
+      benchmark::Counter(static_cast<double>(state.items_processed()), benchmark::Counter::kIsRate);
+}
+
+// The first conversion in a process is now and then several times slower than the rest, as the
+// machine backs the fresh megabytes of the new image for the first time; the warm-up keeps that
+// one-off out of the figures.
+void Timed(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.5);
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BM_Convert, ToMono, SourceFormat::Stereo16, &TWave::ConvertToMono)->Apply(Timed);
+BENCHMARK_CAPTURE(BM_Convert, ToStereo, SourceFormat::Mono16, &TWave::ConvertToStereo)
+    ->Apply(Timed);
+BENCHMARK_CAPTURE(BM_Convert, To8Bit, SourceFormat::Stereo16, &TWave::ConvertTo8Bit)->Apply(Timed);
+BENCHMARK_CAPTURE(BM_Convert, To16Bit, SourceFormat::Stereo8, &TWave::ConvertTo16Bit)->Apply(Timed);
+BENCHMARK_CAPTURE(BM_Convert, DoubleRate, SourceFormat::Stereo16, &TWave::DoubleSampleRate)
+    ->Apply(Timed);
+BENCHMARK_CAPTURE(BM_Convert, HalveRate, SourceFormat::Stereo16, &TWave::HalveSampleRate)
+    ->Apply(Timed);
