@@ -40,4 +40,7 @@ compare copy "'$cli' open '$src' save '$ours'" "sox '$src' '$theirs'"
 compare to-mono "'$cli' open '$src' to-mono save '$ours'" "sox '$src' '$theirs' remix -"
 compare to-8bit "'$cli' open '$src' to-8bit save '$ours'" "sox '$src' -b 8 '$theirs'"
 compare halve-rate "'$cli' open '$src' halve-rate save '$ours'" "sox '$src' '$theirs' rate 22050"
+# The same two without dither (-D), which is closer to equal work.
+compare to-mono-undithered "'$cli' open '$src' to-mono save '$ours'" "sox -D '$src' '$theirs' remix -"
+compare to-8bit-undithered "'$cli' open '$src' to-8bit save '$ours'" "sox -D '$src' -b 8 '$theirs'"
 echo "written to $report"
