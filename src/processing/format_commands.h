@@ -15,6 +15,6 @@ inline constexpr const char* kIncompatibleSampleRate =
 void ConvertFormat(TWave& wave, ViewState& state, FormatConversion conversion);
 
 // 44100 Hz, 16-bit, stereo. Only rates of 44100 Hz times a whole power of two can get there,
-// by repeated doubling or halving; any other rate is refused with kIncompatibleSampleRate
-// (InputRefused), as is a result too large to hold, before anything changes.
+// by repeated doubling or halving. Any other rate is refused (InputRefused with
+// kIncompatibleSampleRate), and a result too large to hold fails; both before anything changes.
 void ConvertToCDFormat(TWave& wave, ViewState& state);
