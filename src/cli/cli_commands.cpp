@@ -17,48 +17,16 @@ namespace {
 // Name of the sound `new` makes, until a save gives it a real one.
 constexpr const char* kNewSoundName = "untitled.wav";
 
-// The window simply ignores these commands without a sound; a script must not believe that a
-// save or a change happened, so here they fail.
-void RequireSound(const CliSession& session) {
-  if (!session.Wave.Loaded()) throw CommandError("No sound is open; use open or new first");
-}
+void Open(CliSession& s, CliArgs a) { OpenDocument(s.Doc, a[0]); }
 
-// An empty name would give a document that counts as none at all.
-void RequireFileName(const std::string& path) {
-  if (path.empty()) throw CommandError("The file name is empty");
-}
+void New(CliSession& s, CliArgs a) { NewDocumentInMemory(s.Doc, kNewSoundName, ParseNewWaveLength(a[0])); }
 
-void Open(CliSession& s, CliArgs a) {
-  RequireFileName(a[0]);
-  OpenDocument(s.Wave, s.State, a[0]);
-  s.UnsavedNewSeconds.reset();
-}
+void Save(CliSession& s, CliArgs a) { SaveDocument(s.Doc, a[0]); }
 
-void New(CliSession& s, CliArgs a) {
-  const double seconds = ParseNewWaveLength(a[0]);
-  NewDocumentInMemory(s.Wave, s.State, kNewSoundName, seconds);
-  s.UnsavedNewSeconds = seconds;
-}
-
-void Save(CliSession& s, CliArgs a) {
-  RequireSound(s);
-  RequireFileName(a[0]);
-  SaveDocument(s.Wave, s.State, a[0]);
-  s.UnsavedNewSeconds.reset();
-}
-
-void Reload(CliSession& s, CliArgs) {
-  RequireSound(s);
-  if (s.UnsavedNewSeconds) {
-    NewDocumentInMemory(s.Wave, s.State, s.Wave.FileName(), *s.UnsavedNewSeconds);
-  } else {
-    OpenDocument(s.Wave, s.State, s.Wave.FileName());
-  }
-}
+void Reload(CliSession& s, CliArgs) { ReloadDocument(s.Doc); }
 
 void Info(CliSession& s, CliArgs) {
-  RequireSound(s);
-  const TWave& w = s.Wave;
+  const TWave& w = s.Doc.Wave;
   std::fprintf(s.Out, "samplerate %u\nbits %u\nchannels %u\nframes %u\nduration %s\n",
                static_cast<unsigned>(w.SampleRate()), static_cast<unsigned>(w.BitsPerSample()),
                static_cast<unsigned>(w.Channels()), static_cast<unsigned>(w.SampleCount()),
@@ -75,7 +43,6 @@ void AppendNumber(std::string& line, double value) {
 }
 
 void Samples(CliSession& s, CliArgs a) {
-  RequireSound(s);
   const int32_t start = StrToInt(a[0]);
   const int32_t count = StrToInt(a[1]);
   if (count < 0) throw CommandError("The number of frames to print cannot be negative ('" + a[1] + "')");
@@ -86,116 +53,102 @@ void Samples(CliSession& s, CliArgs a) {
     const auto index = static_cast<uint32_t>(frame);
     line = std::to_string(frame);
     line += ' ';
-    AppendNumber(line, s.Wave.GetSample(index, false));
+    AppendNumber(line, s.Doc.Wave.GetSample(index, false));
     line += ' ';
-    AppendNumber(line, s.Wave.GetSample(index, true));
+    AppendNumber(line, s.Doc.Wave.GetSample(index, true));
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), s.Out);
   }
 }
 
 void Select(CliSession& s, CliArgs a) {
-  RequireSound(s);
   const int32_t selStart = StrToInt(a[0]);
   const int32_t selEnd = StrToInt(a[1]);
-  s.State.Sel.SelStart = selStart;
-  s.State.Sel.SelEnd = selEnd;
+  s.Doc.View.Sel.SelStart = selStart;
+  s.Doc.View.Sel.SelEnd = selEnd;
 }
 
-void SelectAllFrames(CliSession& s, CliArgs) {
-  RequireSound(s);
-  SelectAll(s.State, s.Wave);
-}
+void SelectAllFrames(CliSession& s, CliArgs) { SelectAll(s.Doc.View, s.Doc.Wave); }
 
 bool IsChannelWord(CliArgs a) { return a[0] == "left" || a[0] == "right" || a[0] == "both"; }
 
 void Channels(CliSession& s, CliArgs a) {
-  RequireSound(s);
-  s.State.Sel.Left = a[0] != "right";
-  s.State.Sel.Right = a[0] != "left";
-  ApplyChannelRules(s.State, s.Wave);
+  s.Doc.View.Sel.Left = a[0] != "right";
+  s.Doc.View.Sel.Right = a[0] != "left";
+  ApplyChannelRules(s.Doc.View, s.Doc.Wave);
 }
 
-void Mute(CliSession& s, CliArgs) {
-  RequireSound(s);
-  MuteSelection(s.Wave, s.State.Sel, *s.Gauge);
-}
+void Mute(CliSession& s, CliArgs) { MuteSelection(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge); }
 
-// The level selector goes from 0 to 100 in whole steps; nothing else can be set there.
-bool IsNormalizeLevel(CliArgs a) {
+// The level is a whole number that the window's level selector can show; nothing else is read.
+bool IsLevelWord(CliArgs a) {
   int level = -1;
   const std::string& text = a[0];
   const auto result = std::from_chars(text.data(), text.data() + text.size(), level);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() && level >= 0 &&
-         level <= 100;
+  return result.ec == std::errc() && result.ptr == text.data() + text.size() && IsNormalizeLevel(level);
 }
 
 void Normalize(CliSession& s, CliArgs a) {
-  RequireSound(s);
-  NormalizeSelection(s.Wave, s.State.Sel, *s.Gauge, std::stoi(a[0]));
+  NormalizeSelection(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, std::stoi(a[0]));
 }
 
-void RemoveDC(CliSession& s, CliArgs) {
-  RequireSound(s);
-  RemoveDCOffset(s.Wave, s.State.Sel, *s.Gauge);
-}
+void RemoveDC(CliSession& s, CliArgs) { RemoveDCOffset(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge); }
 
 template <WindowKind kind>
 void Window(CliSession& s, CliArgs) {
-  RequireSound(s);
-  ApplyWindow(s.Wave, s.State.Sel, *s.Gauge, kind);
+  ApplyWindow(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, kind);
 }
 
-void Reverse(CliSession& s, CliArgs) {
-  RequireSound(s);
-  ReverseSelection(s.Wave, s.State.Sel, *s.Gauge);
-}
+void Reverse(CliSession& s, CliArgs) { ReverseSelection(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge); }
 
 template <FormatConversion conversion>
 void Convert(CliSession& s, CliArgs) {
-  RequireSound(s);
-  ConvertFormat(s.Wave, s.State, conversion);
-  SelectAll(s.State, s.Wave);
+  ConvertFormat(s.Doc, conversion);
 }
 
-void CDFormat(CliSession& s, CliArgs) {
-  RequireSound(s);
-  ConvertToCDFormat(s.Wave, s.State);
-  SelectAll(s.State, s.Wave);
-}
+void CDFormat(CliSession& s, CliArgs) { ConvertToCDFormat(s.Doc); }
+
+constexpr CliNeeds kAny = CliNeeds::Nothing;
+constexpr CliNeeds kSound = CliNeeds::Sound;
 
 // Commands in the order the usage lists them.
 const std::vector<CliCommand>& Commands() {
   static const std::vector<CliCommand> commands = {
-      {"open", 1, "PATH", "load the WAV file PATH (a missing one: silence)", nullptr, Open},
-      {"new", 1, "SECONDS", "silent 8-bit mono 11025 Hz sound, not saved", nullptr, New},
-      {"save", 1, "PATH", "write the sound to PATH and reopen it", nullptr, Save},
-      {"reload", 0, "", "drop the changes since open, new or save", nullptr, Reload},
-      {"info", 0, "", "print rate, bits, channels, frames, length", nullptr, Info},
-      {"samples", 2, "START COUNT", "print COUNT lines 'frame left right'", nullptr, Samples},
-      {"select", 2, "START END", "select frames START..END", nullptr, Select},
-      {"select-all", 0, "", "select the whole sound on both channels", nullptr, SelectAllFrames},
-      {"channels", 1, "left|right|both", "the channels later commands work on", IsChannelWord, Channels},
-      {"double-rate", 0, "", "double the sample rate, interpolating", nullptr, Convert<FormatConversion::DoubleRate>},
-      {"halve-rate", 0, "", "halve the sample rate, averaging pairs", nullptr, Convert<FormatConversion::HalveRate>},
-      {"to-16bit", 0, "", "convert to 16-bit samples", nullptr, Convert<FormatConversion::To16Bit>},
-      {"to-8bit", 0, "", "convert to 8-bit samples", nullptr, Convert<FormatConversion::To8Bit>},
-      {"to-stereo", 0, "", "copy the one channel into two", nullptr, Convert<FormatConversion::ToStereo>},
-      {"to-mono", 0, "", "mix the two channels into one", nullptr, Convert<FormatConversion::ToMono>},
-      {"cd-format", 0, "", "convert to 44100 Hz 16-bit stereo", nullptr, CDFormat},
-      {"mute", 0, "", "silence the selection", nullptr, Mute},
-      {"normalize", 1, "LEVEL", "scale the selection's peak to LEVEL % (0..100)", IsNormalizeLevel, Normalize},
-      {"remove-dc", 0, "", "remove each channel's mean from the selection", nullptr, RemoveDC},
-      {"fade-in", 0, "", "fade the selection in", nullptr, Window<WindowKind::FadeIn>},
-      {"fade-out", 0, "", "fade the selection out", nullptr, Window<WindowKind::FadeOut>},
-      {"hanning", 0, "", "apply a Hanning window to the selection", nullptr, Window<WindowKind::Hanning>},
-      {"invert", 0, "", "invert the selection", nullptr, Window<WindowKind::Invert>},
-      {"reverse", 0, "", "reverse the selection", nullptr, Reverse},
+      {"open", 1, "PATH", "load the WAV file PATH (a missing one: silence)", kAny, nullptr, Open},
+      {"new", 1, "SECONDS", "silent 8-bit mono 11025 Hz sound, not saved", kAny, nullptr, New},
+      {"save", 1, "PATH", "write the sound to PATH and reopen it", kSound, nullptr, Save},
+      {"reload", 0, "", "drop the changes since open, new or save", kSound, nullptr, Reload},
+      {"info", 0, "", "print rate, bits, channels, frames, length", kSound, nullptr, Info},
+      {"samples", 2, "START COUNT", "print COUNT lines 'frame left right'", kSound, nullptr, Samples},
+      {"select", 2, "START END", "select frames START..END", kSound, nullptr, Select},
+      {"select-all", 0, "", "select the whole sound on both channels", kSound, nullptr, SelectAllFrames},
+      {"channels", 1, "left|right|both", "the channels later commands work on", kSound, IsChannelWord, Channels},
+      {"double-rate", 0, "", "double the sample rate, interpolating", kSound, nullptr, Convert<FormatConversion::DoubleRate>},
+      {"halve-rate", 0, "", "halve the sample rate, averaging pairs", kSound, nullptr, Convert<FormatConversion::HalveRate>},
+      {"to-16bit", 0, "", "convert to 16-bit samples", kSound, nullptr, Convert<FormatConversion::To16Bit>},
+      {"to-8bit", 0, "", "convert to 8-bit samples", kSound, nullptr, Convert<FormatConversion::To8Bit>},
+      {"to-stereo", 0, "", "copy the one channel into two", kSound, nullptr, Convert<FormatConversion::ToStereo>},
+      {"to-mono", 0, "", "mix the two channels into one", kSound, nullptr, Convert<FormatConversion::ToMono>},
+      {"cd-format", 0, "", "convert to 44100 Hz 16-bit stereo", kSound, nullptr, CDFormat},
+      {"mute", 0, "", "silence the selection", kSound, nullptr, Mute},
+      {"normalize", 1, "LEVEL", "scale the selection's peak to LEVEL % (0..100)", kSound, IsLevelWord, Normalize},
+      {"remove-dc", 0, "", "remove each channel's mean from the selection", kSound, nullptr, RemoveDC},
+      {"fade-in", 0, "", "fade the selection in", kSound, nullptr, Window<WindowKind::FadeIn>},
+      {"fade-out", 0, "", "fade the selection out", kSound, nullptr, Window<WindowKind::FadeOut>},
+      {"hanning", 0, "", "apply a Hanning window to the selection", kSound, nullptr, Window<WindowKind::Hanning>},
+      {"invert", 0, "", "invert the selection", kSound, nullptr, Window<WindowKind::Invert>},
+      {"reverse", 0, "", "reverse the selection", kSound, nullptr, Reverse},
   };
   return commands;
 }
 
 }  // namespace
+
+void RunCliCommand(const CliCommand& command, CliSession& session, CliArgs args) {
+  if (command.Needs == CliNeeds::Sound && !session.Doc.Wave.Loaded())
+    throw CommandError("No sound is open; use open or new first");
+  command.Run(session, args);
+}
 
 const CliCommand* FindCliCommand(std::string_view name) {
   for (const CliCommand& command : Commands()) {

@@ -1,33 +1,33 @@
 #pragma once
 
 #include <cstdio>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "processing/selection.h"
-#include "views/view_state.h"
-#include "wave/wave_document.h"
+#include "state/progress.h"
+#include "state/session.h"
 
-// What the commands of one velorin-cli run share, as the window's globals do for its buttons.
+// What the commands of one velorin-cli run share: the session the window would own, and where
+// results and progress go.
 struct CliSession {
-  TWave Wave;
-  ViewState State;
+  Session Doc;
   std::FILE* Out = stdout;
   Progress* Gauge = nullptr;
-  // Set while the sound comes from `new` and was never saved: it has no file behind it, so
-  // reload rebuilds it instead of reading whatever file of that name lies in the folder.
-  std::optional<double> UnsavedNewSeconds;
 };
 
 using CliArgs = std::span<const std::string>;
+
+// Whether a command works on the sound. The window simply ignores such a command without one; a
+// script must not believe that a save or a change happened, so velorin-cli fails it.
+enum class CliNeeds { Nothing, Sound };
 
 struct CliCommand {
   std::string_view Name;
   int ArgCount;
   std::string_view ArgText;
   std::string_view Summary;
+  CliNeeds Needs;
   // The words that must be right before anything runs (nullptr: any text). Numbers are read
   // only when the command runs, as the window reads what is typed, and fail with exit 2.
   bool (*ArgsValid)(CliArgs args);
@@ -35,4 +35,7 @@ struct CliCommand {
 };
 
 const CliCommand* FindCliCommand(std::string_view name);
+// Runs one command on the session: first the check that it has a sound when it needs one
+// (CommandError), then the command itself.
+void RunCliCommand(const CliCommand& command, CliSession& session, CliArgs args);
 std::string CliUsage();

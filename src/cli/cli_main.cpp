@@ -78,10 +78,10 @@ int RunAll(const CommandLine& line) {
   CliProgress progress(line.Progress, stderr);
   CliSession session;
   session.Gauge = &progress;
-  session.Wave.OnProgress = WaveProgressHandler(progress);
+  session.Doc.Wave.OnProgress = WaveProgressHandler(progress);
   for (const Invocation& invocation : line.Invocations) {
     try {
-      invocation.Command->Run(session, invocation.Args);
+      RunCliCommand(*invocation.Command, session, invocation.Args);
       progress.Finish();
     } catch (const InputRefused& refusal) {
       return Stop(progress, kRefused, refusal.what());

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "processing/selection.h"
+#include "state/progress.h"
 #include "wave/wave_document.h"
 
 // The --progress bar: one line on standard error, redrawn in place, and only when standard

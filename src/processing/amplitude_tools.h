@@ -2,18 +2,26 @@
 
 #include <cstdint>
 
-#include "processing/selection.h"
+#include "state/progress.h"
+#include "state/selection.h"
 
 class TWave;
 
 // The amplitude tools: in-place changes of the selected frames of the checked channels. Each
-// shows its progress on the gauge and leaves it at 0 when done.
+// shows its progress on the gauge and leaves it at 0 when done. Each is its command whole: the
+// window and velorin-cli call it as it stands.
 
 // Every selected sample becomes the middle level (byte 128 in 8-bit sound, 0 in 16-bit).
 void MuteSelection(TWave& wave, const Selection& sel, Progress& progress);
 
+// The normalization levels there are: whole per cents from 0 to 100.
+inline constexpr int kMinNormalizeLevel = 0;
+inline constexpr int kMaxNormalizeLevel = 100;
+bool IsNormalizeLevel(int level);
+
 // Scales the selection so that its largest magnitude over the checked channels becomes
-// level % of full scale; one gain for both channels keeps their balance. A silent selection
+// level % of full scale; one gain for both channels keeps their balance. A level that
+// IsNormalizeLevel refuses is refused (InputRefused) before anything changes. A silent selection
 // has no gain: it fails with "Floating point division by zero" (or "Invalid floating point
 // operation" at level 0) after the first pass, before any sample has changed.
 void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, int level);

@@ -2,49 +2,63 @@
 
 #include "processing/errors.h"
 #include "processing/number_text.h"
-#include "views/view_state.h"
-#include "wave/wave_document.h"
+#include "state/session.h"
 
 namespace {
 
-// The longest sound New makes: its data must stay below the editor's 512 MiB limit.
-constexpr double kLongestNewWave = (kMaxDataSize - 1) / 11025.0;
+void RequireFileName(const std::string& fileName) {
+  if (fileName.empty()) throw CommandError("The file name is empty");
+}
 
-void ShowWholeAndSelectAll(TWave& wave, ViewState& state) {
-  ShowWholeWave(state, wave);
-  SelectAll(state, wave);
+void ShowWholeAndSelectAll(Session& session) {
+  ShowWholeWave(session.View, session.Wave);
+  SelectAll(session.View, session.Wave);
 }
 
 }  // namespace
 
-void OpenDocument(TWave& wave, ViewState& state, const std::string& fileName) {
-  wave.LoadFromFile(fileName);
-  ShowWholeAndSelectAll(wave, state);
+void OpenDocument(Session& session, const std::string& fileName) {
+  RequireFileName(fileName);
+  session.Wave.LoadFromFile(fileName, session.Program.NewWaveSeconds);
+  session.NewInMemory = false;
+  ShowWholeAndSelectAll(session);
 }
 
 double ParseNewWaveLength(const std::string& text) {
   const double seconds = StrToFloat(text);
-  if (seconds < 0 || seconds > kLongestNewWave) throw InputRefused(kAbortingOperation);
+  if (!IsNewWaveLength(seconds)) throw InputRefused(kAbortingOperation);
   return seconds;
 }
 
-void NewDocument(TWave& wave, ViewState& state, const std::string& fileName, double seconds) {
-  SetNewWaveLength(seconds);
+void NewDocument(Session& session, const std::string& fileName, double seconds) {
+  RequireFileName(fileName);
   {
     TWave fresh;
-    fresh.CreateSilent(fileName);
+    fresh.CreateSilent(fileName, seconds);
     fresh.SaveToFile(fileName);
   }
-  OpenDocument(wave, state, fileName);
+  session.Program.NewWaveSeconds = seconds;
+  OpenDocument(session, fileName);
 }
 
-void NewDocumentInMemory(TWave& wave, ViewState& state, const std::string& name, double seconds) {
-  SetNewWaveLength(seconds);
-  wave.CreateSilent(name);
-  ShowWholeAndSelectAll(wave, state);
+void NewDocumentInMemory(Session& session, const std::string& name, double seconds) {
+  RequireFileName(name);
+  session.Wave.CreateSilent(name, seconds);
+  session.Program.NewWaveSeconds = seconds;
+  session.NewInMemory = true;
+  ShowWholeAndSelectAll(session);
 }
 
-void SaveDocument(TWave& wave, ViewState& state, const std::string& fileName) {
-  wave.SaveToFile(fileName);
-  OpenDocument(wave, state, fileName);
+void SaveDocument(Session& session, const std::string& fileName) {
+  RequireFileName(fileName);
+  session.Wave.SaveToFile(fileName);
+  OpenDocument(session, fileName);
+}
+
+void ReloadDocument(Session& session) {
+  if (session.NewInMemory) {
+    NewDocumentInMemory(session, session.Wave.FileName(), session.Program.NewWaveSeconds);
+  } else {
+    OpenDocument(session, session.Wave.FileName());
+  }
 }

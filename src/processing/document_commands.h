@@ -2,26 +2,32 @@
 
 #include <string>
 
-class TWave;
-struct ViewState;
+struct Session;
 
-// The document commands that the window and velorin-cli share. Each leaves the document,
-// the view and every file as they were when it throws.
+// The document commands that the window and velorin-cli share, each whole: the checks, the
+// change of document, and the view and selection it leaves (the whole sound shown and all
+// selected). Each leaves the session and every file as they were when it throws. An empty file
+// name is refused (CommandError), since a document without a name counts as none.
 
-// Open: `fileName` becomes the document (a missing name gives the silent sound of the length
-// last given to SetNewWaveLength), shown whole and all selected.
-void OpenDocument(TWave& wave, ViewState& state, const std::string& fileName);
+// Open: `fileName` becomes the document; a missing name gives the silent sound of the last New
+// length (0 s until New sets one), and nothing is written.
+void OpenDocument(Session& session, const std::string& fileName);
 
-// New's length as typed: a number with "." as separator (CommandError otherwise), from 0 up to
-// the longest sound the editor holds (InputRefused "Error. Aborting operation." otherwise).
+// New's length as typed: a number with "." as separator (CommandError otherwise) that
+// IsNewWaveLength accepts (InputRefused "Error. Aborting operation." otherwise).
 double ParseNewWaveLength(const std::string& text);
 
-// New: a silent 8-bit mono 11025 Hz sound of `seconds`, written to `fileName` (replacing a
-// file of that name only once the new one is complete) and opened from there.
-void NewDocument(TWave& wave, ViewState& state, const std::string& fileName, double seconds);
+// New: a silent 8-bit mono 11025 Hz sound of `seconds`, which become the New length, written to
+// `fileName` (replacing a file of that name only once the new one is complete) and opened from
+// there.
+void NewDocument(Session& session, const std::string& fileName, double seconds);
 
 // New without a file on disk: the silent sound is named `name` and opened as it stands.
-void NewDocumentInMemory(TWave& wave, ViewState& state, const std::string& name, double seconds);
+void NewDocumentInMemory(Session& session, const std::string& name, double seconds);
 
 // Save: writes the sound to `fileName` and opens it again from there.
-void SaveDocument(TWave& wave, ViewState& state, const std::string& fileName);
+void SaveDocument(Session& session, const std::string& fileName);
+
+// Reload: drops every change since the sound was opened, made or saved, by opening its file
+// again, or by making a New sound that has no file again.
+void ReloadDocument(Session& session);

@@ -3,7 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "processing/selection.h"
+#include "state/progress.h"
+#include "state/selection.h"
 #include "wave/wave_document.h"
 
 // How every processing routine walks the selection. Routines that keep state per channel
@@ -48,8 +49,7 @@ struct NoFrameStep {
 // right, each only when its flag is set. `visit(i, right)` reads, computes and writes one
 // channel of frame i before the next is visited. The gauge shows the walk's share at every
 // frame whose number is a multiple of 100, before the frame is handled, so a long routine
-// repaints it at most once per 100 frames. Setting it back to 0 is the routine's last step,
-// after its final pass.
+// repaints it at most once per 100 frames. RunRoutine sets it back to 0 after the final pass.
 template <class Visit, class FrameStep = NoFrameStep>
 void WalkFrames(int64_t first, int64_t last, const Selection& sel, Progress& progress,
                 PassShare share, Visit&& visit, FrameStep&& frameStep = {}) {
@@ -73,9 +73,16 @@ void WalkSelection(const Selection& sel, Progress& progress, PassShare share, Vi
   WalkFrames(sel.SelStart, sel.SelEnd, sel, progress, share, visit);
 }
 
-// A one-pass routine: walk once over the whole gauge, then set it back to 0.
+// A routine from its first pass to its last, then the gauge back to 0. A pass that throws ends
+// the routine where it stands, gauge included, as every failed command ends.
+template <class Passes>
+void RunRoutine(Progress& progress, Passes&& passes) {
+  passes();
+  progress.SetProgress(0);
+}
+
+// A one-pass routine: one walk over the whole gauge.
 template <class Visit>
 void WalkSelectionOnce(const Selection& sel, Progress& progress, Visit&& visit) {
-  WalkSelection(sel, progress, PassShare::Whole, visit);
-  progress.SetProgress(0);
+  RunRoutine(progress, [&] { WalkSelection(sel, progress, PassShare::Whole, visit); });
 }

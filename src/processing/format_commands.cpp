@@ -6,8 +6,7 @@
 #include <limits>
 
 #include "processing/errors.h"
-#include "views/view_state.h"
-#include "wave/wave_document.h"
+#include "state/session.h"
 
 namespace {
 
@@ -45,7 +44,9 @@ uint64_t CDDataSize(const TWave& wave, int doublings) {
 
 }  // namespace
 
-void ConvertFormat(TWave& wave, ViewState& state, FormatConversion conversion) {
+void ConvertFormat(Session& session, FormatConversion conversion) {
+  TWave& wave = session.Wave;
+  ViewState& state = session.View;
   switch (conversion) {
     case FormatConversion::DoubleRate: DoubleRate(wave, state); break;
     case FormatConversion::HalveRate: HalveRate(wave, state); break;
@@ -54,9 +55,12 @@ void ConvertFormat(TWave& wave, ViewState& state, FormatConversion conversion) {
     case FormatConversion::ToStereo: wave.ConvertToStereo(); break;
     case FormatConversion::ToMono: wave.ConvertToMono(); break;
   }
+  SelectAll(state, wave);
 }
 
-void ConvertToCDFormat(TWave& wave, ViewState& state) {
+void ConvertToCDFormat(Session& session) {
+  TWave& wave = session.Wave;
+  ViewState& state = session.View;
   const double r = std::log2(static_cast<double>(kCDRate) / wave.SampleRate());
   if (!std::isfinite(r) || r != std::trunc(r)) throw InputRefused(kIncompatibleSampleRate);
   const int doublings = static_cast<int>(r);
@@ -69,4 +73,5 @@ void ConvertToCDFormat(TWave& wave, ViewState& state) {
   }
   if (wave.BitsPerSample() == 8) wave.ConvertTo16Bit();
   if (wave.Channels() == 1) wave.ConvertToStereo();
+  SelectAll(state, wave);
 }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "views/view_state.h"
+#include "state/view_state.h"
 #include "wave/wave_document.h"
 
 namespace {

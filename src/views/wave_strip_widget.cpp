@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "views/view_state.h"
+#include "state/view_state.h"
 #include "views/wave_drawing.h"
 #include "wave/wave_document.h"
 

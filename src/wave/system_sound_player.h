@@ -13,8 +13,3 @@ class ISystemSoundPlayer {
   virtual bool PlayAsync(const uint8_t* image, size_t size) = 0;
   virtual bool StopAll() = 0;
 };
-
-// The process-wide player. Unset (nullptr) in programs without sound, where Play and Stop
-// answer false.
-void SetSystemSoundPlayer(ISystemSoundPlayer* player);
-ISystemSoundPlayer* SystemSoundPlayer();

@@ -1,23 +1,16 @@
 #include "wave/wave_document.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
+#include "wave/atomic_file.h"
 #include "wave/system_sound_player.h"
 
 namespace {
-
-double gNewWaveSeconds = 0.0;
-ISystemSoundPlayer* gSoundPlayer = nullptr;
-
-constexpr uint32_t kSilentRate = 11025;
 
 uint32_t ReadU32(const std::vector<uint8_t>& bytes, size_t pos) {
   return bytes[pos] | (bytes[pos + 1] << 8) | (bytes[pos + 2] << 16) |
@@ -76,17 +69,9 @@ void CheckFormat(const TWaveHeader& h, const std::vector<uint8_t>& bytes, const 
 
 }  // namespace
 
-void SetNewWaveLength(double seconds) {
-  if (!std::isfinite(seconds) || seconds < 0 || std::nearbyint(kSilentRate * seconds) >= kMaxDataSize)
-    throw std::invalid_argument("a new sound's length must lie between 0 and " +
-                                std::to_string(kMaxDataSize / kSilentRate) + " seconds");
-  gNewWaveSeconds = seconds;
+bool IsNewWaveLength(double seconds) {
+  return seconds >= 0 && std::nearbyint(kSilentRate * seconds) < kMaxDataSize;
 }
-
-double NewWaveLength() { return gNewWaveSeconds; }
-
-void SetSystemSoundPlayer(ISystemSoundPlayer* player) { gSoundPlayer = player; }
-ISystemSoundPlayer* SystemSoundPlayer() { return gSoundPlayer; }
 
 void TWave::ThrowInvalidOperation() {
   throw std::domain_error("Invalid floating point operation");
@@ -94,13 +79,16 @@ void TWave::ThrowInvalidOperation() {
 
 TWave::~TWave() { StopIfPlaying(); }
 
-void TWave::LoadFromFile(const std::string& fileName) {
+void TWave::LoadFromFile(const std::string& fileName, double newWaveSeconds) {
   std::error_code ec;
   if (!std::filesystem::exists(fileName, ec) && !ec) {
-    CreateSilent(fileName);
+    CreateSilent(fileName, newWaveSeconds);
     return;
   }
-  std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+  LoadFromImage(fileName, ReadWholeFile(fileName));
+}
+
+void TWave::LoadFromImage(const std::string& fileName, std::vector<uint8_t> bytes) {
   if (bytes.size() < kWaveHeaderSize)
     Refuse(fileName, "it is too short to be a wave file (" + std::to_string(bytes.size()) + " bytes)");
   TWaveHeader h = ReadWaveHeader(bytes.data());
@@ -136,8 +124,11 @@ void TWave::LoadFromFile(const std::string& fileName) {
   fileName_ = fileName;
 }
 
-void TWave::CreateSilent(const std::string& fileName) {
-  const auto dataSize = static_cast<uint32_t>(std::nearbyint(kSilentRate * gNewWaveSeconds));
+void TWave::CreateSilent(const std::string& fileName, double seconds) {
+  if (!IsNewWaveLength(seconds))
+    throw std::invalid_argument("A new sound's length must lie between 0 and " +
+                                std::to_string(kMaxDataSize / kSilentRate) + " seconds");
+  const auto dataSize = static_cast<uint32_t>(std::nearbyint(kSilentRate * seconds));
   const TWaveHeader h = CanonicalWaveHeader(1, kSilentRate, 8, dataSize);
   std::vector<uint8_t> image(kWaveHeaderSize + dataSize, 128);
   WriteWaveHeader(h, image.data());
@@ -146,60 +137,18 @@ void TWave::CreateSilent(const std::string& fileName) {
 }
 
 void TWave::SaveToFile(const std::string& fileName) const {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target(fileName);
-  // Replace what a link points at, not the link itself.
-  if (fs::is_symlink(target, ec)) target = fs::weakly_canonical(target, ec);
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string tmp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) throw std::runtime_error("Cannot create file " + fileName);
-  struct stat st {};
-  mode_t mode;
-  if (stat(target.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  fchmod(fd, mode);
-
-  const uint8_t* p = image_.data();
-  size_t left = image_.size();
-  bool ok = true;
-  while (ok && left > 0) {
-    const ssize_t n = write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) {
-      p += n;
-      left -= static_cast<size_t>(n);
-    }
-  }
-  const int writeErrno = errno;
-  ok = ok && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  if (!ok || std::rename(tmp.c_str(), target.c_str()) != 0) {
-    const std::string why = std::strerror(ok ? errno : writeErrno);
-    std::remove(tmp.c_str());
-    throw std::runtime_error("Cannot create file " + fileName + " (" + why + ")");
-  }
+  WriteFileAtomically(fileName, image_.data(), image_.size());
 }
 
 bool TWave::Play() {
-  ISystemSoundPlayer* player = SystemSoundPlayer();
-  if (!player || image_.empty()) return false;
-  handedToPlayer_ = player->PlayAsync(image_.data(), image_.size());
+  if (!player_ || image_.empty()) return false;
+  handedToPlayer_ = player_->PlayAsync(image_.data(), image_.size());
   return handedToPlayer_;
 }
 
 bool TWave::Stop() {
-  ISystemSoundPlayer* player = SystemSoundPlayer();
   handedToPlayer_ = false;
-  return player && player->StopAll();
+  return player_ && player_->StopAll();
 }
 
 void TWave::SetSampleRate(uint32_t rate) {
@@ -231,6 +180,6 @@ void TWave::UpdateLayout() {
 }
 
 void TWave::StopIfPlaying() {
-  if (handedToPlayer_ && SystemSoundPlayer()) SystemSoundPlayer()->StopAll();
+  if (handedToPlayer_ && player_) player_->StopAll();
   handedToPlayer_ = false;
 }

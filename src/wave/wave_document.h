@@ -22,11 +22,14 @@ inline constexpr uint32_t kDataSearchLimit = 65528;
 // of `dataSize` bytes, more than the editor can hold.
 void CheckConvertedDataSize(uint64_t dataSize);
 
-// The length in seconds of the silent sound that LoadFromFile builds for a missing file.
-// Kept until set again; 0 at start. Throws std::invalid_argument for a negative, non-finite
-// or too long length (the New command refuses those before it gets here).
-void SetNewWaveLength(double seconds);
-double NewWaveLength();
+class ISystemSoundPlayer;
+
+// The format of the silent sound that New makes: 8-bit mono at this rate.
+inline constexpr uint32_t kSilentRate = 11025;
+
+// Whether a silent sound can be `seconds` long: not negative, a number, and its data below the
+// editor's limit.
+bool IsNewWaveLength(double seconds);
 
 // The one sound the editor works on: the whole WAV file as a byte image (canonical 44-byte
 // header, then the sample data) plus a cached copy of the header.
@@ -38,16 +41,24 @@ class TWave {
   TWave& operator=(const TWave&) = delete;
 
   // Makes `fileName` the document. A missing file gives a silent 8-bit mono 11025 Hz sound of
-  // NewWaveLength() seconds (nothing is written). A file the editor cannot serve is refused
-  // with std::runtime_error and the previous document stays exactly as it was.
-  void LoadFromFile(const std::string& fileName);
-  // Makes a silent sound of NewWaveLength() seconds named `fileName`, whether or not such a
-  // file exists; nothing is read or written.
-  void CreateSilent(const std::string& fileName);
-  // Writes the image to `fileName` through a temporary file renamed over it, so a failure
-  // ("Cannot create file <path>") leaves the old file and the document as they were.
+  // `newWaveSeconds` (nothing is written). A file the editor cannot serve is refused with
+  // std::runtime_error and the previous document stays exactly as it was.
+  void LoadFromFile(const std::string& fileName, double newWaveSeconds);
+  // Makes `bytes`, the whole content of a WAV file, the document named `fileName`, checked and
+  // laid out exactly as LoadFromFile does with the file's content.
+  void LoadFromImage(const std::string& fileName, std::vector<uint8_t> bytes);
+  // Makes a silent sound of `seconds` named `fileName`, whether or not such a file exists;
+  // nothing is read or written. A length that IsNewWaveLength refuses throws
+  // std::invalid_argument and changes nothing.
+  void CreateSilent(const std::string& fileName, double seconds);
+  // Writes the image to `fileName` so that it either replaces the old file whole or not at all:
+  // a failure ("Cannot create file <path> (<reason>)") leaves the old file and the document as
+  // they were.
   void SaveToFile(const std::string& fileName) const;
 
+  // The player that Play hands the image to; none (nullptr) in programs without sound, where
+  // Play and Stop answer false. It must outlive the document.
+  void SetSoundPlayer(ISystemSoundPlayer* player) { player_ = player; }
   // Plays the image through the system sound player; false when nothing took it.
   bool Play();
   bool Stop();
@@ -135,5 +146,7 @@ class TWave {
   uint32_t frameBytes_ = 0;
   uint32_t rightOffset_ = 0;
   bool eightBit_ = true;
+
+  ISystemSoundPlayer* player_ = nullptr;
   bool handedToPlayer_ = false;
 };

@@ -1,4 +1,4 @@
-#include "views/view_state.h"
+#include "state/view_state.h"
 
 #include <algorithm>
 #include <cmath>

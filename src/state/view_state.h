@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "processing/selection.h"
+#include "state/selection.h"
 
 class TWave;
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// What the whole program shares between its commands for as long as it runs. The window and each
+// velorin-cli run own one and hand it to the commands; nothing of it lives in a global, so every
+// test starts from a fresh one.
+struct ProgramState {
+  // The length in seconds of the silent sound that New makes and that opening a missing file
+  // gives; kept until New sets it again.
+  double NewWaveSeconds = 0.0;
+  // Where the IIR files and the scratch file live, without a trailing separator.
+  std::string ProgramDir;
+};
+
+// The file a recording is made into.
+inline std::string ScratchFileName(const ProgramState& program) {
+  return program.ProgramDir + "/velorin_temp.wav";
+}

@@ -1,0 +1,126 @@
+#include "wave/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A temporary file on its way to becoming the target; closed and removed unless it got there.
+class PendingFile {
+ public:
+  PendingFile(std::string fileName, const fs::path& target)
+      : fileName_(std::move(fileName)),
+        dir_(target.has_parent_path() ? target.parent_path() : fs::path(".")),
+        stem_((dir_ / ("." + target.filename().string() + ".")).string()) {}
+  ~PendingFile() {
+    if (fd_ >= 0) close(fd_);
+    if (!name_.empty()) unlink(name_.c_str());
+  }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  [[noreturn]] void Fail(int error) const {
+    throw std::runtime_error("Cannot create file " + fileName_ + " (" + std::strerror(error) + ")");
+  }
+
+  // An unnamed file in the folder, so that nothing is left there whatever happens before the
+  // rename; a named one where the file system has no unnamed files.
+  void Open(mode_t mode) {
+    fd_ = open(dir_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd_ >= 0) return;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) Fail(errno);
+    fd_ = CreateNamed([&](const std::string& name) {
+      return open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    });
+  }
+
+  void Write(const uint8_t* data, size_t size) {
+    while (size > 0) {
+      const ssize_t n = write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) Fail(n < 0 ? errno : EIO);
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+  }
+
+  void KeepMode(mode_t mode) {
+    if (fchmod(fd_, mode) != 0) Fail(errno);
+  }
+
+  // Flushes the data, gives an unnamed file its temporary name, and puts it in place of `target`.
+  void Replace(const fs::path& target) {
+    if (fsync(fd_) != 0) Fail(errno);
+    if (name_.empty()) {
+      const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+      CreateNamed([&](const std::string& name) {
+        return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+      });
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) Fail(errno);
+    if (std::rename(name_.c_str(), target.c_str()) != 0) Fail(errno);
+    name_.clear();
+    // The rename is done; flushing the folder only makes it last through a power cut, and a
+    // failure there cannot undo it, so it is not reported.
+    const int dirFd = open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+      fsync(dirFd);
+      close(dirFd);
+    }
+  }
+
+ private:
+  // Tries fresh names ".<target>.XXXXXX" until `create(name)` succeeds (a result of 0 or more)
+  // or fails for another reason than the name being taken; returns what it returned.
+  template <class Create>
+  int CreateNamed(Create&& create) {
+    std::random_device seed;
+    std::mt19937 pick(seed());
+    constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = stem_;
+      for (int i = 0; i < 6; ++i) name += kLetters[pick() % (sizeof kLetters - 1)];
+      const int result = create(name);
+      if (result >= 0) {
+        name_ = name;
+        return result;
+      }
+      if (errno != EEXIST) Fail(errno);
+    }
+    Fail(EEXIST);
+  }
+
+  std::string fileName_;
+  fs::path dir_;
+  std::string stem_;
+  int fd_ = -1;
+  std::string name_;
+};
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& fileName, const uint8_t* data, size_t size) {
+  std::error_code ec;
+  fs::path target(fileName);
+  // Replace what a link points at, not the link itself.
+  if (fs::is_symlink(target, ec)) target = fs::weakly_canonical(target, ec);
+
+  PendingFile file(fileName, target);
+  // Created with 0666, which the umask trims as for any new file.
+  file.Open(0666);
+  struct stat old {};
+  if (stat(target.c_str(), &old) == 0) file.KeepMode(old.st_mode & 07777);
+  file.Write(data, size);
+  file.Replace(target);
+}

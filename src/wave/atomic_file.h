@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Writes `size` bytes to `fileName` so that the file afterwards holds either all of them or what
+// it held before, even when the program is killed or the machine stops half way: the bytes go to a
+// temporary file in the same folder (unnamed where the file system allows it), reach the disk,
+// and then take the old file's place in one rename, after which the folder is flushed too.
+// A link is followed and the file it points at replaced. A new file gets 0666 less the umask,
+// a replaced one keeps its mode. Throws std::runtime_error
+// "Cannot create file <fileName> (<reason>)", with the reason of the step that failed, and then
+// leaves no temporary file behind.
+void WriteFileAtomically(const std::string& fileName, const uint8_t* data, size_t size);
