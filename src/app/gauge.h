@@ -2,7 +2,7 @@
 
 #include <QProgressBar>
 
-#include "processing/selection.h"
+#include "state/progress.h"
 
 // The progress gauge under the strips: 0..100 with its percentage in the middle. Long operations
 // run on the user-interface thread, so the gauge paints itself at once instead of waiting for the

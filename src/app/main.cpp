@@ -8,9 +8,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velorin II"));
 
-  static PortAudioSoundPlayer player;
-  SetSystemSoundPlayer(&player);
-
+  // Declared before the window, whose document stops it when it goes.
+  PortAudioSoundPlayer player;
   QtPrompts prompts;
   QStringList arguments = QApplication::arguments();
   // The program's directory is where the executable lies, however it was started (argv[0] may
@@ -18,7 +17,7 @@ int main(int argc, char* argv[]) {
   const QString programFile = QApplication::applicationFilePath();
   if (!programFile.isEmpty() && !arguments.isEmpty()) arguments[0] = programFile;
 
-  TMainForm mainForm(prompts, arguments);
+  TMainForm mainForm(prompts, arguments, &player);
   mainForm.show();
   return QApplication::exec();
 }

@@ -1,24 +1,29 @@
 #include "app/main_form.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTabWidget>
 
 #include <clocale>
 #include <filesystem>
 
 #include "app/gauge.h"
+#include "app/local_path.h"
+#include "app/main_form_amplitude.h"
+#include "app/main_form_effects.h"
+#include "app/main_form_file.h"
+#include "app/main_form_filters.h"
+#include "app/main_form_noise.h"
+#include "app/main_form_view.h"
+#include "app/main_form_wave_data.h"
 #include "processing/document_commands.h"
-#include "processing/number_text.h"
 
 namespace {
 
@@ -26,20 +31,11 @@ constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 563;
 constexpr int kFontPixels = 11;
 const QString kTitle = QStringLiteral("Velorin II");
-const QString kWaveFilter = QStringLiteral("Wave files (*.wav)");
-
-// File names travel between Qt and the engine in the file system's own encoding.
-std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
-
-QString FileNamePart(const std::string& path) {
-  return QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
-}
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, QWidget* parent)
+TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, ISystemSoundPlayer* player,
+                     QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       prompts_(prompts) {
@@ -51,8 +47,8 @@ TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, QWidget* pa
   setFont(small);
   BuildPages();
   BuildBottom();
-  ConnectHandlers();
-  wave_.OnProgress = [this](TWave& sender, int8_t progress) { WaveProgress(sender, progress); };
+  session_.Wave.SetSoundPlayer(player);
+  session_.Wave.OnProgress = [this](TWave& sender, int8_t progress) { WaveProgress(sender, progress); };
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   FormCreate(arguments);
@@ -73,28 +69,28 @@ void TMainForm::FormCreate(const QStringList& arguments) {
     dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dir);
   }
-  programDir_ = LocalPath(QDir::cleanPath(dir));
+  session_.Program.ProgramDir = LocalPath(QDir::cleanPath(dir));
 
   setWindowTitle(kTitle);
   if (arguments.size() > 1) Guarded([&] { OpenWave(LocalPath(arguments.at(1))); });
 }
 
-void TMainForm::ConnectHandlers() {
-  connect(NewBitBtn, &QPushButton::clicked, this, &TMainForm::NewBitBtnClick);
-  connect(OpenBitBtn, &QPushButton::clicked, this, &TMainForm::OpenBitBtnClick);
-  connect(SaveBitBtn, &QPushButton::clicked, this, &TMainForm::SaveBitBtnClick);
-  connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);
-  connect(ExitButton, &QPushButton::clicked, this, &TMainForm::ExitButtonClick);
-  connect(SelAllButton, &QPushButton::clicked, this, &TMainForm::SelAllButtonClick);
-  connect(LeftCheckBox, &QCheckBox::clicked, this, &TMainForm::LeftCheckBoxClick);
-  connect(RightCheckBox, &QCheckBox::clicked, this, &TMainForm::RightCheckBoxClick);
-  ConnectViewHandlers();
-  ConnectToolHandlers();
-  ConnectFormatHandlers();
+void TMainForm::BuildPages() {
+  MainPageControl = new QTabWidget(this);
+  MainPageControl->setObjectName(QStringLiteral("MainPageControl"));
+  MainPageControl->setGeometry(8, 8, 777, 105);
+  MainPageControl->addTab(FileTabSheet = new TFilePage(*this), tr("File"));
+  MainPageControl->addTab(ViewTabSheet = new TViewPage(*this), tr("View"));
+  MainPageControl->addTab(WaveTabSheet = new TWaveDataPage(*this), tr("Wave data"));
+  MainPageControl->addTab(AmplitudeTabSheet = new TAmplitudePage(*this), tr("Amplitude tools"));
+  MainPageControl->addTab(LinFiltTabSheet = new TFiltersPage(*this), tr("Linear filters"));
+  MainPageControl->addTab(NoiseTabSheet = new TNoisePage(*this), tr("Noise and signals"));
+  MainPageControl->addTab(EffectsTabSheet = new TEffectsPage(*this), tr("Effects"));
+  MainPageControl->setCurrentIndex(0);
 }
 
 QString TMainForm::DocumentCaption() const {
-  return kTitle + QStringLiteral(" - ") + FileNamePart(wave_.FileName());
+  return kTitle + QStringLiteral(" - ") + QFileInfo(DisplayPath(session_.Wave.FileName())).fileName();
 }
 
 void TMainForm::RefreshAll() {
@@ -103,34 +99,10 @@ void TMainForm::RefreshAll() {
   DrawWaves();
 }
 
-void TMainForm::ShowWaveInfo() {
-  if (!wave_.Loaded()) return;
-  SampleRateLabel->setText(QString::number(wave_.SampleRate()) + QStringLiteral(" Hz"));
-  AmpResLabel->setText(QString::number(wave_.BitsPerSample()) + QStringLiteral(" bits"));
-  NumChannelsLabel->setText(QString::number(wave_.Channels()));
-  LengthLabel->setText(Text(FormatRounded(wave_.Duration(), 2)) + QStringLiteral(" s"));
-}
-
-void TMainForm::ShowSelection() {
-  if (!wave_.Loaded()) return;
-  const double rate = wave_.SampleRate();
-  SelStartLabel->setText(Text(FormatRounded(view_.Sel.SelStart / rate, 4)) + QStringLiteral(" s"));
-  SelEndLabel->setText(Text(FormatRounded(view_.Sel.SelEnd / rate, 4)) + QStringLiteral(" s"));
-  ApplyChannelRules(view_, wave_);
-  SyncChannelBoxes();
-}
-
 void TMainForm::SelectAll() {
-  ::SelectAll(view_, wave_);
+  ::SelectAll(session_.View, session_.Wave);
   SyncChannelBoxes();
   RefreshAll();
-}
-
-void TMainForm::SyncChannelBoxes() {
-  LeftCheckBox->setChecked(view_.Sel.Left);
-  RightCheckBox->setChecked(view_.Sel.Right);
-  LeftCheckBox->setEnabled(view_.LeftEnabled);
-  RightCheckBox->setEnabled(view_.RightEnabled);
 }
 
 void TMainForm::ShowNewDocument() {
@@ -141,17 +113,7 @@ void TMainForm::ShowNewDocument() {
 }
 
 void TMainForm::OpenWave(const std::string& fileName) {
-  OpenDocument(wave_, view_, fileName);
-  ShowNewDocument();
-}
-
-void TMainForm::SaveWave(const std::string& fileName) {
-  SaveDocument(wave_, view_, fileName);
-  ShowNewDocument();
-}
-
-void TMainForm::NewWave(const std::string& fileName, double seconds) {
-  NewDocument(wave_, view_, fileName, seconds);
+  OpenDocument(session_, fileName);
   ShowNewDocument();
 }
 
@@ -165,59 +127,9 @@ void TMainForm::WaveProgress(TWave&, int8_t progress) {
   }
 }
 
-void TMainForm::NewBitBtnClick() {
-  Guarded([this] {
-    QString text = QStringLiteral("1");
-    if (!prompts_.InputQuery(tr("Length of wave"), tr("Specify length of wave, in seconds:"), text))
-      return;
-    const double seconds = ParseNewWaveLength(text.toStdString());
-    QString fileName;
-    if (!prompts_.SaveFileName(kWaveFilter, fileName)) return;
-    NewWave(LocalPath(fileName), seconds);
-  });
-}
-
-void TMainForm::OpenBitBtnClick() {
-  Guarded([this] {
-    QString fileName;
-    if (prompts_.OpenFileName(kWaveFilter, fileName)) OpenWave(LocalPath(fileName));
-  });
-}
-
-void TMainForm::SaveBitBtnClick() {
-  Guarded([this] {
-    if (!wave_.Loaded()) return;
-    QString fileName;
-    if (prompts_.SaveFileName(kWaveFilter, fileName)) SaveWave(LocalPath(fileName));
-  });
-}
-
-void TMainForm::ReloadButtonClick() {
-  Guarded([this] {
-    if (!wave_.Loaded()) return;
-    if (!prompts_.AskYesNo(tr("Reload the wave file?"))) return;
-    const std::string fileName = wave_.FileName();
-    OpenWave(fileName);
-  });
-}
-
-void TMainForm::ExitButtonClick() {
-  Guarded([this] {
-    if (prompts_.AskYesNo(tr("Exit now?"))) {
-      exitConfirmed_ = true;
-      close();
-      exitConfirmed_ = false;
-    }
-    DeleteScratchFile();
-  });
-}
-
-// The window manager's close button is another way to Exit.
+// Exit and the window manager's close button both end here. The scratch file goes whatever the
+// answer.
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (exitConfirmed_) {
-    event->accept();
-    return;
-  }
   bool confirmed = false;
   Guarded([&] {
     confirmed = prompts_.AskYesNo(tr("Exit now?"));
@@ -228,27 +140,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
-}
-
-void TMainForm::SelAllButtonClick() {
-  Guarded([this] {
-    SelectAll();
-    RefreshAll();
-  });
-}
-
-void TMainForm::LeftCheckBoxClick() {
-  Guarded([this] {
-    view_.Sel.Left = LeftCheckBox->isChecked();
-    RefreshAll();
-  });
-}
-
-void TMainForm::RightCheckBoxClick() {
-  Guarded([this] {
-    view_.Sel.Right = RightCheckBox->isChecked();
-    RefreshAll();
-  });
 }
 
 // A running recording still writes the scratch file; Linux would let it be deleted underneath.

@@ -5,33 +5,52 @@
 
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <string>
+#include <utility>
 
-#include "app/main_form_controls.h"
 #include "app/prompts.h"
 #include "processing/errors.h"
-#include "views/view_state.h"
-#include "wave/wave_document.h"
+#include "state/session.h"
+
+class ISystemSoundPlayer;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class TAmplitudePage;
+class TEffectsPage;
+class TFilePage;
+class TFiltersPage;
+class TGauge;
+class TNoisePage;
+class TViewPage;
+class TWaveDataPage;
+class TWaveStrip;
 
 // The editor's main window: the pages of commands, the two strips, the gauge and the three
-// information groups, and the one document with the state every command shares.
-class TMainForm : public QWidget, public TMainFormControls {
+// information groups, and the session every command works on. Each page is its own widget with
+// its controls and handlers (main_form_<page>.cpp); the window itself holds what is below the
+// pages (main_form_bottom.cpp) and what every command shares.
+class TMainForm : public QWidget {
   Q_OBJECT
 
  public:
   // `arguments` is the command line with the program's own path first; the second, when
-  // present, names the wave opened at start.
-  TMainForm(Prompts& prompts, const QStringList& arguments, QWidget* parent = nullptr);
+  // present, names the wave opened at start. Play hands the sound to `player` (none: no sound).
+  TMainForm(Prompts& prompts, const QStringList& arguments, ISystemSoundPlayer* player = nullptr,
+            QWidget* parent = nullptr);
 
-  TWave& Wave() { return wave_; }
-  ViewState& View() { return view_; }
+  Session& Document() { return session_; }
+  TWave& Wave() { return session_.Wave; }
+  ViewState& View() { return session_.View; }
+  Prompts& Ask() { return prompts_; }
   bool Recording() const { return recording_; }
   void SetRecording(bool recording) { recording_ = recording; }
   int32_t RecordSeconds() const { return recordSeconds_; }
-  // Where the IIR files and the scratch file live, without a trailing separator.
-  const std::string& ProgramDir() const { return programDir_; }
-  std::string ScratchFileName() const { return programDir_ + "/velorin_temp.wav"; }
+  const std::string& ProgramDir() const { return session_.Program.ProgramDir; }
+  std::string ScratchFileName() const { return ::ScratchFileName(session_.Program); }
 
   // Brings every display up to date with the document, the selection and the channel flags.
   void RefreshAll();
@@ -41,9 +60,9 @@ class TMainForm : public QWidget, public TMainFormControls {
   void DrawWaves();
   void ClearWaves();
 
+  // What follows a command that put a new document in place: caption, controls, displays.
+  void ShowNewDocument();
   void OpenWave(const std::string& fileName);
-  void SaveWave(const std::string& fileName);
-  void NewWave(const std::string& fileName, double seconds);
   void WaveProgress(TWave& sender, int8_t progress);
 
   // A command on the document: nothing without one; otherwise the action, then the refresh.
@@ -51,7 +70,7 @@ class TMainForm : public QWidget, public TMainFormControls {
   template <class Routine>
   void RunWithDocument(Routine&& routine) {
     Guarded([&] {
-      if (!wave_.Loaded()) return;
+      if (!session_.Wave.Loaded()) return;
       routine();
       RefreshAll();
     });
@@ -70,42 +89,56 @@ class TMainForm : public QWidget, public TMainFormControls {
     }
   }
 
+  // The pages, in the order of their tabs.
+  QTabWidget* MainPageControl = nullptr;
+  TFilePage* FileTabSheet = nullptr;
+  TViewPage* ViewTabSheet = nullptr;
+  TWaveDataPage* WaveTabSheet = nullptr;
+  TAmplitudePage* AmplitudeTabSheet = nullptr;
+  TFiltersPage* LinFiltTabSheet = nullptr;
+  TNoisePage* NoiseTabSheet = nullptr;
+  TEffectsPage* EffectsTabSheet = nullptr;
+
+  // Below the pages, each named as its objectName.
+  TWaveStrip* LPaintBox = nullptr;
+  TWaveStrip* RPaintBox = nullptr;
+  QLabel* Label7 = nullptr;
+  QLabel* Label8 = nullptr;
+  QPushButton* ReloadButton = nullptr;
+  TGauge* Gauge = nullptr;
+  QLabel* Label9 = nullptr;
+  QLabel* Label10 = nullptr;
+  QLabel* Label11 = nullptr;
+
+  QGroupBox* SoundControlGroupBox = nullptr;
+  QPushButton* RecBitBtn = nullptr;
+  QPushButton* PlayBitBtn = nullptr;
+  QPushButton* StopBitBtn = nullptr;
+
+  QGroupBox* WaveInfoGroupBox = nullptr;
+  QLabel* SampleRateLabel = nullptr;
+  QLabel* AmpResLabel = nullptr;
+  QLabel* NumChannelsLabel = nullptr;
+  QLabel* LengthLabel = nullptr;
+
+  QGroupBox* SelectionGroupBox = nullptr;
+  QLabel* SelStartLabel = nullptr;
+  QLabel* SelEndLabel = nullptr;
+  QCheckBox* LeftCheckBox = nullptr;
+  QCheckBox* RightCheckBox = nullptr;
+  QPushButton* SelAllButton = nullptr;
+
+  QTimer* PlayTimer = nullptr;
+  QTimer* RecordTimer = nullptr;
+
  public slots:
-  void NewBitBtnClick();
-  void OpenBitBtnClick();
-  void SaveBitBtnClick();
+  // Below the pages.
   void ReloadButtonClick();
-  void ExitButtonClick();
   void SelAllButtonClick();
   void LeftCheckBoxClick();
   void RightCheckBoxClick();
-
-  // The strips and the "View" page.
   void LPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
   void RPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
-  void ZoomBitBtnClick();
-  void BitBtn1Click();
-  void AllButtonClick();
-
-  // The "Amplitude tools" page and Reverse on "Effects".
-  void MuteButtonClick();
-  void NormalizeButtonClick();
-  void NormalizeUpDownClick();
-  void Button1Click();
-  void FadeInButtonClick();
-  void FadeOutButtonClick();
-  void HanningButtonClick();
-  void InvertButtonClick();
-  void ReverseButtonClick();
-
-  // The "Wave data" page.
-  void DoubleSRButtonClick();
-  void HalveSRButtonClick();
-  void bits16ButtonClick();
-  void bits8ButtonClick();
-  void StereoButtonClick();
-  void MonoButtonClick();
-  void CDFormatButtonClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -114,25 +147,12 @@ class TMainForm : public QWidget, public TMainFormControls {
   void FormCreate(const QStringList& arguments);
   void BuildPages();
   void BuildBottom();
-  void ConnectHandlers();
-  void ConnectViewHandlers();
-  void ConnectToolHandlers();
-  void ConnectFormatHandlers();
-  // A "Wave data" command: nothing without a document; otherwise the conversion, the refresh and
-  // everything selected, also when the sound already had the format asked for.
-  void ConvertDocument(const std::function<void()>& conversion);
-  // What Open, New and Save share once the document is in place.
-  void ShowNewDocument();
   void SyncChannelBoxes();
   void DeleteScratchFile();
   QString DocumentCaption() const;
 
   Prompts& prompts_;
-  TWave wave_;
-  ViewState view_;
+  Session session_;
   bool recording_ = false;
   int32_t recordSeconds_ = 0;
-  std::string programDir_;
-  // Set once Exit has been confirmed, so the close that follows does not ask again.
-  bool exitConfirmed_ = false;
 };

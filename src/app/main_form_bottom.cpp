@@ -1,5 +1,6 @@
 // Everything of the main window below the pages: the strips, the gauge, the sound control,
-// wave information and selection groups, the title labels and the two timers.
+// wave information and selection groups, the title labels and the two timers, with what shows
+// the document there and the handlers of these controls.
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -15,6 +16,8 @@
 #include "app/control_factory.h"
 #include "app/gauge.h"
 #include "app/main_form.h"
+#include "processing/document_commands.h"
+#include "processing/number_text.h"
 #include "views/wave_strip_widget.h"
 
 namespace {
@@ -80,8 +83,8 @@ QPushButton* MakeTransportButton(QGroupBox* group, QBoxLayout* row, const char* 
 }  // namespace
 
 void TMainForm::BuildBottom() {
-  LPaintBox = MakeStrip(this, wave_, view_, false, "LPaintBox", 120);
-  RPaintBox = MakeStrip(this, wave_, view_, true, "RPaintBox", 272);
+  LPaintBox = MakeStrip(this, session_.Wave, session_.View, false, "LPaintBox", 120);
+  RPaintBox = MakeStrip(this, session_.Wave, session_.View, true, "RPaintBox", 272);
   Label7 = MakePlacedLabel(this, "Label7", QStringLiteral("L"), 8, 192);
   Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 336);
 
@@ -169,4 +172,91 @@ void TMainForm::BuildBottom() {
   RecordTimer = new QTimer(this);
   RecordTimer->setObjectName(QStringLiteral("RecordTimer"));
   RecordTimer->setInterval(kRecordInterval);
+
+  connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
+  connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
+  connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);
+  connect(SelAllButton, &QPushButton::clicked, this, &TMainForm::SelAllButtonClick);
+  connect(LeftCheckBox, &QCheckBox::clicked, this, &TMainForm::LeftCheckBoxClick);
+  connect(RightCheckBox, &QCheckBox::clicked, this, &TMainForm::RightCheckBoxClick);
 }
+
+void TMainForm::ShowWaveInfo() {
+  const TWave& wave = session_.Wave;
+  if (!wave.Loaded()) return;
+  SampleRateLabel->setText(QString::number(wave.SampleRate()) + QStringLiteral(" Hz"));
+  AmpResLabel->setText(QString::number(wave.BitsPerSample()) + QStringLiteral(" bits"));
+  NumChannelsLabel->setText(QString::number(wave.Channels()));
+  LengthLabel->setText(QString::fromStdString(FormatRounded(wave.Duration(), 2)) + QStringLiteral(" s"));
+}
+
+void TMainForm::ShowSelection() {
+  if (!session_.Wave.Loaded()) return;
+  const double rate = session_.Wave.SampleRate();
+  const Selection& sel = session_.View.Sel;
+  SelStartLabel->setText(QString::fromStdString(FormatRounded(sel.SelStart / rate, 4)) + QStringLiteral(" s"));
+  SelEndLabel->setText(QString::fromStdString(FormatRounded(sel.SelEnd / rate, 4)) + QStringLiteral(" s"));
+  ApplyChannelRules(session_.View, session_.Wave);
+  SyncChannelBoxes();
+}
+
+void TMainForm::SyncChannelBoxes() {
+  LeftCheckBox->setChecked(session_.View.Sel.Left);
+  RightCheckBox->setChecked(session_.View.Sel.Right);
+  LeftCheckBox->setEnabled(session_.View.LeftEnabled);
+  RightCheckBox->setEnabled(session_.View.RightEnabled);
+}
+
+// Commands end by drawing, and the user should see the result before the next one starts, so
+// the strips paint now rather than when the event loop comes round.
+void TMainForm::DrawWaves() {
+  LPaintBox->repaint();
+  RPaintBox->repaint();
+}
+
+void TMainForm::ClearWaves() {
+  LPaintBox->Clear();
+  RPaintBox->Clear();
+}
+
+void TMainForm::ReloadButtonClick() {
+  Guarded([this] {
+    if (!session_.Wave.Loaded()) return;
+    if (!prompts_.AskYesNo(tr("Reload the wave file?"))) return;
+    ReloadDocument(session_);
+    ShowNewDocument();
+  });
+}
+
+void TMainForm::SelAllButtonClick() {
+  Guarded([this] { SelectAll(); });
+}
+
+void TMainForm::LeftCheckBoxClick() {
+  Guarded([this] {
+    session_.View.Sel.Left = LeftCheckBox->isChecked();
+    RefreshAll();
+  });
+}
+
+void TMainForm::RightCheckBoxClick() {
+  Guarded([this] {
+    session_.View.Sel.Right = RightCheckBox->isChecked();
+    RefreshAll();
+  });
+}
+
+namespace {
+
+// A press on either strip; the strip's own width sets how its columns map to frames.
+void MarkFromStrip(TMainForm& form, const QWidget& strip, Qt::MouseButton button, int x) {
+  form.RunWithDocument([&] {
+    MarkSelection(form.View(), button == Qt::LeftButton, FrameAtColumn(form.View(), x, strip.width()));
+  });
+}
+
+}  // namespace
+
+void TMainForm::LPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFromStrip(*this, *LPaintBox, button, x); }
+
+void TMainForm::RPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFromStrip(*this, *RPaintBox, button, x); }

@@ -1,57 +1,42 @@
-// The waveform strips, selecting with the mouse, and the zoom commands of the "View" page.
+#include "app/main_form_view.h"
 
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 
+#include "app/control_factory.h"
 #include "app/main_form.h"
-#include "views/wave_strip_widget.h"
 
-void TMainForm::ConnectViewHandlers() {
-  connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
-  connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
-  connect(ZoomBitBtn, &QPushButton::clicked, this, &TMainForm::ZoomBitBtnClick);
-  connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
-  connect(AllButton, &QPushButton::clicked, this, &TMainForm::AllButtonClick);
+TViewPage::TViewPage(TMainForm& form) : TMainFormPage(form, "ViewTabSheet") {
+  QBoxLayout* row = AddGroup("ZoomGroupBox", tr("Zoom"));
+  ZoomBitBtn = MakeButton(GroupOf(row), row, "ZoomBitBtn", tr("&Selection"), tr("Zooms in selection"));
+  BitBtn1 = MakeButton(GroupOf(row), row, "BitBtn1", tr("&Out"), tr("Zooms out"));
+  AllButton = MakeButton(GroupOf(row), row, "AllButton", tr("&All"), tr("Zooms all"));
+  row = AddGroup("WindowsGroupBox", tr("Windows"));
+  SpectrumCheckBox = new QCheckBox(tr("S&pectrum"), GroupOf(row));
+  SpectrumCheckBox->setObjectName(QStringLiteral("SpectrumCheckBox"));
+  SetHint(SpectrumCheckBox, tr("Shows spectrum window"));
+  row->addWidget(SpectrumCheckBox);
+  EndPage();
+
+  connect(ZoomBitBtn, &QPushButton::clicked, this, &TViewPage::ZoomBitBtnClick);
+  connect(BitBtn1, &QPushButton::clicked, this, &TViewPage::BitBtn1Click);
+  connect(AllButton, &QPushButton::clicked, this, &TViewPage::AllButtonClick);
 }
 
-// Commands end by drawing, and the user should see the result before the next one starts, so
-// the strips paint now rather than when the event loop comes round.
-void TMainForm::DrawWaves() {
-  LPaintBox->repaint();
-  RPaintBox->repaint();
+void TViewPage::ZoomBitBtnClick() {
+  form_.RunWithDocument([this] { ZoomToSelection(form_.View()); });
 }
 
-void TMainForm::ClearWaves() {
-  LPaintBox->Clear();
-  RPaintBox->Clear();
-}
-
-namespace {
-
-// A press on either strip; the strip's own width sets how its columns map to frames.
-void MarkFromStrip(TMainForm& form, const QWidget& strip, Qt::MouseButton button, int x) {
-  form.RunWithDocument([&] {
-    MarkSelection(form.View(), button == Qt::LeftButton, FrameAtColumn(form.View(), x, strip.width()));
-  });
-}
-
-}  // namespace
-
-void TMainForm::LPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFromStrip(*this, *LPaintBox, button, x); }
-
-void TMainForm::RPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFromStrip(*this, *RPaintBox, button, x); }
-
-void TMainForm::ZoomBitBtnClick() {
-  RunWithDocument([this] { ZoomToSelection(view_); });
-}
-
-void TMainForm::BitBtn1Click() {
-  RunWithDocument([this] { ZoomOut(view_, wave_); });
+void TViewPage::BitBtn1Click() {
+  form_.RunWithDocument([this] { ZoomOut(form_.View(), form_.Wave()); });
 }
 
 // Select all redraws once on its own; the view follows the new selection before the last one.
-void TMainForm::AllButtonClick() {
-  RunWithDocument([this] {
-    SelectAll();
-    ZoomToSelection(view_);
+void TViewPage::AllButtonClick() {
+  form_.RunWithDocument([this] {
+    form_.SelectAll();
+    ZoomToSelection(form_.View());
   });
 }

@@ -167,15 +167,6 @@ TEST_F(OpenSaveTest, FailedSaveChangesNothing) {
   EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"a.wav", "plain"}));
 }
 
-TEST_F(OpenSaveTest, CommandsThatNeedADocumentAskNothingWithoutOne) {
-  Start();
-  Click("SaveBitBtn");
-  Click("ReloadButton");
-  Click("SelAllButton");  // disabled
-  EXPECT_TRUE(prompts.Shown().empty());
-  EXPECT_EQ(Caption(), "Velorin II");
-}
-
 using ReloadTest = MainFormTest;
 
 TEST_F(ReloadTest, NoKeepsTheChangesAndYesDropsThem) {
@@ -268,16 +259,6 @@ TEST_F(SelectionGroupTest, ChannelBoxesAndSelectAllOnAStereoWave) {
   EXPECT_EQ(LabelText("SelStartLabel"), "0 s");
   EXPECT_EQ(LabelText("SelEndLabel"), "2 s");  // frame 88199 of 44100 Hz
   EXPECT_EQ(form->View().Sel.SelEnd, 88199);
-}
-
-TEST_F(SelectionGroupTest, SelectAllOnAMonoWaveKeepsTheRightBoxOff) {
-  SetNewWaveLength(1);
-  Start({Path("silent.wav")});
-  form->SelectAll();
-  EXPECT_TRUE(Checked("LeftCheckBox"));
-  EXPECT_FALSE(Checked("RightCheckBox"));
-  EXPECT_FALSE(Enabled("LeftCheckBox") || Enabled("RightCheckBox"));
-  EXPECT_FALSE(form->View().Sel.Right);
 }
 
 }  // namespace

@@ -2,15 +2,20 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QProgressBar>
 #include <QStringList>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <tuple>
 #include <string>
+#include <vector>
 
 #include "app/main_form.h"
+#include "state/progress.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
@@ -63,6 +68,46 @@ class MainFormTest : public ::testing::Test {
     }
     WriteBytes(dir.File(name), CanonicalWave(2, rate, 16, Words(samples)));
     return dir.File(name);
+  }
+
+  // A copy of the window's session as it stands, for the engine to run a command on beside it.
+  std::unique_ptr<Session> Twin() const {
+    auto twin = std::make_unique<Session>();
+    twin->Wave.LoadFromImage(form->Wave().FileName(), form->Wave().Image());
+    twin->View = form->View();
+    twin->Program = form->Document().Program;
+    return twin;
+  }
+
+  // A control and the engine command it must run on the window's session.
+  struct Wiring {
+    const char* control;
+    std::function<void(Session&, Progress&)> command;
+  };
+
+  // Clicks each control in turn on the open document and expects exactly what its engine command
+  // does to a copy taken just before: the same sound, view and selection, shown in the labels and
+  // channel boxes, and the gauge back at 0.
+  void ExpectWired(const std::vector<Wiring>& table) {
+    for (const Wiring& row : table) {
+      SCOPED_TRACE(row.control);
+      std::unique_ptr<Session> twin = Twin();
+      NoProgress quiet;
+      row.command(*twin, quiet);
+      Click(row.control);
+      const ViewState& view = form->View();
+      EXPECT_EQ(form->Wave().Image(), twin->Wave.Image());
+      EXPECT_EQ(std::tie(view.ViewStart, view.ViewEnd, view.Sel.SelStart, view.Sel.SelEnd, view.Sel.Left,
+                         view.Sel.Right),
+                std::tie(twin->View.ViewStart, twin->View.ViewEnd, twin->View.Sel.SelStart,
+                         twin->View.Sel.SelEnd, twin->View.Sel.Left, twin->View.Sel.Right));
+      EXPECT_EQ(Checked("LeftCheckBox"), view.Sel.Left);
+      EXPECT_EQ(Checked("RightCheckBox"), view.Sel.Right);
+      EXPECT_EQ(LabelText("NumChannelsLabel"), QString::number(twin->Wave.Channels()));
+      EXPECT_EQ(LabelText("SampleRateLabel"), QString::number(twin->Wave.SampleRate()) + " Hz");
+      EXPECT_EQ(Find<QProgressBar>("Gauge")->value(), 0);
+      EXPECT_TRUE(prompts.Shown().empty());
+    }
   }
 
   TempDir dir;

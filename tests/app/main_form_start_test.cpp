@@ -42,7 +42,6 @@ TEST_F(StartTest, ExistingFileOpensWholeAndSelected) {
 }
 
 TEST_F(StartTest, MissingFileGivesAnEmptyDocumentAndWritesNothing) {
-  SetNewWaveLength(0);
   Start({Path("missing.wav")});
 
   EXPECT_EQ(Caption(), "Velorin II - missing.wav");

@@ -175,20 +175,6 @@ TEST_F(StripMouseTest, LabelsShowTheMarkedFramesInSeconds) {
   EXPECT_EQ(LabelText("SelEndLabel"), "0.5 s");
 }
 
-TEST_F(StripMouseTest, TheEndStaysAfterTheStart) {
-  StartWith(WriteStereoWave("sound.wav", 1000));
-  Press("LPaintBox", Qt::RightButton, 100);  // 131.4
-  EXPECT_EQ(Selected(), std::make_pair(0, 131));
-  Press("LPaintBox", Qt::LeftButton, 400);  // 525.8, past the end
-  EXPECT_EQ(Selected(), std::make_pair(526, 527));
-  Press("RPaintBox", Qt::RightButton, 100);  // left of the start
-  EXPECT_EQ(Selected(), std::make_pair(526, 527));
-  Press("LPaintBox", Qt::LeftButton, 760);  // the last frame
-  EXPECT_EQ(Selected(), std::make_pair(999, 1000));
-  EXPECT_EQ(LabelText("SelStartLabel"), "0.0227 s");
-  EXPECT_EQ(LabelText("SelEndLabel"), "0.0227 s");
-}
-
 TEST_F(StripMouseTest, OnlyPressesSelect) {
   StartWith(WriteStereoWave("sound.wav", 1000));
   QWidget* strip = Find<QWidget>("LPaintBox");
@@ -201,63 +187,7 @@ TEST_F(StripMouseTest, OnlyPressesSelect) {
   EXPECT_EQ(Selected(), std::make_pair(131, 999));
 }
 
-TEST_F(StripMouseTest, DoesNothingWithoutASound) {
-  Start();
-  Press("LPaintBox", Qt::LeftButton, 300);
-  Press("RPaintBox", Qt::RightButton, 200);
-  EXPECT_EQ(Selected(), std::make_pair(0, 0));
-  EXPECT_EQ(LabelText("SelStartLabel"), "-");
-  EXPECT_EQ(LabelText("SelEndLabel"), "-");
-}
-
 using ZoomTest = StripTest;
-
-TEST_F(ZoomTest, ZoomOutFromTheStartGrowsToTheRightUpToTheLastFrame) {
-  StartWith(WriteStereoWave("sound.wav", 1000));
-  form->View().ViewStart = 0;
-  form->View().ViewEnd = 99;
-  Click("BitBtn1");
-  EXPECT_EQ(Viewed(), std::make_pair(0, 148));
-  Click("BitBtn1");
-  EXPECT_EQ(Viewed(), std::make_pair(0, 222));
-  form->View().ViewEnd = 800;
-  Click("BitBtn1");
-  EXPECT_EQ(Viewed(), std::make_pair(0, 999));
-  EXPECT_EQ(Selected(), std::make_pair(0, 999));
-}
-
-TEST_F(ZoomTest, ZoomToSelectionThenOutAgain) {
-  StartWith(WriteStereoWave("sound.wav", 1000));
-  Press("LPaintBox", Qt::LeftButton, 76);   // 99.9
-  Press("LPaintBox", Qt::RightButton, 152);  // 199.8
-  ASSERT_EQ(Selected(), std::make_pair(100, 200));
-  Click("ZoomBitBtn");
-  EXPECT_EQ(Viewed(), std::make_pair(100, 200));
-  Click("BitBtn1");
-  EXPECT_EQ(Viewed(), std::make_pair(50, 275));
-  EXPECT_EQ(Selected(), std::make_pair(100, 200));
-}
-
-TEST_F(ZoomTest, ZoomAllSelectsTheWholeSoundOnBothChannels) {
-  StartWith(WriteStereoWave("sound.wav", 1000));
-  Press("LPaintBox", Qt::LeftButton, 76);
-  Press("LPaintBox", Qt::RightButton, 152);
-  Click("ZoomBitBtn");
-  Click("RightCheckBox");
-  ASSERT_FALSE(Checked("RightCheckBox"));
-
-  Click("AllButton");
-  EXPECT_EQ(Selected(), std::make_pair(0, 999));
-  EXPECT_EQ(Viewed(), std::make_pair(0, 999));
-  EXPECT_TRUE(Checked("LeftCheckBox"));
-  EXPECT_TRUE(Checked("RightCheckBox"));
-  EXPECT_TRUE(form->View().Sel.Right);
-  EXPECT_TRUE(Enabled("RightCheckBox"));
-  EXPECT_EQ(LabelText("SelStartLabel"), "0 s");
-  EXPECT_EQ(LabelText("SelEndLabel"), "0.0227 s");
-  // Column 380 reads frame 500 (499.5 to even), right sample -1500: 76 + 3.48 rounds to row 79.
-  EXPECT_EQ(At(Picture("RPaintBox"), 380, 79), kGreen);
-}
 
 TEST_F(ZoomTest, MonoKeepsItsFixedChannelBoxes) {
   StartWith(WriteMonoWave(1000, 0));
@@ -270,18 +200,6 @@ TEST_F(ZoomTest, MonoKeepsItsFixedChannelBoxes) {
     EXPECT_FALSE(Checked("RightCheckBox")) << button;
     EXPECT_FALSE(Enabled("RightCheckBox")) << button;
   }
-}
-
-TEST_F(ZoomTest, ButtonsDoNothingWithoutASound) {
-  Start();
-  Find<QTabWidget>("MainPageControl")->setCurrentIndex(1);
-  form->View().Sel.SelStart = 5;
-  form->View().Sel.SelEnd = 9;
-  for (const char* button : {"ZoomBitBtn", "BitBtn1", "AllButton"}) Click(button);
-  EXPECT_EQ(Viewed(), std::make_pair(0, 0));
-  EXPECT_EQ(Selected(), std::make_pair(5, 9));
-  EXPECT_EQ(LabelText("SelStartLabel"), "-");
-  EXPECT_TRUE(prompts.Shown().empty());
 }
 
 }  // namespace

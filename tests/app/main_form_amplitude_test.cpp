@@ -11,37 +11,6 @@ class AmplitudeToolsWindow : public MainFormTest {
   std::vector<uint8_t> Image() const { return form->Wave().Image(); }
 };
 
-TEST_F(AmplitudeToolsWindow, ButtonsDoNothingWithoutADocument) {
-  Start();
-  for (const char* button : {"MuteButton", "NormalizeButton", "Button1", "FadeInButton", "FadeOutButton",
-                             "HanningButton", "InvertButton", "ReverseButton"}) {
-    Click(button);
-  }
-  EXPECT_TRUE(prompts.Shown().empty());
-  EXPECT_FALSE(form->Wave().Loaded());
-}
-
-TEST_F(AmplitudeToolsWindow, EachButtonChangesTheSelectionAndLeavesTheGaugeAtZero) {
-  Start({QString::fromStdString(WriteStereoWave("s.wav", 500))});
-  for (const char* button : {"InvertButton", "ReverseButton", "FadeInButton", "FadeOutButton",
-                             "HanningButton", "Button1", "NormalizeButton", "MuteButton"}) {
-    const std::vector<uint8_t> before = Image();
-    Click(button);
-    EXPECT_NE(Image(), before) << button;
-    EXPECT_EQ(Find<QProgressBar>("Gauge")->value(), 0) << button;
-  }
-  EXPECT_TRUE(prompts.Shown().empty());
-}
-
-TEST_F(AmplitudeToolsWindow, TheToolsTakeTheCheckedChannelsOnly) {
-  Start({QString::fromStdString(WriteStereoWave("s.wav", 50))});
-  Click("LeftCheckBox");
-  Click("InvertButton");
-  // Left counts up from 1000, right down from -1000; only the right one is inverted.
-  EXPECT_EQ(form->Wave().GetSample(3, false), (2.0 * 1003 + 1) / 65535);
-  EXPECT_EQ(form->Wave().GetSample(3, true), (2.0 * 1002 + 1) / 65535);
-}
-
 TEST_F(AmplitudeToolsWindow, NormalizingSilenceShowsTheErrorAndChangesNothing) {
   Start({QString::fromStdString(WriteStereoWave("s.wav", 300))});
   Click("LeftCheckBox");

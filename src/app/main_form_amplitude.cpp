@@ -1,0 +1,77 @@
+#include "app/main_form_amplitude.h"
+
+#include <QBoxLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "app/control_factory.h"
+#include "app/gauge.h"
+#include "app/main_form.h"
+#include "processing/amplitude_tools.h"
+
+TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "AmplitudeTabSheet") {
+  QBoxLayout* row = AddGroup("VolumeGroupBox", tr("Volume"));
+  MuteButton = MakeButton(GroupOf(row), row, "MuteButton", tr("&Mute"), tr("Mutes selection"));
+  NormalizeButton = MakeButton(GroupOf(row), row, "NormalizeButton", tr("&Normalize"),
+                               tr("Peak normalization of the selection"));
+  NormalizeUpDown = new QSpinBox(GroupOf(row));
+  NormalizeUpDown->setObjectName(QStringLiteral("NormalizeUpDown"));
+  NormalizeUpDown->setRange(kMinNormalizeLevel, kMaxNormalizeLevel);
+  NormalizeUpDown->setValue(100);
+  SetHint(NormalizeUpDown, tr("Normalization level"));
+  row->addWidget(NormalizeUpDown);
+  NormalizeLabel = MakeLabel(GroupOf(row), "NormalizeLabel", QStringLiteral("100 %"));
+  row->addWidget(NormalizeLabel);
+  Button1 = MakeButton(GroupOf(row), row, "Button1", tr("&Remove DC"), tr("Remove DC offset"));
+  row = AddGroup("FadeGroupBox", tr("Windows"));
+  FadeInButton = MakeButton(GroupOf(row), row, "FadeInButton", tr("Fade &in"), tr("Fades in the selection"));
+  FadeOutButton = MakeButton(GroupOf(row), row, "FadeOutButton", tr("Fade &out"), tr("Fades out the selection"));
+  InvertButton = MakeButton(GroupOf(row), row, "InvertButton", tr("&Invert"), tr("Inverts the selection"));
+  HanningButton = MakeButton(GroupOf(row), row, "HanningButton", tr("&Hanning"),
+                             tr("Applies a Hanning window to the selection"));
+  EndPage();
+
+  connect(MuteButton, &QPushButton::clicked, this, &TAmplitudePage::MuteButtonClick);
+  connect(NormalizeButton, &QPushButton::clicked, this, &TAmplitudePage::NormalizeButtonClick);
+  connect(NormalizeUpDown, &QSpinBox::valueChanged, this, &TAmplitudePage::NormalizeUpDownClick);
+  connect(Button1, &QPushButton::clicked, this, &TAmplitudePage::Button1Click);
+  connect(FadeInButton, &QPushButton::clicked, this, &TAmplitudePage::FadeInButtonClick);
+  connect(FadeOutButton, &QPushButton::clicked, this, &TAmplitudePage::FadeOutButtonClick);
+  connect(HanningButton, &QPushButton::clicked, this, &TAmplitudePage::HanningButtonClick);
+  connect(InvertButton, &QPushButton::clicked, this, &TAmplitudePage::InvertButtonClick);
+}
+
+void TAmplitudePage::MuteButtonClick() {
+  form_.RunWithDocument([this] { MuteSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
+}
+
+void TAmplitudePage::NormalizeButtonClick() {
+  form_.RunWithDocument(
+      [this] { NormalizeSelection(form_.Wave(), form_.View().Sel, *form_.Gauge, NormalizeUpDown->value()); });
+}
+
+void TAmplitudePage::NormalizeUpDownClick() {
+  NormalizeLabel->setText(QString::number(NormalizeUpDown->value()) + QStringLiteral(" %"));
+}
+
+void TAmplitudePage::Button1Click() {
+  form_.RunWithDocument([this] { RemoveDCOffset(form_.Wave(), form_.View().Sel, *form_.Gauge); });
+}
+
+void TAmplitudePage::FadeInButtonClick() {
+  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::FadeIn); });
+}
+
+void TAmplitudePage::FadeOutButtonClick() {
+  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::FadeOut); });
+}
+
+void TAmplitudePage::HanningButtonClick() {
+  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::Hanning); });
+}
+
+void TAmplitudePage::InvertButtonClick() {
+  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::Invert); });
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/main_form_page.h"
+
+class QPushButton;
+
+// The "Effects" page: the delay effects, Reverse and the wall filter.
+class TEffectsPage final : public TMainFormPage {
+  Q_OBJECT
+
+ public:
+  explicit TEffectsPage(TMainForm& form);
+
+  QPushButton* DelayButton = nullptr;
+  QPushButton* TapDelayButton = nullptr;
+  QPushButton* EchoRepeatButton = nullptr;
+  QPushButton* StereoExpandButton = nullptr;
+  QPushButton* ReverseButton = nullptr;
+  QPushButton* WallButton = nullptr;
+
+ public slots:
+  void ReverseButtonClick();
+};

@@ -1,0 +1,66 @@
+#include "app/main_form_file.h"
+
+#include <QBoxLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QStyle>
+
+#include "app/control_factory.h"
+#include "app/local_path.h"
+#include "app/main_form.h"
+#include "processing/document_commands.h"
+
+namespace {
+const QString kWaveFilter = QStringLiteral("Wave files (*.wav)");
+}  // namespace
+
+TFilePage::TFilePage(TMainForm& form) : TMainFormPage(form, "FileTabSheet") {
+  QBoxLayout* row = AddGroup("OpenSaveGroupBox", tr("Open/save"));
+  NewBitBtn = MakeButton(GroupOf(row), row, "NewBitBtn", tr("&New"));
+  NewBitBtn->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+  OpenBitBtn = MakeButton(GroupOf(row), row, "OpenBitBtn", tr("&Open"), tr("Opens sound file"));
+  OpenBitBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  SaveBitBtn = MakeButton(GroupOf(row), row, "SaveBitBtn", tr("&Save"), tr("Saves sound file"));
+  SaveBitBtn->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  row = AddGroup("ExitGroupBox", tr("Exit"));
+  ExitButton = MakeButton(GroupOf(row), row, "ExitButton", tr("&Exit"), tr("Exits Velorin"));
+  EndPage();
+
+  connect(NewBitBtn, &QPushButton::clicked, this, &TFilePage::NewBitBtnClick);
+  connect(OpenBitBtn, &QPushButton::clicked, this, &TFilePage::OpenBitBtnClick);
+  connect(SaveBitBtn, &QPushButton::clicked, this, &TFilePage::SaveBitBtnClick);
+  connect(ExitButton, &QPushButton::clicked, this, &TFilePage::ExitButtonClick);
+}
+
+// The length is refused before the file dialog, so nobody picks a name for a sound never made.
+void TFilePage::NewBitBtnClick() {
+  form_.Guarded([this] {
+    QString text = QStringLiteral("1");
+    if (!form_.Ask().InputQuery(tr("Length of wave"), tr("Specify length of wave, in seconds:"), text)) return;
+    const double seconds = ParseNewWaveLength(text.toStdString());
+    QString fileName;
+    if (!form_.Ask().SaveFileName(kWaveFilter, fileName)) return;
+    NewDocument(form_.Document(), LocalPath(fileName), seconds);
+    form_.ShowNewDocument();
+  });
+}
+
+void TFilePage::OpenBitBtnClick() {
+  form_.Guarded([this] {
+    QString fileName;
+    if (form_.Ask().OpenFileName(kWaveFilter, fileName)) form_.OpenWave(LocalPath(fileName));
+  });
+}
+
+void TFilePage::SaveBitBtnClick() {
+  form_.Guarded([this] {
+    if (!form_.Wave().Loaded()) return;
+    QString fileName;
+    if (!form_.Ask().SaveFileName(kWaveFilter, fileName)) return;
+    SaveDocument(form_.Document(), LocalPath(fileName));
+    form_.ShowNewDocument();
+  });
+}
+
+// Closing asks "Exit now?" and removes the scratch file, as the window manager's close does.
+void TFilePage::ExitButtonClick() { form_.close(); }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/main_form_page.h"
+
+class QLineEdit;
+class QPushButton;
+
+// The "Linear filters" page: the RC filters and the custom IIR filter with its files.
+class TFiltersPage final : public TMainFormPage {
+  Q_OBJECT
+
+ public:
+  explicit TFiltersPage(TMainForm& form);
+
+  QPushButton* LowPassButton = nullptr;
+  QPushButton* HighPassButton = nullptr;
+  QPushButton* ApplyIIRButton = nullptr;
+  QLineEdit* c0Edit = nullptr;
+  QLineEdit* c1Edit = nullptr;
+  QLineEdit* d1Edit = nullptr;
+  QPushButton* OpenIIRButton = nullptr;
+  QPushButton* SaveIIRButton = nullptr;
+
+ private:
+  QLineEdit* AddCoefficientEdit(QBoxLayout* row, const char* name, const QString& text, const QString& hint);
+};

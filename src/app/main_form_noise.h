@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/main_form_page.h"
+
+class QPushButton;
+
+// The "Noise and signals" page: adding noise, the noise gate and the signal generator.
+class TNoisePage final : public TMainFormPage {
+  Q_OBJECT
+
+ public:
+  explicit TNoisePage(TMainForm& form);
+
+  QPushButton* AddNoiseButton = nullptr;
+  QPushButton* RemoveNoiseButton = nullptr;
+  QPushButton* SignalGeneratorButton = nullptr;
+};

@@ -1,0 +1,52 @@
+#include "app/main_form_wave_data.h"
+
+#include <QBoxLayout>
+#include <QGroupBox>
+#include <QPushButton>
+
+#include "app/control_factory.h"
+#include "app/main_form.h"
+#include "processing/format_commands.h"
+
+TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabSheet") {
+  QBoxLayout* row = AddGroup("SampleRateGroupBox", tr("Convert samplerate"));
+  DoubleSRButton = MakeButton(GroupOf(row), row, "DoubleSRButton", tr("&Double"));
+  // This hint is set but was never shown as a tool tip.
+  SetHint(DoubleSRButton, tr("Doubles the samplerate; larger file, higher quality"), false);
+  HalveSRButton = MakeButton(GroupOf(row), row, "HalveSRButton", tr("&Halve"),
+                             tr("Halves the sampling rate; smaller file, lower quality"));
+  row = AddGroup("ResolutionGroupBox", tr("Convert amplitude resolution"));
+  bits16Button = MakeButton(GroupOf(row), row, "bits16Button", tr("&16 bits"),
+                            tr("Converts to 16 bit amplitude resolution; larger file, higher quality"));
+  bits8Button = MakeButton(GroupOf(row), row, "bits8Button", tr("&8 bits"),
+                           tr("Converts to 8 bit amplitude resolution; smaller file, lower quality"));
+  row = AddGroup("ChannelsGroupBox", tr("Convert to stereo/mono"));
+  StereoButton = MakeButton(GroupOf(row), row, "StereoButton", tr("&Stereo"), tr("Converts to stereo"));
+  MonoButton = MakeButton(GroupOf(row), row, "MonoButton", tr("&Mono"), tr("Converts to mono"));
+  row = AddGroup("SpecialGroupBox", tr("Special"));
+  CDFormatButton = MakeButton(GroupOf(row), row, "CDFormatButton", tr("&CD format"), tr("Converts to CD format"));
+  EndPage();
+
+  connect(DoubleSRButton, &QPushButton::clicked, this, &TWaveDataPage::DoubleSRButtonClick);
+  connect(HalveSRButton, &QPushButton::clicked, this, &TWaveDataPage::HalveSRButtonClick);
+  connect(bits16Button, &QPushButton::clicked, this, &TWaveDataPage::bits16ButtonClick);
+  connect(bits8Button, &QPushButton::clicked, this, &TWaveDataPage::bits8ButtonClick);
+  connect(StereoButton, &QPushButton::clicked, this, &TWaveDataPage::StereoButtonClick);
+  connect(MonoButton, &QPushButton::clicked, this, &TWaveDataPage::MonoButtonClick);
+  connect(CDFormatButton, &QPushButton::clicked, this, &TWaveDataPage::CDFormatButtonClick);
+}
+
+void TWaveDataPage::Convert(FormatConversion conversion) {
+  form_.RunWithDocument([&] { ConvertFormat(form_.Document(), conversion); });
+}
+
+void TWaveDataPage::DoubleSRButtonClick() { Convert(FormatConversion::DoubleRate); }
+void TWaveDataPage::HalveSRButtonClick() { Convert(FormatConversion::HalveRate); }
+void TWaveDataPage::bits16ButtonClick() { Convert(FormatConversion::To16Bit); }
+void TWaveDataPage::bits8ButtonClick() { Convert(FormatConversion::To8Bit); }
+void TWaveDataPage::StereoButtonClick() { Convert(FormatConversion::ToStereo); }
+void TWaveDataPage::MonoButtonClick() { Convert(FormatConversion::ToMono); }
+
+void TWaveDataPage::CDFormatButtonClick() {
+  form_.RunWithDocument([this] { ConvertToCDFormat(form_.Document()); });
+}

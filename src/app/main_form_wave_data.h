@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/main_form_page.h"
+
+class QPushButton;
+enum class FormatConversion;
+
+// The "Wave data" page: sample rate, resolution, channels and CD format of the whole sound.
+class TWaveDataPage final : public TMainFormPage {
+  Q_OBJECT
+
+ public:
+  explicit TWaveDataPage(TMainForm& form);
+
+  QPushButton* DoubleSRButton = nullptr;
+  QPushButton* HalveSRButton = nullptr;
+  QPushButton* bits16Button = nullptr;
+  QPushButton* bits8Button = nullptr;
+  QPushButton* StereoButton = nullptr;
+  QPushButton* MonoButton = nullptr;
+  QPushButton* CDFormatButton = nullptr;
+
+ public slots:
+  void DoubleSRButtonClick();
+  void HalveSRButtonClick();
+  void bits16ButtonClick();
+  void bits8ButtonClick();
+  void StereoButtonClick();
+  void MonoButtonClick();
+  void CDFormatButtonClick();
+
+ private:
+  void Convert(FormatConversion conversion);
+};
