@@ -1,10 +1,8 @@
 #include "bench_sound.h"
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "wave/wave_document.h"
@@ -25,12 +23,5 @@ void LoadBenchSound(TWave& wave, uint32_t seconds) {
     p[2] = static_cast<uint8_t>(right);
     p[3] = static_cast<uint8_t>(static_cast<uint16_t>(right) >> 8);
   }
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("velorin_bench_" + std::to_string(seconds) + ".wav");
-  {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  }
-  wave.LoadFromFile(path.string());
-  std::filesystem::remove(path);
+  wave.LoadFromImage("bench.wav", std::move(image));
 }

@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <string>
+#include <cstdint>
+#include <map>
+#include <vector>
 
 #include "bench_sound.h"
 #include "wave/wave_document.h"
@@ -13,49 +13,29 @@ enum class SourceFormat { Stereo16, Mono16, Stereo8 };
 
 // Every conversion replaces the sound with one in another format, so each iteration has to
 // start again from the same source. A TWave cannot be copied, and converting back would time a
-// second conversion, so each source format is written once to a file and read anew before every
-// iteration with the clock stopped. What is timed is then the conversion as the editor runs it:
-// building the new image (its allocation and first touch included) and letting the old one go.
-class SourceFiles {
- public:
-  SourceFiles()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("velorin_conversions_bench_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(dir_);
+// second conversion, so each source format is kept once as a file's bytes and loaded anew before
+// every iteration with the clock stopped. What is timed is then the conversion as the editor runs
+// it: building the new image (its allocation and first touch included) and letting the old one go.
+const std::vector<uint8_t>& SourceImage(SourceFormat format) {
+  static std::map<SourceFormat, std::vector<uint8_t>> images;
+  std::vector<uint8_t>& image = images[format];
+  if (image.empty()) {
+    TWave wave;
+    LoadBenchSound(wave);
+    if (format == SourceFormat::Mono16) wave.ConvertToMono();
+    if (format == SourceFormat::Stereo8) wave.ConvertTo8Bit();
+    image = wave.Image();
   }
-  ~SourceFiles() { std::filesystem::remove_all(dir_); }
-  SourceFiles(const SourceFiles&) = delete;
-  SourceFiles& operator=(const SourceFiles&) = delete;
-
-  // The 10-minute bench sound in `format`, written on first use.
-  std::string Path(SourceFormat format) {
-    const std::filesystem::path path = dir_ / (std::to_string(static_cast<int>(format)) + ".wav");
-    if (!std::filesystem::exists(path)) {
-      TWave wave;
-      LoadBenchSound(wave);
-      if (format == SourceFormat::Mono16) wave.ConvertToMono();
-      if (format == SourceFormat::Stereo8) wave.ConvertTo8Bit();
-      wave.SaveToFile(path.string());
-    }
-    return path.string();
-  }
-
- private:
-  std::filesystem::path dir_;
-};
-
-SourceFiles& Sources() {
-  static SourceFiles files;
-  return files;
+  return image;
 }
 
 void BM_Convert(benchmark::State& state, SourceFormat format, void (TWave::*convert)()) {
-  const std::string source = Sources().Path(format);
+  const std::vector<uint8_t>& source = SourceImage(format);
   TWave wave;
   int64_t sourceSamples = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    wave.LoadFromFile(source);
+    wave.LoadFromImage("bench.wav", source);
     sourceSamples = int64_t{wave.SampleCount()} * wave.Channels();
     state.ResumeTiming();
     (wave.*convert)();
