@@ -14,7 +14,6 @@
 #include <clocale>
 #include <filesystem>
 
-#include "app/gauge.h"
 #include "app/local_path.h"
 #include "app/main_form_amplitude.h"
 #include "app/main_form_effects.h"

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "app/gauge.h"
 #include "app/prompts.h"
 #include "processing/errors.h"
 #include "state/session.h"
@@ -23,7 +24,6 @@ class TAmplitudePage;
 class TEffectsPage;
 class TFilePage;
 class TFiltersPage;
-class TGauge;
 class TNoisePage;
 class TViewPage;
 class TWaveDataPage;
@@ -74,6 +74,12 @@ class TMainForm : public QWidget {
       routine();
       RefreshAll();
     });
+  }
+
+  // A processing routine over the selection: `routine(wave, selection, gauge)` on the document.
+  template <class Routine>
+  void RunOnSelection(Routine&& routine) {
+    RunWithDocument([&] { routine(session_.Wave, session_.View.Sel, *Gauge); });
   }
 
   // Runs a command so that its failure is reported and the window goes on: a refused input as

@@ -7,7 +7,6 @@
 #include <QSpinBox>
 
 #include "app/control_factory.h"
-#include "app/gauge.h"
 #include "app/main_form.h"
 #include "processing/amplitude_tools.h"
 
@@ -43,35 +42,29 @@ TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "Amplitude
   connect(InvertButton, &QPushButton::clicked, this, &TAmplitudePage::InvertButtonClick);
 }
 
-void TAmplitudePage::MuteButtonClick() {
-  form_.RunWithDocument([this] { MuteSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
+namespace {
+
+// The same routine with its kind of window fixed.
+auto Window(WindowKind kind) {
+  return [kind](TWave& wave, const Selection& sel, Progress& gauge) { ApplyWindow(wave, sel, gauge, kind); };
 }
 
+}  // namespace
+
+void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection(MuteSelection); }
+
 void TAmplitudePage::NormalizeButtonClick() {
-  form_.RunWithDocument(
-      [this] { NormalizeSelection(form_.Wave(), form_.View().Sel, *form_.Gauge, NormalizeUpDown->value()); });
+  form_.RunOnSelection([this](TWave& wave, const Selection& sel, Progress& gauge) {
+    NormalizeSelection(wave, sel, gauge, NormalizeUpDown->value());
+  });
 }
 
 void TAmplitudePage::NormalizeUpDownClick() {
   NormalizeLabel->setText(QString::number(NormalizeUpDown->value()) + QStringLiteral(" %"));
 }
 
-void TAmplitudePage::Button1Click() {
-  form_.RunWithDocument([this] { RemoveDCOffset(form_.Wave(), form_.View().Sel, *form_.Gauge); });
-}
-
-void TAmplitudePage::FadeInButtonClick() {
-  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::FadeIn); });
-}
-
-void TAmplitudePage::FadeOutButtonClick() {
-  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::FadeOut); });
-}
-
-void TAmplitudePage::HanningButtonClick() {
-  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::Hanning); });
-}
-
-void TAmplitudePage::InvertButtonClick() {
-  form_.RunWithDocument([this] { ApplyWindow(form_.Wave(), form_.View().Sel, *form_.Gauge, WindowKind::Invert); });
-}
+void TAmplitudePage::Button1Click() { form_.RunOnSelection(RemoveDCOffset); }
+void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection(Window(WindowKind::FadeIn)); }
+void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection(Window(WindowKind::FadeOut)); }
+void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection(Window(WindowKind::Hanning)); }
+void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection(Window(WindowKind::Invert)); }

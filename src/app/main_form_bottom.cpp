@@ -14,7 +14,6 @@
 #include <QTimer>
 
 #include "app/control_factory.h"
-#include "app/gauge.h"
 #include "app/main_form.h"
 #include "processing/document_commands.h"
 #include "processing/number_text.h"

@@ -5,7 +5,6 @@
 #include <QPushButton>
 
 #include "app/control_factory.h"
-#include "app/gauge.h"
 #include "app/main_form.h"
 #include "processing/amplitude_tools.h"
 
@@ -25,6 +24,4 @@ TEffectsPage::TEffectsPage(TMainForm& form) : TMainFormPage(form, "EffectsTabShe
   connect(ReverseButton, &QPushButton::clicked, this, &TEffectsPage::ReverseButtonClick);
 }
 
-void TEffectsPage::ReverseButtonClick() {
-  form_.RunWithDocument([this] { ReverseSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
-}
+void TEffectsPage::ReverseButtonClick() { form_.RunOnSelection(ReverseSelection); }
