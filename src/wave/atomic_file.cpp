@@ -35,9 +35,12 @@ class PendingFile {
   // An unnamed file in the folder, so that nothing is left there whatever happens before the
   // rename; a named one where the file system has no unnamed files.
   void Open(mode_t mode) {
-    fd_ = open(dir_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd_ >= 0) return;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) Fail(errno);
+    // The unnamed file gets its name through /proc, without which it could never be kept.
+    if (access("/proc/self/fd", X_OK) == 0) {
+      fd_ = open(dir_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+      if (fd_ >= 0) return;
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) Fail(errno);
+    }
     fd_ = CreateNamed([&](const std::string& name) {
       return open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     });

@@ -140,6 +140,11 @@ void TWave::SaveToFile(const std::string& fileName) const {
   WriteFileAtomically(fileName, image_.data(), image_.size());
 }
 
+void TWave::SetSoundPlayer(ISystemSoundPlayer* player) {
+  StopIfPlaying();
+  player_ = player;
+}
+
 bool TWave::Play() {
   if (!player_ || image_.empty()) return false;
   handedToPlayer_ = player_->PlayAsync(image_.data(), image_.size());
@@ -152,6 +157,7 @@ bool TWave::Stop() {
 }
 
 void TWave::SetSampleRate(uint32_t rate) {
+  if (image_.size() < kWaveHeaderSize || header_.SampleRate == 0) return;  // nothing loaded
   header_.BytesPerSec = static_cast<uint32_t>(
       std::nearbyint(static_cast<long double>(rate) / header_.SampleRate * header_.BytesPerSec));
   header_.SampleRate = rate;

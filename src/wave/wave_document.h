@@ -57,8 +57,8 @@ class TWave {
   void SaveToFile(const std::string& fileName) const;
 
   // The player that Play hands the image to; none (nullptr) in programs without sound, where
-  // Play and Stop answer false. It must outlive the document.
-  void SetSoundPlayer(ISystemSoundPlayer* player) { player_ = player; }
+  // Play and Stop answer false. It must outlive the document. What the old one plays is stopped.
+  void SetSoundPlayer(ISystemSoundPlayer* player);
   // Plays the image through the system sound player; false when nothing took it.
   bool Play();
   bool Stop();

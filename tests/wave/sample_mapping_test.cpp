@@ -7,12 +7,10 @@ namespace {
 
 // A loaded sound of the given format whose data bytes are all zero.
 struct LoadedWave {
-  TempDir dir;
   TWave wave;
   LoadedWave(uint16_t channels, uint16_t bits, uint32_t dataSize) {
-    const std::string path = dir.File("w.wav");
-    WriteBytes(path, CanonicalWave(channels, 44100, bits, std::vector<uint8_t>(dataSize, 0)));
-    wave.LoadFromFile(path);
+    wave.LoadFromImage("w.wav",
+                       CanonicalWave(channels, 44100, bits, std::vector<uint8_t>(dataSize, 0)));
   }
   uint8_t Byte(size_t pos) const { return wave.Image()[pos]; }
   int16_t Word(size_t pos) const { return static_cast<int16_t>(Byte(pos) | (Byte(pos + 1) << 8)); }
