@@ -68,6 +68,16 @@ std::vector<uint8_t> Words(const std::vector<int16_t>& samples) {
   return out;
 }
 
+std::vector<uint8_t> Wave16(const std::vector<int16_t>& left, const std::vector<int16_t>& right) {
+  if (right.empty()) return CanonicalWave(1, 44100, 16, Words(left));
+  std::vector<int16_t> frames;
+  for (size_t i = 0; i < left.size(); ++i) {
+    frames.push_back(left[i]);
+    frames.push_back(right.at(i));
+  }
+  return CanonicalWave(2, 44100, 16, Words(frames));
+}
+
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream f(path, std::ios::binary);
   f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

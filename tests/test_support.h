@@ -26,6 +26,10 @@ std::vector<uint8_t> CanonicalWave(uint16_t channels, uint32_t rate, uint16_t bi
                                    const std::vector<uint8_t>& data);
 // 16-bit samples as little-endian bytes (interleaved as given).
 std::vector<uint8_t> Words(const std::vector<int16_t>& samples);
+// A canonical 16-bit 44100 Hz WAV image: mono holding `left`, or stereo when `right` is given
+// (one sample for each of `left`).
+std::vector<uint8_t> Wave16(const std::vector<int16_t>& left,
+                            const std::vector<int16_t>& right = {});
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::string& path);

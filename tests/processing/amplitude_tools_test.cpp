@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -21,14 +22,12 @@ class RecordingProgress final : public Progress {
 
 class AmplitudeToolsTest : public ::testing::Test {
  protected:
-  // A 16-bit sound holding `samples` (interleaved when stereo).
-  void Load16(uint16_t channels, const std::vector<int16_t>& samples) {
-    WriteBytes(dir.File("w.wav"), CanonicalWave(channels, 44100, 16, Words(samples)));
-    wave.LoadFromFile(dir.File("w.wav"));
+  // A 16-bit sound, stereo when `right` is given.
+  void Load16(const std::vector<int16_t>& left, const std::vector<int16_t>& right = {}) {
+    wave.LoadFromImage("w.wav", Wave16(left, right));
   }
-  void Load8(uint16_t channels, const std::vector<uint8_t>& samples) {
-    WriteBytes(dir.File("w.wav"), CanonicalWave(channels, 11025, 8, samples));
-    wave.LoadFromFile(dir.File("w.wav"));
+  void Load8(const std::vector<uint8_t>& samples) {
+    wave.LoadFromImage("w.wav", CanonicalWave(1, 11025, 8, samples));
   }
   // The 16-bit codes of one channel.
   std::vector<int> Codes(bool right = false) const {
@@ -52,13 +51,12 @@ class AmplitudeToolsTest : public ::testing::Test {
     return {0, static_cast<int32_t>(wave.SampleCount()) - 1, left, right};
   }
 
-  TempDir dir;
   TWave wave;
   NoProgress none;
 };
 
 TEST_F(AmplitudeToolsTest, InvertIsExactAndUndoesItselfOnBothResolutions) {
-  Load16(1, {-32768, -1, 0, 1, 12345, 32767});
+  Load16({-32768, -1, 0, 1, 12345, 32767});
   ApplyWindow(wave, All(), none, WindowKind::Invert);
   EXPECT_EQ(Codes(), (std::vector<int>{32767, 0, -1, -2, -12346, -32768}));
   ApplyWindow(wave, All(), none, WindowKind::Invert);
@@ -66,7 +64,7 @@ TEST_F(AmplitudeToolsTest, InvertIsExactAndUndoesItselfOnBothResolutions) {
 
   std::vector<uint8_t> bytes(256);
   for (int b = 0; b < 256; ++b) bytes[b] = static_cast<uint8_t>(b);
-  Load8(1, bytes);
+  Load8(bytes);
   ApplyWindow(wave, All(), none, WindowKind::Invert);
   for (int b = 0; b < 256; ++b) ASSERT_EQ(Data()[b], 255 - b) << "byte " << b;
   ApplyWindow(wave, All(), none, WindowKind::Invert);
@@ -74,7 +72,7 @@ TEST_F(AmplitudeToolsTest, InvertIsExactAndUndoesItselfOnBothResolutions) {
 }
 
 TEST_F(AmplitudeToolsTest, ReverseSwapsPairsAndKeepsTheMiddleFrame) {
-  Load16(1, {1, 2, 3, 4, 5});
+  Load16({1, 2, 3, 4, 5});
   RecordingProgress progress;
   ReverseSelection(wave, {1, 2, true, false}, progress);
   EXPECT_EQ(Codes(), (std::vector<int>{1, 3, 2, 4, 5}));
@@ -91,32 +89,42 @@ TEST_F(AmplitudeToolsTest, ReverseSwapsPairsAndKeepsTheMiddleFrame) {
 }
 
 TEST_F(AmplitudeToolsTest, ReversePastTheEndMovesSilenceIn) {
-  Load16(1, {1, 2, 3});
+  Load16({1, 2, 3});
   // The frame one past the end reads 0 and cannot be written.
   ReverseSelection(wave, {1, 3, true, false}, none);
   EXPECT_EQ(Codes(), (std::vector<int>{1, 0, 3}));
 }
 
 TEST_F(AmplitudeToolsTest, MuteWritesTheMiddleLevel) {
-  Load8(1, {0, 7, 255, 200});
+  Load8({0, 7, 255, 200});
   MuteSelection(wave, {1, 2, true, false}, none);
   EXPECT_EQ(Data(), (std::vector<uint8_t>{0, 128, 128, 200}));
 
-  Load16(2, {100, -100, 200, -200});
+  Load16({100, 200}, {-100, -200});
   MuteSelection(wave, All(true, true), none);
   EXPECT_EQ(Data(), std::vector<uint8_t>(8, 0));
 }
 
 TEST_F(AmplitudeToolsTest, NormalizeToFullScaleOfTheMostNegativeSampleChangesNothing) {
-  Load16(1, {-32768, 5, -7, 32000});
+  Load16({-32768, 5, -7, 32000});
   const std::vector<uint8_t> before = Data();
   NormalizeSelection(wave, All(), none, 100);
   EXPECT_EQ(Data(), before);
 }
 
+TEST_F(AmplitudeToolsTest, NormalizeRefusesALevelOutside0To100BeforeAnyChange) {
+  Load16({100, -200});
+  const std::vector<uint8_t> before = Data();
+  RecordingProgress progress;
+  for (int level : {-1, 101, INT_MIN})
+    EXPECT_THROW(NormalizeSelection(wave, All(), progress, level), InputRefused) << level;
+  EXPECT_TRUE(progress.Values.empty());
+  EXPECT_EQ(Data(), before);
+}
+
 TEST_F(AmplitudeToolsTest, NormalizeUsesOneGainForBothChannels) {
   // Left peaks at half scale, right at a quarter: both double, so the balance stays.
-  Load16(2, {16383, -8192, -16384, 8191});
+  Load16({16383, -16384}, {-8192, 8191});
   NormalizeSelection(wave, All(true, true), none, 100);
   EXPECT_EQ(Codes(false), (std::vector<int>{32767, -32768}));
   EXPECT_EQ(Codes(true), (std::vector<int>{-16384, 16383}));
@@ -126,7 +134,7 @@ TEST_F(AmplitudeToolsTest, NormalizeUsesOneGainForBothChannels) {
 }
 
 TEST_F(AmplitudeToolsTest, NormalizingSilenceFailsAfterTheFirstPassAndChangesNothing) {
-  Load16(2, std::vector<int16_t>(600, 300));
+  Load16(std::vector<int16_t>(300, 300), std::vector<int16_t>(300, 300));
   const std::vector<uint8_t> before = Data();
   // Frames past the end read 0, and so does a selection with no channel taking part.
   const Selection pastTheEnd{400, 1000, true, true};
@@ -155,7 +163,7 @@ TEST_F(AmplitudeToolsTest, NormalizingSilenceFailsAfterTheFirstPassAndChangesNot
 
 TEST_F(AmplitudeToolsTest, RemoveDCCountsAFrameOnePastTheEndInItsMean) {
   // Left is 1000 throughout, right 3000; the selection takes one silent frame past the end.
-  Load16(2, {1000, 3000, 1000, 3000, 1000, 3000, 1000, 3000});
+  Load16({1000, 1000, 1000, 1000}, {3000, 3000, 3000, 3000});
   RemoveDCOffset(wave, {0, 4, true, true}, none);
   // value − 4/5 value = value / 5, each channel with its own mean.
   EXPECT_EQ(Codes(false), (std::vector<int>{200, 200, 200, 200}));
@@ -166,19 +174,19 @@ TEST_F(AmplitudeToolsTest, FadesAreTheSmoothCubicRampAndHanningIsSineSquared) {
   // t = 0, 1/4, 1/2, 3/4, 1 over frames 1..5; frames 0 and 6 lie outside the selection.
   const std::vector<int16_t> level(7, 10000);
   const Selection sel{1, 5, true, false};
-  Load16(1, level);
+  Load16(level);
   ApplyWindow(wave, sel, none, WindowKind::FadeIn);
   EXPECT_EQ(Codes(), (std::vector<int>{10000, 0, 1562, 5000, 8437, 10000, 10000}));
-  Load16(1, level);
+  Load16(level);
   ApplyWindow(wave, sel, none, WindowKind::FadeOut);
   EXPECT_EQ(Codes(), (std::vector<int>{10000, 10000, 8437, 5000, 1562, 0, 10000}));
-  Load16(1, level);
+  Load16(level);
   ApplyWindow(wave, sel, none, WindowKind::Hanning);
   EXPECT_EQ(Codes(), (std::vector<int>{10000, 0, 5000, 10000, 5000, 0, 10000}));
 }
 
 TEST_F(AmplitudeToolsTest, AOneFrameWindowKeepsItsFrameAndInvertStillInverts) {
-  Load16(1, {1234});
+  Load16({1234});
   for (WindowKind kind : {WindowKind::FadeIn, WindowKind::FadeOut, WindowKind::Hanning}) {
     ApplyWindow(wave, All(), none, kind);
     EXPECT_EQ(Codes(), std::vector<int>{1234}) << static_cast<int>(kind);
@@ -188,10 +196,10 @@ TEST_F(AmplitudeToolsTest, AOneFrameWindowKeepsItsFrameAndInvertStillInverts) {
 }
 
 TEST_F(AmplitudeToolsTest, AChannelLeftOutKeepsEveryByte) {
-  std::vector<int16_t> samples;
+  std::vector<int16_t> lefts, rights;
   for (int i = 0; i < 300; ++i) {
-    samples.push_back(static_cast<int16_t>(i * 97 - 14000));
-    samples.push_back(static_cast<int16_t>(9000 - i * 61));
+    lefts.push_back(static_cast<int16_t>(i * 97 - 14000));
+    rights.push_back(static_cast<int16_t>(9000 - i * 61));
   }
   const std::vector<std::function<void(const Selection&)>> routines = {
       [&](const Selection& s) { MuteSelection(wave, s, none); },
@@ -204,7 +212,7 @@ TEST_F(AmplitudeToolsTest, AChannelLeftOutKeepsEveryByte) {
   };
   for (size_t r = 0; r < routines.size(); ++r) {
     for (const bool right : {false, true}) {
-      Load16(2, samples);
+      Load16(lefts, rights);
       const std::vector<uint8_t> kept = ChannelBytes(!right);
       const std::vector<uint8_t> worked = ChannelBytes(right);
       routines[r]({20, 250, !right, right});
@@ -215,7 +223,7 @@ TEST_F(AmplitudeToolsTest, AChannelLeftOutKeepsEveryByte) {
 }
 
 TEST_F(AmplitudeToolsTest, ASelectionWithoutFramesChangesNothing) {
-  Load16(1, {5, 6, 7});
+  Load16({5, 6, 7});
   const std::vector<uint8_t> before = Data();
   const Selection empty{2, 1, true, false};
   MuteSelection(wave, empty, none);
@@ -226,7 +234,7 @@ TEST_F(AmplitudeToolsTest, ASelectionWithoutFramesChangesNothing) {
 }
 
 TEST_F(AmplitudeToolsTest, TwoPassProgressOverAThousandFrames) {
-  Load16(1, std::vector<int16_t>(1000, 50));
+  Load16(std::vector<int16_t>(1000, 50));
   RecordingProgress progress;
   RemoveDCOffset(wave, All(), progress);
   EXPECT_EQ(progress.Values, (std::vector<int>{0, 5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60,
@@ -234,7 +242,7 @@ TEST_F(AmplitudeToolsTest, TwoPassProgressOverAThousandFrames) {
 }
 
 TEST_F(AmplitudeToolsTest, ProgressComesAtWholeHundredsOfFramesAndRoundsHalvesToEven) {
-  Load16(1, std::vector<int16_t>(1000, 50));
+  Load16(std::vector<int16_t>(1000, 50));
   RecordingProgress progress;
   // Frames 100, 200, ... of the sound, not of the selection: 50/800 of the way is 6.25 %.
   MuteSelection(wave, {50, 850, true, false}, progress);

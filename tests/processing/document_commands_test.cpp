@@ -1,58 +1,62 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "processing/document_commands.h"
 #include "processing/errors.h"
+#include "state/session.h"
 #include "test_support.h"
-#include "views/view_state.h"
-#include "wave/wave_document.h"
 
 namespace {
+
+void ExpectWholeAndAllSelected(const Session& session, int32_t last) {
+  EXPECT_EQ(session.View.ViewStart, 0);
+  EXPECT_EQ(session.View.ViewEnd, last);
+  EXPECT_EQ(session.View.Sel.SelStart, 0);
+  EXPECT_EQ(session.View.Sel.SelEnd, last);
+}
 
 TEST(DocumentCommands, OpenShowsTheWholeSoundAllSelected) {
   TempDir dir;
   WriteBytes(dir.File("s.wav"), CanonicalWave(2, 44100, 16, std::vector<uint8_t>(400, 0)));
-  TWave wave;
-  ViewState state;
-  state.Sel = {5, 9, false, true};
-  OpenDocument(wave, state, dir.File("s.wav"));
-  EXPECT_EQ(state.ViewStart, 0);
-  EXPECT_EQ(state.ViewEnd, 99);
-  EXPECT_EQ(state.Sel.SelStart, 0);
-  EXPECT_EQ(state.Sel.SelEnd, 99);
+  Session session;
+  session.View.Sel = {5, 9, false, true};
+  session.View.ViewStart = 3;
+  OpenDocument(session, dir.File("s.wav"));
+  ExpectWholeAndAllSelected(session, 99);
+  const ViewState& state = session.View;
   EXPECT_TRUE(state.Sel.Left && state.Sel.Right && state.LeftEnabled && state.RightEnabled);
 }
 
 TEST(DocumentCommands, NewWritesTheSoundAndOpensItAsMono) {
   TempDir dir;
-  TWave wave;
-  ViewState state;
-  NewDocument(wave, state, dir.File("n.wav"), ParseNewWaveLength("2"));
-  EXPECT_EQ(wave.FileName(), dir.File("n.wav"));
-  EXPECT_EQ(ReadBytes(dir.File("n.wav")), wave.Image());
-  EXPECT_EQ(wave.SampleCount(), 22050u);
-  EXPECT_EQ(state.Sel.SelEnd, 22049);
-  EXPECT_TRUE(state.Sel.Left);
-  EXPECT_FALSE(state.Sel.Right);
-  EXPECT_FALSE(state.LeftEnabled || state.RightEnabled);
+  Session session;
+  NewDocument(session, dir.File("n.wav"), ParseNewWaveLength("2"));
+  EXPECT_EQ(session.Wave.FileName(), dir.File("n.wav"));
+  EXPECT_EQ(ReadBytes(dir.File("n.wav")), session.Wave.Image());
+  EXPECT_EQ(session.Wave.SampleCount(), 22050u);
+  EXPECT_EQ(session.View.Sel.SelEnd, 22049);
+  EXPECT_TRUE(session.View.Sel.Left);
+  EXPECT_FALSE(session.View.Sel.Right);
+  EXPECT_FALSE(session.View.LeftEnabled || session.View.RightEnabled);
 }
 
 TEST(DocumentCommands, NewReplacesAnExistingFileOnlyWhenTheNewOneIsWritten) {
   TempDir dir;
   const std::string old = dir.File("old.wav");
   WriteBytes(old, CanonicalWave(1, 8000, 8, {1, 2, 3}));
-  TWave wave;
-  ViewState state;
-  OpenDocument(wave, state, old);
-  NewDocument(wave, state, old, 0.5);
-  EXPECT_EQ(wave.SampleCount(), 5512u);
+  Session session;
+  OpenDocument(session, old);
+  NewDocument(session, old, 0.5);
+  EXPECT_EQ(session.Wave.SampleCount(), 5512u);
   EXPECT_EQ(ReadBytes(old).size(), 44u + 5512u);
 
   // A target that cannot be created: the document and the files stay as they were.
   WriteBytes(dir.File("plain"), {1});
-  const std::vector<uint8_t> before = wave.Image();
-  EXPECT_THROW(NewDocument(wave, state, dir.File("plain") + "/x.wav", 1.0), std::runtime_error);
-  EXPECT_EQ(wave.Image(), before);
-  EXPECT_EQ(wave.FileName(), old);
+  const std::vector<uint8_t> before = session.Wave.Image();
+  EXPECT_THROW(NewDocument(session, dir.File("plain") + "/x.wav", 1.0), std::runtime_error);
+  EXPECT_EQ(session.Wave.Image(), before);
+  EXPECT_EQ(session.Wave.FileName(), old);
 }
 
 TEST(DocumentCommands, NewLengthIsANonNegativeNumberWithAPoint) {
@@ -68,21 +72,58 @@ TEST(DocumentCommands, NewLengthIsANonNegativeNumberWithAPoint) {
   EXPECT_THROW(ParseNewWaveLength("100000"), InputRefused);  // beyond the 512 MiB the editor holds
 }
 
+TEST(DocumentCommands, AnEmptyFileNameIsRefusedAndChangesNothing) {
+  Session session;
+  NewDocumentInMemory(session, "untitled.wav", 0.01);
+  EXPECT_THROW(OpenDocument(session, ""), CommandError);
+  EXPECT_THROW(NewDocument(session, "", 1), CommandError);
+  EXPECT_THROW(NewDocumentInMemory(session, "", 1), CommandError);
+  EXPECT_THROW(SaveDocument(session, ""), CommandError);
+  EXPECT_EQ(session.Wave.FileName(), "untitled.wav");
+  EXPECT_EQ(session.Program.NewWaveSeconds, 0.01);
+}
+
 TEST(DocumentCommands, SaveReopensFromTheNewName) {
   TempDir dir;
-  TWave wave;
-  ViewState state;
-  NewDocumentInMemory(wave, state, "untitled.wav", 0.01);
+  Session session;
+  NewDocumentInMemory(session, "untitled.wav", 0.01);
   EXPECT_FALSE(std::filesystem::exists("untitled.wav"));
-  wave.SetSample(3, false, 1.0);
-  state.Sel = {1, 2, true, false};
-  state.ViewStart = 7;
-  SaveDocument(wave, state, dir.File("saved.wav"));
-  EXPECT_EQ(wave.FileName(), dir.File("saved.wav"));
-  EXPECT_EQ(wave.GetSample(3, false), 1.0);
-  EXPECT_EQ(state.ViewStart, 0);
-  EXPECT_EQ(state.Sel.SelStart, 0);
-  EXPECT_EQ(state.Sel.SelEnd, 109);
+  session.Wave.SetSample(3, false, 1.0);
+  session.View.Sel = {1, 2, true, false};
+  session.View.ViewStart = 7;
+  SaveDocument(session, dir.File("saved.wav"));
+  EXPECT_EQ(session.Wave.FileName(), dir.File("saved.wav"));
+  EXPECT_EQ(session.Wave.GetSample(3, false), 1.0);
+  ExpectWholeAndAllSelected(session, 109);
+}
+
+TEST(DocumentCommands, ReloadMakesAnUnsavedNewSoundAgainAndReadsASavedOneFromItsFile) {
+  TempDir dir;
+  // A file that happens to bear the new sound's name is none of its business.
+  const std::string name = dir.File("untitled.wav");
+  const std::vector<uint8_t> stray = Wave16({1, 2, 3});
+  WriteBytes(name, stray);
+  Session session;
+  NewDocumentInMemory(session, name, 0.5);
+  // A New that fails keeps the length of the last one that was made.
+  EXPECT_THROW(NewDocument(session, name + "/x.wav", 1.0), std::runtime_error);
+  session.Wave.SetSample(0, false, 1.0);
+  session.View.Sel = {1, 2, true, false};
+  ReloadDocument(session);
+  EXPECT_EQ(session.Wave.Image(), CanonicalWave(1, 11025, 8, std::vector<uint8_t>(5512, 128)));
+  EXPECT_EQ(session.Wave.FileName(), name);
+  ExpectWholeAndAllSelected(session, 5511);
+  EXPECT_EQ(ReadBytes(name), stray);
+
+  // Saved, the sound has a file behind it, and Reload takes whatever that file holds now.
+  const std::string saved = dir.File("saved.wav");
+  SaveDocument(session, saved);
+  const std::vector<uint8_t> changedOnDisk = Wave16({4, 5}, {6, 7});
+  WriteBytes(saved, changedOnDisk);
+  session.View.Sel = {1, 1, true, false};
+  ReloadDocument(session);
+  EXPECT_EQ(session.Wave.Image(), changedOnDisk);
+  ExpectWholeAndAllSelected(session, 1);
 }
 
 }  // namespace

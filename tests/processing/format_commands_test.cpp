@@ -8,9 +8,8 @@
 
 #include "processing/errors.h"
 #include "processing/format_commands.h"
+#include "state/session.h"
 #include "test_support.h"
-#include "views/view_state.h"
-#include "wave/wave_document.h"
 
 namespace {
 
@@ -20,15 +19,24 @@ class FormatCommandsTest : public ::testing::Test {
     wave.OnProgress = [this](TWave&, int8_t p) { reports.push_back(p); };
   }
 
-  // A sound of `frames` frames, every byte of its data counting up, opened whole.
+  // A sound of `frames` frames, every byte of its data counting up, shown whole with a part
+  // of it selected, so that each command must select all by itself.
   void Open(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t frames) {
     std::vector<uint8_t> data(size_t{frames} * channels * bits / 8);
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
-    WriteBytes(dir.File("w.wav"), CanonicalWave(channels, rate, bits, data));
-    wave.LoadFromFile(dir.File("w.wav"));
+    wave.LoadFromImage("w.wav", CanonicalWave(channels, rate, bits, data));
     ShowWholeWave(state, wave);
-    SelectAll(state, wave);
+    SelectPart();
     reports.clear();
+  }
+
+  void SelectPart() { state.Sel = {1, 2, false, true}; }
+
+  void ExpectAllSelected() const {
+    EXPECT_EQ(state.Sel.SelStart, 0);
+    EXPECT_EQ(state.Sel.SelEnd, static_cast<int32_t>(wave.SampleCount()) - 1);
+    EXPECT_TRUE(state.Sel.Left);
+    EXPECT_EQ(state.Sel.Right, wave.Channels() == 2);
   }
 
   int Ends() const { return static_cast<int>(std::count(reports.begin(), reports.end(), -1)); }
@@ -41,11 +49,12 @@ class FormatCommandsTest : public ::testing::Test {
     EXPECT_EQ(wave.Header().BlockAlign, 4);
     EXPECT_EQ(wave.SampleCount(), frames);
     EXPECT_EQ(std::memcmp(wave.Image().data(), &wave.Header(), 44), 0);
+    ExpectAllSelected();
   }
 
-  TempDir dir;
-  TWave wave;
-  ViewState state;
+  Session session;
+  TWave& wave = session.Wave;
+  ViewState& state = session.View;
   std::vector<int> reports;
 };
 
@@ -53,69 +62,80 @@ TEST_F(FormatCommandsTest, RateConversionsKeepTheViewOnTheSameStretchOfTime) {
   Open(2, 22050, 16, 1000);
   state.ViewStart = 100;
   state.ViewEnd = 301;
-  ConvertFormat(wave, state, FormatConversion::DoubleRate);
+  ConvertFormat(session, FormatConversion::DoubleRate);
   EXPECT_EQ(state.ViewStart, 100);
   EXPECT_EQ(state.ViewEnd, 602);
   EXPECT_EQ(wave.SampleCount(), 1998u);
-  ConvertFormat(wave, state, FormatConversion::HalveRate);
-  ConvertFormat(wave, state, FormatConversion::HalveRate);
+  ExpectAllSelected();
+  SelectPart();
+  ConvertFormat(session, FormatConversion::HalveRate);
+  ExpectAllSelected();
+  ConvertFormat(session, FormatConversion::HalveRate);
   EXPECT_EQ(state.ViewEnd, 150);
   EXPECT_EQ(state.ViewStart, 100);
 
   // Halving goes toward zero; a view far past the sound stays within 32 bits.
   state.ViewEnd = -7;
-  ConvertFormat(wave, state, FormatConversion::HalveRate);
+  ConvertFormat(session, FormatConversion::HalveRate);
   EXPECT_EQ(state.ViewEnd, -3);
   state.ViewEnd = std::numeric_limits<int32_t>::max() - 1;
-  ConvertFormat(wave, state, FormatConversion::DoubleRate);
+  ConvertFormat(session, FormatConversion::DoubleRate);
   EXPECT_EQ(state.ViewEnd, std::numeric_limits<int32_t>::max());
-
-  // The other conversions leave the view alone.
-  state.ViewEnd = 77;
-  ConvertFormat(wave, state, FormatConversion::ToMono);
-  ConvertFormat(wave, state, FormatConversion::To8Bit);
-  ConvertFormat(wave, state, FormatConversion::ToStereo);
-  ConvertFormat(wave, state, FormatConversion::To16Bit);
-  EXPECT_EQ(state.ViewEnd, 77);
-  EXPECT_EQ(wave.Channels(), 2);
-  EXPECT_EQ(wave.BitsPerSample(), 16);
 }
 
 TEST_F(FormatCommandsTest, CDFormatDoublesHalvesAndWidensToCDFormat) {
   // 22050 Hz 8-bit mono: one doubling, relabelled, then 16 bits, then stereo.
   Open(1, 22050, 8, 100);
-  ConvertToCDFormat(wave, state);
+  ConvertToCDFormat(session);
   ExpectCD(198);
   EXPECT_EQ(state.ViewEnd, 198);
   EXPECT_EQ(Ends(), 3);
 
   // 11025 Hz: two doublings, and the view's end grows with them.
   Open(2, 11025, 16, 100);
-  ConvertToCDFormat(wave, state);
+  ConvertToCDFormat(session);
   ExpectCD(2 * (2 * 100 - 2) - 2);
   EXPECT_EQ(state.ViewEnd, 99 * 4);
   EXPECT_EQ(Ends(), 2);
 
   // 176400 Hz: two halvings.
   Open(1, 176400, 16, 1001);
-  ConvertToCDFormat(wave, state);
+  ConvertToCDFormat(session);
   ExpectCD(250);
   EXPECT_EQ(state.ViewEnd, 1000 / 4);
   EXPECT_EQ(Ends(), 3);
 
   // 88200 Hz 8-bit stereo: one halving and 16 bits.
   Open(2, 88200, 8, 10);
-  ConvertToCDFormat(wave, state);
+  ConvertToCDFormat(session);
   ExpectCD(5);
 }
 
-TEST_F(FormatCommandsTest, CDFormatOfACDSoundDoesNothing) {
+TEST_F(FormatCommandsTest, TheOtherConversionsKeepTheViewAndSelectAllAlsoWhenTheFormatIsAtHand) {
+  Open(2, 22050, 16, 10);
+  state.ViewEnd = 77;
+  using enum FormatConversion;
+  // The first two and the repeats find their format at hand.
+  for (FormatConversion conversion :
+       {ToStereo, To16Bit, ToMono, ToMono, To8Bit, To8Bit, ToStereo, To16Bit}) {
+    SCOPED_TRACE(static_cast<int>(conversion));
+    SelectPart();
+    ConvertFormat(session, conversion);
+    ExpectAllSelected();
+    EXPECT_EQ(state.ViewEnd, 77);
+  }
+  EXPECT_EQ(wave.Channels(), 2);
+  EXPECT_EQ(wave.BitsPerSample(), 16);
+}
+
+TEST_F(FormatCommandsTest, CDFormatOfACDSoundChangesNothingButTheSelection) {
   Open(2, 44100, 16, 500);
   const std::vector<uint8_t> image = wave.Image();
-  ConvertToCDFormat(wave, state);
+  ConvertToCDFormat(session);
   EXPECT_EQ(wave.Image(), image);
   EXPECT_TRUE(reports.empty());
   EXPECT_EQ(state.ViewEnd, 499);
+  ExpectAllSelected();
 }
 
 TEST_F(FormatCommandsTest, CDFormatRefusesOtherRatesBeforeChangingAnything) {
@@ -124,7 +144,7 @@ TEST_F(FormatCommandsTest, CDFormatRefusesOtherRatesBeforeChangingAnything) {
     Open(1, rate, 8, 10);
     const std::vector<uint8_t> image = wave.Image();
     try {
-      ConvertToCDFormat(wave, state);
+      ConvertToCDFormat(session);
       FAIL() << "converted";
     } catch (const InputRefused& refusal) {
       EXPECT_STREQ(refusal.what(),
@@ -133,18 +153,19 @@ TEST_F(FormatCommandsTest, CDFormatRefusesOtherRatesBeforeChangingAnything) {
     EXPECT_EQ(wave.Image(), image);
     EXPECT_EQ(wave.Channels(), 1);
     EXPECT_EQ(state.ViewEnd, 9);
+    EXPECT_EQ(state.Sel.SelEnd, 2);
     EXPECT_TRUE(reports.empty());
   }
 }
 
 TEST_F(FormatCommandsTest, CDFormatRefusesAResultTooLargeBeforeTheFirstStep) {
   // An hour of 11025 Hz 8-bit mono would grow sixteenfold, past 512 MiB.
-  SetNewWaveLength(3600);
-  wave.CreateSilent(dir.File("hour.wav"));
-  SetNewWaveLength(0);
+  wave.CreateSilent("hour.wav", 3600);
+  SelectPart();
   const TWaveHeader header = wave.Header();
-  EXPECT_THROW(ConvertToCDFormat(wave, state), std::runtime_error);
+  EXPECT_THROW(ConvertToCDFormat(session), std::runtime_error);
   EXPECT_EQ(std::memcmp(&wave.Header(), &header, 44), 0);
+  EXPECT_EQ(state.Sel.SelEnd, 2);
   EXPECT_TRUE(reports.empty());
 }
 

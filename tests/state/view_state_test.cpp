@@ -4,8 +4,9 @@
 #include <limits>
 #include <vector>
 
-#include "loaded_wave.h"
-#include "views/view_state.h"
+#include "state/view_state.h"
+#include "test_support.h"
+#include "wave/wave_document.h"
 
 namespace {
 
@@ -82,11 +83,12 @@ TEST(MarkSelectionTest, EndNeverReachesTheStart) {
 class ZoomOutTest : public ::testing::Test {
  protected:
   // 1000 frames: the last is 999.
-  LoadedWave wave{std::vector<int16_t>(1000, 0)};
+  void SetUp() override { wave.LoadFromImage("s.wav", Wave16(std::vector<int16_t>(1000, 0))); }
+  TWave wave;
 
   std::pair<int32_t, int32_t> ZoomedOut(int32_t start, int32_t end) {
     ViewState state = View(start, end);
-    ZoomOut(state, *wave);
+    ZoomOut(state, wave);
     return {state.ViewStart, state.ViewEnd};
   }
 };
@@ -125,9 +127,10 @@ TEST_F(ZoomOutTest, ExtremeFrameNumbersDoNotOverflow) {
 }
 
 TEST(ZoomOutEmptyTest, AnEmptySoundEndsTheViewBeforeFrameZero) {
-  LoadedWave empty{std::vector<int16_t>{}};
+  TWave empty;
+  empty.LoadFromImage("e.wav", Wave16({}));
   ViewState state = View(0, 10);
-  ZoomOut(state, *empty);
+  ZoomOut(state, empty);
   EXPECT_EQ(state.ViewStart, 0);
   EXPECT_EQ(state.ViewEnd, -1);
 }

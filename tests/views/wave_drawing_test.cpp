@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "loaded_wave.h"
-#include "views/view_state.h"
+#include "state/view_state.h"
+#include "test_support.h"
 #include "views/wave_drawing.h"
+#include "wave/wave_document.h"
 
 namespace {
 
@@ -54,9 +55,10 @@ TEST(SampleRowTest, FullScaleReachesTopAndBottomRows) {
   EXPECT_EQ(SampleRow(-1.0, 152), 152);
   EXPECT_EQ(SampleRow(1.0, 152), 0);
   // The extreme 16-bit codes read exactly +1 and -1.
-  LoadedWave wave{{32767, -32768}};
-  EXPECT_EQ(SampleRow((*wave).GetSample(0, false), kHeight), 0);
-  EXPECT_EQ(SampleRow((*wave).GetSample(1, false), kHeight), 152);
+  TWave wave;
+  wave.LoadFromImage("s.wav", Wave16({32767, -32768}));
+  EXPECT_EQ(SampleRow(wave.GetSample(0, false), kHeight), 0);
+  EXPECT_EQ(SampleRow(wave.GetSample(1, false), kHeight), 152);
 }
 
 TEST(SampleRowTest, HalfPixelsRoundToEven) {
@@ -68,20 +70,28 @@ TEST(SampleRowTest, HalfPixelsRoundToEven) {
   EXPECT_EQ(SampleRow(0.5, kHeight), 38);
 }
 
-TEST(TraceChannelTest, OneFramePerColumnSkippingFramesOfALongView) {
-  LoadedWave wave{Ramp(2000, -1000, 1)};
-  const std::vector<TracePoint> trace = TraceChannel(*wave, View(0, 1520), false, kWidth, kHeight);
+class TraceChannelTest : public ::testing::Test {
+ protected:
+  void Load(const std::vector<int16_t>& left, const std::vector<int16_t>& right = {}) {
+    wave.LoadFromImage("sound.wav", Wave16(left, right));
+  }
+  TWave wave;
+};
+
+TEST_F(TraceChannelTest, OneFramePerColumnSkippingFramesOfALongView) {
+  Load(Ramp(2000, -1000, 1));
+  const std::vector<TracePoint> trace = TraceChannel(wave, View(0, 1520), false, kWidth, kHeight);
   ASSERT_EQ(trace.size(), 761u);
   for (int x = 0; x < kWidth; ++x) {
     ASSERT_EQ(trace[x].Frame, 2 * x) << x;
-    ASSERT_EQ(trace[x].Y, SampleRow((*wave).GetSample(2 * x, false), kHeight)) << x;
+    ASSERT_EQ(trace[x].Y, SampleRow(wave.GetSample(2 * x, false), kHeight)) << x;
   }
 }
 
-TEST(TraceChannelTest, AShortViewRepeatsFramesInNeighbouringColumns) {
+TEST_F(TraceChannelTest, AShortViewRepeatsFramesInNeighbouringColumns) {
   // Ten frames far apart in value, so every frame has its own row.
-  LoadedWave wave{Ramp(10, -30000, 6000)};
-  const std::vector<TracePoint> trace = TraceChannel(*wave, View(0, 9), false, kWidth, kHeight);
+  Load(Ramp(10, -30000, 6000));
+  const std::vector<TracePoint> trace = TraceChannel(wave, View(0, 9), false, kWidth, kHeight);
   ASSERT_EQ(trace.size(), 761u);
 
   std::vector<int32_t> runFrames;
@@ -103,73 +113,73 @@ TEST(TraceChannelTest, AShortViewRepeatsFramesInNeighbouringColumns) {
     EXPECT_EQ(trace[x].Y == trace[x - 1].Y, trace[x].Frame == trace[x - 1].Frame) << x;
 }
 
-TEST(TraceChannelTest, ColumnsBetweenFramesRoundToEven) {
-  LoadedWave wave{Ramp(3, -20000, 20000)};
-  const std::vector<TracePoint> trace = TraceChannel(*wave, View(0, 2), false, 5, kHeight);
+TEST_F(TraceChannelTest, ColumnsBetweenFramesRoundToEven) {
+  Load(Ramp(3, -20000, 20000));
+  const std::vector<TracePoint> trace = TraceChannel(wave, View(0, 2), false, 5, kHeight);
   EXPECT_EQ(Frames(trace), (std::vector<int32_t>{0, 0, 1, 2, 2}));
 }
 
-TEST(TraceChannelTest, PensFollowTheSelectionAndTheChannelFlags) {
-  LoadedWave wave{Ramp(100, 0, 100), Ramp(100, 0, -100)};
+TEST_F(TraceChannelTest, PensFollowTheSelectionAndTheChannelFlags) {
+  Load(Ramp(100, 0, 100), Ramp(100, 0, -100));
   ViewState view = View(0, 9, 3, 6);
   const TracePen g = TracePen::Grey;
   const TracePen r = TracePen::Red;
   const TracePen n = TracePen::Green;
 
   // Columns 1..9 show frames 1..9; 3..6 are selected, both ends included.
-  EXPECT_EQ(Pens(TraceChannel(*wave, view, false, 10, kHeight)),
+  EXPECT_EQ(Pens(TraceChannel(wave, view, false, 10, kHeight)),
             (std::vector<TracePen>{g, g, r, r, r, r, g, g, g}));
-  EXPECT_EQ(Pens(TraceChannel(*wave, view, true, 10, kHeight)),
+  EXPECT_EQ(Pens(TraceChannel(wave, view, true, 10, kHeight)),
             (std::vector<TracePen>{g, g, n, n, n, n, g, g, g}));
 
   view.Sel.Left = false;
-  EXPECT_EQ(Pens(TraceChannel(*wave, view, false, 10, kHeight)), std::vector<TracePen>(9, g));
-  EXPECT_EQ(Pens(TraceChannel(*wave, view, true, 10, kHeight)),
+  EXPECT_EQ(Pens(TraceChannel(wave, view, false, 10, kHeight)), std::vector<TracePen>(9, g));
+  EXPECT_EQ(Pens(TraceChannel(wave, view, true, 10, kHeight)),
             (std::vector<TracePen>{g, g, n, n, n, n, g, g, g}));
   view.Sel.Left = true;
   view.Sel.Right = false;
-  EXPECT_EQ(Pens(TraceChannel(*wave, view, true, 10, kHeight)), std::vector<TracePen>(9, g));
+  EXPECT_EQ(Pens(TraceChannel(wave, view, true, 10, kHeight)), std::vector<TracePen>(9, g));
 
   // A selection wholly outside the view colours nothing.
   view = View(0, 9, 20, 30);
-  EXPECT_EQ(Pens(TraceChannel(*wave, view, false, 10, kHeight)), std::vector<TracePen>(9, g));
+  EXPECT_EQ(Pens(TraceChannel(wave, view, false, 10, kHeight)), std::vector<TracePen>(9, g));
 }
 
-TEST(TraceChannelTest, TheSelectionIsTestedAtTheExactColumnPosition) {
-  LoadedWave wave{Ramp(3, -20000, 20000), Ramp(3, -20000, 20000)};
+TEST_F(TraceChannelTest, TheSelectionIsTestedAtTheExactColumnPosition) {
+  Load(Ramp(3, -20000, 20000), Ramp(3, -20000, 20000));
   // Columns sit at 0, 0.5, 1, 1.5, 2: only column 2 lies in 1..1, although columns 1 and 3 read
   // frames right next to it.
   const ViewState view = View(0, 2, 1, 1);
   const TracePen g = TracePen::Grey;
-  EXPECT_EQ(Pens(TraceChannel(*wave, view, false, 5, kHeight)),
+  EXPECT_EQ(Pens(TraceChannel(wave, view, false, 5, kHeight)),
             (std::vector<TracePen>{g, TracePen::Red, g, g}));
-  EXPECT_EQ(Pens(TraceChannel(*wave, View(0, 2, 0, 1), true, 5, kHeight)),
+  EXPECT_EQ(Pens(TraceChannel(wave, View(0, 2, 0, 1), true, 5, kHeight)),
             (std::vector<TracePen>{TracePen::Green, TracePen::Green, g, g}));
 }
 
-TEST(TraceChannelTest, EachChannelDrawsItsOwnSamples) {
-  LoadedWave wave{std::vector<int16_t>(20, 32767), std::vector<int16_t>(20, -32768)};
+TEST_F(TraceChannelTest, EachChannelDrawsItsOwnSamples) {
+  Load(std::vector<int16_t>(20, 32767), std::vector<int16_t>(20, -32768));
   const ViewState view = View(0, 19);
-  EXPECT_EQ(Rows(TraceChannel(*wave, view, false, 20, kHeight)), std::vector<int>(20, 0));
-  EXPECT_EQ(Rows(TraceChannel(*wave, view, true, 20, kHeight)), std::vector<int>(20, 152));
+  EXPECT_EQ(Rows(TraceChannel(wave, view, false, 20, kHeight)), std::vector<int>(20, 0));
+  EXPECT_EQ(Rows(TraceChannel(wave, view, true, 20, kHeight)), std::vector<int>(20, 152));
 }
 
-TEST(TraceChannelTest, FramesOutsideTheSoundDrawAsSilence) {
-  LoadedWave wave{std::vector<int16_t>(5, 32767)};
+TEST_F(TraceChannelTest, FramesOutsideTheSoundDrawAsSilence) {
+  Load(std::vector<int16_t>(5, 32767));
   // Frames -3..6: only 0..4 exist.
-  const std::vector<TracePoint> trace = TraceChannel(*wave, View(-3, 6), false, 10, kHeight);
+  const std::vector<TracePoint> trace = TraceChannel(wave, View(-3, 6), false, 10, kHeight);
   EXPECT_EQ(Frames(trace), (std::vector<int32_t>{-3, -2, -1, 0, 1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(Rows(trace), (std::vector<int>{76, 76, 76, 0, 0, 0, 0, 0, 76, 76}));
 }
 
-TEST(TraceChannelTest, NothingToDrawWithoutSoundOrRightChannel) {
+TEST_F(TraceChannelTest, NothingToDrawWithoutSoundOrRightChannel) {
   TWave none;
   EXPECT_TRUE(TraceChannel(none, View(0, 10), false, kWidth, kHeight).empty());
-  LoadedWave mono{std::vector<int16_t>(10, 32767)};
-  EXPECT_TRUE(TraceChannel(*mono, View(0, 9), true, kWidth, kHeight).empty());
-  EXPECT_EQ(TraceChannel(*mono, View(0, 9), false, kWidth, kHeight).size(), 761u);
+  Load(std::vector<int16_t>(10, 32767));
+  EXPECT_TRUE(TraceChannel(wave, View(0, 9), true, kWidth, kHeight).empty());
+  EXPECT_EQ(TraceChannel(wave, View(0, 9), false, kWidth, kHeight).size(), 761u);
   // A strip one column wide shows only where the line would start.
-  const std::vector<TracePoint> single = TraceChannel(*mono, View(0, 9), false, 1, kHeight);
+  const std::vector<TracePoint> single = TraceChannel(wave, View(0, 9), false, 1, kHeight);
   ASSERT_EQ(single.size(), 1u);
   EXPECT_EQ(single[0].Y, 0);
 }
