@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <exception>
 #include <string>
-#include <utility>
 
 #include "app/gauge.h"
 #include "app/prompts.h"
