@@ -1,46 +1,71 @@
 #!/usr/bin/env bash
-# Times whole velorin-cli commands against the sox command that does the same job, on one
-# generated 10-minute 44,100 Hz 16-bit stereo file. Usage: bench/compare_sox.sh [BUILD_DIR]
-# Needs sox and hyperfine (scripts/setup installs both). Results go to standard output and to
-# BUILD_DIR/bench/compare_sox.md.
+# Times whole velorin-cli commands against the command that does the same job with sox (or with
+# cat and sync for a plain copy), on one generated 10-minute 44,100 Hz 16-bit stereo file.
+# Usage: bench/compare_sox.sh [BUILD_DIR] [RUNS]
+# Each pair runs RUNS times (5 by default), ours and theirs alternately, under /usr/bin/time; the
+# table gives the medians of wall time, CPU time (user + system) and peak resident memory, and
+# our figure divided by theirs. Results go to standard output and to BUILD_DIR/bench/compare_sox.md.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath "${1:-${VELORIN_BUILD_DIR:-$root/build}}")"
+runs="${2:-5}"
 cli="$build/velorin-cli"
 [[ -x "$cli" ]] || { echo "no $cli; run scripts/build first" >&2; exit 1; }
+[[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 src="$work/source.wav"
 ours="$work/ours.wav"
-theirs="$work/sox.wav"
+theirs="$work/theirs.wav"
 sox -n -r 44100 -b 16 -c 2 "$src" synth 600 sine 440 sine 523.25 gain -6
 
 report="$build/bench/compare_sox.md"
 mkdir -p "$(dirname "$report")"
-: >"$report"
 
-compare() {
-  local name="$1" velorin="$2" soxcmd="$3"
-  echo "== $name"
-  hyperfine --warmup 1 --runs 5 --export-markdown "$work/$name.md" \
-    -n "velorin-cli $name" "$velorin" -n "sox $name" "$soxcmd"
-  { echo "### $name"; cat "$work/$name.md"; echo; } >>"$report"
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# Runs a command once; appends "wall cpu peakMB" to the file $1.
+run() {
+  local out="$1"
+  shift
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time" sh -c "$*" >/dev/null 2>&1
+  awk '{printf "%s %.3f %.1f\n", $1, $2 + $3, $4 / 1024}' "$work/time" >>"$out"
 }
 
-compare reverse "'$cli' open '$src' reverse save '$ours'" "sox '$src' '$theirs' reverse"
-compare normalize "'$cli' open '$src' normalize 100 save '$ours'" "sox '$src' '$theirs' gain -n"
-compare fade-in "'$cli' open '$src' fade-in save '$ours'" "sox '$src' '$theirs' fade h 600"
-compare copy "'$cli' open '$src' save '$ours'" "sox '$src' '$theirs'"
-# sox's results differ in value from ours, so only the time is compared. remix - mixes all
-# channels into one scaled by 1/n, an average like to-mono's (channels 1 would do the same).
-# By default sox adds dither to all three, as it must drop bits its processing made, and its rate
-# effect is a band-limited resampler, not an average of pairs: it does more work than ours.
-compare to-mono "'$cli' open '$src' to-mono save '$ours'" "sox '$src' '$theirs' remix -"
-compare to-8bit "'$cli' open '$src' to-8bit save '$ours'" "sox '$src' -b 8 '$theirs'"
-compare halve-rate "'$cli' open '$src' halve-rate save '$ours'" "sox '$src' '$theirs' rate 22050"
-# The same two without dither (-D), which is closer to equal work.
-compare to-mono-undithered "'$cli' open '$src' to-mono save '$ours'" "sox -D '$src' '$theirs' remix -"
-compare to-8bit-undithered "'$cli' open '$src' to-8bit save '$ours'" "sox -D '$src' -b 8 '$theirs'"
+{
+  echo "| job | wall ours s | wall theirs s | wall ratio | CPU ours s | CPU theirs s | CPU ratio | peak ours MB | peak theirs MB |"
+  echo "|---|---|---|---|---|---|---|---|---|"
+} | tee "$report"
+
+compare() {
+  local name="$1" velorin="$2" other="$3"
+  : >"$work/a"
+  : >"$work/b"
+  for ((i = 0; i < runs; ++i)); do
+    rm -f "$ours" "$theirs"
+    run "$work/a" "$velorin"
+    rm -f "$ours" "$theirs"
+    run "$work/b" "$other"
+  done
+  local wa wb ca cb ma mb
+  wa=$(cut -d' ' -f1 "$work/a" | median); wb=$(cut -d' ' -f1 "$work/b" | median)
+  ca=$(cut -d' ' -f2 "$work/a" | median); cb=$(cut -d' ' -f2 "$work/b" | median)
+  ma=$(cut -d' ' -f3 "$work/a" | median); mb=$(cut -d' ' -f3 "$work/b" | median)
+  awk -v n="$name" -v wa="$wa" -v wb="$wb" -v ca="$ca" -v cb="$cb" -v ma="$ma" -v mb="$mb" 'BEGIN {
+    printf "| %s | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f | %.0f | %.0f |\n",
+      n, wa, wb, (wb > 0 ? wa / wb : 0), ca, cb, (cb > 0 ? ca / cb : 0), ma, mb }' | tee -a "$report"
+}
+
+cli_q="'$cli'"
+compare "reverse vs sox reverse" "$cli_q open '$src' reverse save '$ours'" "sox '$src' '$theirs' reverse"
+compare "normalize 100 vs sox gain -n" "$cli_q open '$src' normalize 100 save '$ours'" "sox '$src' '$theirs' gain -n"
+compare "fade-in vs sox fade h" "$cli_q open '$src' fade-in save '$ours'" "sox '$src' '$theirs' fade h 600"
+compare "open and save vs cat and sync" "$cli_q open '$src' save '$ours'" "cat '$src' > '$ours' && sync '$ours'"
+# sox's results differ in value from ours, so only the cost is compared: remix - averages the
+# channels as to-mono does; -D leaves out the dither sox would add when dropping bits.
+compare "to-mono vs sox -D remix -" "$cli_q open '$src' to-mono save '$ours'" "sox -D '$src' '$theirs' remix -"
+compare "to-8bit vs sox -D -b 8" "$cli_q open '$src' to-8bit save '$ours'" "sox -D '$src' -b 8 '$theirs'"
+compare "halve-rate vs sox rate 22050" "$cli_q open '$src' halve-rate save '$ours'" "sox '$src' '$theirs' rate 22050"
 echo "written to $report"

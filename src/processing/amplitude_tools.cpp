@@ -1,44 +1,105 @@
 #include "processing/amplitude_tools.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
+#include "processing/code_rewrite.h"
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 
+// Each routine runs on the samples in their layout (TWave::WithSamples). Where an integer form
+// gives exactly the codes of the value arithmetic, for every code, it is used instead: the
+// middle level for mute, the mirrored code for invert, moved codes for reverse.
+
+namespace {
+
+// Invert's exact integer form: 255 - b for bytes, -1 - s for words.
+template <class Code>
+Code Inverted(Code code) {
+  if constexpr (sizeof(Code) == 1) {
+    return static_cast<Code>(255 - code);
+  } else {
+    return static_cast<Code>(~code);
+  }
+}
+
+// A sample's distance from the middle in units of half a code step: |2b - 255| or |2s + 1|. Its
+// value's magnitude grows with it, so the largest one gives the largest magnitude.
+template <class Code>
+int Excursion(Code code) {
+  if constexpr (sizeof(Code) == 1) {
+    return std::abs(2 * code - 255);
+  } else {
+    return std::abs(2 * code + 1);
+  }
+}
+
+// The magnitude of a value with that excursion, exactly as |value| of such a sample reads.
+template <class Samples>
+double Magnitude(const Samples& samples, int excursion) {
+  using Code = typename Samples::Code;
+  if constexpr (sizeof(Code) == 1) {
+    return samples.ValueOf(static_cast<Code>((excursion + 255) / 2));
+  } else {
+    return samples.ValueOf(static_cast<Code>((excursion - 1) / 2));
+  }
+}
+
+}  // namespace
+
 void MuteSelection(TWave& wave, const Selection& sel, Progress& progress) {
-  WalkSelectionOnce(sel, progress, [&](int64_t i, bool right) { WriteSample(wave, i, right, 0.0); });
+  wave.WithSamples([&](auto samples) {
+    using Samples = decltype(samples);
+    RunRoutine(progress, [&] {
+      RewriteSelectedCodes(samples, sel, progress, PassShare::Whole,
+                           [](bool, auto) { return Samples::kSilence; });
+    });
+  });
 }
 
 bool IsNormalizeLevel(int level) { return level >= kMinNormalizeLevel && level <= kMaxNormalizeLevel; }
 
 void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, int level) {
   if (!IsNormalizeLevel(level)) throw InputRefused(kAbortingOperation);
-  RunRoutine(progress, [&] {
-    double peak[2] = {0.0, 0.0};
-    WalkSelection(sel, progress, PassShare::FirstHalf, [&](int64_t i, bool right) {
-      const double magnitude = std::fabs(ReadSample(wave, i, right));
-      if (magnitude > peak[right]) peak[right] = magnitude;
-    });
-    const double loudest = peak[0] > peak[1] ? peak[0] : peak[1];
-    if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
-    const double gain = level / (100.0 * loudest);
-    WalkSelection(sel, progress, PassShare::SecondHalf, [&](int64_t i, bool right) {
-      WriteSample(wave, i, right, ReadSample(wave, i, right) * gain);
+  wave.WithSamples([&](auto samples) {
+    RunRoutine(progress, [&] {
+      int peak[2] = {0, 0};
+      WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::FirstHalf, [&](int64_t from, int64_t to) {
+        const auto [begin, end] = FramesInside(from, to, samples.Frames());
+        for (int64_t i = begin; i < end; ++i) {
+          if (sel.Left) peak[0] = std::max(peak[0], Excursion(samples.CodeAt(i, false)));
+          if (sel.Right) peak[1] = std::max(peak[1], Excursion(samples.CodeAt(i, true)));
+        }
+      });
+      // Frames outside the sound read 0 and never raise the peak; with no sample read it stays 0.
+      const int loudestExcursion = std::max(peak[0], peak[1]);
+      const double loudest = loudestExcursion == 0 ? 0.0 : Magnitude(samples, loudestExcursion);
+      if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
+      const double gain = level / (100.0 * loudest);
+      RewriteSelectedValues(samples, sel, progress, PassShare::SecondHalf,
+                            [gain](bool, double value) { return value * gain; });
     });
   });
 }
 
 void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
-  RunRoutine(progress, [&] {
-    double sum[2] = {0.0, 0.0};
-    WalkSelection(sel, progress, PassShare::FirstHalf,
-                  [&](int64_t i, bool right) { sum[right] += ReadSample(wave, i, right); });
-    // A selection that ends one past the sound counts that frame, which reads 0, in its mean.
-    const auto count = static_cast<double>(int64_t{sel.SelEnd} - sel.SelStart + 1);
-    const double mean[2] = {sum[0] / count, sum[1] / count};
-    WalkSelection(sel, progress, PassShare::SecondHalf, [&](int64_t i, bool right) {
-      WriteSample(wave, i, right, ReadSample(wave, i, right) - mean[right]);
+  wave.WithSamples([&](auto samples) {
+    RunRoutine(progress, [&] {
+      // Frames outside the sound add 0, which leaves a sum as it is, so only those inside are read.
+      double sum[2] = {0.0, 0.0};
+      WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::FirstHalf, [&](int64_t from, int64_t to) {
+        const auto [begin, end] = FramesInside(from, to, samples.Frames());
+        for (int64_t i = begin; i < end; ++i) {
+          if (sel.Left) sum[0] += samples.ValueOf(samples.CodeAt(i, false));
+          if (sel.Right) sum[1] += samples.ValueOf(samples.CodeAt(i, true));
+        }
+      });
+      // A selection that ends one past the sound counts that frame, which reads 0, in its mean.
+      const auto count = static_cast<double>(int64_t{sel.SelEnd} - sel.SelStart + 1);
+      const double mean[2] = {sum[0] / count, sum[1] / count};
+      RewriteSelectedValues(samples, sel, progress, PassShare::SecondHalf,
+                            [&mean](bool right, double value) { return value - mean[right]; });
     });
   });
 }
@@ -64,37 +125,58 @@ double WindowWeight(WindowKind kind, double t) {
 
 void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKind kind) {
   const int64_t span = int64_t{sel.SelEnd} - sel.SelStart;
-  // A single frame is both the first and the last of its selection; rather than pick one end
-  // of the ramp, the fades and the window keep it.
-  const bool singleFrame = span == 0 && kind != WindowKind::Invert;
-  double weight = 1;
-  RunRoutine(progress, [&] {
-    WalkFrames(
-        sel.SelStart, sel.SelEnd, sel, progress, PassShare::Whole,
-        [&](int64_t i, bool right) { WriteSample(wave, i, right, weight * ReadSample(wave, i, right)); },
-        [&](int64_t i) {
-          if (singleFrame) return;
+  wave.WithSamples([&](auto samples) {
+    RunRoutine(progress, [&] {
+      if (kind == WindowKind::Invert) {
+        RewriteSelectedCodes(samples, sel, progress, PassShare::Whole,
+                             [](bool, auto code) { return Inverted(code); });
+        return;
+      }
+      // A single frame is both the first and the last of its selection; rather than pick one end
+      // of the ramp, the fades and the window keep it: its weight stays 1.
+      const bool singleFrame = span == 0;
+      WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
+        if (singleFrame) return;
+        const auto [begin, end] = FramesInside(from, to, samples.Frames());
+        for (int64_t i = begin; i < end; ++i) {
           const double t = static_cast<double>(i - sel.SelStart) / static_cast<double>(span);
-          weight = WindowWeight(kind, t);
-        });
+          const double weight = WindowWeight(kind, t);
+          if (sel.Left) samples.Write(i, false, weight * samples.ValueOf(samples.CodeAt(i, false)));
+          if (sel.Right) samples.Write(i, true, weight * samples.ValueOf(samples.CodeAt(i, true)));
+        }
+      });
+    });
   });
 }
 
+// Swapping two samples' values swaps their codes, as every code reads back as itself. A frame
+// outside the sound reads 0, so its partner inside becomes the middle level.
 void ReverseSelection(TWave& wave, const Selection& sel, Progress& progress) {
   const int64_t first = sel.SelStart;
   const int64_t last = sel.SelEnd;
   const int64_t pairs = (last - first + 1) / 2;
-  RunRoutine(progress, [&] {
-    for (int64_t k = 0; k < pairs; ++k) {
-      // Reverse counts pairs, not frames, so its gauge moves once per 100 pairs.
-      if (k % 100 == 0) ShowShare(progress, k, pairs - 1, PassShare::Whole);
-      for (const bool right : {false, true}) {
-        if (!(right ? sel.Right : sel.Left)) continue;
-        const double a = ReadSample(wave, first + k, right);
-        const double b = ReadSample(wave, last - k, right);
-        WriteSample(wave, first + k, right, b);
-        WriteSample(wave, last - k, right, a);
+  wave.WithSamples([&](auto samples) {
+    using Samples = decltype(samples);
+    const auto swap = [&](int64_t a, int64_t b, bool right) {
+      const bool aInside = samples.Inside(a), bInside = samples.Inside(b);
+      if (aInside && bInside) {
+        const auto codeA = samples.CodeAt(a, right);
+        samples.SetCode(a, right, samples.CodeAt(b, right));
+        samples.SetCode(b, right, codeA);
+      } else if (aInside) {
+        samples.SetCode(a, right, Samples::kSilence);
+      } else if (bInside) {
+        samples.SetCode(b, right, Samples::kSilence);
       }
-    }
+    };
+    RunRoutine(progress, [&] {
+      // Reverse counts pairs, not frames, so its gauge moves once per 100 pairs.
+      WalkRuns(0, pairs - 1, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
+        for (int64_t k = from; k <= to; ++k) {
+          if (sel.Left) swap(first + k, last - k, false);
+          if (sel.Right) swap(first + k, last - k, true);
+        }
+      });
+    });
   });
 }

@@ -73,10 +73,6 @@ bool IsNewWaveLength(double seconds) {
   return seconds >= 0 && std::nearbyint(kSilentRate * seconds) < kMaxDataSize;
 }
 
-void TWave::ThrowInvalidOperation() {
-  throw std::domain_error("Invalid floating point operation");
-}
-
 TWave::~TWave() { StopIfPlaying(); }
 
 void TWave::LoadFromFile(const std::string& fileName, double newWaveSeconds) {

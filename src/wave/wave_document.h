@@ -2,10 +2,13 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "wave/sample_codes.h"
 #include "wave/wave_header.h"
 
 class TWave;
@@ -81,21 +84,29 @@ class TWave {
   double GetSample(uint32_t index, bool right) const {
     if (index >= frames_) return 0.0;
     const uint8_t* p = image_.data() + kWaveHeaderSize + index * frameBytes_ + (right ? rightOffset_ : 0);
-    if (eightBit_) return (2.0 * *p - 255.0) / 255.0;
-    const int16_t s = static_cast<int16_t>(p[0] | (p[1] << 8));
-    return (2.0 * s + 1.0) / 65535.0;
+    if (eightBit_) return EightBitValue(*p);
+    int16_t s;
+    std::memcpy(&s, p, sizeof s);
+    return SixteenBitValue(s);
   }
 
   void SetSample(uint32_t index, bool right, double value) {
     if (index >= frames_) return;
     uint8_t* p = image_.data() + kWaveHeaderSize + index * frameBytes_ + (right ? rightOffset_ : 0);
     if (eightBit_) {
-      *p = static_cast<uint8_t>(RoundToCode((value + 1.0) * 127.5));
+      *p = EightBitCode(value);
     } else {
-      const uint16_t s = static_cast<uint16_t>(RoundToCode((65535.0 * value - 1.0) * 0.5));
-      p[0] = static_cast<uint8_t>(s);
-      p[1] = static_cast<uint8_t>(s >> 8);
+      const int16_t s = SixteenBitCode(value);
+      std::memcpy(p, &s, sizeof s);
     }
+  }
+
+  // Runs `f(TypedSamples<Layout>)` on the sample data in its layout, for routines whose loops
+  // work on it directly. With nothing loaded the view has no frames.
+  template <class F>
+  decltype(auto) WithSamples(F&& f) {
+    uint8_t* data = image_.size() > kWaveHeaderSize ? image_.data() + kWaveHeaderSize : nullptr;
+    return WithLayout(data, frames_, header_.BitsPerSample, header_.Channels, std::forward<F>(f));
   }
 
   // The format conversions. Each rebuilds the whole sound as a fresh canonical image beside the
@@ -116,15 +127,6 @@ class TWave {
   TProgressEvent OnProgress;
 
  private:
-  // Round to nearest, ties to even; only the low bits of the result are stored, so values
-  // beyond full scale wrap. A value that is no number at all cannot be stored.
-  static int64_t RoundToCode(double x) {
-    if (!(std::fabs(x) < 9.0e18)) ThrowInvalidOperation();
-    // llrint rounds in the current mode, ties to even; built without errno it is one instruction.
-    return std::llrint(x);
-  }
-  [[noreturn]] static void ThrowInvalidOperation();
-
   void AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header);
   void ReportProgress(int8_t progress);
   // The converted sound's image: its header (`header` with `dataSize` and the fields that follow

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "processing/engine_frame.h"
+
+// Routines whose new sample depends on nothing but the old one (and the channel) rewrite codes:
+// each selected sample of a checked channel becomes CodeOf(f(right, ValueOf(code))). With enough
+// samples to pay for it, the new code of every possible code is worked out once, with exactly
+// that arithmetic, and the walk only looks codes up.
+
+// The index of a code in a table of all codes of its type.
+inline size_t CodeIndex(uint8_t code) { return code; }
+inline size_t CodeIndex(int16_t code) { return static_cast<size_t>(code + 32768); }
+
+template <class Samples>
+inline constexpr size_t kCodeCount = sizeof(typename Samples::Code) == 1 ? 256 : 65536;
+
+// `perCode(right, code)` gives the new code of `code` in the channel `right`; it is applied to every
+// selected sample of the checked channels in frame order, left before right (twice to the one
+// channel of a mono sound when both flags are set, as the single-sample walk does).
+template <class Samples, class PerCode>
+void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& progress, PassShare share,
+                          PerCode&& perCode) {
+  WalkRuns(sel.SelStart, sel.SelEnd, progress, share, [&](int64_t from, int64_t to) {
+    const auto [begin, end] = FramesInside(from, to, samples.Frames());
+    for (int64_t i = begin; i < end; ++i) {
+      if (sel.Left) samples.SetCode(i, false, perCode(false, samples.CodeAt(i, false)));
+      if (sel.Right) samples.SetCode(i, true, perCode(true, samples.CodeAt(i, true)));
+    }
+  });
+}
+
+// Every selected sample of a checked channel becomes CodeOf(f(right, value)). `f` must give a value
+// that can be stored for every value of the layout, since the table holds all codes, not only
+// those present.
+template <class Samples, class F>
+void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f) {
+  using Code = typename Samples::Code;
+  const auto direct = [&](bool right, Code code) { return Samples::CodeOf(f(right, samples.ValueOf(code))); };
+  const auto [begin, end] = FramesInside(sel.SelStart, sel.SelEnd, samples.Frames());
+  const int64_t work = (end - begin) * (int{sel.Left} + int{sel.Right});
+  if (work < static_cast<int64_t>(kCodeCount<Samples>)) {
+    RewriteSelectedCodes(samples, sel, progress, share, direct);
+    return;
+  }
+  std::vector<Code> table[2];
+  for (const bool right : {false, true}) {
+    if (!(right ? sel.Right : sel.Left)) continue;
+    table[right].resize(kCodeCount<Samples>);
+    for (size_t c = 0; c < kCodeCount<Samples>; ++c) {
+      const auto code = static_cast<Code>(sizeof(Code) == 1 ? c : c - 32768);
+      table[right][c] = direct(right, code);
+    }
+  }
+  RewriteSelectedCodes(samples, sel, progress, share,
+                       [&](bool right, Code code) { return table[right][CodeIndex(code)]; });
+}
