@@ -49,10 +49,14 @@ void NewDocumentInMemory(Session& session, const std::string& name, double secon
   ShowWholeAndSelectAll(session);
 }
 
+// The saved file holds exactly the image, so the document is rebuilt from the image: the same
+// outcome as opening the file again, without a second copy of the sound or a second read.
 void SaveDocument(Session& session, const std::string& fileName) {
   RequireFileName(fileName);
   session.Wave.SaveToFile(fileName);
-  OpenDocument(session, fileName);
+  session.Wave.ReopenFromImage(fileName);
+  session.NewInMemory = false;
+  ShowWholeAndSelectAll(session);
 }
 
 void ReloadDocument(Session& session) {

@@ -1,63 +1,63 @@
 #include "wave/wave_document.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
 #include "wave/atomic_file.h"
+#include "wave/image_memory.h"
 #include "wave/system_sound_player.h"
 
 namespace {
 
-uint32_t ReadU32(const std::vector<uint8_t>& bytes, size_t pos) {
-  return bytes[pos] | (bytes[pos + 1] << 8) | (bytes[pos + 2] << 16) |
-         (static_cast<uint32_t>(bytes[pos + 3]) << 24);
+uint32_t ReadU32(const uint8_t* bytes) {
+  return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
 }
 
 [[noreturn]] void Refuse(const std::string& fileName, const std::string& why) {
   throw std::runtime_error("Cannot open " + fileName + ": " + why);
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) throw std::runtime_error("Cannot open file " + fileName);
-  struct stat st {};
-  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(f);
-    throw std::runtime_error("Cannot open file " + fileName);
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-  const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
-  const bool failed = std::ferror(f);
-  std::fclose(f);
-  if (failed) throw std::runtime_error("Cannot read file " + fileName);
-  bytes.resize(got);  // the file may have shrunk since it was measured
-  return bytes;
-}
+// Everything of a file that decides how it is laid out in the editor lies within this many
+// bytes of its start: the header and the search for "data" with the size that follows it.
+constexpr size_t kHeadBytes = kDataSearchLimit + 7;
+
+// How a file's content becomes the document's image.
+struct FileLayout {
+  TWaveHeader Header;     // as read from the start of the file
+  size_t DataOffset = 0;  // where the sample data begins
+  uint32_t DataSize = 0;  // bytes of sample data to take, whole frames of those present
+  // The file is the canonical image already: it is taken whole, byte for byte, with whatever
+  // follows the data.
+  bool Canonical = false;
+};
 
 // Position of the first "data" that can serve as the data chunk's identifier, searched byte by
 // byte from the start of the file (not chunk by chunk).
-size_t FindDataId(const std::vector<uint8_t>& bytes, const std::string& fileName) {
-  const size_t last = std::min<size_t>(kDataSearchLimit, bytes.size() >= 8 ? bytes.size() - 8 + 1 : 0);
-  for (size_t p = 0; p < last; ++p) {
-    if (bytes[p] == 'd' && bytes[p + 1] == 'a' && bytes[p + 2] == 't' && bytes[p + 3] == 'a') return p;
+size_t FindDataId(const uint8_t* head, size_t headSize, uint64_t fileSize, const std::string& fileName) {
+  const size_t last = std::min<uint64_t>(kDataSearchLimit, fileSize >= 8 ? fileSize - 8 + 1 : 0);
+  for (size_t p = 0; p < last && p + 8 <= headSize; ++p) {
+    if (head[p] == 'd' && head[p + 1] == 'a' && head[p + 2] == 't' && head[p + 3] == 'a') return p;
   }
   Refuse(fileName, "no \"data\" chunk within its first " + std::to_string(kDataSearchLimit) + " bytes");
 }
 
-void CheckFormat(const TWaveHeader& h, const std::vector<uint8_t>& bytes, const std::string& fileName) {
+void CheckFormat(const TWaveHeader& h, const uint8_t* head, size_t headSize, const std::string& fileName) {
   constexpr uint16_t kPcm = 1, kExtensible = 0xFFFE;
   if (h.FormatTag != kPcm && h.FormatTag != kExtensible)
     Refuse(fileName, "only uncompressed PCM sound can be opened (format tag " +
                          std::to_string(h.FormatTag) + ")");
   // An extensible format chunk names its real encoding in the sub-format that follows it.
-  if (h.FormatTag == kExtensible && h.FmtSize >= 40 && bytes.size() >= 46 &&
-      (bytes[44] | (bytes[45] << 8)) != kPcm)
+  if (h.FormatTag == kExtensible && h.FmtSize >= 40 && headSize >= 46 && (head[44] | (head[45] << 8)) != kPcm)
     Refuse(fileName, "only uncompressed PCM sound can be opened (extensible sub-format " +
-                         std::to_string(bytes[44] | (bytes[45] << 8)) + ")");
+                         std::to_string(head[44] | (head[45] << 8)) + ")");
   if (h.Channels != 1 && h.Channels != 2)
     Refuse(fileName, "only mono and stereo sound can be opened (" + std::to_string(h.Channels) +
                          " channels)");
@@ -67,6 +67,84 @@ void CheckFormat(const TWaveHeader& h, const std::vector<uint8_t>& bytes, const 
   if (h.SampleRate == 0) Refuse(fileName, "its sample rate is 0");
 }
 
+// Checks a file of `fileSize` bytes from its first bytes (`head`, at least kHeadBytes of them or
+// the whole file) and says how it becomes the image; refuses a file the editor cannot serve.
+FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize, const std::string& fileName) {
+  if (fileSize < kWaveHeaderSize)
+    Refuse(fileName, "it is too short to be a wave file (" + std::to_string(fileSize) + " bytes)");
+  FileLayout layout;
+  layout.Header = ReadWaveHeader(head);
+  const TWaveHeader& h = layout.Header;
+  CheckFormat(h, head, headSize, fileName);
+
+  const size_t dataId = FindDataId(head, headSize, fileSize, fileName);
+  layout.DataOffset = dataId + 8;
+  uint32_t dataSize = ReadU32(head + dataId + 4);
+  if (dataSize >= kMaxDataSize)
+    Refuse(fileName, "its sound data is too large (" + std::to_string(dataSize) +
+                         " bytes; the editor takes less than 512 MiB)");
+  const uint64_t present = fileSize - layout.DataOffset;
+  const bool truncated = dataSize > present;
+  if (truncated) {
+    const uint32_t frameBytes = h.Channels * (h.BitsPerSample / 8);
+    dataSize = static_cast<uint32_t>(present - present % frameBytes);
+  }
+  layout.DataSize = dataSize;
+  layout.Canonical = layout.DataOffset == kWaveHeaderSize && !truncated;
+  return layout;
+}
+
+// A rebuilt canonical image: the format fields as read, then room for exactly the data.
+std::vector<uint8_t> RebuiltImage(FileLayout& layout) {
+  TWaveHeader& h = layout.Header;
+  SetFourCC(h.DataId, "data");
+  h.DataSize = layout.DataSize;
+  h.FormatTag = 1;
+  h.FmtSize = 16;
+  h.RiffSize = layout.DataSize + 36;
+  std::vector<uint8_t> image = NewImage(kWaveHeaderSize + layout.DataSize);
+  WriteWaveHeader(h, image.data());
+  return image;
+}
+
+// An open file, closed when it goes.
+class InputFile {
+ public:
+  explicit InputFile(const std::string& fileName) : fileName_(fileName) {
+    // Not blocking: opening a FIFO would otherwise wait for a writer.
+    fd_ = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+      throw std::runtime_error("Cannot open file " + fileName);
+    size_ = static_cast<uint64_t>(st.st_size);
+  }
+  ~InputFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  uint64_t Size() const { return size_; }
+
+  // Reads `size` bytes from `offset` straight into `into`; a file that ends early (it shrank while
+  // being read) or a failing read is refused.
+  void ReadAt(uint64_t offset, uint8_t* into, size_t size) const {
+    while (size > 0) {
+      const ssize_t n = pread(fd_, into, size, static_cast<off_t>(offset));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) throw std::runtime_error("Cannot read file " + fileName_);
+      into += n;
+      offset += static_cast<uint64_t>(n);
+      size -= static_cast<size_t>(n);
+    }
+  }
+
+ private:
+  std::string fileName_;
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
 }  // namespace
 
 bool IsNewWaveLength(double seconds) {
@@ -75,47 +153,39 @@ bool IsNewWaveLength(double seconds) {
 
 TWave::~TWave() { StopIfPlaying(); }
 
+// The sample data goes from the file straight into the image: only the first bytes are read
+// first, to decide the layout, and no second copy of the sound is ever held.
 void TWave::LoadFromFile(const std::string& fileName, double newWaveSeconds) {
   std::error_code ec;
   if (!std::filesystem::exists(fileName, ec) && !ec) {
     CreateSilent(fileName, newWaveSeconds);
     return;
   }
-  LoadFromImage(fileName, ReadWholeFile(fileName));
+  const InputFile file(fileName);
+  std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(file.Size(), kHeadBytes)));
+  file.ReadAt(0, head.data(), head.size());
+  FileLayout layout = Inspect(head.data(), head.size(), file.Size(), fileName);
+  std::vector<uint8_t> image;
+  if (layout.Canonical) {
+    image = NewImage(static_cast<size_t>(file.Size()));
+    std::memcpy(image.data(), head.data(), head.size());
+    file.ReadAt(head.size(), image.data() + head.size(), image.size() - head.size());
+  } else {
+    image = RebuiltImage(layout);
+    file.ReadAt(layout.DataOffset, image.data() + kWaveHeaderSize, layout.DataSize);
+  }
+  AdoptImage(std::move(image), layout.Header);
+  fileName_ = fileName;
 }
 
 void TWave::LoadFromImage(const std::string& fileName, std::vector<uint8_t> bytes) {
-  if (bytes.size() < kWaveHeaderSize)
-    Refuse(fileName, "it is too short to be a wave file (" + std::to_string(bytes.size()) + " bytes)");
-  TWaveHeader h = ReadWaveHeader(bytes.data());
-  CheckFormat(h, bytes, fileName);
-
-  const size_t dataId = FindDataId(bytes, fileName);
-  const size_t dataOffset = dataId + 8;
-  uint32_t dataSize = ReadU32(bytes, dataId + 4);
-  if (dataSize >= kMaxDataSize)
-    Refuse(fileName, "its sound data is too large (" + std::to_string(dataSize) +
-                         " bytes; the editor takes less than 512 MiB)");
-  const size_t present = bytes.size() - dataOffset;
-  const bool truncated = dataSize > present;
-  if (truncated) {
-    const uint32_t frameBytes = h.Channels * (h.BitsPerSample / 8);
-    dataSize = static_cast<uint32_t>(present - present % frameBytes);
-  }
-
-  if (dataOffset == kWaveHeaderSize && !truncated) {
-    AdoptImage(std::move(bytes), h);
+  FileLayout layout = Inspect(bytes.data(), bytes.size(), bytes.size(), fileName);
+  if (layout.Canonical) {
+    AdoptImage(std::move(bytes), layout.Header);
   } else {
-    // Rebuild the canonical layout: the format fields as read, then exactly the data.
-    SetFourCC(h.DataId, "data");
-    h.DataSize = dataSize;
-    h.FormatTag = 1;
-    h.FmtSize = 16;
-    h.RiffSize = dataSize + 36;
-    std::vector<uint8_t> image(kWaveHeaderSize + dataSize);
-    WriteWaveHeader(h, image.data());
-    std::memcpy(image.data() + kWaveHeaderSize, bytes.data() + dataOffset, dataSize);
-    AdoptImage(std::move(image), h);
+    std::vector<uint8_t> image = RebuiltImage(layout);
+    std::memcpy(image.data() + kWaveHeaderSize, bytes.data() + layout.DataOffset, layout.DataSize);
+    AdoptImage(std::move(image), layout.Header);
   }
   fileName_ = fileName;
 }
@@ -126,7 +196,7 @@ void TWave::CreateSilent(const std::string& fileName, double seconds) {
                                 std::to_string(kMaxDataSize / kSilentRate) + " seconds");
   const auto dataSize = static_cast<uint32_t>(std::nearbyint(kSilentRate * seconds));
   const TWaveHeader h = CanonicalWaveHeader(1, kSilentRate, 8, dataSize);
-  std::vector<uint8_t> image(kWaveHeaderSize + dataSize, 128);
+  std::vector<uint8_t> image = NewImage(kWaveHeaderSize + dataSize, 128);
   WriteWaveHeader(h, image.data());
   AdoptImage(std::move(image), h);
   fileName_ = fileName;
@@ -134,6 +204,20 @@ void TWave::CreateSilent(const std::string& fileName, double seconds) {
 
 void TWave::SaveToFile(const std::string& fileName) const {
   WriteFileAtomically(fileName, image_.data(), image_.size());
+}
+
+void TWave::ReopenFromImage(const std::string& fileName) {
+  const FileLayout layout = Inspect(image_.data(), image_.size(), image_.size(), fileName);
+  // The editor's own images are canonical; any other is laid out as a reopen would lay it out.
+  if (!layout.Canonical) {
+    LoadFromImage(fileName, image_);
+    return;
+  }
+  // A reopen replaces the image, which ends playback of the old one.
+  StopIfPlaying();
+  header_ = layout.Header;
+  UpdateLayout();
+  fileName_ = fileName;
 }
 
 void TWave::SetSoundPlayer(ISystemSoundPlayer* player) {

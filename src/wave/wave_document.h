@@ -58,6 +58,9 @@ class TWave {
   // a failure ("Cannot create file <path> (<reason>)") leaves the old file and the document as
   // they were.
   void SaveToFile(const std::string& fileName) const;
+  // After SaveToFile(fileName): the document becomes that file exactly as opening it again would
+  // make it (name, header, image), built from the image just written instead of read back.
+  void ReopenFromImage(const std::string& fileName);
 
   // The player that Play hands the image to; none (nullptr) in programs without sound, where
   // Play and Stop answer false. It must outlive the document. What the old one plays is stopped.

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
+#include "processing/amplitude_tools.h"
 #include "processing/document_commands.h"
 #include "processing/errors.h"
 #include "state/session.h"
@@ -95,6 +97,39 @@ TEST(DocumentCommands, SaveReopensFromTheNewName) {
   EXPECT_EQ(session.Wave.FileName(), dir.File("saved.wav"));
   EXPECT_EQ(session.Wave.GetSample(3, false), 1.0);
   ExpectWholeAndAllSelected(session, 109);
+}
+
+// The document after a save is built from the image written, not read back: it must be what
+// opening the saved file gives, and stay so through further work and a second save.
+TEST(DocumentCommands, AfterASaveTheDocumentIsTheSavedFileOpenedAgain) {
+  TempDir dir;
+  std::vector<uint8_t> withTrailer = Wave16({100, -200, 300, -400, 500}, {1, 2, 3, 4, 5});
+  for (const char* chunk : {"LIST", "\4\0\0\0", "abcd"}) withTrailer.insert(withTrailer.end(), chunk, chunk + 4);
+  std::vector<uint8_t> displaced = CanonicalWave(1, 8000, 8, {10, 20, 30});
+  displaced.insert(displaced.begin() + 36, {'f', 'a', 'c', 't', 0, 0, 0, 0});  // "data" no longer at 36
+  PutU32(displaced, 4, static_cast<uint32_t>(displaced.size() - 8));
+  for (const auto& file : {withTrailer, displaced}) {
+    WriteBytes(dir.File("in.wav"), file);
+    Session saved, reopened;
+    OpenDocument(saved, dir.File("in.wav"));
+    NoProgress quiet;
+    ReverseSelection(saved.Wave, saved.View.Sel, quiet);
+    saved.View.Sel = {1, 2, true, false};
+    SaveDocument(saved, dir.File("out.wav"));
+    OpenDocument(reopened, dir.File("out.wav"));
+    EXPECT_EQ(saved.Wave.FileName(), reopened.Wave.FileName());
+    EXPECT_EQ(saved.Wave.Image(), reopened.Wave.Image());
+    EXPECT_EQ(std::memcmp(&saved.Wave.Header(), &reopened.Wave.Header(), sizeof(TWaveHeader)), 0);
+    ExpectWholeAndAllSelected(saved, static_cast<int32_t>(reopened.Wave.SampleCount()) - 1);
+
+    for (Session* session : {&saved, &reopened}) {
+      session->View.Sel.SelEnd = 1;
+      NoProgress quiet;
+      MuteSelection(session->Wave, session->View.Sel, quiet);
+      SaveDocument(*session, dir.File(session == &saved ? "a.wav" : "b.wav"));
+    }
+    EXPECT_EQ(ReadBytes(dir.File("a.wav")), ReadBytes(dir.File("b.wav")));
+  }
 }
 
 TEST(DocumentCommands, ReloadMakesAnUnsavedNewSoundAgainAndReadsASavedOneFromItsFile) {
