@@ -108,17 +108,9 @@ namespace {
 
 double SmoothRamp(double t) { return 3 * t * t - 2 * t * t * t; }
 
-double WindowWeight(WindowKind kind, double t) {
-  switch (kind) {
-    case WindowKind::FadeIn: return SmoothRamp(t);
-    case WindowKind::FadeOut: return SmoothRamp(1 - t);
-    case WindowKind::Hanning: {
-      const double s = std::sin(std::numbers::pi * t);
-      return s * s;
-    }
-    case WindowKind::Invert: return -1;
-  }
-  return 1;
+double HanningWeight(double t) {
+  const double s = std::sin(std::numbers::pi * t);
+  return s * s;
 }
 
 }  // namespace
@@ -134,17 +126,35 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
       }
       // A single frame is both the first and the last of its selection; rather than pick one end
       // of the ramp, the fades and the window keep it: its weight stays 1.
-      const bool singleFrame = span == 0;
-      WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
-        if (singleFrame) return;
-        const auto [begin, end] = FramesInside(from, to, samples.Frames());
-        for (int64_t i = begin; i < end; ++i) {
-          const double t = static_cast<double>(i - sel.SelStart) / static_cast<double>(span);
-          const double weight = WindowWeight(kind, t);
-          if (sel.Left) samples.Write(i, false, weight * samples.ValueOf(samples.CodeAt(i, false)));
-          if (sel.Right) samples.Write(i, true, weight * samples.ValueOf(samples.CodeAt(i, true)));
-        }
-      });
+      if (span == 0) {
+        WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [](int64_t, int64_t) {});
+        return;
+      }
+      const double spanLength = static_cast<double>(span);
+      // One loop per kind of weight, so that each compiles to its own arithmetic.
+      const auto walk = [&](auto weightOf) {
+        double weights[100];
+        WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
+          const auto [begin, end] = FramesInside(from, to, samples.Frames());
+          const int count = static_cast<int>(end - begin);
+          // Positions are whole numbers below 2^33, exact in a double, so counting them up in
+          // doubles gives the same t as converting each; the weights come first, in a loop of
+          // their own, where the compiler can work on several at once.
+          const double offset = static_cast<double>(begin - sel.SelStart);
+          for (int k = 0; k < count; ++k) weights[k] = weightOf((offset + k) / spanLength);
+          for (int k = 0; k < count; ++k) {
+            const int64_t i = begin + k;
+            if (sel.Left) samples.Write(i, false, weights[k] * samples.ValueOf(samples.CodeAt(i, false)));
+            if (sel.Right) samples.Write(i, true, weights[k] * samples.ValueOf(samples.CodeAt(i, true)));
+          }
+        });
+      };
+      switch (kind) {
+        case WindowKind::FadeIn: walk([](double t) { return SmoothRamp(t); }); break;
+        case WindowKind::FadeOut: walk([](double t) { return SmoothRamp(1 - t); }); break;
+        case WindowKind::Hanning: walk(HanningWeight); break;
+        case WindowKind::Invert: break;
+      }
     });
   });
 }

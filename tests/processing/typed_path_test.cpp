@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "processing/amplitude_tools.h"
+#include "processing/errors.h"
+#include "test_support.h"
+#include "wave/wave_document.h"
+
+// The amplitude tools work on codes in their layout, with integer forms where they can. Here each
+// is held against the plain single-sample form of the same routine: every value read and written
+// through GetSample/SetSample, every frame of the selection walked, the gauge set as it goes.
+
+namespace {
+
+namespace reference {
+
+enum class PassShare { Whole, FirstHalf, SecondHalf };
+
+void ShowShare(Progress& progress, int64_t done, int64_t total, PassShare share) {
+  if (total == 0) return;
+  const double ratio = static_cast<double>(done) / static_cast<double>(total);
+  double value = 0;
+  switch (share) {
+    case PassShare::Whole:
+      value = 100 * ratio;
+      break;
+    case PassShare::FirstHalf:
+      value = 50 * ratio;
+      break;
+    case PassShare::SecondHalf:
+      value = 50 * ratio + 50;
+      break;
+  }
+  progress.SetProgress(static_cast<int>(std::lrint(value)));
+}
+
+double Read(const TWave& wave, int64_t frame, bool right) {
+  return wave.GetSample(static_cast<uint32_t>(frame), right);
+}
+void Write(TWave& wave, int64_t frame, bool right, double value) {
+  wave.SetSample(static_cast<uint32_t>(frame), right, value);
+}
+
+template <class Visit, class FrameStep>
+void WalkFrames(const Selection& sel, Progress& progress, PassShare share, Visit&& visit,
+                FrameStep&& frameStep) {
+  const int64_t first = sel.SelStart, last = sel.SelEnd;
+  int64_t nextHundred = first - first % 100 + (first % 100 > 0 ? 100 : 0);
+  for (int64_t i = first; i <= last; ++i) {
+    if (i == nextHundred) {
+      ShowShare(progress, i - first, last - first, share);
+      nextHundred += 100;
+    }
+    frameStep(i);
+    if (sel.Left) visit(i, false);
+    if (sel.Right) visit(i, true);
+  }
+}
+
+template <class Visit>
+void WalkSelection(const Selection& sel, Progress& progress, PassShare share, Visit&& visit) {
+  WalkFrames(sel, progress, share, visit, [](int64_t) {});
+}
+
+void Mute(TWave& wave, const Selection& sel, Progress& progress) {
+  WalkSelection(sel, progress, PassShare::Whole,
+                [&](int64_t i, bool right) { Write(wave, i, right, 0.0); });
+  progress.SetProgress(0);
+}
+
+void Normalize(TWave& wave, const Selection& sel, Progress& progress, int level) {
+  double peak[2] = {0.0, 0.0};
+  WalkSelection(sel, progress, PassShare::FirstHalf, [&](int64_t i, bool right) {
+    peak[right] = std::max(peak[right], std::fabs(Read(wave, i, right)));
+  });
+  const double loudest = std::max(peak[0], peak[1]);
+  if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
+  const double gain = level / (100.0 * loudest);
+  WalkSelection(sel, progress, PassShare::SecondHalf,
+                [&](int64_t i, bool right) { Write(wave, i, right, Read(wave, i, right) * gain); });
+  progress.SetProgress(0);
+}
+
+void RemoveDC(TWave& wave, const Selection& sel, Progress& progress) {
+  double sum[2] = {0.0, 0.0};
+  WalkSelection(sel, progress, PassShare::FirstHalf,
+                [&](int64_t i, bool right) { sum[right] += Read(wave, i, right); });
+  const auto count = static_cast<double>(int64_t{sel.SelEnd} - sel.SelStart + 1);
+  const double mean[2] = {sum[0] / count, sum[1] / count};
+  WalkSelection(sel, progress, PassShare::SecondHalf, [&](int64_t i, bool right) {
+    Write(wave, i, right, Read(wave, i, right) - mean[right]);
+  });
+  progress.SetProgress(0);
+}
+
+double SmoothRamp(double t) {
+  return 3 * t * t - 2 * t * t * t;
+}
+
+double WindowWeight(WindowKind kind, double t) {
+  switch (kind) {
+    case WindowKind::FadeIn:
+      return SmoothRamp(t);
+    case WindowKind::FadeOut:
+      return SmoothRamp(1 - t);
+    case WindowKind::Hanning: {
+      const double s = std::sin(std::numbers::pi * t);
+      return s * s;
+    }
+    case WindowKind::Invert:
+      return -1;
+  }
+  return 1;
+}
+
+void Window(TWave& wave, const Selection& sel, Progress& progress, WindowKind kind) {
+  const int64_t span = int64_t{sel.SelEnd} - sel.SelStart;
+  double weight = 1;
+  WalkFrames(
+      sel, progress, PassShare::Whole,
+      [&](int64_t i, bool right) { Write(wave, i, right, weight * Read(wave, i, right)); },
+      [&](int64_t i) {
+        if (span == 0 && kind != WindowKind::Invert) return;
+        weight =
+            WindowWeight(kind, static_cast<double>(i - sel.SelStart) / static_cast<double>(span));
+      });
+  progress.SetProgress(0);
+}
+
+void Reverse(TWave& wave, const Selection& sel, Progress& progress) {
+  const int64_t first = sel.SelStart, last = sel.SelEnd, pairs = (last - first + 1) / 2;
+  for (int64_t k = 0; k < pairs; ++k) {
+    if (k % 100 == 0) ShowShare(progress, k, pairs - 1, PassShare::Whole);
+    for (const bool right : {false, true}) {
+      if (!(right ? sel.Right : sel.Left)) continue;
+      const double a = Read(wave, first + k, right), b = Read(wave, last - k, right);
+      Write(wave, first + k, right, b);
+      Write(wave, last - k, right, a);
+    }
+  }
+  progress.SetProgress(0);
+}
+
+}  // namespace reference
+
+class RecordingProgress final : public Progress {
+ public:
+  void SetProgress(int percent) override { Values.push_back(percent); }
+  std::vector<int> Values;
+};
+
+using RoutineFn = std::function<void(TWave&, const Selection&, Progress&)>;
+struct Routine {
+  std::string name;
+  RoutineFn typed, plain;
+};
+
+std::vector<Routine> Routines() {
+  std::vector<Routine> routines = {{"mute", MuteSelection, reference::Mute},
+                                   {"remove DC", RemoveDCOffset, reference::RemoveDC},
+                                   {"reverse", ReverseSelection, reference::Reverse}};
+  for (const int level : {100, 37, 0})
+    routines.push_back(
+        {"normalize " + std::to_string(level),
+         [level](TWave& w, const Selection& s, Progress& p) { NormalizeSelection(w, s, p, level); },
+         [level](TWave& w, const Selection& s, Progress& p) {
+           reference::Normalize(w, s, p, level);
+         }});
+  const std::pair<WindowKind, const char*> windows[] = {{WindowKind::FadeIn, "fade in"},
+                                                        {WindowKind::FadeOut, "fade out"},
+                                                        {WindowKind::Hanning, "Hanning"},
+                                                        {WindowKind::Invert, "invert"}};
+  for (const auto& [kind, name] : windows)
+    routines.push_back(
+        {name, [kind](TWave& w, const Selection& s, Progress& p) { ApplyWindow(w, s, p, kind); },
+         [kind](TWave& w, const Selection& s, Progress& p) { reference::Window(w, s, p, kind); }});
+  return routines;
+}
+
+struct Outcome {
+  std::vector<uint8_t> image;
+  std::vector<int> gauge;
+  std::string error;
+};
+
+Outcome Apply(const std::vector<uint8_t>& image, const Selection& sel, const RoutineFn& routine) {
+  TWave wave;
+  wave.LoadFromImage("w.wav", image);
+  RecordingProgress progress;
+  Outcome out;
+  try {
+    routine(wave, sel, progress);
+  } catch (const std::exception& error) {
+    out.error = error.what();
+  }
+  out.image = wave.Image();
+  out.gauge = progress.Values;
+  return out;
+}
+
+template <class T>
+std::string FirstDifference(const char* what, const std::vector<T>& typed,
+                            const std::vector<T>& plain) {
+  const auto [a, b] = std::ranges::mismatch(typed, plain);
+  if (a == typed.end() && b == plain.end()) return "";
+  const auto show = [](auto it, const std::vector<T>& v) {
+    return it == v.end() ? "none" : std::to_string(+*it);
+  };
+  return what + std::to_string(a - typed.begin()) + ": " + show(a, typed) + " vs " + show(b, plain);
+}
+
+// Empty when both outcomes agree, else where they first part.
+std::string Difference(const Outcome& typed, const Outcome& plain) {
+  if (typed.error != plain.error) return "error '" + typed.error + "' vs '" + plain.error + "'";
+  const std::string gauge = FirstDifference("gauge step ", typed.gauge, plain.gauge);
+  return gauge.empty() ? FirstDifference("byte ", typed.image, plain.image) : gauge;
+}
+
+// Seeded noise. The first half stays below full scale, the left channel more than the right, so
+// that normalizing has a gain other than 1; in the second half one sample in eight is an extreme
+// code or one of the two next to the middle.
+std::vector<uint8_t> Noise(uint16_t channels, uint16_t bits, int frames) {
+  std::mt19937 random(20240611u + channels * 16u + bits);
+  const int low = bits == 8 ? 0 : -32768, high = bits == 8 ? 255 : 32767, mid = bits == 8 ? 128 : 0;
+  const int extremes[4] = {low, high, mid - 1, mid};
+  std::vector<uint8_t> data;
+  for (int i = 0; i < frames * channels; ++i) {
+    const uint32_t r = random();
+    const bool loud = i >= frames * channels / 2;
+    const int margin = loud ? 0 : (high - low) / (i % channels == 0 ? 4 : 8);
+    const int code =
+        loud && r % 8 == 0
+            ? extremes[(r >> 3) % 4]
+            : low + margin + static_cast<int>((r >> 8) % uint32_t(high - low - 2 * margin + 1));
+    data.push_back(static_cast<uint8_t>(code));
+    if (bits == 16) data.push_back(static_cast<uint8_t>(code >> 8));
+  }
+  return CanonicalWave(channels, 11025, bits, data);
+}
+
+TEST(TypedPath, EveryRoutineMatchesTheSingleSampleForm) {
+  const std::vector<Routine> routines = Routines();
+  // Words need over 32768 frames before both channels of a selection pay for a table of codes.
+  const std::tuple<uint16_t, uint16_t, int> layouts[] = {
+      {1, 8, 3000}, {2, 8, 3000}, {1, 16, 33000}, {2, 16, 33000}};
+  const std::pair<bool, bool> flags[] = {
+      {true, false}, {false, true}, {true, true}, {false, false}};
+  for (const auto& [channels, bits, n] : layouts) {
+    const std::vector<uint8_t> image = Noise(channels, bits, n);
+    const Selection spans[] = {{0, n - 1},     {137, n - 663},   {-250, 1234},   {n - 321, n + 250},
+                               {-101, n + 99}, {n + 5, n + 400}, {n / 3, n / 3}, {500, 499}};
+    for (Selection sel : spans) {
+      for (const auto& [left, right] : flags) {
+        sel.Left = left;
+        sel.Right = right;
+        for (const Routine& routine : routines) {
+          SCOPED_TRACE(std::to_string(bits) + "-bit " + (channels == 1 ? "mono " : "stereo ") +
+                       routine.name + " on " + std::to_string(sel.SelStart) + ".." +
+                       std::to_string(sel.SelEnd) + (left ? " L" : "") + (right ? " R" : ""));
+          EXPECT_EQ(Difference(Apply(image, sel, routine.typed), Apply(image, sel, routine.plain)),
+                    "");
+        }
+      }
+    }
+  }
+}
+
+// Invert moves a code to its mirror instead of negating its value; that is exact for every code.
+// Reverse moves codes on the strength of every code reading back as itself (see sample_mapping).
+TEST(TypedPath, InvertsIntegerFormIsTheNegatedValueOfEveryCode) {
+  std::vector<uint8_t> bytes(256);
+  std::vector<int16_t> words(65536);
+  for (size_t i = 0; i < words.size(); ++i) {
+    words[i] = static_cast<int16_t>(i - 32768);
+    if (i < bytes.size()) bytes[i] = static_cast<uint8_t>(i);
+  }
+  const std::vector<Routine> routines = Routines();
+  const Routine& invert = *std::ranges::find(routines, "invert", &Routine::name);
+  const std::pair<std::vector<uint8_t>, int32_t> sounds[] = {
+      {CanonicalWave(1, 11025, 8, bytes), 255}, {Wave16(words), 65535}};
+  for (const auto& [image, last] : sounds) {
+    const Selection all{0, last, true, false};
+    EXPECT_EQ(Difference(Apply(image, all, invert.typed), Apply(image, all, invert.plain)), "")
+        << "last " << last;
+  }
+}
+
+}  // namespace
