@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <numbers>
 
 #include "processing/code_rewrite.h"
@@ -64,16 +65,26 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
   if (!IsNormalizeLevel(level)) throw InputRefused(kAbortingOperation);
   wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
-      int peak[2] = {0, 0};
+      using Code = typename decltype(samples)::Code;
+      // Only the loudest sample of either channel counts. Frames outside the sound read 0 and
+      // never raise the peak; with no sample read it stays 0.
+      int loudestExcursion = 0;
+      const bool everySample = TakesEverySample<decltype(samples)>(sel);
       WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::FirstHalf, [&](int64_t from, int64_t to) {
         const auto [begin, end] = FramesInside(from, to, samples.Frames());
+        if (everySample) {
+          // The run's samples side by side, in a loop the compiler can vectorize.
+          Code codes[2 * 100];
+          const auto n = static_cast<size_t>(end - begin) * samples.kChannels;
+          if (n > 0) std::memcpy(codes, samples.FrameBytes(begin), n * sizeof(Code));
+          for (size_t j = 0; j < n; ++j) loudestExcursion = std::max(loudestExcursion, Excursion(codes[j]));
+          return;
+        }
         for (int64_t i = begin; i < end; ++i) {
-          if (sel.Left) peak[0] = std::max(peak[0], Excursion(samples.CodeAt(i, false)));
-          if (sel.Right) peak[1] = std::max(peak[1], Excursion(samples.CodeAt(i, true)));
+          if (sel.Left) loudestExcursion = std::max(loudestExcursion, Excursion(samples.CodeAt(i, false)));
+          if (sel.Right) loudestExcursion = std::max(loudestExcursion, Excursion(samples.CodeAt(i, true)));
         }
       });
-      // Frames outside the sound read 0 and never raise the peak; with no sample read it stays 0.
-      const int loudestExcursion = std::max(peak[0], peak[1]);
       const double loudest = loudestExcursion == 0 ? 0.0 : Magnitude(samples, loudestExcursion);
       if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
       const double gain = level / (100.0 * loudest);
@@ -106,8 +117,6 @@ void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
 
 namespace {
 
-double SmoothRamp(double t) { return 3 * t * t - 2 * t * t * t; }
-
 double HanningWeight(double t) {
   const double s = std::sin(std::numbers::pi * t);
   return s * s;
@@ -118,6 +127,7 @@ double HanningWeight(double t) {
 void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKind kind) {
   const int64_t span = int64_t{sel.SelEnd} - sel.SelStart;
   wave.WithSamples([&](auto samples) {
+    using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       if (kind == WindowKind::Invert) {
         RewriteSelectedCodes(samples, sel, progress, PassShare::Whole,
@@ -131,7 +141,9 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
         return;
       }
       const double spanLength = static_cast<double>(span);
-      // One loop per kind of weight, so that each compiles to its own arithmetic.
+      const bool everySample = TakesEverySample<Samples>(sel);
+      const double noShift[2] = {0.0, 0.0};
+      // `weightOf(weights, offset, count)` fills the weights of a run, one loop per kind.
       const auto walk = [&](auto weightOf) {
         double weights[100];
         WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
@@ -141,7 +153,8 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
           // doubles gives the same t as converting each; the weights come first, in a loop of
           // their own, where the compiler can work on several at once.
           const double offset = static_cast<double>(begin - sel.SelStart);
-          for (int k = 0; k < count; ++k) weights[k] = weightOf((offset + k) / spanLength);
+          weightOf(weights, offset, count);
+          if (everySample && RescaleRun(samples, begin, count, weights, noShift)) return;
           for (int k = 0; k < count; ++k) {
             const int64_t i = begin + k;
             if (sel.Left) samples.Write(i, false, weights[k] * samples.ValueOf(samples.CodeAt(i, false)));
@@ -150,9 +163,17 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
         });
       };
       switch (kind) {
-        case WindowKind::FadeIn: walk([](double t) { return SmoothRamp(t); }); break;
-        case WindowKind::FadeOut: walk([](double t) { return SmoothRamp(1 - t); }); break;
-        case WindowKind::Hanning: walk(HanningWeight); break;
+        case WindowKind::FadeIn:
+        case WindowKind::FadeOut:
+          walk([&](double* weights, double offset, int count) {
+            FadeWeights(weights, offset, spanLength, count, kind == WindowKind::FadeOut);
+          });
+          break;
+        case WindowKind::Hanning:
+          walk([&](double* weights, double offset, int count) {
+            for (int k = 0; k < count; ++k) weights[k] = HanningWeight((offset + k) / spanLength);
+          });
+          break;
         case WindowKind::Invert: break;
       }
     });

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "processing/engine_frame.h"
+#include "processing/sample_kernels.h"
 
 // Routines whose new sample depends on nothing but the old one (and the channel) rewrite codes:
 // each selected sample of a checked channel becomes CodeOf(f(right, ValueOf(code))). With enough
@@ -57,4 +58,33 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
   }
   RewriteSelectedCodes(samples, sel, progress, share,
                        [&](bool right, Code code) { return table[right][CodeIndex(code)]; });
+}
+
+// Whether the selection takes every sample of its frames (both channels of a stereo sound, the one
+// channel of a mono sound once), so that a run's samples lie side by side in the image.
+template <class Samples>
+bool TakesEverySample(const Selection& sel) {
+  return Samples::kChannels == 2 ? sel.Left && sel.Right : sel.Left && !sel.Right;
+}
+
+// The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes
+// CodeOf(frameScale[k] * value - shift[right]) through the vector kernels. False, with nothing
+// changed, when the kernel leaves the run to the single-sample form.
+template <class Samples>
+bool RescaleRun(Samples& samples, int64_t begin, int count, const double* frameScale, const double shift[2]) {
+  constexpr int kChannels = Samples::kChannels;
+  if (count <= 0 || count * kChannels > kKernelRun) return false;
+  double scale[kKernelRun], offset[kKernelRun];
+  for (int k = 0; k < count; ++k) {
+    for (int c = 0; c < kChannels; ++c) {
+      scale[kChannels * k + c] = frameScale[k];
+      offset[kChannels * k + c] = shift[c];
+    }
+  }
+  uint8_t* bytes = samples.FrameBytes(begin);
+  if constexpr (sizeof(typename Samples::Code) == 1) {
+    return ScaleBytes(bytes, scale, offset, count * kChannels);
+  } else {
+    return ScaleWords(bytes, scale, offset, count * kChannels);
+  }
 }

@@ -114,6 +114,9 @@ class TypedSamples {
 
   double ValueOf(Code code) const { return Layout::Value(values_, code); }
 
+  // Where a frame inside the sound begins, for loops that take a run of frames at once.
+  uint8_t* FrameBytes(int64_t frame) const { return Address(frame, false); }
+
  private:
   uint8_t* Address(int64_t frame, bool right) const {
     const size_t index = static_cast<size_t>(static_cast<uint32_t>(frame)) * kChannels + (kChannels == 2 && right);

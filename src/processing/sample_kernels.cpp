@@ -1,0 +1,60 @@
+#include "processing/sample_kernels.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "wave/sample_codes.h"
+
+// Built once for the baseline instruction set and once for AVX2, chosen when the program starts:
+// the default build stays portable and still uses the wider instructions where they exist.
+#define VELORIN_KERNEL __attribute__((target_clones("avx2", "default")))
+
+namespace {
+
+// Rounded to nearest with ties to even, as llrint rounds, and kept when it fits in 32 bits.
+inline bool Fits(double rounded) { return std::fabs(rounded) < 2147483648.0; }
+
+}  // namespace
+
+VELORIN_KERNEL bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count) {
+  if (count > kKernelRun) return false;
+  int16_t in[kKernelRun];
+  int32_t out[kKernelRun];
+  std::memcpy(in, words, sizeof(int16_t) * count);
+  int outside = 0;
+  for (int j = 0; j < count; ++j) {
+    const double value = SixteenBitValue(in[j]);
+    const double rounded = std::nearbyint((65535.0 * (scale[j] * value - shift[j]) - 1.0) * 0.5);
+    outside |= !Fits(rounded);
+    out[j] = static_cast<int32_t>(rounded);
+  }
+  if (outside) return false;
+  for (int j = 0; j < count; ++j) in[j] = static_cast<int16_t>(static_cast<uint16_t>(out[j]));
+  std::memcpy(words, in, sizeof(int16_t) * count);
+  return true;
+}
+
+VELORIN_KERNEL bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int count) {
+  if (count > kKernelRun) return false;
+  int32_t out[kKernelRun];
+  int outside = 0;
+  for (int j = 0; j < count; ++j) {
+    const double value = EightBitValue(bytes[j]);
+    const double rounded = std::nearbyint((scale[j] * value - shift[j] + 1.0) * 127.5);
+    outside |= !Fits(rounded);
+    out[j] = static_cast<int32_t>(rounded);
+  }
+  if (outside) return false;
+  for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(out[j]);
+  return true;
+}
+
+VELORIN_KERNEL void FadeWeights(double* weights, double offset, double span, int count, bool fadeOut) {
+  const auto ramp = [](double t) { return 3 * t * t - 2 * t * t * t; };
+  // Two loops rather than a choice in one, which would keep the compiler from vectorizing it.
+  if (fadeOut) {
+    for (int k = 0; k < count; ++k) weights[k] = ramp(1 - (offset + k) / span);
+  } else {
+    for (int k = 0; k < count; ++k) weights[k] = ramp((offset + k) / span);
+  }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+// Sample arithmetic over runs of codes, written so that the compiler can work on several samples at
+// once, with exactly the rounding of the single-sample form: each code becomes
+// CodeOf(scale[j] * ValueOf(code) - shift[j]) (with a shift of 0 that is the product itself, and
+// with a scale of 1 the difference itself). They handle at most kKernelRun codes and only results that
+// fit in 32 bits before they are cut to the code's width; for anything else they change nothing and
+// answer false, and the caller takes the single-sample form (which also raises the error that a
+// value beyond storing gives).
+
+inline constexpr int kKernelRun = 200;
+
+// `words` and `bytes` point into the image, `count` codes in file order.
+bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count);
+bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int count);
+
+// The fades' weights of `count` frames whose positions count up from `offset` in a selection
+// `span` frames long: the smooth ramp 3t² − 2t³ of t = position / span, or of 1 − t for a fade
+// out.
+void FadeWeights(double* weights, double offset, double span, int count, bool fadeOut);
