@@ -4,10 +4,7 @@
 #include <cstring>
 
 #include "wave/sample_codes.h"
-
-// Built once for the baseline instruction set and once for AVX2, chosen when the program starts:
-// the default build stays portable and still uses the wider instructions where they exist.
-#define VELORIN_KERNEL __attribute__((target_clones("avx2", "default")))
+#include "wave/vector_clones.h"
 
 namespace {
 
@@ -16,7 +13,7 @@ inline bool Fits(double rounded) { return std::fabs(rounded) < 2147483648.0; }
 
 }  // namespace
 
-VELORIN_KERNEL bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count) {
+VELORIN_VECTOR_CLONES bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count) {
   if (count > kKernelRun) return false;
   int16_t in[kKernelRun];
   int32_t out[kKernelRun];
@@ -34,7 +31,7 @@ VELORIN_KERNEL bool ScaleWords(uint8_t* words, const double* scale, const double
   return true;
 }
 
-VELORIN_KERNEL bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int count) {
+VELORIN_VECTOR_CLONES bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int count) {
   if (count > kKernelRun) return false;
   int32_t out[kKernelRun];
   int outside = 0;
@@ -49,7 +46,7 @@ VELORIN_KERNEL bool ScaleBytes(uint8_t* bytes, const double* scale, const double
   return true;
 }
 
-VELORIN_KERNEL void FadeWeights(double* weights, double offset, double span, int count, bool fadeOut) {
+VELORIN_VECTOR_CLONES void FadeWeights(double* weights, double offset, double span, int count, bool fadeOut) {
   const auto ramp = [](double t) { return 3 * t * t - 2 * t * t * t; };
   // Two loops rather than a choice in one, which would keep the compiler from vectorizing it.
   if (fadeOut) {

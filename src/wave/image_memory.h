@@ -4,6 +4,11 @@
 #include <cstdint>
 #include <vector>
 
+// Asks for the untouched memory of an allocation of `size` bytes from `begin` to come in large
+// pages: only a hint, and only pages wholly inside the allocation, which may share its first and
+// last with others. Nothing for less than two large pages.
+void AdviseLargePages(uint8_t* begin, size_t size);
+
 // A new image of `size` bytes, each `fill`. A sound's image runs to hundreds of megabytes, and
 // taking that much fresh memory page by page costs more than reading the sound into it: the
 // memory is asked for in large pages where the system offers them.

@@ -132,11 +132,12 @@ class TWave {
  private:
   void AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header);
   void ReportProgress(int8_t progress);
-  // The converted sound's image: its header (`header` with `dataSize` and the fields that follow
-  // from it), then silence in its format, to be overwritten by the conversion.
+  // The converted sound's image so far: its header (`header` with `dataSize` and the fields that
+  // follow from it), with room reserved for the data, which the conversion appends.
   static std::vector<uint8_t> StartConversion(TWaveHeader& header, uint64_t dataSize);
-  // The common frame of a conversion: the new image, `loop(in, out, report)` filling its data
-  // from the old one, the final report, and the new image in place of the old.
+  // The common frame of a conversion: the new image, `loop(steps)` filling its data from the old
+  // one through `steps(kernel, count, scale, divisor)`, silence in whatever it leaves unwritten,
+  // the final report, and the new image in place of the old.
   template <class Loop>
   void RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop);
   void UpdateLayout();
