@@ -74,7 +74,7 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
         const auto [begin, end] = FramesInside(from, to, samples.Frames());
         if (everySample) {
           // The run's samples side by side, in a loop the compiler can vectorize.
-          Code codes[2 * 100];
+          Code codes[2 * kRunFrames];
           const auto n = static_cast<size_t>(end - begin) * samples.kChannels;
           if (n > 0) std::memcpy(codes, samples.FrameBytes(begin), n * sizeof(Code));
           for (size_t j = 0; j < n; ++j) loudestExcursion = std::max(loudestExcursion, Excursion(codes[j]));
@@ -145,7 +145,7 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
       const double noShift[2] = {0.0, 0.0};
       // `weightOf(weights, offset, count)` fills the weights of a run, one loop per kind.
       const auto walk = [&](auto weightOf) {
-        double weights[100];
+        double weights[kRunFrames];
         WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
           const auto [begin, end] = FramesInside(from, to, samples.Frames());
           const int count = static_cast<int>(end - begin);

@@ -35,17 +35,19 @@ inline void ShowShare(Progress& progress, int64_t done, int64_t total, PassShare
   progress.SetProgress(static_cast<int>(std::lrint(value)));
 }
 
-// Visits the frames first..last in ascending order (none when last < first) in runs that never
-// cross a whole hundred: `run(from, to)` handles frames from..to. The gauge shows the walk's share
+// Visits the frames first..last in ascending order (none when last < first) in runs of at most
+// kRunFrames that never cross a whole hundred: `run(from, to)` handles frames from..to. The gauge shows the walk's share
 // at every frame whose number is a multiple of 100, before the frame is handled, so a long
 // routine repaints it at most once per 100 frames and its inner loop carries no gauge at all.
+inline constexpr int kRunFrames = 100;
+
 template <class Run>
 void WalkRuns(int64_t first, int64_t last, Progress& progress, PassShare share, Run&& run) {
   const int64_t span = last - first;
   for (int64_t from = first; from <= last;) {
-    const int64_t below = ((from % 100) + 100) % 100;
+    const int64_t below = ((from % kRunFrames) + kRunFrames) % kRunFrames;
     if (below == 0) ShowShare(progress, from - first, span, share);
-    const int64_t to = std::min(last, from - below + 99);
+    const int64_t to = std::min(last, from - below + kRunFrames - 1);
     run(from, to);
     from = to + 1;
   }

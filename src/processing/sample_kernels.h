@@ -10,6 +10,7 @@
 // answer false, and the caller takes the single-sample form (which also raises the error that a
 // value beyond storing gives).
 
+// The samples of a run of 100 stereo frames.
 inline constexpr int kKernelRun = 200;
 
 // `words` and `bytes` point into the image, `count` codes in file order.
