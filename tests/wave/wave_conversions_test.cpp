@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_support.h"
@@ -335,6 +339,87 @@ TEST_F(WaveConversionsTest, ConvertedSoundsLoadAgainUnchanged) {
   again.LoadFromImage("out.wav", image);
   EXPECT_EQ(again.Image(), image);
   EXPECT_EQ(again.SampleCount(), 6u);
+}
+
+// Long sounds cross the new image's growth blocks and the steps' fixed runs, where a step that
+// slips by a sample or a block that restarts its count would go unseen in short ones.
+TEST_F(WaveConversionsTest, LongSoundsMatchAFrameByFrameRenderingOfEachRule) {
+  struct Sound {  // interleaved samples, then `pad` bytes of silence
+    uint16_t channels, bits;
+    uint32_t rate;
+    std::vector<int> s = {};
+    size_t pad = 0;
+  };
+  // For every `stride`-th frame f but the last: frame f if `keepFirst`, then its mean with f + 1
+  // (bytes are never negative, so rounding down and toward zero are one rule).
+  const auto pairs = [](const Sound& x, Sound y, size_t stride, bool keepFirst) {
+    const size_t c = x.channels;
+    for (size_t f = 0; (f + 1) * c < x.s.size(); f += stride) {
+      for (size_t i = 0; keepFirst && i < c; ++i) y.s.push_back(x.s[f * c + i]);
+      for (size_t i = 0; i < c; ++i) y.s.push_back((x.s[f * c + i] + x.s[(f + 1) * c + i]) / 2);
+    }
+    return y;
+  };
+  const auto each = [](const Sound& x, Sound y, size_t times, int (*f)(int)) {
+    for (int v : x.s) y.s.insert(y.s.end(), times, f(v));
+    return y;
+  };
+  const struct {
+    const char* name;
+    void (TWave::*convert)();
+    uint64_t (*steps)(uint64_t frames, uint64_t channels);
+    std::function<Sound(const Sound&)> rule;
+  } conversions[] = {
+      // A frame's two samples are neighbours, as in halving a mono sound twice as long.
+      {"mono", &TWave::ConvertToMono, [](auto n, auto) { return n; },
+       [&](auto& x) { return pairs({1, x.bits, x.rate, x.s}, {1, x.bits, x.rate}, 2, false); }},
+      {"stereo", &TWave::ConvertToStereo, [](auto n, auto) { return n; },
+       [&](auto& x) { return each(x, {2, x.bits, x.rate}, 2, [](int v) { return v; }); }},
+      {"8 bits", &TWave::ConvertTo8Bit, [](auto n, auto c) { return n * c; }, [&](auto& x) {
+         return each(x, {x.channels, 8, x.rate}, 1,
+                     [](int v) { return (2 * (v + 32768) + 257) / 514; });
+       }},
+      {"16 bits", &TWave::ConvertTo16Bit, [](auto n, auto c) { return n * c; }, [&](auto& x) {
+         return each(x, {x.channels, 16, x.rate}, 1, [](int v) { return v * 257 - 32768; });
+       }},
+      {"double rate", &TWave::DoubleSampleRate, [](auto n, auto) { return n - 1; },
+       [&](auto& x) { return pairs(x, {x.channels, x.bits, x.rate * 2}, 1, true); }},
+      {"half rate", &TWave::HalveSampleRate, [](auto n, auto) { return n / 2; }, [&](auto& x) {
+         Sound y = pairs(x, {x.channels, x.bits, x.rate / 2}, 2, false);
+         y.pad = x.s.size() * x.bits / 16 - y.s.size() * x.bits / 8;  // the data's halved size
+         return y;
+       }},
+  };
+  const auto bytes = [](const Sound& x) {
+    std::vector<uint8_t> out = x.bits == 8 ? std::vector<uint8_t>(x.s.begin(), x.s.end())
+                                           : Words(std::vector<int16_t>(x.s.begin(), x.s.end()));
+    out.resize(out.size() + x.pad, x.bits == 8 ? 128 : 0);
+    return out;
+  };
+  // Odd, and long enough that even the smallest result, halved 8-bit mono, spans several blocks.
+  constexpr size_t kFrames = 200001;
+  std::mt19937 random(7);
+  for (const auto& conversion : conversions) {
+    for (auto [bits, channels] : {std::pair<uint16_t, uint16_t>{8, 1}, {8, 2}, {16, 1}, {16, 2}}) {
+      Sound in{channels, bits, 22050};
+      for (size_t i = 0; i < kFrames * channels; ++i)
+        in.s.push_back(bits == 8 ? int(random() & 0xFF) : int16_t(random()));
+      const Sound want = conversion.rule(in);
+      if (want.channels == channels && want.bits == bits && want.rate == in.rate) continue;
+      SCOPED_TRACE(std::string(conversion.name) + " of " + std::to_string(bits) + "-bit " +
+                   (channels == 1 ? "mono" : "stereo"));
+      Load(channels, in.rate, bits, bytes(in));
+      reports.clear();
+      (wave.*conversion.convert)();
+      const auto expected = CanonicalWave(want.channels, want.rate, want.bits, bytes(want));
+      const auto [inExpected, inImage] = std::ranges::mismatch(expected, wave.Image());
+      EXPECT_TRUE(inExpected == expected.end() && inImage == wave.Image().end())
+          << "the images differ from byte " << inExpected - expected.begin();
+      ASSERT_EQ(reports.size(), (conversion.steps(kFrames, channels) + 99) / 100 + 1);
+      EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end() - 1));
+      EXPECT_EQ(reports.back(), -1);
+    }
+  }
 }
 
 }  // namespace
