@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
+#include <utility>
 
 #include "processing/code_rewrite.h"
 #include "processing/engine_frame.h"
@@ -70,8 +71,7 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
       // never raise the peak; with no sample read it stays 0.
       int loudestExcursion = 0;
       const bool everySample = TakesEverySample<decltype(samples)>(sel);
-      WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::FirstHalf, [&](int64_t from, int64_t to) {
-        const auto [begin, end] = FramesInside(from, to, samples.Frames());
+      WalkSoundRuns(sel, samples.Frames(), progress, PassShare::FirstHalf, [&](int64_t begin, int64_t end) {
         if (everySample) {
           // The run's samples side by side, in a loop the compiler can vectorize.
           Code codes[2 * kRunFrames];
@@ -99,8 +99,7 @@ void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
     RunRoutine(progress, [&] {
       // Frames outside the sound add 0, which leaves a sum as it is, so only those inside are read.
       double sum[2] = {0.0, 0.0};
-      WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::FirstHalf, [&](int64_t from, int64_t to) {
-        const auto [begin, end] = FramesInside(from, to, samples.Frames());
+      WalkSoundRuns(sel, samples.Frames(), progress, PassShare::FirstHalf, [&](int64_t begin, int64_t end) {
         for (int64_t i = begin; i < end; ++i) {
           if (sel.Left) sum[0] += samples.ValueOf(samples.CodeAt(i, false));
           if (sel.Right) sum[1] += samples.ValueOf(samples.CodeAt(i, true));
@@ -137,7 +136,7 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
       // A single frame is both the first and the last of its selection; rather than pick one end
       // of the ramp, the fades and the window keep it: its weight stays 1.
       if (span == 0) {
-        WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [](int64_t, int64_t) {});
+        WalkBusyRuns(sel.SelStart, sel.SelEnd, {}, progress, PassShare::Whole, [](int64_t, int64_t) {});
         return;
       }
       const double spanLength = static_cast<double>(span);
@@ -146,8 +145,7 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
       // `weightOf(weights, offset, count)` fills the weights of a run, one loop per kind.
       const auto walk = [&](auto weightOf) {
         double weights[kRunFrames];
-        WalkRuns(sel.SelStart, sel.SelEnd, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
-          const auto [begin, end] = FramesInside(from, to, samples.Frames());
+        WalkSoundRuns(sel, samples.Frames(), progress, PassShare::Whole, [&](int64_t begin, int64_t end) {
           const int count = static_cast<int>(end - begin);
           // Positions are whole numbers below 2^33, exact in a double, so counting them up in
           // doubles gives the same t as converting each; the weights come first, in a loop of
@@ -202,7 +200,17 @@ void ReverseSelection(TWave& wave, const Selection& sel, Progress& progress) {
     };
     RunRoutine(progress, [&] {
       // Reverse counts pairs, not frames, so its gauge moves once per 100 pairs.
-      WalkRuns(0, pairs - 1, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
+      // Only pairs with a frame in the sound change anything: those whose first frame lies in it,
+      // and those whose last does.
+      const int64_t frames = samples.Frames();
+      FrameSpan fromStart{std::max<int64_t>(-first, 0), std::min(frames - first, pairs)};
+      FrameSpan fromEnd{std::max<int64_t>(last - frames + 1, 0), std::min(last + 1, pairs)};
+      if (fromEnd.Begin < fromStart.Begin) std::swap(fromStart, fromEnd);
+      if (fromEnd.Begin <= fromStart.End) {  // overlapping or touching: one span
+        fromStart.End = std::max(fromStart.End, fromEnd.End);
+        fromEnd = fromStart;
+      }
+      WalkBusyRuns(0, pairs - 1, {fromStart, fromEnd}, progress, PassShare::Whole, [&](int64_t from, int64_t to) {
         for (int64_t k = from; k <= to; ++k) {
           if (sel.Left) swap(first + k, last - k, false);
           if (sel.Right) swap(first + k, last - k, true);

@@ -25,8 +25,7 @@ inline constexpr size_t kCodeCount = sizeof(typename Samples::Code) == 1 ? 256 :
 template <class Samples, class PerCode>
 void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& progress, PassShare share,
                           PerCode&& perCode) {
-  WalkRuns(sel.SelStart, sel.SelEnd, progress, share, [&](int64_t from, int64_t to) {
-    const auto [begin, end] = FramesInside(from, to, samples.Frames());
+  WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
     for (int64_t i = begin; i < end; ++i) {
       if (sel.Left) samples.SetCode(i, false, perCode(false, samples.CodeAt(i, false)));
       if (sel.Right) samples.SetCode(i, true, perCode(true, samples.CodeAt(i, true)));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <utility>
 
 #include "state/progress.h"
@@ -20,10 +21,8 @@
 // Which part of the gauge a pass fills: the whole of it, or one half of a two-pass routine.
 enum class PassShare { Whole, FirstHalf, SecondHalf };
 
-// The gauge for `done` steps out of `total`, or nothing when total is 0, since there is then no
-// share to show. Ties round to even.
-inline void ShowShare(Progress& progress, int64_t done, int64_t total, PassShare share) {
-  if (total == 0) return;
+// The gauge value for `done` steps out of `total` (total > 0). Ties round to even.
+inline int ShareValue(int64_t done, int64_t total, PassShare share) {
   const double ratio = static_cast<double>(done) / static_cast<double>(total);
   double value = 0;
   switch (share) {
@@ -32,25 +31,120 @@ inline void ShowShare(Progress& progress, int64_t done, int64_t total, PassShare
     case PassShare::SecondHalf: value = 50 * ratio + 50; break;
   }
   // lrint rounds in the current mode, which is to nearest with ties to even.
-  progress.SetProgress(static_cast<int>(std::lrint(value)));
+  return static_cast<int>(std::lrint(value));
 }
 
-// Visits the frames first..last in ascending order (none when last < first) in runs of at most
-// kRunFrames that never cross a whole hundred: `run(from, to)` handles frames from..to. The gauge shows the walk's share
-// at every frame whose number is a multiple of 100, before the frame is handled, so a long
-// routine repaints it at most once per 100 frames and its inner loop carries no gauge at all.
+// The gauge for `done` steps out of `total`, or nothing when total is 0, since there is then no
+// share to show.
+inline void ShowShare(Progress& progress, int64_t done, int64_t total, PassShare share) {
+  if (total != 0) progress.SetProgress(ShareValue(done, total, share));
+}
+
 inline constexpr int kRunFrames = 100;
 
+// Frames from..to-1 (half-open) where a walk has work to do.
+struct FrameSpan {
+  int64_t Begin = 0;
+  int64_t End = 0;
+};
+
+// The frames of first..last that lie in the sound, frames 0..frames-1 (for frame numbers within
+// the 32-bit range); frames outside it read 0 and ignore writes. Empty when none does.
+inline FrameSpan FramesInside(int64_t first, int64_t last, uint32_t frames) {
+  const int64_t begin = std::max<int64_t>(first, 0);
+  const int64_t end = std::min<int64_t>(last + 1, frames);
+  return {begin, std::max(begin, end)};
+}
+
+// The gauge of one walk over first..last: its share at whole hundreds, shown only when it differs
+// from what the gauge shows already, which the gauge would not repaint anyway.
+class WalkGauge {
+ public:
+  WalkGauge(Progress& progress, int64_t first, int64_t last, PassShare share)
+      : progress_(progress), first_(first), span_(last - first), share_(share) {}
+
+  void At(int64_t hundred) {
+    if (span_ == 0) return;
+    const int value = ShareValue(hundred - first_, span_, share_);
+    if (value == shown_) return;
+    progress_.SetProgress(value);
+    shown_ = value;
+  }
+
+  // Every whole hundred in from..to, where nothing else happens: the share only grows, so each
+  // value it takes is found by bisection, in time that does not depend on the frames crossed.
+  void Across(int64_t from, int64_t to) {
+    int64_t low = FloorHundreds(from + kRunFrames - 1);
+    const int64_t high = FloorHundreds(to);
+    while (low <= high && span_ != 0) {
+      At(low * kRunFrames);
+      const int value = shown_;
+      int64_t a = low, b = high + 1;  // the first hundred past `low` with a larger share lies in (a, b]
+      while (b - a > 1) {
+        const int64_t mid = a + (b - a) / 2;
+        if (ShareValue(mid * kRunFrames - first_, span_, share_) > value) {
+          b = mid;
+        } else {
+          a = mid;
+        }
+      }
+      low = b;
+    }
+  }
+
+ private:
+  static int64_t FloorHundreds(int64_t frame) {
+    return frame >= 0 ? frame / kRunFrames : -((-frame + kRunFrames - 1) / kRunFrames);
+  }
+
+  Progress& progress_;
+  int64_t first_;
+  int64_t span_;
+  PassShare share_;
+  int shown_ = -1;
+};
+
+// Visits the frames of first..last that lie in `busy` (spans in ascending order, not
+// overlapping) in runs of at most kRunFrames that never cross a whole hundred: `run(from, to)`
+// handles frames from..to. The gauge shows the walk's share at every frame whose number is a
+// multiple of 100, before the frame is handled, so a long routine repaints it at most once per
+// 100 frames and its inner loop carries no gauge at all. Frames outside the busy spans are
+// passed over in time that does not depend on their number, the gauge moving as it would.
+template <class Run>
+void WalkBusyRuns(int64_t first, int64_t last, std::initializer_list<FrameSpan> busy, Progress& progress,
+                  PassShare share, Run&& run) {
+  WalkGauge gauge(progress, first, last, share);
+  int64_t cursor = first;
+  for (const FrameSpan& span : busy) {
+    const int64_t begin = std::max(span.Begin, cursor);
+    const int64_t end = std::min(span.End, last + 1);
+    if (begin >= end) continue;
+    if (begin > cursor) gauge.Across(cursor, begin - 1);
+    for (int64_t from = begin; from < end;) {
+      const int64_t below = ((from % kRunFrames) + kRunFrames) % kRunFrames;
+      if (below == 0) gauge.At(from);
+      const int64_t to = std::min(end - 1, from - below + kRunFrames - 1);
+      run(from, to);
+      from = to + 1;
+    }
+    cursor = end;
+  }
+  if (cursor <= last) gauge.Across(cursor, last);
+}
+
+// WalkBusyRuns over every frame of first..last.
 template <class Run>
 void WalkRuns(int64_t first, int64_t last, Progress& progress, PassShare share, Run&& run) {
-  const int64_t span = last - first;
-  for (int64_t from = first; from <= last;) {
-    const int64_t below = ((from % kRunFrames) + kRunFrames) % kRunFrames;
-    if (below == 0) ShowShare(progress, from - first, span, share);
-    const int64_t to = std::min(last, from - below + kRunFrames - 1);
-    run(from, to);
-    from = to + 1;
-  }
+  WalkBusyRuns(first, last, {FrameSpan{first, last + 1}}, progress, share, run);
+}
+
+// A walk over the selection that works only on the frames of a sound of `frames` frames, in runs:
+// `run(begin, end)` handles frames begin..end-1, all inside the sound. Frames outside read 0 and
+// ignore writes, so a routine whose work there changes nothing passes them over.
+template <class Run>
+void WalkSoundRuns(const Selection& sel, uint32_t frames, Progress& progress, PassShare share, Run&& run) {
+  WalkBusyRuns(sel.SelStart, sel.SelEnd, {FramesInside(sel.SelStart, sel.SelEnd, frames)}, progress, share,
+               [&](int64_t from, int64_t to) { run(from, to + 1); });
 }
 
 struct NoFrameStep {
@@ -83,14 +177,6 @@ void WalkSamples(TWave& wave, int64_t first, int64_t last, const Selection& sel,
         first, last, sel, progress, share, [&](int64_t i, bool right) { visit(samples, i, right); },
         frameStep);
   });
-}
-
-// The frames of first..last that lie in the sound, as a half-open range [begin, end); frames
-// outside it read 0 and ignore writes. Empty when none does.
-inline std::pair<int64_t, int64_t> FramesInside(int64_t first, int64_t last, uint32_t frames) {
-  const int64_t begin = std::max<int64_t>(first, 0);
-  const int64_t end = std::min<int64_t>(last + 1, frames);
-  return {begin, std::max(begin, end)};
 }
 
 // A routine from its first pass to its last, then the gauge back to 0. A pass that throws ends

@@ -43,7 +43,12 @@ int32_t StrToInt(const std::string& text) {
   const std::string s = Trimmed(text);
   const std::string error = "'" + text + "' is not a valid integer value";
   const char* begin = s.data();
-  if (!s.empty() && *begin == '+') ++begin;
+  // One sign at most: from_chars takes a minus but not a plus, so a plus is skipped by hand and
+  // must not be followed by another sign.
+  if (!s.empty() && *begin == '+') {
+    ++begin;
+    if (*begin == '-' || *begin == '+') throw CommandError(error);
+  }
   int32_t value = 0;
   const auto [end, ec] = std::from_chars(begin, s.data() + s.size(), value);
   if (s.empty() || ec != std::errc() || end != s.data() + s.size() || begin == end)

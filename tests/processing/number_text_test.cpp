@@ -34,7 +34,7 @@ TEST(NumberText, Integers) {
   EXPECT_EQ(StrToInt("42"), 42);
   EXPECT_EQ(StrToInt("-2147483648"), INT32_MIN);
   EXPECT_EQ(StrToInt(" +7 "), 7);
-  for (const char* text : {"2147483648", "1.0", "", "x", "+", "1 2"}) {
+  for (const char* text : {"2147483648", "1.0", "", "x", "+", "1 2", "+-3", "++3"}) {
     SCOPED_TRACE(text);
     EXPECT_THROW(StrToInt(text), CommandError);
   }

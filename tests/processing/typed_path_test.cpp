@@ -154,9 +154,13 @@ void Reverse(TWave& wave, const Selection& sel, Progress& progress) {
 
 }  // namespace reference
 
+// The gauge as the user sees it: setting the value it already shows changes nothing, and the
+// walk may leave such settings out.
 class RecordingProgress final : public Progress {
  public:
-  void SetProgress(int percent) override { Values.push_back(percent); }
+  void SetProgress(int percent) override {
+    if (Values.empty() || Values.back() != percent) Values.push_back(percent);
+  }
   std::vector<int> Values;
 };
 
