@@ -1,6 +1,7 @@
 #include "wave/atomic_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,33 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+[[noreturn]] void CannotCreate(const std::string& fileName, int error) {
+  throw std::runtime_error("Cannot create file " + fileName + " (" + std::strerror(error) + ")");
+}
+
+// The file that `fileName` names once every link on the way is followed, whether it exists or
+// not: a link to a missing file is to become a link to a new one, not a file itself. Links among
+// the folders on the way are left to the kernel and the joined path is never tidied, so that a
+// relative link stays relative to the folder it lies in even when that folder was reached through
+// a link ("dir/../x" is not "x" when dir is a link).
+fs::path FollowLinks(const std::string& fileName) {
+  // The kernel's own bound, so that a chain it would follow is followed here too.
+  constexpr int kMaxLinks = 40;
+  fs::path path(fileName);
+  for (int links = 0;; ++links) {
+    char to[PATH_MAX];
+    const ssize_t n = readlink(path.c_str(), to, sizeof to);
+    if (n < 0) {
+      if (errno == EINVAL || errno == ENOENT) return path;
+      CannotCreate(fileName, errno);
+    }
+    if (static_cast<size_t>(n) == sizeof to) CannotCreate(fileName, ENAMETOOLONG);
+    if (links == kMaxLinks) CannotCreate(fileName, ELOOP);
+    // An absolute link replaces the whole path.
+    path = path.parent_path() / std::string(to, static_cast<size_t>(n));
+  }
+}
 
 // A temporary file on its way to becoming the target; closed and removed unless it got there.
 class PendingFile {
@@ -29,9 +57,7 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  [[noreturn]] void Fail(int error) const {
-    throw std::runtime_error("Cannot create file " + fileName_ + " (" + std::strerror(error) + ")");
-  }
+  [[noreturn]] void Fail(int error) const { CannotCreate(fileName_, error); }
 
   // An unnamed file in the folder, so that nothing is left there whatever happens before the
   // rename; a named one where the file system has no unnamed files.
@@ -60,12 +86,26 @@ class PendingFile {
     }
   }
 
-  void KeepMode(mode_t mode) {
-    if (fchmod(fd_, mode) != 0) Fail(errno);
+  // Gives the file the old one's owner, group and mode, the mode before any byte is written so
+  // that the file is never more open than the old one. A user who may not give a file away may
+  // still be able to keep its group; where neither is allowed (EPERM), or the ids cannot be
+  // represented here, as in a user namespace that does not map them (EINVAL), the save goes on
+  // with the user's own, as a file saved anew would have them. The mode comes after the owner
+  // because a change of owner clears the set-user and set-group bits.
+  void KeepAttributes(const struct stat& old) {
+    const auto refused = [] { return errno == EPERM || errno == EINVAL; };
+    if (fchown(fd_, old.st_uid, old.st_gid) != 0) {
+      if (!refused()) Fail(errno);
+      if (fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0 && !refused()) Fail(errno);
+    }
+    keptMode_ = old.st_mode & 07777;
+    if (fchmod(fd_, keptMode_) != 0) Fail(errno);
   }
 
   // Flushes the data, gives an unnamed file its temporary name, and puts it in place of `target`.
   void Replace(const fs::path& target) {
+    // A write by a process that may not set them clears the set-user and set-group bits again.
+    if ((keptMode_ & (S_ISUID | S_ISGID)) != 0 && fchmod(fd_, keptMode_) != 0) Fail(errno);
     if (fsync(fd_) != 0) Fail(errno);
     if (name_.empty()) {
       const std::string self = "/proc/self/fd/" + std::to_string(fd_);
@@ -113,21 +153,18 @@ class PendingFile {
   std::string stem_;
   int fd_ = -1;
   std::string name_;
+  mode_t keptMode_ = 0;
 };
 
 }  // namespace
 
 void WriteFileAtomically(const std::string& fileName, const uint8_t* data, size_t size) {
-  std::error_code ec;
-  fs::path target(fileName);
-  // Replace what a link points at, not the link itself.
-  if (fs::is_symlink(target, ec)) target = fs::weakly_canonical(target, ec);
-
+  const fs::path target = FollowLinks(fileName);
   PendingFile file(fileName, target);
   // Created with 0666, which the umask trims as for any new file.
   file.Open(0666);
   struct stat old {};
-  if (stat(target.c_str(), &old) == 0) file.KeepMode(old.st_mode & 07777);
+  if (stat(target.c_str(), &old) == 0) file.KeepAttributes(old);
   file.Write(data, size);
   file.Replace(target);
 }

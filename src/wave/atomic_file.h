@@ -8,8 +8,10 @@
 // it held before, even when the program is killed or the machine stops half way: the bytes go to a
 // temporary file in the same folder (unnamed where the file system allows it), reach the disk,
 // and then take the old file's place in one rename, after which the folder is flushed too.
-// A link is followed and the file it points at replaced. A new file gets 0666 less the umask,
-// a replaced one keeps its mode. Throws std::runtime_error
+// Links are followed, up to 40 of them, each relative one from its own folder, and the file at the
+// end written: replaced, or made anew where a link points at nothing, so the links stay links.
+// A new file gets 0666 less the umask and the user's owner and group; a replaced one keeps its
+// mode, and its owner and group as far as the process may set them. Throws std::runtime_error
 // "Cannot create file <fileName> (<reason>)", with the reason of the step that failed, and then
 // leaves no temporary file behind.
 void WriteFileAtomically(const std::string& fileName, const uint8_t* data, size_t size);

@@ -1,12 +1,20 @@
 #include "wave/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <functional>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "test_support.h"
 
@@ -32,6 +40,47 @@ void ExpectRefused(const std::string& path, const std::string& reason) {
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(e.what(), "Cannot create file " + path + " (" + reason + ")");
   }
+}
+
+// Runs `save` in a child process, so that the limits and signal handling it sets end with it;
+// returns the message it threw, or "written".
+std::string SaveInChild(const std::function<void()>& save) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return "no pipe";
+  if (fork() == 0) {
+    std::string result = "written";
+    try {
+      save();
+    } catch (const std::exception& e) {
+      result = e.what();
+    }
+    _exit(write(pipeFds[1], result.data(), result.size()) == ssize_t(result.size()) ? 0 : 1);
+  }
+  close(pipeFds[1]);
+  // One write of less than a pipe's buffer arrives whole.
+  std::string result(4096, '\0');
+  result.resize(size_t(std::max<ssize_t>(read(pipeFds[0], result.data(), result.size()), 0)));
+  close(pipeFds[0]);
+  int status = -1;
+  wait(&status);
+  EXPECT_EQ(status, 0);
+  return result;
+}
+
+// Whether process `pid` holds a file in `dir` that has some bytes in it.
+bool WritingIn(pid_t pid, const fs::path& dir) {
+  const std::string prefix = dir.string() + "/";
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code linkEc;
+    const std::string file = fs::read_symlink(it->path(), linkEc).string();
+    struct stat st {};
+    if (!linkEc && file.rfind(prefix, 0) == 0 && stat(it->path().c_str(), &st) == 0 &&
+        st.st_size > 0)
+      return true;
+  }
+  return false;
 }
 
 TEST(AtomicFile, WritesNewFilesReplacesOldOnesAndFollowsLinks) {
@@ -94,6 +143,177 @@ TEST(AtomicFile, AReadOnlyFolderKeepsItsFile) {
   setfsuid(geteuid());
   EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"old.wav"});
   EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST(AtomicFile, ALinkToNothingGetsItsFileWrittenAndStaysALink) {
+  TempDir dir;
+  fs::create_directory(dir.File("sub"));
+  const std::vector<std::pair<std::string, std::string>> links = {
+      {"relative.wav", "made.wav"},
+      {"absolute.wav", dir.File("sub/made.wav")},
+      // The second link of the chain is relative to its own folder, not to the first link's.
+      {"first.wav", "sub/second.wav"},
+      {"sub/second.wav", "chained.wav"},
+  };
+  for (const auto& [link, to] : links) fs::create_symlink(to, dir.File(link));
+  const std::vector<uint8_t> data{1, 2, 3};
+  for (const auto& [saved, written] : std::vector<std::pair<std::string, std::string>>{
+           {"relative.wav", "made.wav"},
+           {"absolute.wav", "sub/made.wav"},
+           {"first.wav", "sub/chained.wav"},
+       }) {
+    SCOPED_TRACE(saved);
+    Write(dir.File(saved), data);
+    EXPECT_FALSE(fs::is_symlink(dir.File(written)));
+    EXPECT_EQ(ReadBytes(dir.File(written)), data);
+  }
+  for (const auto& [link, to] : links) EXPECT_EQ(fs::read_symlink(dir.File(link)), to) << link;
+  EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"absolute.wav", "first.wav", "made.wav",
+                                                      "relative.wav", "sub"}));
+  EXPECT_EQ(Names(dir.File("sub")),
+            (std::set<std::string>{"chained.wav", "made.wav", "second.wav"}));
+}
+
+TEST(AtomicFile, ALinkLoopIsRefused) {
+  TempDir dir;
+  fs::create_symlink("self.wav", dir.File("self.wav"));
+  fs::create_symlink("b.wav", dir.File("a.wav"));
+  fs::create_symlink("a.wav", dir.File("b.wav"));
+  for (const char* name : {"self.wav", "a.wav"}) {
+    SCOPED_TRACE(name);
+    ExpectRefused(dir.File(name), "Too many levels of symbolic links");
+  }
+  EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"a.wav", "b.wav", "self.wav"}));
+  EXPECT_EQ(fs::read_symlink(dir.File("a.wav")), "b.wav");
+}
+
+TEST(AtomicFile, AFileTooLargeForTheLimitKeepsTheOldOne) {
+  TempDir dir;
+  const std::vector<uint8_t> old(1000, 7);
+  WriteBytes(dir.File("old.wav"), old);
+  // Two pieces, so that the first is cut short at the limit and the second refused.
+  const std::vector<uint8_t> data((size_t{2} << 20) + 1, 1);
+  for (const std::string name : {"old.wav", "new.wav"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name);
+    const std::string message = SaveInChild([&] {
+      // Past the limit a write fails with EFBIG, once the signal that would end the process is
+      // ignored.
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{};
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = 64 << 10;
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) throw std::runtime_error("no limit");
+      WriteFileAtomically(path, data.data(), data.size());
+    });
+    EXPECT_EQ(message, "Cannot create file " + path + " (File too large)");
+    EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"old.wav"});
+    EXPECT_EQ(ReadBytes(dir.File("old.wav")), old);
+  }
+}
+
+TEST(AtomicFile, AKilledSaveLeavesOnlyTheOldFile) {
+  TempDir dir;
+  // Only an unnamed temporary file vanishes with the process that made it.
+  const int probe = open(dir.Path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (probe < 0) GTEST_SKIP() << "no unnamed files in " << dir.Path();
+  close(probe);
+  const std::string target = dir.File("old.wav");
+  const std::vector<uint8_t> old(1000, 7);
+  WriteBytes(target, old);
+  const fs::path folder = fs::canonical(dir.Path());
+  // A save that finishes before it is seen under way is tried again with more to write.
+  for (size_t size = size_t{64} << 20; size <= size_t{256} << 20; size *= 2) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const std::vector<uint8_t> data(size, 1);
+      try {
+        Write(target, data);
+      } catch (...) {
+        _exit(1);
+      }
+      _exit(0);
+    }
+    int status = 0;
+    bool killed = false;
+    for (const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);;) {
+      if (waitpid(pid, &status, WNOHANG) == pid) break;
+      const bool writing = WritingIn(pid, folder);
+      if (writing || std::chrono::steady_clock::now() > giveUp) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(writing) << "the save neither began nor ended";
+        killed = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"old.wav"});
+    if (killed) {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+      EXPECT_EQ(ReadBytes(target), old);
+      return;
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    ASSERT_EQ(fs::file_size(target), size);
+    WriteBytes(target, old);
+  }
+  ADD_FAILURE() << "every save ended before it could be killed";
+}
+
+TEST(AtomicFile, KeepsTheOwnerAndGroupWhereAllowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can hand files to others";
+  TempDir dir;
+  ASSERT_EQ(chmod(dir.Path().c_str(), 0711), 0);
+  // New files in the folder get its group, unlike any the cases keep.
+  const std::string folder = dir.File("shared");
+  fs::create_directory(folder);
+  ASSERT_EQ(chown(folder.c_str(), 0, 2002), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 02777), 0);
+  struct Case {
+    uid_t user;  // the file-system ids the save runs with
+    gid_t group;
+    uid_t oldOwner;
+    gid_t oldGroup;
+    uid_t ownerAfter;  // and those the file has afterwards
+    gid_t groupAfter;
+  };
+  const std::vector<Case> cases = {
+      {0, 0, 65534, 65534, 65534, 65534},    // root keeps both
+      {1000, 2001, 3000, 2001, 1000, 2001},  // a member of the group keeps it
+      {1000, 2001, 3000, 2003, 1000, 2002},  // anyone else saves as for a new file
+  };
+  const std::vector<uint8_t> data{1, 2, 3};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << c.user << ":" << c.group << " over " << c.oldOwner << ":" << c.oldGroup);
+    const std::string path = folder + "/old.wav";
+    WriteBytes(path, {9});
+    ASSERT_EQ(chown(path.c_str(), c.oldOwner, c.oldGroup), 0);
+    // With the set-user bit, which a change of owner or a write by an ordinary user clears.
+    ASSERT_EQ(chmod(path.c_str(), 04604), 0);
+    setfsgid(c.group);
+    setfsuid(c.user);
+    const bool switched = setfsuid(c.user) == int(c.user) && setfsgid(c.group) == int(c.group);
+    std::string failure;
+    try {
+      if (switched) Write(path, data);
+    } catch (const std::runtime_error& e) {
+      failure = e.what();
+    }
+    setfsuid(0);
+    setfsgid(0);
+    if (!switched) GTEST_SKIP() << "the file-system ids cannot be set here";
+    EXPECT_EQ(failure, "");
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, c.ownerAfter);
+    EXPECT_EQ(st.st_gid, c.groupAfter);
+    EXPECT_EQ(st.st_mode & 07777, 04604u);
+    EXPECT_EQ(ReadBytes(path), data);
+    EXPECT_EQ(Names(folder), std::set<std::string>{"old.wav"});
+  }
 }
 
 }  // namespace
