@@ -17,8 +17,16 @@
 
 namespace {
 
+uint16_t ReadU16(const uint8_t* bytes) {
+  return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
 uint32_t ReadU32(const uint8_t* bytes) {
   return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+bool IdAt(const uint8_t* bytes, const char* id) {
+  return std::memcmp(bytes, id, 4) == 0;
 }
 
 [[noreturn]] void Refuse(const std::string& fileName, const std::string& why) {
@@ -31,7 +39,7 @@ constexpr size_t kHeadBytes = kDataSearchLimit + 7;
 
 // How a file's content becomes the document's image.
 struct FileLayout {
-  TWaveHeader Header;     // as read from the start of the file
+  TWaveHeader Header;     // the format as read from the file's format chunk
   size_t DataOffset = 0;  // where the sample data begins
   uint32_t DataSize = 0;  // bytes of sample data to take, whole frames of those present
   // The file is the canonical image already: it is taken whole, byte for byte, with whatever
@@ -39,25 +47,59 @@ struct FileLayout {
   bool Canonical = false;
 };
 
-// Position of the first "data" that can serve as the data chunk's identifier, searched byte by
-// byte from the start of the file (not chunk by chunk).
-size_t FindDataId(const uint8_t* head, size_t headSize, uint64_t fileSize, const std::string& fileName) {
-  const size_t last = std::min<uint64_t>(kDataSearchLimit, fileSize >= 8 ? fileSize - 8 + 1 : 0);
-  for (size_t p = 0; p < last && p + 8 <= headSize; ++p) {
-    if (head[p] == 'd' && head[p + 1] == 'a' && head[p + 2] == 't' && head[p + 3] == 'a') return p;
+// Where the format chunk's body begins, and the size its chunk header gives.
+struct FormatChunk {
+  size_t Body = 0;
+  uint32_t Size = 0;
+};
+
+// The format chunk need not come first (a JUNK or bext chunk may stand before it), so the chunks
+// are walked from the one after "WAVE". Only a chunk whose fields end where "data" can still
+// follow within reach is of use.
+FormatChunk FindFormat(const uint8_t* head, size_t headSize, uint64_t fileSize,
+                       const std::string& fileName) {
+  const uint64_t end = std::min<uint64_t>(headSize, kDataSearchLimit);
+  for (uint64_t p = 12; p + 8 + 16 <= end;) {
+    const uint32_t size = ReadU32(head + p + 4);
+    if (IdAt(head + p, "fmt ")) {
+      if (size < 16)
+        Refuse(fileName, "its format chunk is too short (" + std::to_string(size) + " bytes)");
+      if (p + 8 + size > fileSize)
+        Refuse(fileName, "its format chunk runs past the end of the file (" + std::to_string(size) +
+                             " bytes)");
+      return {static_cast<size_t>(p + 8), size};
+    }
+    p += 8 + static_cast<uint64_t>(size) + (size & 1);  // odd chunks are padded to even
   }
-  Refuse(fileName, "no \"data\" chunk within its first " + std::to_string(kDataSearchLimit) + " bytes");
+  Refuse(fileName,
+         "no \"fmt \" chunk within its first " + std::to_string(kDataSearchLimit) + " bytes");
 }
 
-void CheckFormat(const TWaveHeader& h, const uint8_t* head, size_t headSize, const std::string& fileName) {
+// Position of the first "data" that can serve as the data chunk's identifier, searched byte by
+// byte (not chunk by chunk) from `from`, the end of the format chunk: before it the bytes are the
+// header's own, and taking them for sound would turn more header into sound at every save.
+size_t FindDataId(const uint8_t* head, size_t headSize, uint64_t fileSize, size_t from,
+                  const std::string& fileName) {
+  const size_t last = std::min<uint64_t>(kDataSearchLimit, fileSize >= 8 ? fileSize - 8 + 1 : 0);
+  for (size_t p = from; p < last && p + 8 <= headSize; ++p) {
+    if (IdAt(head + p, "data")) return p;
+  }
+  Refuse(fileName, "no \"data\" chunk after its format chunk within its first " +
+                       std::to_string(kDataSearchLimit) + " bytes");
+}
+
+// `format` is the format chunk's body, of which `available` bytes can be read.
+void CheckFormat(const TWaveHeader& h, const uint8_t* format, size_t available,
+                 const std::string& fileName) {
   constexpr uint16_t kPcm = 1, kExtensible = 0xFFFE;
   if (h.FormatTag != kPcm && h.FormatTag != kExtensible)
     Refuse(fileName, "only uncompressed PCM sound can be opened (format tag " +
                          std::to_string(h.FormatTag) + ")");
   // An extensible format chunk names its real encoding in the sub-format that follows it.
-  if (h.FormatTag == kExtensible && h.FmtSize >= 40 && headSize >= 46 && (head[44] | (head[45] << 8)) != kPcm)
+  if (h.FormatTag == kExtensible && h.FmtSize >= 40 && available >= 26 &&
+      ReadU16(format + 24) != kPcm)
     Refuse(fileName, "only uncompressed PCM sound can be opened (extensible sub-format " +
-                         std::to_string(head[44] | (head[45] << 8)) + ")");
+                         std::to_string(ReadU16(format + 24)) + ")");
   if (h.Channels != 1 && h.Channels != 2)
     Refuse(fileName, "only mono and stereo sound can be opened (" + std::to_string(h.Channels) +
                          " channels)");
@@ -69,53 +111,79 @@ void CheckFormat(const TWaveHeader& h, const uint8_t* head, size_t headSize, con
 
 // Checks a file of `fileSize` bytes from its first bytes (`head`, at least kHeadBytes of them or
 // the whole file) and says how it becomes the image; refuses a file the editor cannot serve.
-FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize, const std::string& fileName) {
+FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize,
+                   const std::string& fileName) {
   if (fileSize < kWaveHeaderSize)
     Refuse(fileName, "it is too short to be a wave file (" + std::to_string(fileSize) + " bytes)");
-  FileLayout layout;
-  layout.Header = ReadWaveHeader(head);
-  const TWaveHeader& h = layout.Header;
-  CheckFormat(h, head, headSize, fileName);
+  if (!IdAt(head, "RIFF") || !IdAt(head + 8, "WAVE"))
+    Refuse(fileName, "it is not a RIFF WAVE sound file");
+  const FormatChunk fmt = FindFormat(head, headSize, fileSize, fileName);
 
-  const size_t dataId = FindDataId(head, headSize, fileSize, fileName);
+  FileLayout layout;
+  TWaveHeader& h = layout.Header;
+  h = ReadWaveHeader(head);
+  const uint8_t* format = head + fmt.Body;
+  h.FmtSize = fmt.Size;
+  h.FormatTag = ReadU16(format);
+  h.Channels = ReadU16(format + 2);
+  h.SampleRate = ReadU32(format + 4);
+  h.BytesPerSec = ReadU32(format + 8);
+  h.BlockAlign = ReadU16(format + 12);
+  h.BitsPerSample = ReadU16(format + 14);
+  CheckFormat(h, format, headSize - fmt.Body, fileName);
+
+  const size_t dataId = FindDataId(head, headSize, fileSize, fmt.Body + fmt.Size, fileName);
   layout.DataOffset = dataId + 8;
   uint32_t dataSize = ReadU32(head + dataId + 4);
   if (dataSize >= kMaxDataSize)
     Refuse(fileName, "its sound data is too large (" + std::to_string(dataSize) +
                          " bytes; the editor takes less than 512 MiB)");
+  const uint16_t frameBytes = static_cast<uint16_t>(h.Channels * (h.BitsPerSample / 8));
   const uint64_t present = fileSize - layout.DataOffset;
   const bool truncated = dataSize > present;
-  if (truncated) {
-    const uint32_t frameBytes = h.Channels * (h.BitsPerSample / 8);
-    dataSize = static_cast<uint32_t>(present - present % frameBytes);
-  }
+  if (truncated) dataSize = static_cast<uint32_t>(present - present % frameBytes);
   layout.DataSize = dataSize;
-  layout.Canonical = layout.DataOffset == kWaveHeaderSize && !truncated;
+  // Only a header that is canonical in every field the rebuild would write is kept as it
+  // stands; a wrong BlockAlign is mended so that other programs read the saved file.
+  layout.Canonical = fmt.Body == 20 && fmt.Size == 16 && dataId == 36 && h.FormatTag == 1 &&
+                     h.BlockAlign == frameBytes && !truncated;
+  // What follows the data comes along on a canonical load; it must not make an image larger
+  // than a sound the editor can hold.
+  if (layout.Canonical && fileSize >= uint64_t{kMaxDataSize} + kWaveHeaderSize)
+    Refuse(fileName, "it is too large with what follows its sound data (" +
+                         std::to_string(fileSize) + " bytes; the editor takes less than 512 MiB)");
   return layout;
 }
 
 // A rebuilt canonical image: the format fields as read, then room for exactly the data.
 std::vector<uint8_t> RebuiltImage(FileLayout& layout) {
   TWaveHeader& h = layout.Header;
+  SetFourCC(h.RiffId, "RIFF");
+  SetFourCC(h.WaveId, "WAVE");
+  SetFourCC(h.FmtId, "fmt ");
   SetFourCC(h.DataId, "data");
   h.DataSize = layout.DataSize;
   h.FormatTag = 1;
   h.FmtSize = 16;
+  h.BlockAlign = static_cast<uint16_t>(h.Channels * (h.BitsPerSample / 8));
   h.RiffSize = layout.DataSize + 36;
   std::vector<uint8_t> image = NewImage(kWaveHeaderSize + layout.DataSize);
   WriteWaveHeader(h, image.data());
   return image;
 }
 
-// An open file, closed when it goes.
+// An open regular file, closed when it goes.
 class InputFile {
  public:
   explicit InputFile(const std::string& fileName) : fileName_(fileName) {
     // Not blocking: opening a FIFO would otherwise wait for a writer.
     fd_ = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) Fail("Cannot open", std::strerror(errno));
     struct stat st {};
-    if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
-      throw std::runtime_error("Cannot open file " + fileName);
+    if (fstat(fd_, &st) != 0) Fail("Cannot open", std::strerror(errno));
+    // Only a regular file has an end to read to: a device or FIFO may never deliver one.
+    if (S_ISDIR(st.st_mode)) Fail("Cannot open", std::strerror(EISDIR));
+    if (!S_ISREG(st.st_mode)) Fail("Cannot open", "not a regular file");
     size_ = static_cast<uint64_t>(st.st_size);
   }
   ~InputFile() {
@@ -132,7 +200,8 @@ class InputFile {
     while (size > 0) {
       const ssize_t n = pread(fd_, into, size, static_cast<off_t>(offset));
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw std::runtime_error("Cannot read file " + fileName_);
+      if (n < 0) Fail("Cannot read", std::strerror(errno));
+      if (n == 0) Fail("Cannot read", "it ended early");
       into += n;
       offset += static_cast<uint64_t>(n);
       size -= static_cast<size_t>(n);
@@ -140,6 +209,10 @@ class InputFile {
   }
 
  private:
+  [[noreturn]] void Fail(const char* what, const std::string& why) const {
+    throw std::runtime_error(std::string(what) + " file " + fileName_ + " (" + why + ")");
+  }
+
   std::string fileName_;
   int fd_ = -1;
   uint64_t size_ = 0;

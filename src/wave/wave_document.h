@@ -44,8 +44,11 @@ class TWave {
   TWave& operator=(const TWave&) = delete;
 
   // Makes `fileName` the document. A missing file gives a silent 8-bit mono 11025 Hz sound of
-  // `newWaveSeconds` (nothing is written). A file the editor cannot serve is refused with
-  // std::runtime_error and the previous document stays exactly as it was.
+  // `newWaveSeconds` (nothing is written). A canonical file is taken byte for byte, with whatever
+  // follows its data; any other layout is rebuilt canonical with exactly its data. A file the
+  // editor cannot serve (not a regular file, not RIFF WAVE, not 8- or 16-bit mono or stereo PCM,
+  // too large) is refused with std::runtime_error naming the path and the reason, and the
+  // previous document stays exactly as it was.
   void LoadFromFile(const std::string& fileName, double newWaveSeconds);
   // Makes `bytes`, the whole content of a WAV file, the document named `fileName`, checked and
   // laid out exactly as LoadFromFile does with the file's content.

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 
 #include "test_support.h"
 #include "wave/wave_document.h"
@@ -182,13 +185,128 @@ TEST(WaveLoading, RefusedImagesKeepThePreviousDocument) {
   }
 }
 
-TEST(WaveLoading, AFolderIsNoWaveFile) {
-  TempDir dir;
-  TWave wave;
-  wave.LoadFromImage("good.wav", CanonicalWave(2, 22050, 16, kData));
-  EXPECT_THROW(wave.LoadFromFile(dir.Path().string(), 1.0), std::runtime_error);
-  EXPECT_EQ(wave.FileName(), "good.wav");
-  EXPECT_EQ(wave.SampleCount(), 4u);
+TEST(WaveLoading, MalformedFilesAreRefusedOrLoadedStably) {
+  using Make = std::function<std::string(const TempDir&)>;
+  const auto written = [](std::vector<uint8_t> bytes) -> Make {
+    return [bytes](const TempDir& dir) {
+      WriteBytes(dir.File("in.wav"), bytes);
+      return dir.File("in.wav");
+    };
+  };
+  const auto withField = [](size_t pos, uint32_t value, int width) {
+    std::vector<uint8_t> f = CanonicalWave(2, 22050, 16, kData);
+    width == 2 ? PutU16(f, pos, static_cast<uint16_t>(value)) : PutU32(f, pos, value);
+    return f;
+  };
+  std::vector<uint8_t> rifx = CanonicalWave(2, 22050, 16, kData), avi = rifx;
+  rifx[3] = 'X';
+  std::memcpy(avi.data() + 8, "AVI ", 4);
+  const std::vector<uint8_t> mono8 = {0, 64, 128, 192, 255, 7};
+  const std::vector<uint8_t> fmtMono8 = Chunk("fmt ", FmtBody(1, 1, 8000, 8, 16));
+  std::vector<uint8_t> oddChunk = Chunk("bext", {1, 2, 3});
+  oddChunk.push_back(0);  // the pad byte of an odd chunk
+  std::vector<uint8_t> dataInJunk = Bytes("data");
+  Append(dataInJunk, U32(4));
+  Append(dataInJunk, Bytes("abcd"));
+
+  struct Case {
+    const char* name;
+    Make make;
+    const char* refusal;  // part of the message, or null where the file loads
+    uint16_t channels = 0, bits = 0;
+    uint32_t rate = 0;
+    std::vector<uint8_t> data = {};
+  };
+  const std::vector<Case> cases = {
+      {"fifo",
+       [](const TempDir& d) {
+         mkfifo(d.File("in.wav").c_str(), 0600);
+         return d.File("in.wav");
+       },
+       "(not a regular file)"},
+      {"folder", [](const TempDir& dir) { return dir.Path().string(); }, "(Is a directory)"},
+      {"name too long", [](const TempDir& dir) { return dir.File(std::string(300, 'a')); },
+       "(File name too long)"},
+      {"RIFX", written(rifx), "not a RIFF WAVE"},
+      {"AVI", written(avi), "not a RIFF WAVE"},
+      {"huge format chunk", written(withField(16, 0xFFFFFFF0, 4)), "runs past the end"},
+      {"short format chunk", written(withField(16, 14, 4)), "format chunk is too short"},
+      {"no format chunk", written(RiffFile({Chunk("JUNK", U32(0)), Chunk("data", kData)})),
+       "no \"fmt \""},
+      {"huge trailing chunk",
+       [](const TempDir& dir) {
+         WriteBytes(dir.File("in.wav"), CanonicalWave(2, 22050, 16, kData));
+         std::filesystem::resize_file(dir.File("in.wav"), kMaxDataSize + 44ull);  // sparse
+         return dir.File("in.wav");
+       },
+       "too large"},
+      {"format after JUNK",
+       written(RiffFile({Chunk("JUNK", std::vector<uint8_t>(28)), fmtMono8, Chunk("data", mono8)})),
+       nullptr, 1, 8, 8000, mono8},
+      {"format after an odd chunk", written(RiffFile({oddChunk, fmtMono8, Chunk("data", mono8)})),
+       nullptr, 1, 8, 8000, mono8},
+      {"\"data\" before the format",
+       written(RiffFile({Chunk("JUNK", dataInJunk), fmtMono8, Chunk("data", mono8)})), nullptr, 1,
+       8, 8000, mono8},
+      {"\"data\" as the byte rate", written(withField(28, 0x61746164, 4)), nullptr, 2, 16, 22050,
+       kData},
+      {"BlockAlign 0", written(withField(32, 0, 2)), nullptr, 2, 16, 22050, kData},
+      {"BlockAlign 2", written(withField(32, 2, 2)), nullptr, 2, 16, 22050, kData},
+      {"extensible tag in 16 bytes", written(withField(20, 0xFFFE, 2)), nullptr, 2, 16, 22050,
+       kData},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string path = c.make(dir);
+    std::error_code ec;
+    const bool small =
+        std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path) < 65536;
+    const std::vector<uint8_t> bytes = small ? ReadBytes(path) : std::vector<uint8_t>{};
+    TWave wave;
+    wave.LoadFromImage("good.wav", CanonicalWave(1, 11025, 8, {1, 2, 3}));
+    const std::vector<uint8_t> previous = wave.Image();
+    std::string message;
+    try {
+      wave.LoadFromFile(path, 1.0);
+    } catch (const std::runtime_error& e) {
+      message = e.what();
+    }
+    // The file stays as it was; its bytes handed over in memory fare alike.
+    if (small) {
+      EXPECT_EQ(ReadBytes(path), bytes);
+      TWave inMemory;
+      try {
+        inMemory.LoadFromImage(path, bytes);
+        EXPECT_EQ(inMemory.Image(), wave.Image());
+      } catch (const std::runtime_error& e) {
+        EXPECT_EQ(e.what(), message);
+      }
+    }
+    if (c.refusal) {
+      EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+      EXPECT_NE(message.find(path), std::string::npos) << message;
+      EXPECT_EQ(wave.FileName(), "good.wav");
+      EXPECT_EQ(wave.Image(), previous);
+      continue;
+    }
+    if (!message.empty()) {
+      ADD_FAILURE() << message;
+      continue;
+    }
+    const TWaveHeader& h = wave.Header();
+    EXPECT_EQ(std::vector<uint16_t>({h.Channels, h.BitsPerSample, h.FormatTag, h.BlockAlign}),
+              std::vector<uint16_t>(
+                  {c.channels, c.bits, 1, static_cast<uint16_t>(c.channels * c.bits / 8)}));
+    EXPECT_EQ(std::pair(h.SampleRate, h.FmtSize), std::pair(c.rate, 16u));
+    EXPECT_EQ(std::memcmp(&h, wave.Image().data(), 44), 0);
+    EXPECT_EQ(std::vector<uint8_t>(wave.Image().begin() + 44, wave.Image().end()), c.data);
+    // Saving what was opened and opening it again changes nothing more.
+    wave.SaveToFile(dir.File("a.wav"));
+    wave.LoadFromFile(dir.File("a.wav"), 1.0);
+    wave.SaveToFile(dir.File("b.wav"));
+    EXPECT_EQ(ReadBytes(dir.File("a.wav")), ReadBytes(dir.File("b.wav")));
+  }
 }
 
 // Silence of 8-bit mono at 11025 Hz, `dataSize` bytes of it.
