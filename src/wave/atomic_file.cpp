@@ -107,17 +107,30 @@ class PendingFile {
     // A write by a process that may not set them clears the set-user and set-group bits again.
     if ((keptMode_ & (S_ISUID | S_ISGID)) != 0 && fchmod(fd_, keptMode_) != 0) Fail(errno);
     if (fsync(fd_) != 0) Fail(errno);
+    bool inPlace = false;
     if (name_.empty()) {
       const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-      CreateNamed([&](const std::string& name) {
-        return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
-      });
+      // A new file gets its name straight away, complete, so that no temporary name ever shows;
+      // only a file that exists needs the temporary name and the rename over it.
+      inPlace = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0;
+      if (!inPlace && errno != EEXIST) Fail(errno);
+      if (!inPlace) {
+        CreateNamed([&](const std::string& name) {
+          return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+        });
+      }
     }
     const int fd = fd_;
     fd_ = -1;
-    if (close(fd) != 0) Fail(errno);
-    if (std::rename(name_.c_str(), target.c_str()) != 0) Fail(errno);
-    name_.clear();
+    if (close(fd) != 0) {
+      const int error = errno;
+      if (inPlace) unlink(target.c_str());
+      Fail(error);
+    }
+    if (!inPlace) {
+      if (std::rename(name_.c_str(), target.c_str()) != 0) Fail(errno);
+      name_.clear();
+    }
     // The rename is done; flushing the folder only makes it last through a power cut, and a
     // failure there cannot undo it, so it is not reported.
     const int dirFd = open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
