@@ -153,6 +153,8 @@ class TMainForm : public QWidget {
   void BuildPages();
   void BuildBottom();
   void SyncChannelBoxes();
+  // A click on a channel box: its state becomes the channel's flag, and the displays follow.
+  void TakeChannelBox(const QCheckBox& box, bool& flag);
   void DeleteScratchFile();
   QString DocumentCaption() const;
 

@@ -231,16 +231,13 @@ void TMainForm::SelAllButtonClick() {
   Guarded([this] { SelectAll(); });
 }
 
-void TMainForm::LeftCheckBoxClick() {
-  Guarded([this] {
-    session_.View.Sel.Left = LeftCheckBox->isChecked();
-    RefreshAll();
-  });
-}
+void TMainForm::LeftCheckBoxClick() { TakeChannelBox(*LeftCheckBox, session_.View.Sel.Left); }
 
-void TMainForm::RightCheckBoxClick() {
-  Guarded([this] {
-    session_.View.Sel.Right = RightCheckBox->isChecked();
+void TMainForm::RightCheckBoxClick() { TakeChannelBox(*RightCheckBox, session_.View.Sel.Right); }
+
+void TMainForm::TakeChannelBox(const QCheckBox& box, bool& flag) {
+  Guarded([&] {
+    flag = box.isChecked();
     RefreshAll();
   });
 }

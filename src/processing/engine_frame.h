@@ -167,18 +167,6 @@ void WalkFrames(int64_t first, int64_t last, const Selection& sel, Progress& pro
   });
 }
 
-// WalkFrames over the sound's samples in their layout: `visit(samples, i, right)` gets the
-// TypedSamples view, so its reads and writes compile for that one layout.
-template <class Visit, class FrameStep = NoFrameStep>
-void WalkSamples(TWave& wave, int64_t first, int64_t last, const Selection& sel, Progress& progress,
-                 PassShare share, Visit&& visit, FrameStep&& frameStep = {}) {
-  wave.WithSamples([&](auto samples) {
-    WalkFrames(
-        first, last, sel, progress, share, [&](int64_t i, bool right) { visit(samples, i, right); },
-        frameStep);
-  });
-}
-
 // A routine from its first pass to its last, then the gauge back to 0. A pass that throws ends
 // the routine where it stands, gauge included, as every failed command ends.
 template <class Passes>
