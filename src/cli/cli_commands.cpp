@@ -10,6 +10,8 @@
 #include "processing/document_commands.h"
 #include "processing/errors.h"
 #include "processing/format_commands.h"
+#include "processing/iir_file.h"
+#include "processing/linear_filters.h"
 #include "processing/number_text.h"
 
 namespace {
@@ -101,6 +103,24 @@ void Window(CliSession& s, CliArgs) {
 
 void Reverse(CliSession& s, CliArgs) { ReverseSelection(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge); }
 
+template <FilterKind kind>
+void RCFilter(CliSession& s, CliArgs a) {
+  RCFilterCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, kind, a[0]);
+}
+
+void IIRApply(CliSession& s, CliArgs) { CustomIIRCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, s.Coefficients); }
+
+void IIR(CliSession& s, CliArgs a) {
+  s.Coefficients = {a[0], a[1], a[2]};
+  IIRApply(s, a);
+}
+
+void IIROpen(CliSession& s, CliArgs a) { s.Coefficients = ReadIIRFile(a[0]); }
+
+void Wall(CliSession& s, CliArgs a) {
+  ApplyWallFilter(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, WallMass(a[0], a[1]));
+}
+
 template <FormatConversion conversion>
 void Convert(CliSession& s, CliArgs) {
   ConvertFormat(s.Doc, conversion);
@@ -138,6 +158,12 @@ const std::vector<CliCommand>& Commands() {
       {"hanning", 0, "", "apply a Hanning window to the selection", kSound, nullptr, Window<WindowKind::Hanning>},
       {"invert", 0, "", "invert the selection", kSound, nullptr, Window<WindowKind::Invert>},
       {"reverse", 0, "", "reverse the selection", kSound, nullptr, Reverse},
+      {"low-pass", 1, "HZ", "first order RC low pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::LowPass>},
+      {"high-pass", 1, "HZ", "first order RC high pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::HighPass>},
+      {"iir", 3, "C0 C1 D1", "y(n) = C0 x(n) + C1 x(n-1) + D1 y(n-1)", kSound, nullptr, IIR},
+      {"iir-open", 1, "PATH", "read the coefficients from an IIR file", kAny, nullptr, IIROpen},
+      {"iir-apply", 0, "", "the IIR filter with the current coefficients", kSound, nullptr, IIRApply},
+      {"wall", 2, "THICKNESS_CM DENSITY", "sound through a wall (density in kg/m3)", kSound, nullptr, Wall},
   };
   return commands;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "processing/linear_filters.h"
 #include "state/progress.h"
 #include "state/session.h"
 
@@ -12,6 +13,8 @@
 // results and progress go.
 struct CliSession {
   Session Doc;
+  // The custom filter's coefficients as the window's three edits would hold them.
+  IIRTexts Coefficients;
   std::FILE* Out = stdout;
   Progress* Gauge = nullptr;
 };

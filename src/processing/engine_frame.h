@@ -60,8 +60,9 @@ inline FrameSpan FramesInside(int64_t first, int64_t last, uint32_t frames) {
 // from what the gauge shows already, which the gauge would not repaint anyway.
 class WalkGauge {
  public:
-  WalkGauge(Progress& progress, int64_t first, int64_t last, PassShare share)
-      : progress_(progress), first_(first), span_(last - first), share_(share) {}
+  // The share of frame i is (i - first) / span; a span of 0 shows nothing.
+  WalkGauge(Progress& progress, int64_t first, int64_t span, PassShare share)
+      : progress_(progress), first_(first), span_(span), share_(share) {}
 
   void At(int64_t hundred) {
     if (span_ == 0) return;
@@ -111,9 +112,7 @@ class WalkGauge {
 // 100 frames and its inner loop carries no gauge at all. Frames outside the busy spans are
 // passed over in time that does not depend on their number, the gauge moving as it would.
 template <class Run>
-void WalkBusyRuns(int64_t first, int64_t last, std::initializer_list<FrameSpan> busy, Progress& progress,
-                  PassShare share, Run&& run) {
-  WalkGauge gauge(progress, first, last, share);
+void WalkBusyRuns(int64_t first, int64_t last, std::initializer_list<FrameSpan> busy, WalkGauge& gauge, Run&& run) {
   int64_t cursor = first;
   for (const FrameSpan& span : busy) {
     const int64_t begin = std::max(span.Begin, cursor);
@@ -130,6 +129,14 @@ void WalkBusyRuns(int64_t first, int64_t last, std::initializer_list<FrameSpan> 
     cursor = end;
   }
   if (cursor <= last) gauge.Across(cursor, last);
+}
+
+// The same with the gauge's share of frame i being (i - first) / (last - first).
+template <class Run>
+void WalkBusyRuns(int64_t first, int64_t last, std::initializer_list<FrameSpan> busy, Progress& progress,
+                  PassShare share, Run&& run) {
+  WalkGauge gauge(progress, first, last - first, share);
+  WalkBusyRuns(first, last, busy, gauge, run);
 }
 
 // WalkBusyRuns over every frame of first..last.

@@ -1,11 +1,6 @@
 #include "wave/wave_document.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +8,7 @@
 
 #include "wave/atomic_file.h"
 #include "wave/image_memory.h"
+#include "wave/input_file.h"
 #include "wave/system_sound_player.h"
 
 namespace {
@@ -171,52 +167,6 @@ std::vector<uint8_t> RebuiltImage(FileLayout& layout) {
   WriteWaveHeader(h, image.data());
   return image;
 }
-
-// An open regular file, closed when it goes.
-class InputFile {
- public:
-  explicit InputFile(const std::string& fileName) : fileName_(fileName) {
-    // Not blocking: opening a FIFO would otherwise wait for a writer.
-    fd_ = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) Fail("Cannot open", std::strerror(errno));
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) Fail("Cannot open", std::strerror(errno));
-    // Only a regular file has an end to read to: a device or FIFO may never deliver one.
-    if (S_ISDIR(st.st_mode)) Fail("Cannot open", std::strerror(EISDIR));
-    if (!S_ISREG(st.st_mode)) Fail("Cannot open", "not a regular file");
-    size_ = static_cast<uint64_t>(st.st_size);
-  }
-  ~InputFile() {
-    if (fd_ >= 0) close(fd_);
-  }
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
-
-  uint64_t Size() const { return size_; }
-
-  // Reads `size` bytes from `offset` straight into `into`; a file that ends early (it shrank while
-  // being read) or a failing read is refused.
-  void ReadAt(uint64_t offset, uint8_t* into, size_t size) const {
-    while (size > 0) {
-      const ssize_t n = pread(fd_, into, size, static_cast<off_t>(offset));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) Fail("Cannot read", std::strerror(errno));
-      if (n == 0) Fail("Cannot read", "it ended early");
-      into += n;
-      offset += static_cast<uint64_t>(n);
-      size -= static_cast<size_t>(n);
-    }
-  }
-
- private:
-  [[noreturn]] void Fail(const char* what, const std::string& why) const {
-    throw std::runtime_error(std::string(what) + " file " + fileName_ + " (" + why + ")");
-  }
-
-  std::string fileName_;
-  int fd_ = -1;
-  uint64_t size_ = 0;
-};
 
 }  // namespace
 

@@ -48,34 +48,44 @@ TEST(CliErrors, ANumberThatDoesNotParseOrAFileThatCannotBeLoadedExitsWith2) {
   EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"eight.wav", "short.wav"}));
 }
 
-// The command names the usage lists, in its order.
-std::vector<std::string> UsageCommands() {
+// The commands the usage lists, in its order, each with the number of its arguments.
+std::vector<std::pair<std::string, size_t>> UsageCommands() {
   const std::string usage = RunCli({}).Err;
   std::istringstream lines(usage.substr(usage.find("commands:\n") + 10));
-  std::vector<std::string> names;
-  for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0;)
-    names.push_back(line.substr(2, line.find(' ', 2) - 2));
-  return names;
+  std::vector<std::pair<std::string, size_t>> commands;
+  for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0;) {
+    std::istringstream words(line.substr(2, line.find("  ", 2) - 2));
+    std::string name, arg;
+    words >> name;
+    size_t count = 0;
+    while (words >> arg) ++count;
+    commands.emplace_back(name, count);
+  }
+  return commands;
 }
 
-TEST(CliErrors, EveryCommandButOpenAndNewNeedsASound) {
+TEST(CliErrors, EveryCommandButOpenNewAndIIROpenNeedsASound) {
   TempDir dir;
-  // Arguments that pass the command line's own checks; the other commands take none.
+  const std::string coefficients = dir.File("c.iir");
+  WriteBytes(coefficients, {'1', '\r', '\n'});
+  // Arguments that pass the command line's own checks; the others get "1" for each word.
   const std::map<std::string, std::vector<std::string>> args = {
-      {"open", {dir.File("missing.wav")}}, {"new", {"0.1"}},      {"save", {dir.File("out.wav")}},
-      {"samples", {"0", "1"}},             {"select", {"0", "1"}}, {"channels", {"left"}},
-      {"normalize", {"50"}},
+      {"open", {dir.File("missing.wav")}}, {"new", {"0.1"}}, {"save", {dir.File("out.wav")}},
+      {"channels", {"left"}},              {"iir-open", {coefficients}},
   };
-  const std::vector<std::string> commands = UsageCommands();
-  ASSERT_GE(commands.size(), 24u);  // a usage read wrongly would leave nothing to check
-  for (const std::string& command : commands) {
+  const auto commands = UsageCommands();
+  ASSERT_GE(commands.size(), 30u);  // a usage read wrongly would leave nothing to check
+  for (const auto& [command, count] : commands) {
     SCOPED_TRACE(command);
     std::vector<std::string> line = {command};
-    if (const auto found = args.find(command); found != args.end())
+    if (const auto found = args.find(command); found != args.end()) {
       line.insert(line.end(), found->second.begin(), found->second.end());
+    } else {
+      line.insert(line.end(), count, "1");
+    }
     const CliResult r = RunCli(line);
     EXPECT_EQ(r.Out, "");
-    if (command == "open" || command == "new") {
+    if (command == "open" || command == "new" || command == "iir-open") {
       EXPECT_EQ(r.Code, 0);
       EXPECT_EQ(r.Err, "");
     } else {
@@ -83,7 +93,7 @@ TEST(CliErrors, EveryCommandButOpenAndNewNeedsASound) {
       EXPECT_EQ(r.Err, "No sound is open; use open or new first\n");
     }
   }
-  EXPECT_TRUE(FolderNames(dir.Path()).empty());
+  EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"c.iir"});
 }
 
 TEST(CliSave, ASaveThatCannotBeWrittenExitsWith2AndLeavesNothingBehind) {
