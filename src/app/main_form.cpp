@@ -23,6 +23,7 @@
 #include "app/main_form_view.h"
 #include "app/main_form_wave_data.h"
 #include "processing/document_commands.h"
+#include "processing/wall_filter_form.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, ISystemSoun
   setFont(small);
   BuildPages();
   BuildBottom();
+  BuildDialogs();
   session_.Wave.SetSoundPlayer(player);
   session_.Wave.OnProgress = [this](TWave& sender, int8_t progress) { WaveProgress(sender, progress); };
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -86,6 +88,11 @@ void TMainForm::BuildPages() {
   MainPageControl->addTab(NoiseTabSheet = new TNoisePage(*this), tr("Noise and signals"));
   MainPageControl->addTab(EffectsTabSheet = new TEffectsPage(*this), tr("Effects"));
   MainPageControl->setCurrentIndex(0);
+}
+
+void TMainForm::BuildDialogs() {
+  WallFilterForm = new TWallFilterForm(this);
+  WallFilterForm->OnOK = [this] { EffectsTabSheet->WallFilterFormOK(); };
 }
 
 QString TMainForm::DocumentCaption() const {

@@ -25,6 +25,7 @@ class TFilePage;
 class TFiltersPage;
 class TNoisePage;
 class TViewPage;
+class TWallFilterForm;
 class TWaveDataPage;
 class TWaveStrip;
 
@@ -136,6 +137,9 @@ class TMainForm : public QWidget {
   QTimer* PlayTimer = nullptr;
   QTimer* RecordTimer = nullptr;
 
+  // The dialogs, made once at start and shown over the window when asked for.
+  TWallFilterForm* WallFilterForm = nullptr;
+
  public slots:
   // Below the pages.
   void ReloadButtonClick();
@@ -152,6 +156,7 @@ class TMainForm : public QWidget {
   void FormCreate(const QStringList& arguments);
   void BuildPages();
   void BuildBottom();
+  void BuildDialogs();
   void SyncChannelBoxes();
   // A click on a channel box: its state becomes the channel's flag, and the displays follow.
   void TakeChannelBox(const QCheckBox& box, bool& flag);

@@ -2,11 +2,14 @@
 
 #include <QBoxLayout>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
 #include "processing/amplitude_tools.h"
+#include "processing/linear_filters.h"
+#include "processing/wall_filter_form.h"
 
 TEffectsPage::TEffectsPage(TMainForm& form) : TMainFormPage(form, "EffectsTabSheet") {
   QBoxLayout* row = AddGroup("DelayGroupBox", tr("Delay effects"));
@@ -22,6 +25,25 @@ TEffectsPage::TEffectsPage(TMainForm& form) : TMainFormPage(form, "EffectsTabShe
   EndPage();
 
   connect(ReverseButton, &QPushButton::clicked, this, &TEffectsPage::ReverseButtonClick);
+  connect(WallButton, &QPushButton::clicked, this, &TEffectsPage::WallButtonClick);
 }
 
 void TEffectsPage::ReverseButtonClick() { form_.RunOnSelection(ReverseSelection); }
+
+void TEffectsPage::WallButtonClick() {
+  if (form_.Wave().Loaded()) form_.WallFilterForm->ShowCentredOn(form_);
+}
+
+// Input the filter cannot take keeps the dialog open for a correction. The dialog is modeless, so
+// the document may have gone while it was shown.
+void TEffectsPage::WallFilterFormOK() {
+  TWallFilterForm& dialog = *form_.WallFilterForm;
+  form_.Guarded([&] {
+    const double mass = WallMass(dialog.WallThicknessEdit->text().toStdString(),
+                                 dialog.WallDensityEdit->text().toStdString());
+    dialog.close();
+    form_.RunOnSelection([mass](TWave& wave, const Selection& sel, Progress& gauge) {
+      ApplyWallFilter(wave, sel, gauge, mass);
+    });
+  });
+}

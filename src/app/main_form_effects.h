@@ -20,4 +20,9 @@ class TEffectsPage final : public TMainFormPage {
 
  public slots:
   void ReverseButtonClick();
+  void WallButtonClick();
+
+ public:
+  // OK in the wall filter dialog.
+  void WallFilterFormOK();
 };

@@ -6,8 +6,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <filesystem>
+
 #include "app/control_factory.h"
+#include "app/local_path.h"
 #include "app/main_form.h"
+#include "processing/iir_file.h"
+
+namespace {
+const QString kIIRFilter = QStringLiteral("IIR files (*.iir)");
+}  // namespace
 
 TFiltersPage::TFiltersPage(TMainForm& form) : TMainFormPage(form, "LinFiltTabSheet") {
   QBoxLayout* row = AddGroup("RCFiltersGroupBox", tr("RC filters"));
@@ -35,6 +43,12 @@ TFiltersPage::TFiltersPage(TMainForm& form) : TMainFormPage(form, "LinFiltTabShe
   }
   row->addLayout(fileButtons);
   EndPage();
+
+  connect(LowPassButton, &QPushButton::clicked, this, &TFiltersPage::LowPassButtonClick);
+  connect(HighPassButton, &QPushButton::clicked, this, &TFiltersPage::HighPassButtonClick);
+  connect(ApplyIIRButton, &QPushButton::clicked, this, &TFiltersPage::ApplyIIRButtonClick);
+  connect(SaveIIRButton, &QPushButton::clicked, this, &TFiltersPage::SaveIIRButtonClick);
+  connect(OpenIIRButton, &QPushButton::clicked, this, &TFiltersPage::OpenIIRButtonClick);
 }
 
 QLineEdit* TFiltersPage::AddCoefficientEdit(QBoxLayout* row, const char* name, const QString& text,
@@ -45,4 +59,50 @@ QLineEdit* TFiltersPage::AddCoefficientEdit(QBoxLayout* row, const char* name, c
   SetHint(edit, hint);
   row->addWidget(edit);
   return edit;
+}
+
+IIRTexts TFiltersPage::EditTexts() const {
+  return {c0Edit->text().toStdString(), c1Edit->text().toStdString(), d1Edit->text().toStdString()};
+}
+
+void TFiltersPage::RCFilterClick(FilterKind kind, const QString& caption) {
+  form_.RunWithDocument([&] {
+    QString cutOff = QStringLiteral("1000");
+    if (!form_.Ask().InputQuery(caption, tr("Specify cut-off frequency [Hz]"), cutOff)) return;
+    RCFilterCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, kind, cutOff.toStdString());
+  });
+}
+
+void TFiltersPage::LowPassButtonClick() { RCFilterClick(FilterKind::LowPass, tr("Low pass filter")); }
+void TFiltersPage::HighPassButtonClick() { RCFilterClick(FilterKind::HighPass, tr("High pass filter")); }
+
+void TFiltersPage::ApplyIIRButtonClick() {
+  form_.RunOnSelection([this](TWave& wave, const Selection& sel, Progress& gauge) {
+    CustomIIRCommand(wave, sel, gauge, EditTexts());
+  });
+}
+
+// The parameter files live beside the program, so the user types a bare name.
+void TFiltersPage::SaveIIRButtonClick() {
+  form_.Guarded([this] {
+    QString name = QStringLiteral("MyFile");
+    if (!form_.Ask().InputQuery(tr("Save IIR"), tr("Specify file name (no extension needed)"), name)) return;
+    const std::string fileName = IIRFileName(form_.ProgramDir(), LocalPath(name));
+    // A folder that cannot be looked into answers "no file"; the write then says what is wrong.
+    std::error_code unreadable;
+    if (std::filesystem::exists(fileName, unreadable) && !form_.Ask().AskYesNo(tr("File exists. Overwrite?"))) return;
+    WriteIIRFile(fileName, EditTexts());
+  });
+}
+
+// The file is read whole before any edit changes, so a failed read leaves all three as they were.
+void TFiltersPage::OpenIIRButtonClick() {
+  form_.Guarded([this] {
+    QString fileName;
+    if (!form_.Ask().OpenFileName(kIIRFilter, fileName, DisplayPath(form_.ProgramDir()))) return;
+    const IIRTexts texts = ReadIIRFile(LocalPath(fileName));
+    c0Edit->setText(QString::fromStdString(texts.C0));
+    c1Edit->setText(QString::fromStdString(texts.C1));
+    d1Edit->setText(QString::fromStdString(texts.D1));
+  });
 }

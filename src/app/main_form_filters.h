@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_form_page.h"
+#include "processing/linear_filters.h"
 
 class QLineEdit;
 class QPushButton;
@@ -21,6 +22,15 @@ class TFiltersPage final : public TMainFormPage {
   QPushButton* OpenIIRButton = nullptr;
   QPushButton* SaveIIRButton = nullptr;
 
+ public slots:
+  void LowPassButtonClick();
+  void HighPassButtonClick();
+  void ApplyIIRButtonClick();
+  void SaveIIRButtonClick();
+  void OpenIIRButtonClick();
+
  private:
+  void RCFilterClick(FilterKind kind, const QString& caption);
+  IIRTexts EditTexts() const;
   QLineEdit* AddCoefficientEdit(QBoxLayout* row, const char* name, const QString& text, const QString& hint);
 };

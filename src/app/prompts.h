@@ -18,8 +18,9 @@ class Prompts {
   virtual bool AskYesNo(const QString& text) = 0;
   // The message of a failed command.
   virtual void ShowError(const QString& text) = 0;
-  // The file-open dialog; false when cancelled.
-  virtual bool OpenFileName(const QString& filter, QString& fileName) = 0;
+  // The file-open dialog, opening in `directory` when one is given (otherwise where the last file
+  // dialog was confirmed); false when cancelled.
+  virtual bool OpenFileName(const QString& filter, QString& fileName, const QString& directory = QString()) = 0;
   // The file-save dialog: adds ".wav" to a name typed without extension and asks before
   // overwriting an existing file; false when cancelled.
   virtual bool SaveFileName(const QString& filter, QString& fileName) = 0;

@@ -12,11 +12,18 @@ QWidget* Owner() { return QApplication::activeWindow(); }
 
 QString Title() { return QApplication::applicationDisplayName(); }
 
-bool RunFileDialog(QFileDialog& dialog, QString& fileName, QString& lastDir) {
-  if (!lastDir.isEmpty()) dialog.setDirectory(lastDir);
+// A dialog sent to a folder of its own (the IIR files beside the program) leaves the place
+// where the wave dialogs start alone.
+bool RunFileDialog(QFileDialog& dialog, QString& fileName, QString& lastDir,
+                   const QString& directory = QString()) {
+  if (!directory.isEmpty()) {
+    dialog.setDirectory(directory);
+  } else if (!lastDir.isEmpty()) {
+    dialog.setDirectory(lastDir);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   fileName = dialog.selectedFiles().constFirst();
-  lastDir = QFileInfo(fileName).absolutePath();
+  if (directory.isEmpty()) lastDir = QFileInfo(fileName).absolutePath();
   return true;
 }
 
@@ -40,11 +47,11 @@ bool QtPrompts::AskYesNo(const QString& text) {
 
 void QtPrompts::ShowError(const QString& text) { QMessageBox::critical(Owner(), Title(), text); }
 
-bool QtPrompts::OpenFileName(const QString& filter, QString& fileName) {
+bool QtPrompts::OpenFileName(const QString& filter, QString& fileName, const QString& directory) {
   QFileDialog dialog(Owner(), QString(), QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  return RunFileDialog(dialog, fileName, lastDir_);
+  return RunFileDialog(dialog, fileName, lastDir_, directory);
 }
 
 bool QtPrompts::SaveFileName(const QString& filter, QString& fileName) {

@@ -10,7 +10,7 @@ class QtPrompts final : public Prompts {
   void ShowInformation(const QString& text) override;
   bool AskYesNo(const QString& text) override;
   void ShowError(const QString& text) override;
-  bool OpenFileName(const QString& filter, QString& fileName) override;
+  bool OpenFileName(const QString& filter, QString& fileName, const QString& directory = QString()) override;
   bool SaveFileName(const QString& filter, QString& fileName) override;
 
  private:

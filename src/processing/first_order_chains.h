@@ -10,7 +10,7 @@
 
 // The loops of a first-order recursion y(n) = Direct(x(n), x(n−1)) + Feedback·y(n−1) over the
 // frames of one or both channels of a sound, where y(n−1) is the value of the code stored for the
-// frame before. Only the channels' own codes carry from frame to frame, so the loop holds the
+// frame before, for recursions whose outputs stay far inside what a code can take. Only the channels' own codes carry from frame to frame, so the loop holds the
 // previous input and code of each channel in registers.
 //
 // Each frame waits for the code of the one before: a load, an addition, the conversion to a code.
@@ -72,8 +72,12 @@ class FirstOrderChains {
     for (int64_t p = from; p < end;) {
       const int64_t q = std::min(end, p + kBlockFrames);
       beforeBlock(q - 1);
-      if (warmUp_ > 0 && q - p >= 4 * warmUp_) {
-        Split<kLeft, kRight>(p, q, state);
+      // Four chains keep the processor busier than two, but each warms up: past a few per cent of
+      // the block that costs more than it brings.
+      if (warmUp_ > 0 && 24 * warmUp_ <= q - p) {
+        Split<4, kLeft, kRight>(p, q, state);
+      } else if (warmUp_ > 0 && 3 * warmUp_ <= q - p) {
+        Split<2, kLeft, kRight>(p, q, state);
       } else {
         Serial<kLeft, kRight>(p, q, state);
       }
@@ -85,7 +89,7 @@ class FirstOrderChains {
   template <bool kRight, bool kWrite>
   static void Step(Samples& samples, const Direct& direct, const Terms& terms, int64_t n, State& s) {
     const double x = samples.ValueOf(samples.CodeAt(n, kRight));
-    const Code code = Samples::CodeOf(direct(x, s.XPrev[kRight]) + terms(s.Last[kRight]));
+    const Code code = Samples::template CodeOf<false>(direct(x, s.XPrev[kRight]) + terms(s.Last[kRight]));
     if constexpr (kWrite) samples.SetCode(n, kRight, code);
     s.XPrev[kRight] = x;
     s.Last[kRight] = code;
@@ -106,58 +110,74 @@ class FirstOrderChains {
     state = s;
   }
 
-  // Frames p..q−1 by two chains. The second starts `warmUp_` frames before the middle m from the
-  // input there, taken as both the previous input and the previous code.
-  template <bool kLeft, bool kRight>
+  // Frames p..q−1 by K chains, each making T frames. Chain 0 starts at p from the true state; each
+  // later one starts `warmUp_` frames before its own part, from the input there taken as both the
+  // previous input and the previous code, and writes nothing until its own part begins.
+  template <int K, bool kLeft, bool kRight>
   void Split(int64_t p, int64_t q, State& state) {
     Samples samples = samples_;
     const Direct direct = direct_;
     const Terms terms = terms_;
-    const int64_t m = p + (q - p + warmUp_ + 1) / 2;
-    const int64_t start = m - warmUp_;
-    // The inputs from the middle on, which the second chain overwrites, for the true recursion
-    // that follows it.
+    const int64_t warmUp = warmUp_;
+    const int64_t frames = (q - p + (K - 1) * warmUp) / K;
+    int64_t own[K + 1];  // where each chain's own part begins; own[K] = q
+    own[0] = p;
+    for (int c = 1; c < K; ++c) own[c] = p + frames + (c - 1) * (frames - warmUp);
+    own[K] = q;
+    // The inputs of the later chains' parts, which they overwrite, for the true recursion that
+    // follows them.
     const size_t frameBytes = sizeof(Code) * Samples::kChannels;
-    inputs_.resize(static_cast<size_t>(q - m) * frameBytes);
-    std::memcpy(inputs_.data(), samples.FrameBytes(m), inputs_.size());
-    State a = state, b;
-    for (const bool right : {false, true}) {
-      b.Last[right] = samples.CodeAt(start - 1, right);
-      b.XPrev[right] = samples.ValueOf(b.Last[right]);
+    inputs_.resize(static_cast<size_t>(q - own[1]) * frameBytes);
+    std::memcpy(inputs_.data(), samples.FrameBytes(own[1]), inputs_.size());
+    State chain[K];
+    chain[0] = state;
+    int64_t offset[K] = {0};
+    for (int c = 1; c < K; ++c) {
+      offset[c] = own[c] - warmUp - p;
+      for (const bool right : {false, true}) {
+        chain[c].Last[right] = samples.CodeAt(own[c] - warmUp - 1, right);
+        chain[c].XPrev[right] = samples.ValueOf(chain[c].Last[right]);
+      }
     }
-    // The first chain writes behind the second's reads, which stay ahead of it all the way.
-    const int64_t offset = start - p;
-    for (int64_t n = p; n < p + warmUp_; ++n) {
-      if constexpr (kLeft) Step<false, true>(samples, direct, terms, n, a);
-      if constexpr (kLeft) Step<false, false>(samples, direct, terms, n + offset, b);
-      if constexpr (kRight) Step<true, true>(samples, direct, terms, n, a);
-      if constexpr (kRight) Step<true, false>(samples, direct, terms, n + offset, b);
+    // Each chain writes behind the next one's reads, which stay ahead of it all the way.
+    const auto steps = [&]<bool kWrite>(int64_t n) {
+      if constexpr (kLeft) {
+        Step<false, true>(samples, direct, terms, n, chain[0]);
+        for (int c = 1; c < K; ++c) Step<false, kWrite>(samples, direct, terms, n + offset[c], chain[c]);
+      }
+      if constexpr (kRight) {
+        Step<true, true>(samples, direct, terms, n, chain[0]);
+        for (int c = 1; c < K; ++c) Step<true, kWrite>(samples, direct, terms, n + offset[c], chain[c]);
+      }
+    };
+    for (int64_t n = p; n < p + warmUp; ++n) steps.template operator()<false>(n);
+    for (int64_t n = p + warmUp; n < p + frames; ++n) steps.template operator()<true>(n);
+    // The frames the division left over go to the last chain.
+    Serial<kLeft, kRight>(p + offset[K - 1] + frames, q, chain[K - 1]);
+    // Chain 0 stands truly at the end of its part; the true recursion carries on into each later
+    // part until it meets that part's chain.
+    const Samples inputs(inputs_.data(), static_cast<uint32_t>(q - own[1]));
+    State truth = chain[0];
+    for (int c = 1; c < K; ++c) {
+      if constexpr (kLeft) Mend<false>(samples, inputs, own[1], own[c], own[c + 1], truth, chain[c]);
+      if constexpr (kRight) Mend<true>(samples, inputs, own[1], own[c], own[c + 1], truth, chain[c]);
     }
-    for (int64_t n = p + warmUp_; n < q - offset; ++n) {
-      if constexpr (kLeft) Step<false, true>(samples, direct, terms, n, a);
-      if constexpr (kLeft) Step<false, true>(samples, direct, terms, n + offset, b);
-      if constexpr (kRight) Step<true, true>(samples, direct, terms, n, a);
-      if constexpr (kRight) Step<true, true>(samples, direct, terms, n + offset, b);
-    }
-    Serial<kLeft, kRight>(q - offset, m, a);
-    // `a` now stands at m − 1, truly.
-    const Samples inputs(inputs_.data(), static_cast<uint32_t>(q - m));
-    if constexpr (kLeft) Mend<false>(samples, inputs, m, q, a, b);
-    if constexpr (kRight) Mend<true>(samples, inputs, m, q, a, b);
-    state = a;
+    state = truth;
   }
 
-  // Runs the true recursion on from m over the second chain's results until a frame where both
-  // agree; `truth` then takes the second chain's state at the block's end.
+  // Runs the true recursion over frames begin..end−1, whose inputs lie in `inputs` from frame
+  // `inputsFrom` on, until a frame where it agrees with what `second` made there; `truth` then
+  // takes the state `second` ended with at `end` − 1.
   template <bool kRight>
-  void Mend(Samples& samples, const Samples& inputs, int64_t m, int64_t q, State& truth, const State& second) const {
+  void Mend(Samples& samples, const Samples& inputs, int64_t inputsFrom, int64_t begin, int64_t end, State& truth,
+            const State& second) const {
     const Direct direct = direct_;
     const Terms terms = terms_;
     double xPrev = truth.XPrev[kRight];
     Code last = truth.Last[kRight];
-    for (int64_t n = m; n < q; ++n) {
-      const double x = inputs.ValueOf(inputs.CodeAt(n - m, kRight));
-      const Code code = Samples::CodeOf(direct(x, xPrev) + terms(last));
+    for (int64_t n = begin; n < end; ++n) {
+      const double x = inputs.ValueOf(inputs.CodeAt(n - inputsFrom, kRight));
+      const Code code = Samples::template CodeOf<false>(direct(x, xPrev) + terms(last));
       if (code == samples.CodeAt(n, kRight)) {
         truth.XPrev[kRight] = second.XPrev[kRight];
         truth.Last[kRight] = second.Last[kRight];
@@ -179,11 +199,11 @@ class FirstOrderChains {
 };
 
 // The frames a guessed state takes to come within a fraction of a code of the true one when each
-// frame keeps |feedback| of the difference; 0 when it keeps too much for the guess to pay.
-inline int64_t WarmUpFrames(double feedback, int64_t blockFrames) {
+// frame keeps |feedback| of the difference; 0 when the difference never shrinks.
+inline int64_t WarmUpFrames(double feedback) {
   const double kept = std::fabs(feedback);
   if (!(kept < 1.0)) return 0;
   // e^−12 of the largest difference, 2, is well below half a code step of 16-bit sound.
   const double frames = kept == 0.0 ? 32.0 : std::max(32.0, std::ceil(12.0 / -std::log(kept)));
-  return frames * 4 <= static_cast<double>(blockFrames) ? static_cast<int64_t>(frames) : 0;
+  return static_cast<int64_t>(std::min(frames, 1e9));
 }

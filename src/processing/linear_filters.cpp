@@ -46,7 +46,7 @@ void RunChains(Samples& samples, const Selection& sel, const Direct& direct, Ter
                int64_t output, int64_t end, typename FirstOrderChains<Samples, Direct, Terms>::State& state,
                BeforeBlock&& beforeBlock) {
   using Chains = FirstOrderChains<Samples, Direct, Terms>;
-  Chains chains(samples, direct, terms, WarmUpFrames(feedback, Chains::kBlockFrames));
+  Chains chains(samples, direct, terms, WarmUpFrames(feedback));
   if (sel.Left && sel.Right) {
     chains.template Run<true, true>(output, end, state, beforeBlock);
   } else if (sel.Left) {
@@ -58,7 +58,8 @@ void RunChains(Samples& samples, const Selection& sel, const Direct& direct, Ter
 
 // Per frame the left channel comes first. A mono sound with both flags set filters its one channel
 // twice, the second pass reading the first's output as its input, both reading the frame before as
-// stored; that case keeps to the single-sample form.
+// stored; that case keeps to the single-sample form, as do recursions whose outputs may be too
+// large to store, which put the old samples back when they fail.
 template <class Samples, class Direct>
 void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, const Recursion& walk,
                   const Recurrence<Direct>& recurrence) {
@@ -67,6 +68,7 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
   const FrameSpan inside = FramesInside(walk.FirstOutput, walk.LastOutput, samples.Frames());
   const bool twice = kMono && sel.Left && sel.Right;
   const Direct& direct = recurrence.DirectPart;
+  const bool storable = recurrence.OutputBound < kStorableBound;
   // Output frames before the sound read 0 and keep nothing, so the first one inside follows either
   // the first selected frame or a frame outside the sound, whose input was 0. The value stored
   // before it may be no code's (0 outside the sound), so that frame takes the general form.
@@ -105,7 +107,7 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
       showUpTo(inside.Begin);
       general(inside.Begin);
     }
-    if (twice) {
+    if (twice || !storable) {
       for (int64_t n = inside.Begin + 1; n < inside.End; ++n) {
         showUpTo(n);
         general(n);
@@ -129,7 +131,7 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
     }
     showUpTo(walk.LastOutput);
   };
-  if (recurrence.OutputBound < kStorableBound) {
+  if (storable) {
     walkAll();
     return;
   }

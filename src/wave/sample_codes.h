@@ -11,10 +11,14 @@
 // access and the routines' typed loops give the same codes bit for bit.
 
 // Round to nearest, ties to even; only the low bits of the result are stored, so values beyond
-// full scale wrap. A value that is no number at all cannot be stored.
+// full scale wrap. A value that is no number at all cannot be stored. Loops whose values are
+// known to lie far inside the range leave the check out (kChecked false).
+template <bool kChecked = true>
 inline int64_t RoundToCode(double x) {
-  if (!(std::fabs(x) < 9.0e18)) [[unlikely]]
-    throw std::domain_error("Invalid floating point operation");
+  if constexpr (kChecked) {
+    if (!(std::fabs(x) < 9.0e18)) [[unlikely]]
+      throw std::domain_error("Invalid floating point operation");
+  }
   // llrint rounds in the current mode, ties to even; built without errno it is one instruction.
   return std::llrint(x);
 }
@@ -44,9 +48,13 @@ inline const double* SixteenBitValues() {
   return values.data();
 }
 
-inline uint8_t EightBitCode(double value) { return static_cast<uint8_t>(RoundToCode((value + 1.0) * 127.5)); }
+template <bool kChecked = true>
+inline uint8_t EightBitCode(double value) {
+  return static_cast<uint8_t>(RoundToCode<kChecked>((value + 1.0) * 127.5));
+}
+template <bool kChecked = true>
 inline int16_t SixteenBitCode(double value) {
-  return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode((65535.0 * value - 1.0) * 0.5)));
+  return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>((65535.0 * value - 1.0) * 0.5)));
 }
 
 // The four layouts of the sample data; a routine picks one per call and runs its loop on it.
@@ -64,11 +72,12 @@ struct SampleLayout {
       return values[code + 32768];
     }
   }
+  template <bool kChecked = true>
   static Code CodeOf(double value) {
     if constexpr (kEightBit) {
-      return EightBitCode(value);
+      return EightBitCode<kChecked>(value);
     } else {
-      return SixteenBitCode(value);
+      return SixteenBitCode<kChecked>(value);
     }
   }
   static const double* Values() { return kEightBit ? EightBitValues() : SixteenBitValues(); }
@@ -90,7 +99,10 @@ class TypedSamples {
   static constexpr int kChannels = Layout::kChannels;
   static constexpr Code kSilence = Layout::kSilence;
 
-  static Code CodeOf(double value) { return Layout::CodeOf(value); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return Layout::template CodeOf<kChecked>(value);
+  }
 
   TypedSamples(uint8_t* data, uint32_t frames) : data_(data), frames_(frames), values_(Layout::Values()) {}
 

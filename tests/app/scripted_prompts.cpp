@@ -44,34 +44,34 @@ ScriptedPrompts::Answer ScriptedPrompts::Next(PromptKind kind, const QString& te
 }
 
 bool ScriptedPrompts::InputQuery(const QString& caption, const QString& prompt, QString& text) {
-  shown_.push_back({PromptKind::kInput, caption, prompt, text});
+  shown_.push_back({PromptKind::kInput, caption, prompt, text, {}});
   const Answer answer = Next(PromptKind::kInput, prompt);
   if (answer.confirmed) text = answer.text;
   return answer.confirmed;
 }
 
 void ScriptedPrompts::ShowInformation(const QString& text) {
-  shown_.push_back({PromptKind::kInformation, {}, text, {}});
+  shown_.push_back({PromptKind::kInformation, {}, text, {}, {}});
 }
 
 bool ScriptedPrompts::AskYesNo(const QString& text) {
-  shown_.push_back({PromptKind::kYesNo, {}, text, {}});
+  shown_.push_back({PromptKind::kYesNo, {}, text, {}, {}});
   return Next(PromptKind::kYesNo, text).confirmed;
 }
 
 void ScriptedPrompts::ShowError(const QString& text) {
-  shown_.push_back({PromptKind::kError, {}, text, {}});
+  shown_.push_back({PromptKind::kError, {}, text, {}, {}});
 }
 
-bool ScriptedPrompts::OpenFileName(const QString& filter, QString& fileName) {
-  shown_.push_back({PromptKind::kOpenFile, {}, filter, {}});
+bool ScriptedPrompts::OpenFileName(const QString& filter, QString& fileName, const QString& directory) {
+  shown_.push_back({PromptKind::kOpenFile, {}, filter, {}, directory});
   const Answer answer = Next(PromptKind::kOpenFile, filter);
   if (answer.confirmed) fileName = answer.text;
   return answer.confirmed;
 }
 
 bool ScriptedPrompts::SaveFileName(const QString& filter, QString& fileName) {
-  shown_.push_back({PromptKind::kSaveFile, {}, filter, {}});
+  shown_.push_back({PromptKind::kSaveFile, {}, filter, {}, {}});
   const Answer answer = Next(PromptKind::kSaveFile, filter);
   if (answer.confirmed) fileName = answer.text;
   return answer.confirmed;

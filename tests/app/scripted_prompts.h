@@ -13,12 +13,14 @@ enum class PromptKind { kInput, kInformation, kYesNo, kError, kOpenFile, kSaveFi
 const char* PromptKindName(PromptKind kind);
 
 // What the window put in front of the user: the kind of box, its caption (input box only), its
-// text (prompt, message or file filter) and, for an input box, the proposed text.
+// text (prompt, message or file filter), for an input box the proposed text and for an open
+// dialog the folder it was asked to open in.
 struct ShownPrompt {
   PromptKind kind;
   QString caption;
   QString text;
   QString proposal;
+  QString directory;
 };
 
 // Answers the window's questions from a queue prepared by the test, in order, and records every
@@ -46,7 +48,7 @@ class ScriptedPrompts final : public Prompts {
   void ShowInformation(const QString& text) override;
   bool AskYesNo(const QString& text) override;
   void ShowError(const QString& text) override;
-  bool OpenFileName(const QString& filter, QString& fileName) override;
+  bool OpenFileName(const QString& filter, QString& fileName, const QString& directory = QString()) override;
   bool SaveFileName(const QString& filter, QString& fileName) override;
 
  private:

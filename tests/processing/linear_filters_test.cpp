@@ -121,7 +121,9 @@ TEST(FirstOrderFilter, RefusalsAndFailuresChangeNothing) {
       message = error.what();
     }
     EXPECT_EQ(message, c.message);
-    if (!message.empty()) EXPECT_EQ(wave.Image(), image);
+    if (!message.empty()) {
+      EXPECT_EQ(wave.Image(), image);
+    }
   }
 }
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+// The base of the editor's dialogs: a small tool window that stays above the other windows and
+// leaves the main window usable. It is made once and only shown and hidden afterwards, so what
+// the user typed is still there the next time.
+class TToolForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TToolForm(QWidget* parent = nullptr);
+
+  // Shows the dialog in the middle of `owner` (or brings it forward where it already is).
+  void ShowCentredOn(const QWidget& owner);
+};
