@@ -7,8 +7,8 @@
 
 #include "processing/code_rewrite.h"
 #include "processing/engine_frame.h"
-#include "processing/first_order_chains.h"
 #include "processing/errors.h"
+#include "processing/first_order_chains.h"
 #include "processing/number_text.h"
 
 namespace {
