@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "processing/amplitude_tools.h"
+#include "processing/delay_effects.h"
 #include "processing/document_commands.h"
 #include "processing/errors.h"
 #include "processing/format_commands.h"
 #include "processing/iir_file.h"
 #include "processing/linear_filters.h"
+#include "processing/noise_signals.h"
 #include "processing/number_text.h"
 
 namespace {
@@ -121,6 +123,32 @@ void Wall(CliSession& s, CliArgs a) {
   ApplyWallFilter(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, WallMass(a[0], a[1]));
 }
 
+void Delay(CliSession& s, CliArgs a) { DelayCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, a[0]); }
+
+void Echo(CliSession& s, CliArgs a) {
+  EchoCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, a[0], [&](std::string& amplitude) {
+    amplitude = a[1];
+    return true;
+  });
+}
+
+void EchoRepeatCommand(CliSession& s, CliArgs a) {
+  EchoRepeat(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, PlanEchoRepeat(a[0], a[1]));
+}
+
+void Expand(CliSession& s, CliArgs) { StereoExpand(s.Doc, *s.Gauge); }
+
+void Noise(CliSession& s, CliArgs a) {
+  AddNoiseCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, s.Doc.Program.Random, a[0]);
+}
+
+void Gate(CliSession& s, CliArgs a) { NoiseGateCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, a[0]); }
+
+template <SignalKind kind>
+void Signal(CliSession& s, CliArgs a) {
+  GenerateSignal(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, PlanSignal(kind, a[0], a[1]));
+}
+
 template <FormatConversion conversion>
 void Convert(CliSession& s, CliArgs) {
   ConvertFormat(s.Doc, conversion);
@@ -164,6 +192,14 @@ const std::vector<CliCommand>& Commands() {
       {"iir-open", 1, "PATH", "read the coefficients from an IIR file", kAny, nullptr, IIROpen},
       {"iir-apply", 0, "", "the IIR filter with the current coefficients", kSound, nullptr, IIRApply},
       {"wall", 2, "THICKNESS_CM DENSITY", "sound through a wall (density in kg/m3)", kSound, nullptr, Wall},
+      {"delay", 1, "MS", "move the selection MS later, silence before", kSound, nullptr, Delay},
+      {"echo", 2, "MS AMPLITUDE", "one echo MS later at AMPLITUDE % (1..100)", kSound, nullptr, Echo},
+      {"echo-repeat", 2, "PERIOD_MS AMPLITUDE", "decaying echoes every PERIOD_MS (0..90 %)", kSound, nullptr, EchoRepeatCommand},
+      {"stereo-expand", 0, "", "make stereo and widen with four short echoes", kSound, nullptr, Expand},
+      {"add-noise", 1, "LEVEL", "add uniform noise of LEVEL % (0..100)", kSound, nullptr, Noise},
+      {"gate", 1, "LEVEL", "silence what stays below LEVEL % (0..100)", kSound, nullptr, Gate},
+      {"sine", 2, "F0 AMPLITUDE", "add a sine of F0 Hz at AMPLITUDE %", kSound, nullptr, Signal<SignalKind::Sine>},
+      {"square", 2, "F0 AMPLITUDE", "add a square wave of F0 Hz at AMPLITUDE %", kSound, nullptr, Signal<SignalKind::Square>},
   };
   return commands;
 }

@@ -87,3 +87,18 @@ bool RescaleRun(Samples& samples, int64_t begin, int count, const double* frameS
     return ScaleWords(bytes, scale, offset, count * kChannels);
   }
 }
+
+// The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes
+// CodeOf(values[j]), values in file order. False, with nothing changed, when a value lies beyond
+// what the vector kernels take; the single-sample form then stores it (or refuses it).
+template <class Samples>
+bool StoreRun(Samples& samples, int64_t begin, int count, const double* values) {
+  constexpr int kChannels = Samples::kChannels;
+  if (count <= 0 || count * kChannels > kKernelRun) return false;
+  uint8_t* bytes = samples.FrameBytes(begin);
+  if constexpr (sizeof(typename Samples::Code) == 1) {
+    return StoreBytes(bytes, values, count * kChannels);
+  } else {
+    return StoreWords(bytes, values, count * kChannels);
+  }
+}

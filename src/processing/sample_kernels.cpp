@@ -46,6 +46,36 @@ VELORIN_VECTOR_CLONES bool ScaleBytes(uint8_t* bytes, const double* scale, const
   return true;
 }
 
+VELORIN_VECTOR_CLONES bool StoreWords(uint8_t* words, const double* values, int count) {
+  if (count > kKernelRun) return false;
+  int16_t codes[kKernelRun];
+  int32_t out[kKernelRun];
+  int outside = 0;
+  for (int j = 0; j < count; ++j) {
+    const double rounded = std::nearbyint((65535.0 * values[j] - 1.0) * 0.5);
+    outside |= !Fits(rounded);
+    out[j] = static_cast<int32_t>(rounded);
+  }
+  if (outside) return false;
+  for (int j = 0; j < count; ++j) codes[j] = static_cast<int16_t>(static_cast<uint16_t>(out[j]));
+  std::memcpy(words, codes, sizeof(int16_t) * count);
+  return true;
+}
+
+VELORIN_VECTOR_CLONES bool StoreBytes(uint8_t* bytes, const double* values, int count) {
+  if (count > kKernelRun) return false;
+  int32_t out[kKernelRun];
+  int outside = 0;
+  for (int j = 0; j < count; ++j) {
+    const double rounded = std::nearbyint((values[j] + 1.0) * 127.5);
+    outside |= !Fits(rounded);
+    out[j] = static_cast<int32_t>(rounded);
+  }
+  if (outside) return false;
+  for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(out[j]);
+  return true;
+}
+
 VELORIN_VECTOR_CLONES void FadeWeights(double* weights, double offset, double span, int count, bool fadeOut) {
   const auto ramp = [](double t) { return 3 * t * t - 2 * t * t * t; };
   // Two loops rather than a choice in one, which would keep the compiler from vectorizing it.

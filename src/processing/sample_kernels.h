@@ -17,6 +17,10 @@ inline constexpr int kKernelRun = 200;
 bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count);
 bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int count);
 
+// Each of `count` values becomes its code, in file order: CodeOf(values[j]).
+bool StoreWords(uint8_t* words, const double* values, int count);
+bool StoreBytes(uint8_t* bytes, const double* values, int count);
+
 // The fades' weights of `count` frames whose positions count up from `offset` in a selection
 // `span` frames long: the smooth ramp 3t² − 2t³ of t = position / span, or of 1 − t for a fade
 // out.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "state/random_generator.h"
+
 // What the whole program shares between its commands for as long as it runs. The window and each
 // velorin-cli run own one and hand it to the commands; nothing of it lives in a global, so every
 // test starts from a fresh one.
@@ -11,6 +13,8 @@ struct ProgramState {
   double NewWaveSeconds = 0.0;
   // Where the IIR files and the scratch file live, without a trailing separator.
   std::string ProgramDir;
+  // The noise commands draw from it.
+  RandomGenerator Random;
 };
 
 // The file a recording is made into.

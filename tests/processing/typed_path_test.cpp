@@ -13,8 +13,11 @@
 #include <vector>
 
 #include "processing/amplitude_tools.h"
+#include "processing/delay_effects.h"
 #include "processing/errors.h"
 #include "processing/linear_filters.h"
+#include "processing/noise_signals.h"
+#include "state/random_generator.h"
 #include "test_support.h"
 #include "wave/wave_document.h"
 
@@ -182,6 +185,75 @@ void Wall(TWave& wave, const Selection& sel, Progress& progress, double mass) {
   progress.SetProgress(0);
 }
 
+void Delay(TWave& wave, const Selection& sel, Progress& progress, int32_t ms, double direct, double delayed) {
+  if (ms / 1000.0 >= wave.Duration()) return;
+  const int64_t d = DelayFrames(ms, wave.SampleRate());
+  const int64_t count = int64_t{sel.SelEnd} - sel.SelStart - d + 1;
+  for (int64_t k = 0; k < count; ++k) {
+    if (k % 100 == 0) ShowShare(progress, k, count - 1, PassShare::Whole);
+    const int64_t t = sel.SelEnd - k;
+    for (const bool right : {false, true}) {
+      if (!(right ? sel.Right : sel.Left)) continue;
+      Write(wave, t, right, (direct * Read(wave, t, right) + delayed * Read(wave, t - d, right)) / (direct + delayed));
+    }
+  }
+  for (int64_t t = sel.SelStart; direct == 0 && t < sel.SelStart + d; ++t) {
+    for (const bool right : {false, true}) {
+      if (right ? sel.Right : sel.Left) Write(wave, t, right, 0);
+    }
+  }
+  progress.SetProgress(0);
+}
+
+void Noise(TWave& wave, const Selection& sel, Progress& progress, int level) {
+  RandomGenerator random;
+  WalkSelection(sel, progress, PassShare::Whole, [&](int64_t i, bool right) {
+    const double r = static_cast<int>(random.Draw(2000)) - 1000;
+    Write(wave, i, right, Read(wave, i, right) + r * (level / 200000.0));
+  });
+  progress.SetProgress(0);
+}
+
+void Gate(TWave& wave, const Selection& sel, Progress& progress, int level) {
+  WalkSelection(sel, progress, PassShare::Whole, [&](int64_t i, bool right) {
+    int64_t from = i - 10, to = i + 10;
+    double divisor = 20;
+    if (i - sel.SelStart < 10) {
+      from = i, divisor = 10;
+    } else if (sel.SelEnd - i < 10) {
+      to = i, divisor = 10;
+    }
+    double sum = 0;
+    for (int64_t j = from; j <= to; ++j) sum += std::fabs(Read(wave, j, right));
+    double x = Read(wave, i, right);
+    if (level / 100.0 > sum / divisor) x = 0;
+    Write(wave, i, right, x);
+  });
+  progress.SetProgress(0);
+}
+
+// The phase in exact integers: F0·i mod rate for the sine, round(2·F0·i / rate) for the square.
+void Signal(TWave& wave, const Selection& sel, Progress& progress, SignalPlan plan) {
+  double v = 0;
+  const unsigned __int128 rate = wave.SampleRate();
+  WalkFrames(
+      sel, progress, PassShare::Whole, [&](int64_t i, bool right) { Write(wave, i, right, Read(wave, i, right) + v); },
+      [&](int64_t i) {
+        const unsigned __int128 frame = static_cast<uint64_t>(i);
+        if (plan.Kind == SignalKind::Sine) {
+          const auto residue = static_cast<double>(static_cast<uint64_t>(plan.F0 * frame % rate));
+          v = plan.Amplitude / 100.0 * std::sin(2.0 * std::numbers::pi * residue / static_cast<double>(rate));
+        } else {
+          const unsigned __int128 twice = 2 * static_cast<unsigned __int128>(plan.F0) * frame;
+          unsigned __int128 n = twice / rate;
+          const unsigned __int128 r = twice % rate;
+          if (2 * r > rate || (2 * r == rate && n % 2 == 1)) ++n;
+          v = (n % 2 == 0 ? 1 : -1) * (plan.Amplitude / 100.0);
+        }
+      });
+  progress.SetProgress(0);
+}
+
 }  // namespace reference
 
 // The gauge as the user sees it: setting the value it already shows changes nothing, and the
@@ -236,6 +308,31 @@ std::vector<Routine> Routines() {
   }
   routines.push_back({"wall", [](TWave& w, const Selection& s, Progress& p) { ApplyWallFilter(w, s, p, 0.05); },
                       [](TWave& w, const Selection& s, Progress& p) { reference::Wall(w, s, p, 0.05); }});
+  const std::tuple<const char*, int32_t, double, double> delays[] = {
+      {"delay", 7, 0, 1}, {"echo", 3, 1, 0.5}, {"echo 0 ms", 0, 1, 0.25}, {"long delay", 160, 0, 1}};
+  for (const auto& [name, ms, direct, delayed] : delays) {
+    routines.push_back({name, [=](TWave& w, const Selection& s, Progress& p) { DelayMix(w, s, p, ms, direct, delayed); },
+                        [=](TWave& w, const Selection& s, Progress& p) { reference::Delay(w, s, p, ms, direct, delayed); }});
+  }
+  routines.push_back({"noise",
+                      [](TWave& w, const Selection& s, Progress& p) {
+                        RandomGenerator random;
+                        AddNoise(w, s, p, random, 60);
+                      },
+                      [](TWave& w, const Selection& s, Progress& p) { reference::Noise(w, s, p, 60); }});
+  for (const int level : {0, 30, 100}) {
+    routines.push_back({"gate " + std::to_string(level),
+                        [=](TWave& w, const Selection& s, Progress& p) { NoiseGate(w, s, p, level); },
+                        [=](TWave& w, const Selection& s, Progress& p) { reference::Gate(w, s, p, level); }});
+  }
+  const std::tuple<const char*, SignalPlan> signals[] = {{"sine", {SignalKind::Sine, 1000, 40}},
+                                                         {"sine of an odd frequency", {SignalKind::Sine, 2999, 70}},
+                                                         {"square", {SignalKind::Square, 441, 30}},
+                                                         {"square beyond 32 bits", {SignalKind::Square, 2147483647, 20}}};
+  for (const auto& [name, plan] : signals) {
+    routines.push_back({name, [plan](TWave& w, const Selection& s, Progress& p) { GenerateSignal(w, s, p, plan); },
+                        [plan](TWave& w, const Selection& s, Progress& p) { reference::Signal(w, s, p, plan); }});
+  }
   return routines;
 }
 
