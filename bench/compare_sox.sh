@@ -75,4 +75,9 @@ compare "halve-rate vs sox rate 22050" "$cli_q open '$src' halve-rate save '$our
 # differently (-3 dB where ours has -6 dB), so again only the cost is compared.
 compare "low-pass 1000 vs sox lowpass -1 1000" "$cli_q open '$src' low-pass 1000 save '$ours'" "sox '$src' '$theirs' lowpass -1 1000"
 compare "high-pass 1000 vs sox highpass -1 1000" "$cli_q open '$src' high-pass 1000 save '$ours'" "sox '$src' '$theirs' highpass -1 1000"
+compare "echo 100 50 vs sox echo 1 1 100 0.5" "$cli_q open '$src' echo 100 50 save '$ours'" "sox '$src' '$theirs' echo 1 1 100 0.5"
+# Ours adds the tone to a silent file read from disk, sox makes it from nothing.
+silent="$work/silent.wav"
+sox -n -r 44100 -b 16 -c 2 "$silent" trim 0 600
+compare "sine 1000 50 on silence vs sox synth sine 1000" "$cli_q open '$silent' sine 1000 50 save '$ours'" "sox -n -r 44100 -b 16 -c 2 '$theirs' synth 600 sine 1000"
 echo "written to $report"

@@ -11,6 +11,7 @@
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 #include "processing/number_text.h"
+#include "processing/sample_kernels.h"
 #include "state/random_generator.h"
 
 namespace {
@@ -92,33 +93,57 @@ double Envelope(int64_t i, const Selection& sel, Magnitude&& mag) {
   return sum / divisor;
 }
 
-// One channel over frames begin..end−1 of the sound. The envelope of each frame is first worked
-// out from the magnitudes as they stand before the run, all frames at once; a frame whose ten
-// frames before it have not changed since reads exactly that sum. Only after a change is it summed
-// again, over the magnitudes as the gate left them.
+// Where a channel's gate stands between runs: the last frame it changed, and how many frames
+// before the next one hold silence.
+struct GateState {
+  int64_t LastChanged = INT64_MIN / 2;
+  int SilentBefore = 0;
+};
+
+// One channel over frames begin..end−1 of the sound. The envelope of each frame is first summed
+// from the magnitudes as they stand before the run, all frames at once, and once more as it would
+// be with the ten frames before it silent; a frame whose ten frames before it have not changed
+// since, or all hold silence, reads exactly one of those sums. Any other frame is summed again
+// over the magnitudes as the gate left them.
 template <class Samples>
 void GateRun(Samples& samples, const Selection& sel, bool right, double threshold, int64_t begin, int64_t end,
-             int64_t& lastChanged) {
+             GateState& state) {
   using Code = typename Samples::Code;
   constexpr int kReach = kGateReach;
   const int count = static_cast<int>(end - begin);
-  double mag[kRunFrames + 2 * kReach];  // frames begin − 10 .. end + 9
-  for (int k = 0; k < count + 2 * kReach; ++k) mag[k] = std::fabs(samples.Read(begin - kReach + k, right));
-  double sums[kRunFrames] = {};
-  for (int o = 0; o <= 2 * kReach; ++o) {
-    for (int k = 0; k < count; ++k) sums[k] += mag[k + o];
-  }
   const Code silence = Samples::CodeOf(0.0);
-  const double silenceMagnitude = std::fabs(samples.ValueOf(silence));
+  const double silent = std::fabs(samples.ValueOf(silence));
+  double mag[kRunFrames + 2 * kReach];  // frames begin − 10 .. end + 9
+  for (int k = 0; k < count + 2 * kReach; ++k) {
+    const int64_t j = begin - kReach + k;
+    mag[k] = samples.Inside(j) ? std::fabs(samples.ValueOf(samples.CodeAt(j, right))) : 0.0;
+  }
+  double open[kRunFrames], closed[kRunFrames];
+  WindowSums(mag, count, 0, 2 * kReach, 0.0, open);
+  double silentSum = 0;
+  for (int o = 0; o < kReach; ++o) silentSum += silent;
+  WindowSums(mag, count, kReach, 2 * kReach, silentSum, closed);
   const auto magnitude = [&](int64_t j) { return mag[j - begin + kReach]; };
   for (int k = 0; k < count; ++k) {
     const int64_t i = begin + k;
     const bool middle = i - sel.SelStart >= kReach && sel.SelEnd - i >= kReach;
-    const double envelope = middle && lastChanged < i - kReach ? sums[k] / 20 : Envelope(i, sel, magnitude);
-    if (!(threshold > envelope) || samples.CodeAt(i, right) == silence) continue;
-    samples.SetCode(i, right, silence);
-    mag[k + kReach] = silenceMagnitude;
-    lastChanged = i;
+    double envelope;
+    if (middle && state.LastChanged < i - kReach) {
+      envelope = open[k] / 20;
+    } else if (middle && state.SilentBefore >= kReach) {
+      envelope = closed[k] / 20;
+    } else {
+      envelope = Envelope(i, sel, magnitude);
+    }
+    const bool silenced = samples.CodeAt(i, right) == silence;
+    if (threshold > envelope && !silenced) {
+      samples.SetCode(i, right, silence);
+      mag[k + kReach] = silent;
+      state.LastChanged = i;
+      ++state.SilentBefore;
+    } else {
+      state.SilentBefore = threshold > envelope || silenced ? state.SilentBefore + 1 : 0;
+    }
   }
 }
 
@@ -131,12 +156,12 @@ void NoiseGate(TWave& wave, const Selection& sel, Progress& progress, int32_t le
     // A mono sound with both flags gates its one channel twice in each frame, the second time
     // reading the first's result; that keeps to the single-sample form.
     const bool twice = Samples::kChannels == 1 && sel.Left && sel.Right;
-    int64_t lastChanged[2] = {INT64_MIN / 2, INT64_MIN / 2};
+    GateState gates[2];
     RunRoutine(progress, [&] {
       WalkSoundRuns(sel, samples.Frames(), progress, PassShare::Whole, [&](int64_t begin, int64_t end) {
         if (!twice) {
-          if (sel.Left) GateRun(samples, sel, false, threshold, begin, end, lastChanged[0]);
-          if (sel.Right) GateRun(samples, sel, true, threshold, begin, end, lastChanged[1]);
+          if (sel.Left) GateRun(samples, sel, false, threshold, begin, end, gates[0]);
+          if (sel.Right) GateRun(samples, sel, true, threshold, begin, end, gates[1]);
           return;
         }
         for (int64_t i = begin; i < end; ++i) {

@@ -76,6 +76,15 @@ VELORIN_VECTOR_CLONES bool StoreBytes(uint8_t* bytes, const double* values, int 
   return true;
 }
 
+VELORIN_VECTOR_CLONES void WindowSums(const double* values, int count, int from, int to, double start, double* sums) {
+  for (int k = 0; k < count; ++k) sums[k] = start;
+  // One term at a time across all sums keeps each sum's order and lets the compiler take several
+  // sums at once.
+  for (int o = from; o <= to; ++o) {
+    for (int k = 0; k < count; ++k) sums[k] += values[k + o];
+  }
+}
+
 VELORIN_VECTOR_CLONES void FadeWeights(double* weights, double offset, double span, int count, bool fadeOut) {
   const auto ramp = [](double t) { return 3 * t * t - 2 * t * t * t; };
   // Two loops rather than a choice in one, which would keep the compiler from vectorizing it.

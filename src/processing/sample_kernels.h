@@ -21,6 +21,10 @@ bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int co
 bool StoreWords(uint8_t* words, const double* values, int count);
 bool StoreBytes(uint8_t* bytes, const double* values, int count);
 
+// sums[k] = start + values[k + from] + values[k + from + 1] + … + values[k + to], added in that
+// order, for k below `count`.
+void WindowSums(const double* values, int count, int from, int to, double start, double* sums);
+
 // The fades' weights of `count` frames whose positions count up from `offset` in a selection
 // `span` frames long: the smooth ramp 3t² − 2t³ of t = position / span, or of 1 − t for a fade
 // out.
