@@ -23,6 +23,8 @@
 #include "app/main_form_view.h"
 #include "app/main_form_wave_data.h"
 #include "processing/document_commands.h"
+#include "processing/echo_repeat_form.h"
+#include "processing/signal_generator_form.h"
 #include "processing/wall_filter_form.h"
 
 namespace {
@@ -93,6 +95,10 @@ void TMainForm::BuildPages() {
 void TMainForm::BuildDialogs() {
   WallFilterForm = new TWallFilterForm(this);
   WallFilterForm->OnOK = [this] { EffectsTabSheet->WallFilterFormOK(); };
+  EchoRepeatForm = new TEchoRepeatForm(this);
+  EchoRepeatForm->OnOK = [this] { EffectsTabSheet->EchoRepeatFormOK(); };
+  SignalGeneratorForm = new TSignalGeneratorForm(this);
+  SignalGeneratorForm->OnOK = [this] { NoiseTabSheet->SignalGeneratorFormOK(); };
 }
 
 QString TMainForm::DocumentCaption() const {

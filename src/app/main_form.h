@@ -20,10 +20,12 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class TAmplitudePage;
+class TEchoRepeatForm;
 class TEffectsPage;
 class TFilePage;
 class TFiltersPage;
 class TNoisePage;
+class TSignalGeneratorForm;
 class TViewPage;
 class TWallFilterForm;
 class TWaveDataPage;
@@ -139,6 +141,8 @@ class TMainForm : public QWidget {
 
   // The dialogs, made once at start and shown over the window when asked for.
   TWallFilterForm* WallFilterForm = nullptr;
+  TEchoRepeatForm* EchoRepeatForm = nullptr;
+  TSignalGeneratorForm* SignalGeneratorForm = nullptr;
 
  public slots:
   // Below the pages.

@@ -8,6 +8,8 @@
 #include "app/control_factory.h"
 #include "app/main_form.h"
 #include "processing/amplitude_tools.h"
+#include "processing/delay_effects.h"
+#include "processing/echo_repeat_form.h"
 #include "processing/linear_filters.h"
 #include "processing/wall_filter_form.h"
 
@@ -24,8 +26,69 @@ TEffectsPage::TEffectsPage(TMainForm& form) : TMainFormPage(form, "EffectsTabShe
   WallButton = MakeButton(GroupOf(row), row, "WallButton", tr("&Wall"), tr("Apply wall filter"));
   EndPage();
 
+  connect(DelayButton, &QPushButton::clicked, this, &TEffectsPage::DelayButtonClick);
+  connect(TapDelayButton, &QPushButton::clicked, this, &TEffectsPage::TapDelayButtonClick);
+  connect(EchoRepeatButton, &QPushButton::clicked, this, &TEffectsPage::EchoRepeatButtonClick);
+  connect(StereoExpandButton, &QPushButton::clicked, this, &TEffectsPage::StereoExpandButtonClick);
   connect(ReverseButton, &QPushButton::clicked, this, &TEffectsPage::ReverseButtonClick);
   connect(WallButton, &QPushButton::clicked, this, &TEffectsPage::WallButtonClick);
+}
+
+bool TEffectsPage::AskDelay(std::string& delayText) {
+  return AskText(tr("Delay"), tr("Specify delay [mS]"), QStringLiteral("100"), delayText);
+}
+
+void TEffectsPage::DelayButtonClick() {
+  form_.RunWithDocument([this] {
+    std::string delay;
+    if (!AskDelay(delay)) return;
+    DelayCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay);
+  });
+}
+
+// The amplitude is asked only once the delay has passed its check.
+void TEffectsPage::TapDelayButtonClick() {
+  form_.RunWithDocument([this] {
+    std::string delay;
+    if (!AskDelay(delay)) return;
+    EchoCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay, [this](std::string& amplitude) {
+      return AskText(tr("Delay"), tr("Specify echo amplitude [%]"), QStringLiteral("50"), amplitude);
+    });
+  });
+}
+
+void TEffectsPage::EchoRepeatButtonClick() {
+  if (form_.Wave().Loaded()) form_.EchoRepeatForm->ShowCentredOn(form_);
+}
+
+// A refused value goes back to its default, and every failure keeps the dialog open for a
+// correction. The dialog is modeless, so the document may have gone while it was shown.
+void TEffectsPage::EchoRepeatFormOK() {
+  TEchoRepeatForm& dialog = *form_.EchoRepeatForm;
+  form_.RunWithDocument([&] {
+    EchoRepeatPlan plan;
+    try {
+      plan = PlanEchoRepeat(dialog.EchoPeriodEdit->text().toStdString(),
+                            dialog.EchoAmplitudeEdit->text().toStdString());
+    } catch (const EchoPeriodRefused&) {
+      dialog.ResetEchoPeriod();
+      throw;
+    } catch (const EchoAmplitudeRefused&) {
+      dialog.ResetEchoAmplitude();
+      throw;
+    }
+    // Up to 28 passes over the selection: the caption tells how far they have come.
+    EchoRepeat(form_.Wave(), form_.View().Sel, *form_.Gauge, plan, [&dialog](int pass, int passes) {
+      dialog.setWindowTitle(tr("Echo nr %1 of %2").arg(pass).arg(passes));
+    });
+    dialog.close();
+  });
+}
+
+// The expand leaves the sound stereo with everything selected on both channels; the refresh
+// brings the channel boxes and the wave information in line with that.
+void TEffectsPage::StereoExpandButtonClick() {
+  form_.RunWithDocument([this] { StereoExpand(form_.Document(), *form_.Gauge); });
 }
 
 void TEffectsPage::ReverseButtonClick() { form_.RunOnSelection(ReverseSelection); }

@@ -19,10 +19,20 @@ class TEffectsPage final : public TMainFormPage {
   QPushButton* WallButton = nullptr;
 
  public slots:
+  void DelayButtonClick();
+  void TapDelayButtonClick();
+  void EchoRepeatButtonClick();
+  void StereoExpandButtonClick();
   void ReverseButtonClick();
   void WallButtonClick();
 
  public:
+  // OK in the echo repeat dialog.
+  void EchoRepeatFormOK();
   // OK in the wall filter dialog.
   void WallFilterFormOK();
+
+ private:
+  // The delay input box of Delay and Echo; false when cancelled.
+  bool AskDelay(std::string& delayText);
 };

@@ -67,9 +67,9 @@ IIRTexts TFiltersPage::EditTexts() const {
 
 void TFiltersPage::RCFilterClick(FilterKind kind, const QString& caption) {
   form_.RunWithDocument([&] {
-    QString cutOff = QStringLiteral("1000");
-    if (!form_.Ask().InputQuery(caption, tr("Specify cut-off frequency [Hz]"), cutOff)) return;
-    RCFilterCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, kind, cutOff.toStdString());
+    std::string cutOff;
+    if (!AskText(caption, tr("Specify cut-off frequency [Hz]"), QStringLiteral("1000"), cutOff)) return;
+    RCFilterCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, kind, cutOff);
   });
 }
 

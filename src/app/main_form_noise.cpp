@@ -2,9 +2,14 @@
 
 #include <QBoxLayout>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "app/control_factory.h"
+#include "app/main_form.h"
+#include "processing/noise_signals.h"
+#include "processing/signal_generator_form.h"
 
 TNoisePage::TNoisePage(TMainForm& form) : TMainFormPage(form, "NoiseTabSheet") {
   QBoxLayout* row = AddGroup("NoiseGroupBox", tr("Noise options"));
@@ -13,4 +18,42 @@ TNoisePage::TNoisePage(TMainForm& form) : TMainFormPage(form, "NoiseTabSheet") {
   row = AddGroup("SignalsGroupBox", tr("Signals"));
   SignalGeneratorButton = MakeButton(GroupOf(row), row, "SignalGeneratorButton", tr("&Generator"));
   EndPage();
+
+  connect(AddNoiseButton, &QPushButton::clicked, this, &TNoisePage::AddNoiseButtonClick);
+  connect(RemoveNoiseButton, &QPushButton::clicked, this, &TNoisePage::RemoveNoiseButtonClick);
+  connect(SignalGeneratorButton, &QPushButton::clicked, this, &TNoisePage::SignalGeneratorButtonClick);
+}
+
+// The noise continues the program's one random sequence, so it is the same after every start.
+void TNoisePage::AddNoiseButtonClick() {
+  form_.RunWithDocument([this] {
+    std::string level;
+    if (!AskText(tr("Add noise"), tr("Specify noise level [%]"), QStringLiteral("25"), level)) return;
+    AddNoiseCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, form_.Document().Program.Random, level);
+  });
+}
+
+void TNoisePage::RemoveNoiseButtonClick() {
+  form_.RunWithDocument([this] {
+    std::string level;
+    if (!AskText(tr("Remove noise"), tr("Specify noise level gate [%]"), QStringLiteral("5"), level)) return;
+    NoiseGateCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, level);
+  });
+}
+
+void TNoisePage::SignalGeneratorButtonClick() {
+  if (form_.Wave().Loaded()) form_.SignalGeneratorForm->ShowCentredOn(form_);
+}
+
+// Refused values keep the dialog open for a correction; accepted ones close it before the signal
+// is added. The dialog is modeless, so the document may have gone while it was shown.
+void TNoisePage::SignalGeneratorFormOK() {
+  TSignalGeneratorForm& dialog = *form_.SignalGeneratorForm;
+  form_.RunWithDocument([&] {
+    const SignalKind kind = dialog.SquareRadioButton->isChecked() ? SignalKind::Square : SignalKind::Sine;
+    const SignalPlan plan =
+        PlanSignal(kind, dialog.f0Edit->text().toStdString(), dialog.AmplitudeEdit->text().toStdString());
+    dialog.close();
+    GenerateSignal(form_.Wave(), form_.View().Sel, *form_.Gauge, plan);
+  });
 }

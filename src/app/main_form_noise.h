@@ -14,4 +14,13 @@ class TNoisePage final : public TMainFormPage {
   QPushButton* AddNoiseButton = nullptr;
   QPushButton* RemoveNoiseButton = nullptr;
   QPushButton* SignalGeneratorButton = nullptr;
+
+ public slots:
+  void AddNoiseButtonClick();
+  void RemoveNoiseButtonClick();
+  void SignalGeneratorButtonClick();
+
+ public:
+  // OK in the signal generator dialog.
+  void SignalGeneratorFormOK();
 };

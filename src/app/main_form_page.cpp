@@ -4,6 +4,7 @@
 #include <QGroupBox>
 
 #include "app/control_factory.h"
+#include "app/main_form.h"
 
 namespace {
 constexpr int kGroupHeight = 65;
@@ -26,3 +27,11 @@ QBoxLayout* TMainFormPage::AddGroup(const char* name, const QString& caption) {
 QGroupBox* TMainFormPage::GroupOf(QBoxLayout* row) { return static_cast<QGroupBox*>(row->parentWidget()); }
 
 void TMainFormPage::EndPage() { static_cast<QBoxLayout*>(layout())->addStretch(1); }
+
+bool TMainFormPage::AskText(const QString& caption, const QString& prompt, const QString& proposal,
+                            std::string& text) {
+  QString typed = proposal;
+  if (!form_.Ask().InputQuery(caption, prompt, typed)) return false;
+  text = typed.toStdString();
+  return true;
+}

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class QBoxLayout;
 class QGroupBox;
 class TMainForm;
@@ -19,6 +21,8 @@ class TMainFormPage : public QWidget {
   static QGroupBox* GroupOf(QBoxLayout* row);
   // Keeps the groups together at the page's left.
   void EndPage();
+  // An input box proposing `proposal`; false when cancelled, otherwise `text` is what was typed.
+  bool AskText(const QString& caption, const QString& prompt, const QString& proposal, std::string& text);
 
   TMainForm& form_;
 };

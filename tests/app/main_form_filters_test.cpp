@@ -35,13 +35,13 @@ class FiltersWindow : public MainFormTest {
   // Clicks `control` and expects the sound that `command` makes of a copy taken just before, and
   // the refusal or error it shows.
   void ExpectRun(const char* control, const std::function<void(Session&, Progress&)>& command,
-                 const QStringList& information, const QStringList& errors) {
+                 const QStringList& information, const QStringList& errors, const QWidget* within = nullptr) {
     SCOPED_TRACE(control);
     prompts.ClearShown();
     std::unique_ptr<Session> twin = Twin();
     NoProgress quiet;
     if (command) command(*twin, quiet);
-    Click(control);
+    Click(control, within);
     EXPECT_EQ(form->Wave().Image(), twin->Wave.Image());
     EXPECT_EQ(prompts.Texts(PromptKind::kInformation), information);
     EXPECT_EQ(prompts.Texts(PromptKind::kError), errors);
@@ -108,8 +108,9 @@ TEST_F(FiltersWindow, IIRFilesKeepTheCoefficientsAndNeverReplaceAFileUnasked) {
 TEST_F(FiltersWindow, TheWallDialogFillsPredefinedWallsAndFiltersWithTheirMass) {
   StartWithWave();
   Click("WallButton");
-  ASSERT_TRUE(form->WallFilterForm->isVisible());
-  auto* walls = Find<QComboBox>("WallComboBox");
+  const QWidget* dialog = form->WallFilterForm;
+  ASSERT_TRUE(dialog->isVisible());
+  auto* walls = Find<QComboBox>("WallComboBox", dialog);
   for (const QStringList& wall : std::vector<QStringList>{
            {"2.5", "600"}, {"10", "1000"}, {"20", "2400"}, {"0.4", "2600"}, {"0.05", "7800"}}) {
     QTest::keyClick(walls, Qt::Key_Down);  // from the placeholder, each wall in turn
@@ -118,22 +119,22 @@ TEST_F(FiltersWindow, TheWallDialogFillsPredefinedWallsAndFiltersWithTheirMass) 
 
   // Input the filter cannot take keeps the dialog open for a correction; Cancel only hides it.
   SetTexts(kWall, {"-1", "600"});
-  ExpectRun("OKButton", nullptr, {"Error, negative mass."}, {});
+  ExpectRun("OKButton", nullptr, {"Error, negative mass."}, {}, dialog);
   SetTexts(kWall, {"2.5", "heavy"});
-  ExpectRun("OKButton", nullptr, {}, {"'heavy' is not a valid floating point value"});
+  ExpectRun("OKButton", nullptr, {}, {"'heavy' is not a valid floating point value"}, dialog);
   EXPECT_TRUE(form->WallFilterForm->isVisible());
-  Click("CancelButton");
+  Click("CancelButton", dialog);
   EXPECT_FALSE(form->WallFilterForm->isVisible());
   Click("WallButton");
   EXPECT_EQ(Texts(kWall), QStringList({"2.5", "heavy"}));
 
   SetTexts(kWall, {"0", "600"});
-  ExpectRun("OKButton", nullptr, {}, {"Floating point division by zero"});
+  ExpectRun("OKButton", nullptr, {}, {"Floating point division by zero"}, dialog);
   EXPECT_FALSE(form->WallFilterForm->isVisible());
   Click("WallButton");
   SetTexts(kWall, {"0.05", "7800"});
   const auto steel = [](Session& s, Progress& p) { ApplyWallFilter(s.Wave, s.View.Sel, p, 0.05 / 100 * 7800); };
-  ExpectRun("OKButton", steel, {}, {});
+  ExpectRun("OKButton", steel, {}, {}, dialog);
   EXPECT_FALSE(form->WallFilterForm->isVisible());
 }
 

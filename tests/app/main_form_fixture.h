@@ -30,9 +30,10 @@ class MainFormTest : public ::testing::Test {
 
   QString Path(const std::string& name) const { return QString::fromStdString(dir.File(name)); }
 
+  // The dialogs share control names such as OKButton: theirs are found inside `within`.
   template <class Control>
-  Control* Find(const char* name) const {
-    auto* control = form->findChild<Control*>(QString::fromLatin1(name));
+  Control* Find(const char* name, const QWidget* within = nullptr) const {
+    auto* control = (within ? within : form.get())->findChild<Control*>(QString::fromLatin1(name));
     if (!control) ADD_FAILURE() << "no control " << name;
     return control;
   }
@@ -53,8 +54,8 @@ class MainFormTest : public ::testing::Test {
   }
 
   // A real mouse click, so disabled controls ignore it as they would for the user.
-  void Click(const char* name) {
-    if (QAbstractButton* button = Find<QAbstractButton>(name)) QTest::mouseClick(button, Qt::LeftButton);
+  void Click(const char* name, const QWidget* within = nullptr) {
+    if (QAbstractButton* button = Find<QAbstractButton>(name, within)) QTest::mouseClick(button, Qt::LeftButton);
   }
 
   QString Caption() const { return form->windowTitle(); }

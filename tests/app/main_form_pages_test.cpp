@@ -1,6 +1,7 @@
 // Each page's controls reach the engine command of their name; without a document none of them
 // does anything.
 
+#include <QApplication>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -21,7 +22,8 @@ TEST_F(PagesTest, CommandsOnTheDocumentDoNothingWithoutOne) {
          {"SaveBitBtn", "ZoomBitBtn", "BitBtn1", "AllButton", "DoubleSRButton", "HalveSRButton", "bits16Button",
           "bits8Button", "StereoButton", "MonoButton", "CDFormatButton", "MuteButton", "NormalizeButton",
           "Button1", "FadeInButton", "FadeOutButton", "HanningButton", "InvertButton", "ReverseButton",
-          "ReloadButton", "SelAllButton"}) {
+          "ReloadButton", "SelAllButton", "AddNoiseButton", "RemoveNoiseButton", "SignalGeneratorButton",
+          "DelayButton", "TapDelayButton", "EchoRepeatButton", "StereoExpandButton"}) {
       Click(control);
     }
   }
@@ -29,6 +31,7 @@ TEST_F(PagesTest, CommandsOnTheDocumentDoNothingWithoutOne) {
   QTest::mouseClick(Find<QWidget>("RPaintBox"), Qt::RightButton, {}, QPoint(200, 40));
 
   EXPECT_TRUE(prompts.Shown().empty());
+  for (QWidget* window : QApplication::topLevelWidgets()) EXPECT_TRUE(window == form.get() || window->isHidden());
   EXPECT_FALSE(form->Wave().Loaded());
   EXPECT_EQ(Caption(), "Velorin II");
   EXPECT_EQ(std::tie(form->View().ViewStart, form->View().ViewEnd), std::make_tuple(0, 0));

@@ -1,0 +1,77 @@
+#include "processing/signal_generator_form.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kEditWidth = 60;
+
+template <class Control>
+Control* Named(Control* control, const char* name) {
+  control->setObjectName(QString::fromLatin1(name));
+  return control;
+}
+
+}  // namespace
+
+TSignalGeneratorForm::TSignalGeneratorForm(QWidget* parent) : TToolForm(parent) {
+  setObjectName(QStringLiteral("SignalGeneratorForm"));
+  setWindowTitle(tr("Signal generator"));
+
+  OptionsGroupBox = Named(new QGroupBox(tr("Options"), this), "OptionsGroupBox");
+  // Siblings in one group box, so Qt keeps exactly one of them checked.
+  SinusRadioButton = Named(new QRadioButton(tr("&Sinus"), OptionsGroupBox), "SinusRadioButton");
+  SquareRadioButton = Named(new QRadioButton(tr("S&quare"), OptionsGroupBox), "SquareRadioButton");
+  f0Label = Named(new QLabel(tr("f0 = "), OptionsGroupBox), "f0Label");
+  f0Edit = Named(new QLineEdit(QStringLiteral("1000"), OptionsGroupBox), "f0Edit");
+  f0UnitLabel = Named(new QLabel(tr("Hz"), OptionsGroupBox), "f0UnitLabel");
+  AmplitudeLabel = Named(new QLabel(tr("Amplitude:"), OptionsGroupBox), "AmplitudeLabel");
+  AmplitudeEdit = Named(new QLineEdit(QStringLiteral("50"), OptionsGroupBox), "AmplitudeEdit");
+  AmplitudeUnitLabel = Named(new QLabel(tr("%"), OptionsGroupBox), "AmplitudeUnitLabel");
+  OKButton = Named(new QPushButton(tr("&OK"), OptionsGroupBox), "OKButton");
+  CancelButton = Named(new QPushButton(tr("&Cancel"), OptionsGroupBox), "CancelButton");
+
+  SinusRadioButton->setChecked(true);
+  for (QLineEdit* edit : {f0Edit, AmplitudeEdit}) edit->setFixedWidth(kEditWidth);
+  OKButton->setDefault(true);
+
+  auto* values = new QGridLayout;
+  values->addWidget(SinusRadioButton, 0, 0, 1, 3, Qt::AlignLeft);
+  values->addWidget(SquareRadioButton, 1, 0, 1, 3, Qt::AlignLeft);
+  values->addWidget(f0Label, 2, 0);
+  values->addWidget(f0Edit, 2, 1);
+  values->addWidget(f0UnitLabel, 2, 2);
+  values->addWidget(AmplitudeLabel, 3, 0);
+  values->addWidget(AmplitudeEdit, 3, 1);
+  values->addWidget(AmplitudeUnitLabel, 3, 2);
+  values->setColumnStretch(3, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(OKButton);
+  buttons->addWidget(CancelButton);
+  auto* group = new QVBoxLayout(OptionsGroupBox);
+  group->addLayout(values);
+  group->addSpacing(8);
+  group->addLayout(buttons);
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(OptionsGroupBox);
+  outer->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(OKButton, &QPushButton::clicked, this, &TSignalGeneratorForm::OKButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &TSignalGeneratorForm::CancelButtonClick);
+}
+
+void TSignalGeneratorForm::OKButtonClick() {
+  if (OnOK) OnOK();
+}
+
+void TSignalGeneratorForm::CancelButtonClick() {
+  close();
+}
