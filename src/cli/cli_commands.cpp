@@ -15,6 +15,7 @@
 #include "processing/linear_filters.h"
 #include "processing/noise_signals.h"
 #include "processing/number_text.h"
+#include "views/spectrum.h"
 
 namespace {
 
@@ -60,6 +61,20 @@ void Samples(CliSession& s, CliArgs a) {
     AppendNumber(line, s.Doc.Wave.GetSample(index, false));
     line += ' ';
     AppendNumber(line, s.Doc.Wave.GetSample(index, true));
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), s.Out);
+  }
+}
+
+void Spectrum(CliSession& s, CliArgs) {
+  const SpectrumPowers powers = ComputeSpectrum(s.Doc.Wave, s.Doc.View.Sel.SelStart);
+  std::string line;
+  for (int k = 0; k < kSpectrumBins; ++k) {
+    line = std::to_string(k);
+    line += ' ';
+    AppendNumber(line, powers.Left[k]);
+    line += ' ';
+    AppendNumber(line, powers.Right[k]);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), s.Out);
   }
@@ -168,6 +183,7 @@ const std::vector<CliCommand>& Commands() {
       {"reload", 0, "", "drop the changes since open, new or save", kSound, nullptr, Reload},
       {"info", 0, "", "print rate, bits, channels, frames, length", kSound, nullptr, Info},
       {"samples", 2, "START COUNT", "print COUNT lines 'frame left right'", kSound, nullptr, Samples},
+      {"spectrum", 0, "", "print 512 lines 'bin left_power right_power'", kSound, nullptr, Spectrum},
       {"select", 2, "START END", "select frames START..END", kSound, nullptr, Select},
       {"select-all", 0, "", "select the whole sound on both channels", kSound, nullptr, SelectAllFrames},
       {"channels", 1, "left|right|both", "the channels later commands work on", kSound, IsChannelWord, Channels},

@@ -1,0 +1,137 @@
+#include "views/fourier.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+#include "processing/errors.h"
+#include "wave/vector_clones.h"
+
+bool IsFftSize(uint16_t n) { return n >= 2 && (n & (n - 1)) == 0; }
+
+uint16_t SizeExponent(uint16_t n) {
+  for (uint16_t bit = 0; bit < 16; ++bit) {
+    if (n & (1u << bit)) return bit;
+  }
+  return 0;
+}
+
+uint16_t BitReversed(uint16_t index, uint16_t bits) {
+  unsigned reversed = 0;
+  for (uint16_t b = 0; b < bits; ++b) {
+    reversed = (reversed << 1) | (index & 1u);
+    index >>= 1;
+  }
+  return static_cast<uint16_t>(reversed);
+}
+
+FourierPlan::FourierPlan(uint16_t n, double angle) : n_(n) {
+  if (!IsFftSize(n)) {
+    throw CommandError("Error in procedure Fourier:  NumSamples=" + std::to_string(n) +
+                       " is not a positive integer power of 2.");
+  }
+  const uint16_t bits = SizeExponent(n);
+  reversed_.resize(n);
+  for (unsigned i = 0; i < n; ++i) reversed_[i] = BitReversed(static_cast<uint16_t>(i), bits);
+  twiddleRe_.resize(n);
+  twiddleIm_.resize(n);
+  // Each block of a stage starts the recurrence afresh at 1, so one run of it serves them all.
+  for (unsigned half = 1, span = 2; span <= n; half = span, span *= 2) {
+    const double delta = angle / span;
+    const double s = std::sin(0.5 * delta);
+    const double alpha = 2.0 * s * s;
+    const double beta = std::sin(delta);
+    double ar = 1.0, ai = 0.0;
+    for (unsigned m = 0; m < half; ++m) {
+      twiddleRe_[half - 1 + m] = ar;
+      twiddleIm_[half - 1 + m] = ai;
+      const double t = alpha * ar + beta * ai;
+      ai = ai - (alpha * ai - beta * ar);
+      ar = ar - t;
+    }
+  }
+}
+
+namespace {
+
+// Values of one piece: the real and imaginary parts fit in the first-level cache together.
+constexpr unsigned kCachePiece = 1024;
+
+// The butterflies of one stage; those of a block are independent of each other, so the compiler
+// may take several at once.
+VELORIN_VECTOR_CLONES void Stage(unsigned n, unsigned half, const double* __restrict twRe,
+                                 const double* __restrict twIm, double* re, double* im) {
+  const unsigned span = 2 * half;
+  for (unsigned i = 0; i < n; i += span) {
+    // The two halves of a block never overlap.
+    double* __restrict reJ = re + i;
+    double* __restrict imJ = im + i;
+    double* __restrict reK = re + i + half;
+    double* __restrict imK = im + i + half;
+    for (size_t m = 0; m < half; ++m) {
+      const double tr = twRe[m] * reK[m] - twIm[m] * imK[m];
+      const double ti = twRe[m] * imK[m] + twIm[m] * reK[m];
+      reK[m] = reJ[m] - tr;
+      imK[m] = imJ[m] - ti;
+      reJ[m] = reJ[m] + tr;
+      imJ[m] = imJ[m] + ti;
+    }
+  }
+}
+
+// The first stages have blocks too short for a loop of their own: the block's butterflies are
+// written out, and the walk goes over the blocks instead.
+template <unsigned kHalf>
+VELORIN_VECTOR_CLONES void ShortStage(unsigned n, const double* twRe, const double* twIm, double* __restrict re,
+                                      double* __restrict im) {
+  double wr[kHalf], wi[kHalf];
+  for (unsigned m = 0; m < kHalf; ++m) wr[m] = twRe[m], wi[m] = twIm[m];
+  for (size_t i = 0; i < n; i += 2 * kHalf) {
+    for (size_t m = 0; m < kHalf; ++m) {
+      const size_t j = i + m, k = j + kHalf;
+      const double tr = wr[m] * re[k] - wi[m] * im[k];
+      const double ti = wr[m] * im[k] + wi[m] * re[k];
+      re[k] = re[j] - tr;
+      im[k] = im[j] - ti;
+      re[j] = re[j] + tr;
+      im[j] = im[j] + ti;
+    }
+  }
+}
+
+}  // namespace
+
+void FourierPlan::Transform(const double* inRe, const double* inIm, double* outRe, double* outIm) const {
+  for (unsigned i = 0; i < n_; ++i) {
+    outRe[reversed_[i]] = inRe[i];
+    outIm[reversed_[i]] = inIm[i];
+  }
+  // The stages of half-width `half` over `length` values from `re`, `im`.
+  const auto stage = [this](unsigned half, unsigned length, double* re, double* im) {
+    const double* twRe = twiddleRe_.data() + half - 1;
+    const double* twIm = twiddleIm_.data() + half - 1;
+    switch (half) {
+      case 1: ShortStage<1>(length, twRe, twIm, re, im); break;
+      case 2: ShortStage<2>(length, twRe, twIm, re, im); break;
+      case 4: ShortStage<4>(length, twRe, twIm, re, im); break;
+      default: Stage(length, half, twRe, twIm, re, im); break;
+    }
+  };
+  // A stage's blocks are independent, so the stages whose blocks fit in a cache-sized piece are
+  // run piece by piece, each piece through all of them while it is at hand; only the wider stages
+  // go over the whole array.
+  const unsigned piece = std::min<unsigned>(n_, kCachePiece);
+  for (unsigned base = 0; base < n_; base += piece) {
+    for (unsigned half = 1; 2 * half <= piece; half *= 2) stage(half, piece, outRe + base, outIm + base);
+  }
+  for (unsigned half = piece; 2 * half <= n_; half *= 2) stage(half, n_, outRe, outIm);
+}
+
+void Transform(uint16_t n, double angle, const double* inRe, const double* inIm, double* outRe, double* outIm) {
+  FourierPlan(n, angle).Transform(inRe, inIm, outRe, outIm);
+}
+
+void ForwardTransform(uint16_t n, const double* inRe, const double* inIm, double* outRe, double* outIm) {
+  Transform(n, kFourierTurn, inRe, inIm, outRe, outIm);
+}
