@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QTabWidget>
 
@@ -26,6 +28,7 @@
 #include "processing/echo_repeat_form.h"
 #include "processing/signal_generator_form.h"
 #include "processing/wall_filter_form.h"
+#include "views/spectrum_form.h"
 
 namespace {
 
@@ -93,6 +96,8 @@ void TMainForm::BuildPages() {
 }
 
 void TMainForm::BuildDialogs() {
+  SpectrumForm = new TSpectrumForm(session_.Wave, session_.View, this);
+  SpectrumForm->OnClose = [this] { ViewTabSheet->SpectrumCheckBox->setChecked(false); };
   WallFilterForm = new TWallFilterForm(this);
   WallFilterForm->OnOK = [this] { EffectsTabSheet->WallFilterFormOK(); };
   EchoRepeatForm = new TEchoRepeatForm(this);
@@ -109,6 +114,11 @@ void TMainForm::RefreshAll() {
   ShowSelection();
   ShowWaveInfo();
   DrawWaves();
+  RedrawSpectrum();
+}
+
+void TMainForm::RedrawSpectrum() {
+  if (ViewTabSheet->SpectrumCheckBox->isChecked()) SpectrumForm->DrawSpectrum();
 }
 
 void TMainForm::SelectAll() {
@@ -152,6 +162,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+// Only when the program shows the window: a window manager restoring it moves nothing.
+void TMainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous()) SpectrumForm->move(pos() + QPoint(450, 150));
 }
 
 // A running recording still writes the scratch file; Linux would let it be deleted underneath.

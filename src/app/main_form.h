@@ -26,6 +26,7 @@ class TFilePage;
 class TFiltersPage;
 class TNoisePage;
 class TSignalGeneratorForm;
+class TSpectrumForm;
 class TViewPage;
 class TWallFilterForm;
 class TWaveDataPage;
@@ -139,6 +140,9 @@ class TMainForm : public QWidget {
   QTimer* PlayTimer = nullptr;
   QTimer* RecordTimer = nullptr;
 
+  // Made once at start, hidden; shown and hidden by the "View" page's Spectrum box.
+  TSpectrumForm* SpectrumForm = nullptr;
+
   // The dialogs, made once at start and shown over the window when asked for.
   TWallFilterForm* WallFilterForm = nullptr;
   TEchoRepeatForm* EchoRepeatForm = nullptr;
@@ -155,12 +159,15 @@ class TMainForm : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void FormCreate(const QStringList& arguments);
   void BuildPages();
   void BuildBottom();
   void BuildDialogs();
+  // Draws the spectrum when its box is checked (which needs a document).
+  void RedrawSpectrum();
   void SyncChannelBoxes();
   // A click on a channel box: its state becomes the channel's flag, and the displays follow.
   void TakeChannelBox(const QCheckBox& box, bool& flag);

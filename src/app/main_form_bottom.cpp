@@ -253,6 +253,14 @@ void MarkFromStrip(TMainForm& form, const QWidget& strip, Qt::MouseButton button
 
 }  // namespace
 
-void TMainForm::LPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFromStrip(*this, *LPaintBox, button, x); }
+// The spectrum is taken from the selection's start, which a press may move: it is drawn here
+// as well as in the refresh, so that a press always leaves it current.
+void TMainForm::LPaintBoxMouseDown(Qt::MouseButton button, int x, int) {
+  MarkFromStrip(*this, *LPaintBox, button, x);
+  RedrawSpectrum();
+}
 
-void TMainForm::RPaintBoxMouseDown(Qt::MouseButton button, int x, int) { MarkFromStrip(*this, *RPaintBox, button, x); }
+void TMainForm::RPaintBoxMouseDown(Qt::MouseButton button, int x, int) {
+  MarkFromStrip(*this, *RPaintBox, button, x);
+  RedrawSpectrum();
+}

@@ -7,6 +7,7 @@
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
+#include "views/spectrum_form.h"
 
 TViewPage::TViewPage(TMainForm& form) : TMainFormPage(form, "ViewTabSheet") {
   QBoxLayout* row = AddGroup("ZoomGroupBox", tr("Zoom"));
@@ -23,6 +24,7 @@ TViewPage::TViewPage(TMainForm& form) : TMainFormPage(form, "ViewTabSheet") {
   connect(ZoomBitBtn, &QPushButton::clicked, this, &TViewPage::ZoomBitBtnClick);
   connect(BitBtn1, &QPushButton::clicked, this, &TViewPage::BitBtn1Click);
   connect(AllButton, &QPushButton::clicked, this, &TViewPage::AllButtonClick);
+  connect(SpectrumCheckBox, &QCheckBox::clicked, this, &TViewPage::SpectrumCheckBoxClick);
 }
 
 void TViewPage::ZoomBitBtnClick() {
@@ -39,4 +41,15 @@ void TViewPage::AllButtonClick() {
     form_.SelectAll();
     ZoomToSelection(form_.View());
   });
+}
+
+// The box cannot stay checked without a sound to analyse. With one, the click flips the window,
+// which computes the spectrum as it is painted.
+void TViewPage::SpectrumCheckBoxClick() {
+  if (!form_.Wave().Loaded()) {
+    SpectrumCheckBox->setChecked(false);
+    return;
+  }
+  TSpectrumForm& window = *form_.SpectrumForm;
+  window.setVisible(!window.isVisible());
 }

@@ -21,4 +21,5 @@ class TViewPage final : public TMainFormPage {
   void ZoomBitBtnClick();
   void BitBtn1Click();
   void AllButtonClick();
+  void SpectrumCheckBoxClick();
 };

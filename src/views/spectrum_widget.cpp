@@ -1,0 +1,27 @@
+#include "views/spectrum_widget.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+TSpectrumPaintBox::TSpectrumPaintBox(QWidget* parent) : QWidget(parent) {
+  // Every paint covers the whole surface.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setCursor(Qt::CrossCursor);
+}
+
+void TSpectrumPaintBox::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  emit Paint(painter);
+}
+
+void TSpectrumPaintBox::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  emit MouseMove(at.x(), at.y());
+}
+
+TUpDown::TUpDown(QWidget* parent) : QSpinBox(parent) {
+  // The field stays in place for the spin box's own bookkeeping; only the arrows show.
+  lineEdit()->hide();
+}
