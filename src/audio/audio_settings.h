@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "audio/platform/wave_input.h"
+
+class TAudio;
+
+enum class TChannels : uint8_t { Mono = 0, Stereo = 1 };
+enum class TBPS : uint8_t { _8 = 0, _16 = 1 };
+
+inline constexpr int kAudioBuffers = 4;
+
+// The sample format of the recorder or the player, the device format record made from it, and the
+// ring of four device buffers. Each format write goes to both recorder and player unless the
+// owner keeps them apart (SeparateCtrls), and rebuilds the buffers of each object it changes.
+class TAudioSettings {
+ public:
+  TAudioSettings(TAudio& owner);
+  virtual ~TAudioSettings();
+  TAudioSettings(const TAudioSettings&) = delete;
+  TAudioSettings& operator=(const TAudioSettings&) = delete;
+
+  TBPS BitsPerSample() const { return bitsPerSample_; }
+  void SetBitsPerSample(TBPS value);
+  TChannels Channels() const { return channels_; }
+  void SetChannels(TChannels value);
+  uint16_t SampleRate() const { return sampleRate_; }
+  void SetSampleRate(uint16_t value);
+  uint16_t NoSamples() const { return noSamples_; }
+
+  // Builds the format record, the buffer size and the twelve blocks; false with the owner's
+  // ErrorMessage set when that fails. A buffer of NoSamples frames that does not fit 16 bits is
+  // refused before anything is built.
+  bool AllocBuffers();
+  // Releases them; nothing happens while there is no format record.
+  void FreeBuffers();
+
+  TAudio& Owner;
+  std::array<std::unique_ptr<WaveHeader>, kAudioBuffers> Headers;
+  std::array<std::unique_ptr<uint8_t[]>, kAudioBuffers> Buffers;
+  std::array<std::unique_ptr<uint8_t[]>, kAudioBuffers> RightBuffers;
+  // The next buffer to hand to the device, and the next one expected back.
+  std::atomic<int> AddIndex{0};
+  std::atomic<int> DoneIndex{0};
+  int QueuedCount = 0;
+  bool IsOpen = false;
+  std::unique_ptr<WaveFormatEx> WaveFormat;
+  uint16_t BufferSize = 0;
+  // The device has reported itself open.
+  std::atomic<bool> Active{false};
+
+ protected:
+  // The value written to this object alone: stored and, when it changed, the buffers rebuilt.
+  void ApplyBitsPerSample(TBPS value);
+  void ApplyChannels(TChannels value);
+  void ApplySampleRate(uint16_t value);
+  void ApplyNoSamples(uint16_t value);
+  void Rebuild();
+
+  TBPS bitsPerSample_ = TBPS::_8;
+  TChannels channels_ = TChannels::Mono;
+  uint16_t sampleRate_ = 11025;
+  uint16_t noSamples_ = 8192;
+
+  friend class TAudio;
+  friend class TRecorder;
+};
+
+// The output side's settings and buffers; playing comes with the wave output.
+class TPlayer : public TAudioSettings {
+ public:
+  using TAudioSettings::TAudioSettings;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <string>
+
+#include "audio/audio_settings.h"
+
+class RecordingFile;
+
+// Captures sound from the wave input through the ring of four buffers. Each filled buffer is
+// tested against the trigger level, appended to the recording file, offered to the owner's
+// OnRecord (split into left and right when asked) and handed back to the device by the
+// user-interface thread.
+//
+// Two threads meet here without a lock. The device's notification thread runs WaveInCallback: it
+// reads and sets Active, Triggered and DoneIndex, appends to the file and posts the re-queue. The
+// user-interface thread runs everything else, AddIndex included. A buffer is re-queued only after
+// the callback that used it has posted, and Stop finishes the file only once the device is closed.
+class TRecorder final : public TAudioSettings {
+ public:
+  explicit TRecorder(TAudio& owner);
+  ~TRecorder() override;
+
+  // Frames per device buffer, set on player and recorder alike whatever SeparateCtrls says.
+  void SetNoSamples(uint16_t value);
+  bool SplitChannels() const { return splitChannels_; }
+  // Only a stereo recorder can split; anything else leaves it off.
+  void SetSplitChannels(bool value);
+
+  uint16_t TrigLevel = 0;
+  std::atomic<bool> Triggered{false};
+  std::atomic<bool> RecordingToFile{false};
+
+  // With a file name, replaces that file with the 44-byte header of the recorder's format. With
+  // no left stream the file stays open for Start … Stop to fill; otherwise the streams' data is
+  // written at once (the two interleaved frame by frame when they are the same size) and the file
+  // finished. An empty name records to no file. Throws std::runtime_error
+  // "Cannot create file <name> (<reason>)" when the file cannot be made.
+  void RecordToFile(const std::string& fileName, std::istream* leftStream = nullptr,
+                    std::istream* rightStream = nullptr);
+
+  bool Open();
+  bool Start();
+  bool Stop();
+  bool Close();
+  bool AddNextBuffer();
+  bool CheckTrigger(const uint8_t* data, uint16_t count);
+  void SplitBuffer(uint8_t*& left, uint8_t*& right, uint16_t& size);
+  void WaveInCallback(uint32_t message, WaveHeader* header);
+
+  // Frames the device had to drop because no buffer was queued, since the last Open.
+  uint64_t DroppedFrames() const;
+
+ private:
+  void ReportError(int code, const std::string& message);
+  void FinishFile();
+
+  bool splitChannels_ = false;
+  std::unique_ptr<RecordingFile> file_;
+  // The hidden window: what the callback posts runs here, on the user-interface thread.
+  QObject window_;
+};

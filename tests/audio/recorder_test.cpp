@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "audio/audio_component.h"
+#include "audio/recorder.h"
+#include "test_support.h"
+#include "test_wave_input.h"
+
+namespace {
+
+// Posted re-queues run on this thread's event loop, as on the window's.
+QCoreApplication& App() {
+  static int argc = 1;
+  static char name[] = "audio_tests";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+  return app;
+}
+
+void RunPosted() { QCoreApplication::processEvents(); }
+
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+class RecorderTest : public ::testing::Test {
+ protected:
+  RecorderTest() { App(); }
+  // 16-bit stereo at the default 8192 frames: buffers of 32768 bytes.
+  void StereoSixteen() {
+    recorder().SetBitsPerSample(TBPS::_16);
+    recorder().SetChannels(TChannels::Stereo);
+  }
+  TRecorder& recorder() { return audio.Recorder(); }
+
+  TestWaveInput input;
+  TAudio audio{input};
+  TempDir dir;
+};
+
+TEST_F(RecorderTest, FormatWritesGoToBothUnlessKeptApartAndRebuildTheBuffers) {
+  EXPECT_EQ(recorder().BufferSize, 8192);
+  StereoSixteen();
+  EXPECT_EQ(recorder().BufferSize, 32768);
+  EXPECT_EQ(audio.Player().BufferSize, 32768);
+  recorder().SetSplitChannels(true);
+  EXPECT_TRUE(recorder().SplitChannels());
+  recorder().SetChannels(TChannels::Mono);
+  EXPECT_FALSE(recorder().SplitChannels());
+  recorder().SetSplitChannels(true);
+  EXPECT_FALSE(recorder().SplitChannels());
+  EXPECT_EQ(recorder().BufferSize, 16384);
+
+  recorder().SetSampleRate(44100);
+  EXPECT_EQ(audio.Player().SampleRate(), 44100);
+  audio.SeparateCtrls = true;
+  recorder().SetSampleRate(22050);
+  EXPECT_EQ(recorder().WaveFormat->SamplesPerSec, 22050u);
+  EXPECT_EQ(audio.Player().SampleRate(), 44100);
+
+  const uint8_t* before = recorder().Buffers[0].get();
+  audio.SetAudioDeviceID(12);
+  EXPECT_EQ(audio.AudioDeviceID(), -1);
+  EXPECT_NE(recorder().Buffers[0].get(), nullptr);
+  audio.SetVersion("5.0");
+  EXPECT_EQ(audio.Version(), "4.1 (32bit)");
+  (void)before;
+
+  // 65536 frames of one byte would not fit the 16-bit size: refused, not cut.
+  recorder().SetNoSamples(65535);
+  recorder().SetChannels(TChannels::Stereo);
+  EXPECT_EQ(recorder().WaveFormat, nullptr);
+  EXPECT_NE(audio.ErrorMessage.find("larger than 65535"), std::string::npos) << audio.ErrorMessage;
+
+  TestWaveInput none;
+  none.Devices = 0;
+  TAudio bare(none);
+  EXPECT_EQ(bare.Recorder().WaveFormat, nullptr);
+  EXPECT_EQ(bare.Player().WaveFormat, nullptr);
+}
+
+TEST_F(RecorderTest, ARecordingToFileGrowsByWholeBuffersAndEndsWithItsSizesPatched) {
+  StereoSixteen();
+  const std::string file = dir.File("rec.wav");
+  recorder().RecordToFile(file);
+  ASSERT_TRUE(recorder().Start());
+  EXPECT_EQ(input.Queued(), 4u);
+  EXPECT_EQ(recorder().AddIndex, 0);
+  std::vector<uint8_t> block(32768);
+  for (int n = 0; n < 6; ++n) {
+    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(n + i);
+    input.Fill(block);
+    RunPosted();
+  }
+  EXPECT_EQ(input.Queued(), 4u);
+  ASSERT_TRUE(recorder().Stop());
+  const std::vector<uint8_t> bytes = ReadBytes(file);
+  ASSERT_EQ(bytes.size(), 44u + 6 * 32768);
+  EXPECT_EQ(U32At(bytes, 4), bytes.size() - 8);
+  EXPECT_EQ(U32At(bytes, 40), bytes.size() - 44);
+  EXPECT_EQ(bytes[44 + 5 * 32768 + 1], static_cast<uint8_t>(5 + 1));
+  EXPECT_FALSE(recorder().RecordingToFile);
+
+  // Stopping before any buffer came back leaves the bare header.
+  recorder().RecordToFile(file);
+  ASSERT_TRUE(recorder().Start());
+  ASSERT_TRUE(recorder().Stop());
+  const std::vector<uint8_t> empty = ReadBytes(file);
+  ASSERT_EQ(empty.size(), 44u);
+  EXPECT_EQ(U32At(empty, 4), 36u);
+  EXPECT_EQ(U32At(empty, 40), 0u);
+  EXPECT_TRUE(recorder().Close());
+  EXPECT_EQ(audio.ErrorMessage, "Recorder already closed");
+}
+
+TEST_F(RecorderTest, TheTriggerDropsBuffersBelowItsLevelAndPassesTheRestWhole) {
+  recorder().SetBitsPerSample(TBPS::_16);
+  recorder().TrigLevel = 1000;
+  std::vector<std::pair<uint16_t, int>> events;
+  audio.OnRecord = [&](TRecorder&, uint8_t* left, uint8_t*, uint16_t size) {
+    int16_t first;
+    std::memcpy(&first, left, 2);
+    events.emplace_back(size, first);
+  };
+  ASSERT_TRUE(recorder().Start());
+  const auto words = [](int16_t first, int16_t rest) {
+    std::vector<uint8_t> bytes(16384);
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+      const int16_t v = i == 0 ? first : rest;
+      std::memcpy(&bytes[i], &v, 2);
+    }
+    return bytes;
+  };
+  input.Fill(words(999, -5000));
+  input.Fill(words(-3, 1000));  // reaches the level at its second sample: passed on whole
+  input.Fill(words(-7, -7));    // once triggered, everything follows
+  RunPosted();
+  EXPECT_EQ(events, (std::vector<std::pair<uint16_t, int>>{{16384, -3}, {16384, -7}}));
+  EXPECT_EQ(input.Queued(), 4u);  // the dropped buffer went back to the device too
+  recorder().Stop();
+
+  TestWaveInput eightBitInput;
+  TAudio eightBit(eightBitInput);
+  ASSERT_TRUE(eightBit.Recorder().Start());
+  eightBitInput.Fill(std::vector<uint8_t>(8192, 0));
+  EXPECT_TRUE(eightBit.Recorder().Triggered);  // level 0: the first byte
+  eightBit.Recorder().Stop();
+}
+
+TEST_F(RecorderTest, AStereoBufferSplitsIntoTwoHalvesInPlace) {
+  StereoSixteen();
+  recorder().SetSplitChannels(true);
+  recorder().Triggered = true;
+  std::vector<int16_t> left, right;
+  audio.OnRecord = [&](TRecorder&, uint8_t* l, uint8_t* r, uint16_t size) {
+    left.assign(reinterpret_cast<int16_t*>(l), reinterpret_cast<int16_t*>(l + size));
+    right.assign(reinterpret_cast<int16_t*>(r), reinterpret_cast<int16_t*>(r + size));
+  };
+  ASSERT_TRUE(recorder().Start());
+  std::vector<uint8_t> frames(32768);
+  for (size_t k = 0; k < 8192; ++k) {
+    const int16_t l = static_cast<int16_t>(k), r = static_cast<int16_t>(-static_cast<int>(k));
+    std::memcpy(&frames[4 * k], &l, 2);
+    std::memcpy(&frames[4 * k + 2], &r, 2);
+  }
+  input.Fill(frames);
+  ASSERT_EQ(left.size(), 8192u);  // 16384 bytes each
+  ASSERT_EQ(right.size(), 8192u);
+  EXPECT_EQ(left[8191], 8191);
+  EXPECT_EQ(right[8191], -8191);
+  recorder().Stop();
+}
+
+// Each failing step leaves its message and the recorder in the state a user can go on from.
+TEST_F(RecorderTest, EveryFailingDeviceCallLeavesItsMessage) {
+  struct Case {
+    const char* name;
+    std::function<void(TestWaveInput&)> arrange;
+    std::function<bool(TRecorder&)> act;
+    bool result;
+    std::string message;
+    bool open;
+  };
+  const auto start = [](TRecorder& r) { return r.Start(); };
+  const auto startThenStop = [](TRecorder& r) { return r.Start() && r.Stop(); };
+  const Case cases[] = {
+      {"open", [](TestWaveInput& i) { i.OpenResult = 5; }, start, false, "Could not open the input device for recording:  test error 5", false},
+      {"prepare", [](TestWaveInput& i) { i.FailingHeader = 2, i.PrepareResult = 6; }, start, false, "Error preparing header for recording:  test error 6", false},
+      {"first buffer", [](TestWaveInput& i) { i.AddResult = 7; }, start, false, "Error adding next input buffer", false},
+      {"start", [](TestWaveInput& i) { i.StartResult = 8; }, start, false, "Error starting wave record:  test error 8", false},
+      {"later buffer", [](TestWaveInput& i) { i.AddResult = 7, i.AddFailsFrom = 3; }, start, false, "Error adding next input buffer", false},
+      {"reset", [](TestWaveInput& i) { i.ResetResult = 9; }, startThenStop, false, "Error in waveInReset", true},
+      {"unprepare", [](TestWaveInput& i) { i.UnprepareResult = 10; }, startThenStop, false, "Error in waveInUnprepareHeader test error 10", true},
+      {"close", [](TestWaveInput& i) { i.CloseResult = 11; }, startThenStop, false, "Error closing input device", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestWaveInput failing;
+    TAudio component(failing);
+    c.arrange(failing);
+    component.Recorder().RecordToFile(dir.File("f.wav"));
+    EXPECT_EQ(c.act(component.Recorder()), c.result);
+    EXPECT_EQ(component.ErrorMessage, c.message);
+    EXPECT_EQ(component.Recorder().IsOpen, c.open);
+    // Whatever failed, the file is a complete WAV file once the recording is stopped.
+    failing.ResetResult = failing.UnprepareResult = failing.CloseResult = 0;
+    component.Recorder().Stop();
+    EXPECT_EQ(U32At(ReadBytes(dir.File("f.wav")), 4), 36u);
+  }
+
+  // Queueing a filled buffer again fails while capturing: the recording stops and its file is done.
+  ASSERT_TRUE(recorder().Start());
+  recorder().RecordToFile(dir.File("g.wav"));
+  input.AddResult = 12;
+  input.Fill(std::vector<uint8_t>(8192, 1));
+  RunPosted();
+  EXPECT_EQ(audio.ErrorMessage, "Error adding input buffer test error 12");
+  EXPECT_FALSE(recorder().IsOpen);
+  EXPECT_EQ(ReadBytes(dir.File("g.wav")).size(), 44u + 8192);
+}
+
+TEST_F(RecorderTest, StreamsAreWrittenAtOnceInterleavedWhenTheyMatch) {
+  std::istringstream left(std::string(1001, 'L')), right(std::string(1001, 'R')), shorter(std::string(10, 'S'));
+  recorder().RecordToFile(dir.File("s.wav"), &left, &right);
+  std::vector<uint8_t> bytes = ReadBytes(dir.File("s.wav"));
+  ASSERT_EQ(bytes.size(), 44u + 2002);
+  EXPECT_EQ(std::string(bytes.begin() + 44, bytes.begin() + 48), "LRLR");
+  EXPECT_EQ(U32At(bytes, 40), 2002u);
+  EXPECT_FALSE(recorder().RecordingToFile);
+  recorder().RecordToFile(dir.File("s.wav"), &left, &shorter);
+  EXPECT_EQ(ReadBytes(dir.File("s.wav")).size(), 44u + 1001);
+  EXPECT_THROW(recorder().RecordToFile(dir.File("missing/s.wav")), std::runtime_error);
+}
+
+// A recorder killed mid-way leaves a file that loads with what had reached it.
+TEST_F(RecorderTest, TheSizeFieldsFollowTheDataWhileRecording) {
+  const std::string file = dir.File("live.wav");
+  recorder().RecordToFile(file);
+  ASSERT_TRUE(recorder().Start());
+  input.Fill(std::vector<uint8_t>(8192, 3));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  input.Fill(std::vector<uint8_t>(8192, 4));
+  const std::vector<uint8_t> bytes = ReadBytes(file);
+  EXPECT_EQ(bytes.size(), 44u + 2 * 8192);
+  EXPECT_EQ(U32At(bytes, 40), 2u * 8192);
+  recorder().Stop();
+}
+
+}  // namespace
