@@ -1,11 +1,17 @@
 #include "cli/cli_commands.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
+#include <filesystem>
 #include <cstdint>
 #include <vector>
 
+#include "audio/platform/portaudio_wave_input.h"
+#include "audio/recording_session.h"
 #include "processing/amplitude_tools.h"
 #include "processing/delay_effects.h"
 #include "processing/document_commands.h"
@@ -164,6 +170,43 @@ void Signal(CliSession& s, CliArgs a) {
   GenerateSignal(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, PlanSignal(kind, a[0], a[1]));
 }
 
+// Where the scratch file goes: beside the program, as for the window, or in the user's data folder
+// when the program's own folder cannot be written (an installed program).
+std::string ProgramDir() {
+  std::string exe(4096, '\0');
+  const ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size() - 1);
+  std::string dir = n > 0 ? exe.substr(0, exe.rfind('/', static_cast<size_t>(n))) : ".";
+  if (access(dir.c_str(), W_OK) == 0) return dir;
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  dir = (data && *data ? std::string(data) : std::string(home ? home : ".") + "/.local/share") + "/Velorin II";
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+bool IsRecordFormat(CliArgs a) {
+  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && (a[2] == "8" || a[2] == "16") &&
+         (a[3] == "1" || a[3] == "2");
+}
+
+void Record(CliSession& s, CliArgs a) {
+  RecordingRequest request;
+  request.Seconds = StrToFloat(a[0]);
+  if (!(request.Seconds >= 0 && request.Seconds <= 86400))
+    throw CommandError("A recording lasts from 0 to 86400 seconds, not " + a[0]);
+  request.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
+  request.Bits = std::stoi(a[2]);
+  request.Channels = std::stoi(a[3]);
+  if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = ProgramDir();
+  const std::string scratch = ScratchFileName(s.Doc.Program);
+  PortAudioWaveInput input;
+  const RecordingOutcome outcome = RecordForSeconds(input, scratch, request);
+  if (!outcome.Error.empty()) throw CommandError(outcome.Error);
+  OpenDocument(s.Doc, scratch);
+  if (outcome.DroppedFrames != 0)
+    std::fprintf(stderr, "%llu frames dropped\n", static_cast<unsigned long long>(outcome.DroppedFrames));
+}
+
 template <FormatConversion conversion>
 void Convert(CliSession& s, CliArgs) {
   ConvertFormat(s.Doc, conversion);
@@ -183,6 +226,7 @@ const std::vector<CliCommand>& Commands() {
       {"reload", 0, "", "drop the changes since open, new or save", kSound, nullptr, Reload},
       {"info", 0, "", "print rate, bits, channels, frames, length", kSound, nullptr, Info},
       {"samples", 2, "START COUNT", "print COUNT lines 'frame left right'", kSound, nullptr, Samples},
+      {"record", 4, "SECONDS RATE BITS CHANNELS", "record from the default input into the scratch file, then open it", kAny, IsRecordFormat, Record},
       {"spectrum", 0, "", "print 512 lines 'bin left_power right_power'", kSound, nullptr, Spectrum},
       {"select", 2, "START END", "select frames START..END", kSound, nullptr, Select},
       {"select-all", 0, "", "select the whole sound on both channels", kSound, nullptr, SelectAllFrames},

@@ -1,21 +1,42 @@
 #include "audio/alsa_file_home.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <limits.h>
+#include <stdexcept>
 
 #include "test_support.h"
 
 const std::string& SoundHome() {
   static const std::string home = [] {
     static TempDir dir;
+    // The capture file must exist before PortAudio first looks at the devices, or the default
+    // device would show no input channels for the rest of the run.
+    std::ofstream(dir.File("capture.raw"));
     std::ofstream(dir.File(".asoundrc"))
         << "pcm.!default {\n"
-           "  type file\n"
-           "  slave.pcm \"null\"\n"
-           "  file \"" << dir.File("out-%r-%c-%b.raw") << "\"\n"
-           "  format \"raw\"\n"
+           "  type asym\n"
+           "  playback.pcm {\n"
+           "    type file\n"
+           "    slave.pcm \"null\"\n"
+           "    file \"" << dir.File("out-%r-%c-%b.raw") << "\"\n"
+           "    format \"raw\"\n"
+           "  }\n"
+           "  capture.pcm {\n"
+           "    type file\n"
+           "    slave.pcm \"null\"\n"
+           "    infile \"" << dir.File("capture.raw") << "\"\n"
+           "    file \"/dev/null\"\n"
+           "    format \"raw\"\n"
+           "  }\n"
            "}\n";
     setenv("HOME", dir.Path().c_str(), 1);
     // A configuration path of the machine's own would hide the .asoundrc.
@@ -28,6 +49,55 @@ const std::string& SoundHome() {
 std::string PlaybackFile(uint32_t rate, int channels, int bits) {
   return SoundHome() + "/out-" + std::to_string(rate) + "-" + std::to_string(channels) + "-" +
          std::to_string(bits) + ".raw";
+}
+
+std::string CaptureFile() { return SoundHome() + "/capture.raw"; }
+
+namespace {
+// A pipe left behind with no writer would hold up every later PortAudio start, which opens it.
+void RestoreCaptureFile() {
+  std::filesystem::remove(CaptureFile());
+  std::ofstream{CaptureFile()};
+}
+}  // namespace
+
+CaptureSource::CaptureSource(Frames frames, double framesPerSecond, size_t chunkFrames) {
+  if (frames(0, chunkFrames).size() > PIPE_BUF) throw std::logic_error("a capture chunk must fit the pipe in one piece");
+  const std::string path = CaptureFile();
+  std::filesystem::remove(path);
+  if (mkfifo(path.c_str(), 0600) != 0) {
+    RestoreCaptureFile();
+    throw std::runtime_error("mkfifo " + path);
+  }
+  // Read and write, so that neither this open nor ALSA's waits for the other end; non-blocking,
+  // so that a chunk goes in whole or not at all and the writer can always be stopped.
+  fd_ = open(path.c_str(), O_RDWR | O_NONBLOCK);
+  if (fd_ < 0) {
+    RestoreCaptureFile();
+    throw std::runtime_error("open " + path);
+  }
+  writer_ = std::thread([=, this] { Feed(frames, framesPerSecond, chunkFrames); });
+}
+
+CaptureSource::~CaptureSource() {
+  quit_ = true;
+  writer_.join();
+  RestoreCaptureFile();
+  close(fd_);
+}
+
+void CaptureSource::Feed(Frames frames, double framesPerSecond, size_t chunkFrames) {
+  const auto pause = std::chrono::duration<double>(chunkFrames / framesPerSecond);
+  std::vector<uint8_t> chunk = frames(0, chunkFrames);
+  while (!quit_) {
+    if (write(fd_, chunk.data(), chunk.size()) != static_cast<ssize_t>(chunk.size())) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the pipe is full
+      continue;
+    }
+    written_ += chunkFrames;
+    chunk = frames(written_, chunkFrames);
+    std::this_thread::sleep_for(pause);
+  }
 }
 
 namespace {

@@ -1,14 +1,53 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 // The test process's sound system: HOME points at a folder whose .asoundrc routes the default
 // playback device through ALSA's file plugin over the null device, so PortAudio and ALSA run for
 // real without a sound card. Each stream writes its raw samples to a file named after its format
 // (see PlaybackFile); a stream that was never opened leaves no file.
 //
+// The default capture device reads CaptureFile the same way: an empty file unless a
+// CaptureSource feeds it.
+//
 // The folder is made, and HOME set, before the first test runs: ALSA reads its configuration
 // once per process, at its first use.
 const std::string& SoundHome();
 std::string PlaybackFile(uint32_t rate, int channels, int bits);
+std::string CaptureFile();
+
+// Feeds the default capture device for as long as it lives: CaptureFile becomes a named pipe
+// into which a thread writes frames 0, 1, 2, ... as `frames(first, count)` makes them, about
+// `framesPerSecond` of them a second. Over the null device ALSA would read a plain file as fast
+// as it can and then hand over stale memory past its end; the pipe paces it instead.
+//
+// ALSA's file plugin reads the pipe once per period and passes on a whole period even when the
+// read comes up short, so `chunkFrames` must be a whole number of the stream's periods; one
+// chunk may not exceed 4096 bytes, the most a pipe takes in one piece. The source keeps writing
+// until destroyed, since stopping a stream waits for ALSA's read. Destroy it after the device is
+// closed: it leaves an empty CaptureFile behind for the next stream.
+class CaptureSource {
+ public:
+  using Frames = std::function<std::vector<uint8_t>(uint64_t first, size_t count)>;
+  CaptureSource(Frames frames, double framesPerSecond, size_t chunkFrames);
+  ~CaptureSource();
+  CaptureSource(const CaptureSource&) = delete;
+  CaptureSource& operator=(const CaptureSource&) = delete;
+
+  // Frames written so far; none beyond them can have been captured.
+  uint64_t Written() const { return written_; }
+
+ private:
+  void Feed(Frames frames, double framesPerSecond, size_t chunkFrames);
+
+  int fd_ = -1;
+  std::atomic<bool> quit_{false};
+  std::atomic<uint64_t> written_{0};
+  std::thread writer_;
+};

@@ -76,6 +76,8 @@ TEST(CliErrors, EveryCommandButOpenNewAndIIROpenNeedsASound) {
   const auto commands = UsageCommands();
   ASSERT_GE(commands.size(), 30u);  // a usage read wrongly would leave nothing to check
   for (const auto& [command, count] : commands) {
+    // Recording needs a sound device of its own; the recording tests give it one.
+    if (command == "record") continue;
     SCOPED_TRACE(command);
     std::vector<std::string> line = {command};
     if (const auto found = args.find(command); found != args.end()) {
