@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 #include <cstdint>
 #include <vector>
 
+#include "audio/platform/portaudio_sound_player.h"
 #include "audio/platform/portaudio_wave_input.h"
 #include "audio/recording_session.h"
 #include "processing/amplitude_tools.h"
@@ -207,6 +210,19 @@ void Record(CliSession& s, CliArgs a) {
     std::fprintf(stderr, "%llu frames dropped\n", static_cast<unsigned long long>(outcome.DroppedFrames));
 }
 
+// Play, waiting out the sound's duration as the window's gauge does.
+void Play(CliSession& s, CliArgs) {
+  PortAudioSoundPlayer player;
+  TWave& wave = s.Doc.Wave;
+  wave.SetSoundPlayer(&player);
+  const bool playing = wave.Play();
+  // A quarter of a second more for what the device still holds when the last frame was handed over.
+  if (playing) std::this_thread::sleep_for(std::chrono::duration<double>(wave.Duration() + 0.25));
+  // The player goes with this command; the document must not keep pointing at it.
+  wave.SetSoundPlayer(nullptr);
+  if (!playing) throw CommandError("No output device can play the sound");
+}
+
 template <FormatConversion conversion>
 void Convert(CliSession& s, CliArgs) {
   ConvertFormat(s.Doc, conversion);
@@ -226,6 +242,7 @@ const std::vector<CliCommand>& Commands() {
       {"reload", 0, "", "drop the changes since open, new or save", kSound, nullptr, Reload},
       {"info", 0, "", "print rate, bits, channels, frames, length", kSound, nullptr, Info},
       {"samples", 2, "START COUNT", "print COUNT lines 'frame left right'", kSound, nullptr, Samples},
+      {"play", 0, "", "play the sound and wait until it has been played", kSound, nullptr, Play},
       {"record", 4, "SECONDS RATE BITS CHANNELS", "record from the default input into the scratch file, then open it", kAny, IsRecordFormat, Record},
       {"spectrum", 0, "", "print 512 lines 'bin left_power right_power'", kSound, nullptr, Spectrum},
       {"select", 2, "START END", "select frames START..END", kSound, nullptr, Select},

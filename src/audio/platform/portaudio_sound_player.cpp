@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "wave/wave_header.h"
+#include "audio/platform/portaudio_quiet.h"
 
 PortAudioSoundPlayer::~PortAudioSoundPlayer() {
   CloseStream();
@@ -76,7 +77,7 @@ int PortAudioSoundPlayer::StreamCallback(const void*, void* output, unsigned lon
 
 bool PortAudioSoundPlayer::EnsureInitialized() {
   if (state_ == State::kUntouched) {
-    if (Pa_Initialize() != paNoError) {
+    if (InitializePortAudioQuietly() != paNoError) {
       state_ = State::kNoDevice;
     } else if (Pa_GetDefaultOutputDevice() == paNoDevice) {
       Pa_Terminate();

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <system_error>
+#include "audio/platform/portaudio_quiet.h"
 
 namespace {
 
@@ -230,7 +231,7 @@ void PortAudioWaveInput::NotificationLoop() {
 
 PaError PortAudioWaveInput::EnsureInitialized() {
   if (initialized_) return paNoError;
-  const PaError error = Pa_Initialize();
+  const PaError error = InitializePortAudioQuietly();
   initialized_ = error == paNoError;
   return error;
 }

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <portaudio.h>
+
+// Pa_Initialize without the sound system's own chatter: while PortAudio probes its host APIs,
+// ALSA reports every card and plugin it cannot open and JACK every server it cannot reach, on the
+// process's standard error. Those messages are meant for their libraries' developers, not for
+// someone recording; a device that cannot be used is reported by the caller, with PortAudio's
+// error text. ALSA's error handler stays silent from the first call on, and JACK is told not to
+// start a server of its own.
+PaError InitializePortAudioQuietly();
