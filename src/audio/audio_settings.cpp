@@ -40,27 +40,34 @@ void TAudioSettings::SetSampleRate(uint16_t value) {
 }
 
 void TAudioSettings::ApplyBitsPerSample(TBPS value) {
-  if (bitsPerSample_ == value) return;
+  if (bitsPerSample_ == value || Busy()) return;
   bitsPerSample_ = value;
   Rebuild();
 }
 
 void TAudioSettings::ApplyChannels(TChannels value) {
-  if (channels_ == value) return;
+  if (channels_ == value || Busy()) return;
   channels_ = value;
   Rebuild();
 }
 
 void TAudioSettings::ApplySampleRate(uint16_t value) {
-  if (sampleRate_ == value) return;
+  if (sampleRate_ == value || Busy()) return;
   sampleRate_ = value;
   Rebuild();
 }
 
 void TAudioSettings::ApplyNoSamples(uint16_t value) {
-  if (noSamples_ == value) return;
+  if (noSamples_ == value || Busy()) return;
   noSamples_ = value;
   Rebuild();
+}
+
+// The device fills the buffers while it is open; they must stay as they are until it closes.
+bool TAudioSettings::Busy() {
+  if (!IsOpen) return false;
+  Owner.ErrorMessage = "The format cannot change while the device is open";
+  return true;
 }
 
 void TAudioSettings::Rebuild() {

@@ -54,12 +54,15 @@ class TAudioSettings {
   std::atomic<bool> Active{false};
 
  protected:
-  // The value written to this object alone: stored and, when it changed, the buffers rebuilt.
+  // The value written to this object alone: stored and, when it changed, the buffers rebuilt;
+  // ignored while the object's device is open.
   void ApplyBitsPerSample(TBPS value);
   void ApplyChannels(TChannels value);
   void ApplySampleRate(uint16_t value);
   void ApplyNoSamples(uint16_t value);
   void Rebuild();
+  // True, with the owner's ErrorMessage set, while the device is open.
+  bool Busy();
 
   TBPS bitsPerSample_ = TBPS::_8;
   TChannels channels_ = TChannels::Mono;

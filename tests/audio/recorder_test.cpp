@@ -100,6 +100,10 @@ TEST_F(RecorderTest, ARecordingToFileGrowsByWholeBuffersAndEndsWithItsSizesPatch
     RunPosted();
   }
   EXPECT_EQ(input.Queued(), 4u);
+  // While the device is open its buffers and file stay as they are.
+  recorder().SetSampleRate(22050);
+  EXPECT_EQ(recorder().SampleRate(), 11025);
+  EXPECT_THROW(recorder().RecordToFile(dir.File("other.wav")), std::runtime_error);
   ASSERT_TRUE(recorder().Stop());
   const std::vector<uint8_t> bytes = ReadBytes(file);
   ASSERT_EQ(bytes.size(), 44u + 6 * 32768);
@@ -216,8 +220,8 @@ TEST_F(RecorderTest, EveryFailingDeviceCallLeavesItsMessage) {
   }
 
   // Queueing a filled buffer again fails while capturing: the recording stops and its file is done.
-  ASSERT_TRUE(recorder().Start());
   recorder().RecordToFile(dir.File("g.wav"));
+  ASSERT_TRUE(recorder().Start());
   input.AddResult = 12;
   input.Fill(std::vector<uint8_t>(8192, 1));
   RunPosted();
