@@ -8,7 +8,7 @@ void TestWaveInput::Fill(const std::vector<uint8_t>& bytes) {
   WaveHeader* header = queue_.front();
   queue_.pop_front();
   const size_t count = std::min<size_t>(bytes.size(), header->BufferLength);
-  std::memcpy(header->Data, bytes.data(), count);
+  if (count != 0) std::memcpy(header->Data, bytes.data(), count);
   header->BytesRecorded = static_cast<uint32_t>(count);
   notify_(kWaveInData, header);
 }
