@@ -3,13 +3,16 @@
 #include "app/main_form.h"
 #include "app/qt_prompts.h"
 #include "audio/platform/portaudio_sound_player.h"
+#include "audio/platform/portaudio_wave_input.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velorin II"));
 
-  // Declared before the window, whose document stops it when it goes.
+  // Declared before the window, whose document stops the player and whose recorder closes the
+  // input when it goes.
   PortAudioSoundPlayer player;
+  PortAudioWaveInput waveInput;
   QtPrompts prompts;
   QStringList arguments = QApplication::arguments();
   // The program's directory is where the executable lies, however it was started (argv[0] may
@@ -17,7 +20,7 @@ int main(int argc, char* argv[]) {
   const QString programFile = QApplication::applicationFilePath();
   if (!programFile.isEmpty() && !arguments.isEmpty()) arguments[0] = programFile;
 
-  TMainForm mainForm(prompts, arguments, &player);
+  TMainForm mainForm(prompts, arguments, waveInput, &player);
   mainForm.show();
   return QApplication::exec();
 }

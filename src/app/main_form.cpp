@@ -24,6 +24,7 @@
 #include "app/main_form_noise.h"
 #include "app/main_form_view.h"
 #include "app/main_form_wave_data.h"
+#include "app/rec_options_form.h"
 #include "processing/document_commands.h"
 #include "processing/echo_repeat_form.h"
 #include "processing/signal_generator_form.h"
@@ -39,10 +40,11 @@ const QString kTitle = QStringLiteral("Velorin II");
 
 }  // namespace
 
-TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, ISystemSoundPlayer* player,
-                     QWidget* parent)
+TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, IWaveInput& waveInput,
+                     ISystemSoundPlayer* player, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      Audio(waveInput),
       prompts_(prompts) {
   setObjectName(QStringLiteral("MainForm"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -104,6 +106,8 @@ void TMainForm::BuildDialogs() {
   EchoRepeatForm->OnOK = [this] { EffectsTabSheet->EchoRepeatFormOK(); };
   SignalGeneratorForm = new TSignalGeneratorForm(this);
   SignalGeneratorForm->OnOK = [this] { NoiseTabSheet->SignalGeneratorFormOK(); };
+  RecOptionsForm = new TRecOptionsForm(this);
+  RecOptionsForm->OnOK = [this] { RecOptionsFormOK(); };
 }
 
 QString TMainForm::DocumentCaption() const {

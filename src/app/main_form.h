@@ -9,6 +9,7 @@
 
 #include "app/gauge.h"
 #include "app/prompts.h"
+#include "audio/audio_component.h"
 #include "processing/errors.h"
 #include "state/session.h"
 
@@ -25,6 +26,7 @@ class TEffectsPage;
 class TFilePage;
 class TFiltersPage;
 class TNoisePage;
+class TRecOptionsForm;
 class TSignalGeneratorForm;
 class TSpectrumForm;
 class TViewPage;
@@ -41,16 +43,16 @@ class TMainForm : public QWidget {
 
  public:
   // `arguments` is the command line with the program's own path first; the second, when
-  // present, names the wave opened at start. Play hands the sound to `player` (none: no sound).
-  TMainForm(Prompts& prompts, const QStringList& arguments, ISystemSoundPlayer* player = nullptr,
-            QWidget* parent = nullptr);
+  // present, names the wave opened at start. Rec records from `waveInput`, which must outlive
+  // the window; Play hands the sound to `player` (none: no sound).
+  TMainForm(Prompts& prompts, const QStringList& arguments, IWaveInput& waveInput,
+            ISystemSoundPlayer* player = nullptr, QWidget* parent = nullptr);
 
   Session& Document() { return session_; }
   TWave& Wave() { return session_.Wave; }
   ViewState& View() { return session_.View; }
   Prompts& Ask() { return prompts_; }
   bool Recording() const { return recording_; }
-  void SetRecording(bool recording) { recording_ = recording; }
   int32_t RecordSeconds() const { return recordSeconds_; }
   const std::string& ProgramDir() const { return session_.Program.ProgramDir; }
   std::string ScratchFileName() const { return ::ScratchFileName(session_.Program); }
@@ -140,6 +142,9 @@ class TMainForm : public QWidget {
   QTimer* PlayTimer = nullptr;
   QTimer* RecordTimer = nullptr;
 
+  // The sound card, through which Rec records into the scratch file.
+  TAudio Audio;
+
   // Made once at start, hidden; shown and hidden by the "View" page's Spectrum box.
   TSpectrumForm* SpectrumForm = nullptr;
 
@@ -147,6 +152,7 @@ class TMainForm : public QWidget {
   TWallFilterForm* WallFilterForm = nullptr;
   TEchoRepeatForm* EchoRepeatForm = nullptr;
   TSignalGeneratorForm* SignalGeneratorForm = nullptr;
+  TRecOptionsForm* RecOptionsForm = nullptr;
 
  public slots:
   // Below the pages.
@@ -156,6 +162,17 @@ class TMainForm : public QWidget {
   void RightCheckBoxClick();
   void LPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
   void RPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
+
+  // The sound control (main_form_transport.cpp).
+  void RecBitBtnClick();
+  void PlayBitBtnClick();
+  void StopBitBtnClick();
+  void PlayTimerTimer();
+  void RecordTimerTimer();
+
+ public:
+  // OK in the recording options dialog: records into the scratch file in the chosen format.
+  void RecOptionsFormOK();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -172,6 +189,10 @@ class TMainForm : public QWidget {
   // A click on a channel box: its state becomes the channel's flag, and the displays follow.
   void TakeChannelBox(const QCheckBox& box, bool& flag);
   void DeleteScratchFile();
+  // Nothing plays: the gauge back at 0, the pages, Play and Reload enabled, Stop disabled.
+  void ShowTransportIdle();
+  // After a recording is opened: what went wrong with the capture, when something did.
+  void ReportRecordingTrouble(const std::string& failure);
   QString DocumentCaption() const;
 
   Prompts& prompts_;

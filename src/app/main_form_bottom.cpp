@@ -172,6 +172,11 @@ void TMainForm::BuildBottom() {
   RecordTimer->setObjectName(QStringLiteral("RecordTimer"));
   RecordTimer->setInterval(kRecordInterval);
 
+  connect(RecBitBtn, &QPushButton::clicked, this, &TMainForm::RecBitBtnClick);
+  connect(PlayBitBtn, &QPushButton::clicked, this, &TMainForm::PlayBitBtnClick);
+  connect(StopBitBtn, &QPushButton::clicked, this, &TMainForm::StopBitBtnClick);
+  connect(PlayTimer, &QTimer::timeout, this, &TMainForm::PlayTimerTimer);
+  connect(RecordTimer, &QTimer::timeout, this, &TMainForm::RecordTimerTimer);
   connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
   connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
   connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);

@@ -212,15 +212,6 @@ TEST_F(ExitTest, YesClosesTheWindowAndDeletesTheScratchFile) {
   EXPECT_EQ(prompts.Shown().size(), 1u);  // the close that follows does not ask again
 }
 
-TEST_F(ExitTest, ARunningRecordingKeepsItsScratchFile) {
-  Start();
-  WriteBytes(form->ScratchFileName(), {1, 2, 3});
-  form->SetRecording(true);
-  prompts.AnswerNo();
-  Click("ExitButton");
-  EXPECT_TRUE(fs::exists(form->ScratchFileName()));
-}
-
 TEST_F(ExitTest, TheWindowManagersCloseAsksTheSame) {
   Start();
   WriteBytes(form->ScratchFileName(), {1, 2, 3});

@@ -15,16 +15,19 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "audio/test_wave_input.h"
 #include "state/progress.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
-// A main window started in a temporary program folder, with scripted prompts.
+// A main window started in a temporary program folder, with scripted prompts and a wave input
+// the test feeds.
 class MainFormTest : public ::testing::Test {
  protected:
   // Starts the window with the program file in the temporary folder and `arguments` after it.
   void Start(const QStringList& arguments = {}) {
-    form = std::make_unique<TMainForm>(prompts, QStringList{Path("velorin")} + arguments);
+    form = std::make_unique<TMainForm>(prompts, QStringList{Path("velorin")} + arguments, waveInput,
+                                       soundPlayer);
     form->show();
   }
 
@@ -113,5 +116,8 @@ class MainFormTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
+  TestWaveInput waveInput;
+  // What Play hands the sound to, when the test sets one before Start; it must outlive `form`.
+  ISystemSoundPlayer* soundPlayer = nullptr;
   std::unique_ptr<TMainForm> form;
 };

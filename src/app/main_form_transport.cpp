@@ -1,0 +1,113 @@
+// The sound control: Play hands the document to the system's sound player and runs the gauge
+// over its duration; Rec records from the sound card into the scratch file, counting seconds in
+// the title, and Stop opens what was recorded as the document.
+
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cmath>
+
+#include "app/main_form.h"
+#include "app/rec_options_form.h"
+#include "audio/recorder.h"
+
+namespace {
+
+// The gauge crosses the sound in twenty steps of 5 %: a step every fiftieth of its duration.
+constexpr int kGaugeStep = 5;
+constexpr double kStepMillisecondsPerSecond = 50.0;
+
+}  // namespace
+
+void TMainForm::RecBitBtnClick() { RecOptionsForm->ShowCentredOn(*this); }
+
+void TMainForm::PlayBitBtnClick() {
+  Guarded([this] {
+    if (!session_.Wave.Loaded()) return;
+    PlayTimer->setInterval(static_cast<int>(std::trunc(session_.Wave.Duration() * kStepMillisecondsPerSecond)));
+    session_.Wave.Play();
+    // A sound shorter than a fiftieth of a second gives no interval at all. A Qt timer of 0 ms
+    // would fire at every turn of the event loop; such a sound stays playing until Stop.
+    if (PlayTimer->interval() > 0) PlayTimer->start();
+    MainPageControl->setEnabled(false);
+    PlayBitBtn->setEnabled(false);
+    StopBitBtn->setEnabled(true);
+    ReloadButton->setEnabled(false);
+  });
+}
+
+// The end of playback is taken from the gauge alone; the player is not asked.
+void TMainForm::PlayTimerTimer() {
+  Gauge->SetProgress(Gauge->value() + kGaugeStep);
+  if (Gauge->value() >= Gauge->maximum()) ShowTransportIdle();
+}
+
+void TMainForm::ShowTransportIdle() {
+  PlayTimer->stop();
+  Gauge->SetProgress(0);
+  MainPageControl->setEnabled(true);
+  PlayBitBtn->setEnabled(true);
+  StopBitBtn->setEnabled(false);
+  ReloadButton->setEnabled(true);
+}
+
+void TMainForm::StopBitBtnClick() {
+  Guarded([this] {
+    ShowTransportIdle();
+    session_.Wave.Stop();
+    if (!recording_) return;
+    // Taken before stopping: closing a device that never opened replaces the message.
+    const std::string failure = Audio.ErrorMessage;
+    Audio.Recorder().Stop();
+    RecordTimer->stop();
+    recordSeconds_ = 0;
+    recording_ = false;
+    RecBitBtn->setEnabled(true);
+    OpenWave(ScratchFileName());
+    ReportRecordingTrouble(failure);
+  });
+}
+
+// An empty recording says why it is empty. Only a recording with sound reports drops: the device
+// counts them from its last successful opening, which for a failed one was an earlier recording.
+void TMainForm::ReportRecordingTrouble(const std::string& failure) {
+  if (session_.Wave.SampleCount() == 0 && !failure.empty()) {
+    prompts_.ShowInformation(QString::fromStdString(failure));
+    return;
+  }
+  if (const uint64_t dropped = Audio.Recorder().DroppedFrames(); dropped > 0) {
+    prompts_.ShowInformation(
+        tr("The recording misses %1 frames: the sound card delivered them while no buffer was free.")
+            .arg(dropped));
+  }
+}
+
+void TMainForm::RecOptionsFormOK() {
+  Guarded([this] {
+    PlayBitBtn->setEnabled(false);
+    StopBitBtn->setEnabled(true);
+    TRecorder& recorder = Audio.Recorder();
+    recorder.SetSampleRate(RecOptionsForm->SampleRate());
+    recorder.SetBitsPerSample(RecOptionsForm->BitsPerSample());
+    recorder.SetChannels(RecOptionsForm->Channels());
+    // "Cannot create file …" ends OK here, with the dialog still open and nothing recording.
+    recorder.RecordToFile(ScratchFileName());
+    // From here on every device error belongs to this recording; Stop reports it.
+    Audio.ErrorMessage.clear();
+    // A device that cannot be opened still makes a recording, an empty one.
+    recorder.Start();
+    recording_ = true;
+    // The device may be open now: a second OK must neither change its format nor re-create the
+    // file it writes.
+    RecBitBtn->setEnabled(false);
+    RecordTimer->start();
+    RecOptionsForm->close();
+  });
+}
+
+void TMainForm::RecordTimerTimer() {
+  ++recordSeconds_;
+  setWindowTitle(tr("Recording.. time: %1 S").arg(recordSeconds_));
+  RecBitBtn->setEnabled(false);
+}

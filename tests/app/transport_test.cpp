@@ -1,0 +1,166 @@
+// The sound control: Play runs the gauge over the sound and returns to idle on its own or at Stop;
+// Rec records what the wave input delivers into the scratch file, which Stop opens; a failing
+// device or scratch file leaves the transport where the user can go on.
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "app/rec_options_form.h"
+#include "main_form_fixture.h"
+#include "wave/system_sound_player.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Remembers what it was handed instead of playing it.
+class FakeSoundPlayer final : public ISystemSoundPlayer {
+ public:
+  bool PlayAsync(const uint8_t* image, size_t size) override { return played.push_back({image, size}), true; }
+  bool StopAll() override { return ++stops, true; }
+
+  std::vector<std::pair<const uint8_t*, size_t>> played;
+  int stops = 0;
+};
+
+// The enabled controls and running timers of each state, as Transport() lists them.
+const std::string kIdle = "RecBitBtn PlayBitBtn MainPageControl ReloadButton";
+const std::string kPlaying = "RecBitBtn StopBitBtn PlayTimer";
+const std::string kPlayingUntimed = "RecBitBtn StopBitBtn";
+const std::string kRecording = "StopBitBtn MainPageControl ReloadButton RecordTimer";
+
+class TransportWindow : public MainFormTest {
+ protected:
+  TransportWindow() { soundPlayer = &player; }
+  // The window's document refers to the player.
+  ~TransportWindow() override { form.reset(); }
+
+  std::string Transport() const {
+    std::string on;
+    for (const char* name : {"RecBitBtn", "PlayBitBtn", "StopBitBtn", "MainPageControl", "ReloadButton"})
+      if (Enabled(name)) on += on.empty() ? name : std::string(" ") + name;
+    for (const char* name : {"PlayTimer", "RecordTimer"})
+      if (Find<QTimer>(name)->isActive()) on += std::string(" ") + name;
+    return on;
+  }
+
+  // Rec, the given choices, OK.
+  void Record(const std::vector<const char*>& choices = {}) {
+    Click("RecBitBtn");
+    for (const char* choice : choices) Click(choice, form->RecOptionsForm);
+    Click("OKButton", form->RecOptionsForm);
+  }
+
+  FakeSoundPlayer player;
+};
+
+TEST_F(TransportWindow, PlayRunsTheGaugeInTwentyStepsOverTheSoundUnlessStopped) {
+  // Frames at 8000 Hz, the interval they give, and the ticks after which Stop is pressed
+  // (-1: none, the twentieth tick ends playback).
+  for (const auto& [frames, interval, stopAfter] : std::vector<std::tuple<int, int, int>>{
+           {28000, 175, -1},  // 3.5 s
+           {28000, 175, 6},
+           {4799, 29, -1},  // 0.599875 s: 29.99 ms, truncated
+           {80, 0, 0},      // 0.01 s: no timer, playing until Stop
+       }) {
+    SCOPED_TRACE(testing::Message() << frames << " frames, Stop after " << stopAfter);
+    Start({QString::fromStdString(WriteStereoWave("s.wav", frames, 8000))});
+    player = {};
+    Click("PlayBitBtn");
+    EXPECT_EQ(form->PlayTimer->interval(), interval);
+    const std::pair<const uint8_t*, size_t> image{form->Wave().Image().data(), form->Wave().Image().size()};
+    EXPECT_EQ(player.played, std::vector({image}));
+    for (int tick = 1; tick <= (stopAfter < 0 ? 19 : stopAfter); ++tick) {
+      form->PlayTimerTimer();
+      EXPECT_EQ(form->Gauge->value(), tick * 5);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Transport(), interval > 0 ? kPlaying : kPlayingUntimed);
+
+    stopAfter < 0 ? form->PlayTimerTimer() : Click("StopBitBtn");
+    EXPECT_EQ(player.stops, stopAfter < 0 ? 0 : 1);  // the end is the gauge's, not the player's
+    EXPECT_EQ(Transport(), kIdle);
+    EXPECT_EQ(form->Gauge->value(), 0);
+    EXPECT_EQ(Caption(), "Velorin II - s.wav");
+    EXPECT_FALSE(fs::exists(form->ScratchFileName()));
+  }
+}
+
+TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 100, 8000))});
+  // Non-negative samples, so that the trigger keeps the first buffer.
+  std::vector<uint8_t> sound(1200);
+  for (size_t i = 0; i < sound.size(); ++i) sound[i] = static_cast<uint8_t>(i % 2 ? i % 100 : i * 7);
+  // The choices clicked (each recording keeps the earlier ones), the device's answer to Open,
+  // the format recorded, and what the user is told after Stop.
+  for (const auto& [choices, openResult, rate, channels, bits, told] :
+       std::vector<std::tuple<std::vector<const char*>, int, uint32_t, uint16_t, uint16_t, const char*>>{
+           {{}, 0, 44100, 2, 16, nullptr},
+           {{"sr22RadioButton", "r8RadioButton", "MonoRadioButton"}, 0, 22050, 1, 8, nullptr},
+           {{"sr11RadioButton"}, 0, 11025, 1, 8, nullptr},
+           {{"sr44RadioButton", "r16RadioButton", "StereoRadioButton"}, 5, 44100, 2, 16, "test error 5"},
+       }) {
+    SCOPED_TRACE(testing::Message() << rate << " Hz " << bits << " bits " << channels << " open " << openResult);
+    prompts.ClearShown();
+    waveInput.OpenResult = openResult;
+    const QString before = Caption();
+    Record(choices);
+    EXPECT_FALSE(form->RecOptionsForm->isVisible());
+    EXPECT_EQ(Transport(), kRecording);
+    EXPECT_EQ(Caption(), before);
+    for (int second = 1; second <= 2; ++second) {
+      form->RecordTimerTimer();
+      EXPECT_EQ(Caption(), QString("Recording.. time: %1 S").arg(second));
+    }
+    for (size_t at = 0; at < sound.size(); at += 400) {
+      waveInput.Fill({sound.begin() + at, sound.begin() + at + 400});
+      QCoreApplication::processEvents();
+    }
+    Click("StopBitBtn");
+
+    EXPECT_EQ(Transport(), kIdle);
+    EXPECT_FALSE(form->Recording());
+    EXPECT_EQ(form->RecordSeconds(), 0);
+    EXPECT_FALSE(waveInput.IsOpen());
+    EXPECT_EQ(form->Wave().Image(), CanonicalWave(channels, rate, bits, openResult ? std::vector<uint8_t>{} : sound));
+    EXPECT_EQ(ReadBytes(form->ScratchFileName()), form->Wave().Image());
+    EXPECT_EQ(Caption(), "Velorin II - velorin_temp.wav");
+    const QStringList information = prompts.Texts(PromptKind::kInformation);
+    EXPECT_EQ(information.size(), told ? 1 : 0);
+    for (const QString& text : information) EXPECT_TRUE(told && text.contains(told)) << text.toStdString();
+  }
+
+  // Exit while a recording writes the scratch file leaves it in place.
+  waveInput.OpenResult = 0;
+  Record();
+  prompts.AnswerYes();
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(form->Recording());
+  EXPECT_TRUE(fs::exists(form->ScratchFileName()));
+}
+
+TEST_F(TransportWindow, AScratchFileThatCannotBeMadeKeepsTheDialogOpenAndRecordsNothing) {
+  Start();
+  fs::create_directory(form->ScratchFileName());
+  Record();
+  const QStringList errors = prompts.Texts(PromptKind::kError);
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0].startsWith(QString::fromStdString("Cannot create file " + form->ScratchFileName())));
+  EXPECT_TRUE(form->RecOptionsForm->isVisible());
+  EXPECT_FALSE(form->Recording());
+  EXPECT_FALSE(waveInput.IsOpen());
+  EXPECT_EQ(Transport(), "RecBitBtn StopBitBtn MainPageControl ReloadButton");
+
+  Click("StopBitBtn");
+  EXPECT_EQ(Transport(), kIdle);
+  // Stop enabled Play, but there is still nothing to play.
+  Click("PlayBitBtn");
+  EXPECT_EQ(Transport(), kIdle);
+  EXPECT_TRUE(player.played.empty());
+  EXPECT_EQ(Caption(), "Velorin II");
+  EXPECT_EQ(prompts.Shown().size(), 1u);
+}
+
+}  // namespace
