@@ -125,3 +125,21 @@ TEST(PlayCommand, PlaysTheWholeSoundIntoTheDevice) {
 }
 
 }  // namespace
+
+namespace {
+
+// A capture device that cannot be opened: the recorder's own message, and nothing else.
+TEST(RecordCommand, WithoutAnInputDeviceExitsWith2AndTheRecordersMessageOnly) {
+  TempDir home;
+  WriteBytes(home.File(".asoundrc"), [] {
+    const std::string text = "pcm.!default { type asym playback.pcm \"null\" capture.pcm { type hw card 99 } }\n";
+    return std::vector<uint8_t>(text.begin(), text.end());
+  }());
+  std::string err;
+  const int code = RunCommand("HOME='" + home.Path().string() + "' " + Cli() + " record 1 22050 8 1", nullptr, &err);
+  EXPECT_EQ(code, 2);
+  EXPECT_EQ(err.rfind("Could not open the input device for recording: ", 0), 0u) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+}  // namespace
