@@ -1,0 +1,293 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "audio/alsa_file_home.h"
+#include "audio/platform/portaudio_wave_output.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Waits are bounded by a deadline far beyond any real delay rather than timed.
+constexpr auto kPatience = 30s;
+
+WaveFormatEx Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
+  WaveFormatEx format;
+  format.Channels = channels;
+  format.SamplesPerSec = rate;
+  format.BitsPerSample = bits;
+  format.BlockAlign = static_cast<uint16_t>(channels * bits / 8);
+  format.AvgBytesPerSec = rate * format.BlockAlign;
+  return format;
+}
+
+// A counter running on from `first`, in 1..127: never 0 nor 128, the silence of either sample
+// size, so that silence can be told from sound byte by byte.
+std::vector<uint8_t> Counter(size_t first, size_t count) {
+  std::vector<uint8_t> out(count);
+  for (size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(1 + (first + i) % 127);
+  return out;
+}
+
+// Stands in for the player: records every notification and the buffers handed back.
+struct Owner {
+  WaveOutNotify Notify() {
+    return [this](uint32_t message, WaveHeader* header) {
+      std::lock_guard lock(mutex);
+      messages.push_back(message);
+      if (message != kWaveOutDone) return;
+      returned.push_back(header);
+      stillQueued += (header->Flags & PortAudioWaveOutput::kHeaderInQueue) != 0;
+    };
+  }
+  bool WaitFor(size_t count) {
+    for (const auto deadline = Clock::now() + kPatience;; std::this_thread::sleep_for(1ms)) {
+      std::lock_guard lock(mutex);
+      if (returned.size() >= count || Clock::now() > deadline) return returned.size() >= count;
+    }
+  }
+
+  std::mutex mutex;
+  std::vector<uint32_t> messages;
+  std::vector<WaveHeader*> returned;
+  int stillQueued = 0;  // handed back while still marked as the device's
+};
+
+// Stands in for a stream's output file as a named pipe that is read only once released. Until
+// then the device can play no further than the pipe and its own buffers hold, so buffers
+// written meanwhile are queued for certain, however fast the null device runs and however
+// slowly the test goes on. Released, it keeps every byte the stream wrote.
+class PlaybackPipe {
+ public:
+  explicit PlaybackPipe(const std::string& path) : path_(path) {
+    std::filesystem::remove(path_);
+    if (mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path_);
+    // Opened before ALSA's writer, which would otherwise wait for a reader.
+    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd_ < 0) throw std::runtime_error("open " + path_);
+  }
+  ~PlaybackPipe() {
+    Finish();
+    close(fd_);
+    std::filesystem::remove(path_);
+  }
+  // Stops reading again: the device soon blocks.
+  void Hold() {
+    quit_ = true;
+    if (reader_.joinable()) reader_.join();
+    quit_ = false;
+  }
+  void Release() {
+    reader_ = std::thread([this] {
+      while (!quit_) {
+        if (!ReadAvailable()) std::this_thread::sleep_for(1ms);
+      }
+    });
+  }
+  // Everything the stream wrote, once it has been closed.
+  const std::vector<uint8_t>& Finish() {
+    quit_ = true;
+    if (reader_.joinable()) reader_.join();
+    while (ReadAvailable()) {
+    }
+    return bytes_;
+  }
+
+ private:
+  bool ReadAvailable() {
+    std::array<uint8_t, 4096> chunk;
+    const ssize_t n = read(fd_, chunk.data(), chunk.size());
+    if (n <= 0) return false;
+    bytes_.insert(bytes_.end(), chunk.begin(), chunk.begin() + n);
+    return true;
+  }
+
+  std::string path_;
+  int fd_ = -1;
+  std::atomic<bool> quit_{false};
+  std::thread reader_;
+  std::vector<uint8_t> bytes_;
+};
+
+TEST(WaveOutputTest, PlaysEveryBufferOnceInQueueOrderAndHandsItBack) {
+  const struct {
+    const char* what;
+    uint16_t channels;
+    uint32_t rate;
+    uint16_t bits;
+    std::array<uint32_t, 4> bufferBytes;
+    bool drainAfterTwo;  // the queue runs dry after two buffers, then two more are written
+  } cases[] = {
+      {"16-bit stereo", 2, 44100, 16, {1 << 20, 8820, 17644, 4000}, false},
+      {"8-bit mono", 1, 22050, 8, {1 << 20, 4001, 3500, 4000}, false},
+      {"odd bytes past the last frame are skipped", 2, 48000, 16, {(1 << 20) + 3, 16003, 16002, 16000}, false},
+      {"silence while nothing is queued", 1, 16000, 8, {1 << 20, 3000, 1 << 20, 3000}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const WaveFormatEx format = Pcm(c.channels, c.rate, c.bits);
+    const uint8_t silence = c.bits == 8 ? 128 : 0;
+    Owner owner;
+    std::array<std::vector<uint8_t>, 4> memory;
+    std::array<WaveHeader, 4> headers;
+    std::array<std::vector<uint8_t>, 2> rounds;  // what each round of writing must play
+    size_t counted = 0;
+    PlaybackPipe pipe(PlaybackFile(c.rate, c.channels, c.bits));
+    PortAudioWaveOutput output;
+    ASSERT_EQ(output.Open(-1, format, owner.Notify()), 0);
+    for (size_t i = 0; i < 4; ++i) {
+      memory[i] = Counter(counted, c.bufferBytes[i]);
+      counted += c.bufferBytes[i];
+      headers[i].Data = memory[i].data();
+      headers[i].BufferLength = c.bufferBytes[i];
+      ASSERT_EQ(output.PrepareHeader(headers[i]), 0);
+      const size_t whole = c.bufferBytes[i] / format.BlockAlign * format.BlockAlign;
+      auto& round = rounds[c.drainAfterTwo && i >= 2];
+      round.insert(round.end(), memory[i].begin(), memory[i].begin() + whole);
+    }
+    // The first buffer of a round outlasts the held pipe, so the others are queued before it
+    // has been played.
+    for (size_t i = 0; i < 4; ++i) {
+      if (c.drainAfterTwo && i == 2) {
+        pipe.Release();
+        ASSERT_TRUE(owner.WaitFor(2)) << "the first two buffers never came back";
+        pipe.Hold();
+      }
+      EXPECT_EQ(output.Write(headers[i]), 0);
+    }
+    pipe.Release();
+    ASSERT_TRUE(owner.WaitFor(4)) << "the buffers never came back";
+    ASSERT_EQ(output.Close(), 0);
+
+    EXPECT_EQ(owner.messages.front(), kWaveOutOpened);
+    EXPECT_EQ(owner.messages.back(), kWaveOutClosed);
+    EXPECT_EQ(owner.messages.size(), 6u);
+    EXPECT_EQ(owner.returned, (std::vector<WaveHeader*>{&headers[0], &headers[1], &headers[2], &headers[3]}));
+    EXPECT_EQ(owner.stillQueued, 0);
+    for (WaveHeader& header : headers) {
+      EXPECT_TRUE(header.Flags & PortAudioWaveOutput::kHeaderDone);
+      EXPECT_EQ(output.UnprepareHeader(header), 0);
+    }
+
+    // Each round plays whole and unbroken, after the one before; all else is silence.
+    const std::vector<uint8_t>& out = pipe.Finish();
+    auto from = out.begin();
+    for (const auto& round : rounds) {
+      if (round.empty()) continue;
+      const auto at = std::search(from, out.end(), round.begin(), round.end());
+      ASSERT_NE(at, out.end()) << "a round of buffers is not in the output whole and in order";
+      EXPECT_EQ(std::count(from, at, silence), at - from) << "sound before the buffers";
+      from = at + static_cast<ptrdiff_t>(round.size());
+    }
+    EXPECT_EQ(std::count(from, out.end(), silence), out.end() - from) << "sound after the buffers";
+  }
+}
+
+TEST(WaveOutputTest, RefusesWhatItCannotDoWithAReasonAndResetReturnsEveryQueuedBuffer) {
+  // Sixteen buffers, far more than the held pipe takes: most of them still queued at Reset.
+  const WaveFormatEx format = Pcm(1, 8000, 16);
+  PlaybackPipe pipe(PlaybackFile(8000, 1, 16));
+  PortAudioWaveOutput output;
+  const int devices = static_cast<int>(output.DeviceCount());
+  ASSERT_GE(devices, 1) << "the test's default device plays";
+  const int kLast = PortAudioWaveOutput::kMaxQueued;
+  std::vector<std::vector<uint8_t>> memory(kLast + 1, Counter(0, 16000));
+  std::vector<WaveHeader> headers(memory.size());
+  for (size_t i = 0; i < memory.size(); ++i) headers[i] = {memory[i].data(), 16000};
+  WaveHeader unprepared{memory[0].data(), 16000}, belowAFrame{memory[0].data(), 1};
+  WaveHeader noMemory{nullptr, 4000}, noLength{memory[0].data(), 0};
+  ASSERT_EQ(output.PrepareHeader(headers[0]), 0);
+  WaveFormatEx floatTag = Pcm(2, 44100, 16), halfFrame = Pcm(2, 44100, 16);
+  floatTag.FormatTag = 3;
+  halfFrame.BlockAlign = 2;
+  std::vector<uint32_t> messages;
+  std::vector<WaveHeader*> returned;
+  std::vector<int> calledFromNotification;
+  std::atomic<size_t> done{0};
+  const auto notify = [&](uint32_t message, WaveHeader* header) {
+    if (message == kWaveOutDone) ++done;
+    messages.push_back(message);
+    if (message != kWaveOutDone) return;
+    returned.push_back(header);
+    calledFromNotification.push_back(output.Write(*header));
+  };
+
+  const std::pair<const char*, int> whileClosed[] = {
+      {"the device past the last", output.Open(devices, format, notify)},
+      {"a negative device other than the default", output.Open(-2, format, notify)},
+      {"24-bit samples", output.Open(-1, Pcm(2, 44100, 24), notify)},
+      {"no channels", output.Open(-1, Pcm(0, 44100, 16), notify)},
+      {"a rate of 0", output.Open(-1, Pcm(2, 0, 16), notify)},
+      {"a format tag other than PCM", output.Open(-1, floatTag, notify)},
+      {"a block align of half a frame", output.Open(-1, halfFrame, notify)},
+      {"preparing no memory", output.PrepareHeader(noMemory)},
+      {"preparing no length", output.PrepareHeader(noLength)},
+      {"writing to a closed device", output.Write(headers[0])},
+      {"Reset", output.Reset()},
+      {"Close", output.Close()},
+  };
+  for (const auto& [what, code] : whileClosed) EXPECT_FALSE(code == 0 || output.ErrorText(code).empty()) << what;
+  EXPECT_TRUE(messages.empty());
+
+  ASSERT_EQ(output.Open(-1, Pcm(2, 44100, 16), notify), 0) << "a refused Open left something open";
+  ASSERT_EQ(output.Close(), 0);
+  ASSERT_EQ(output.Open(-1, format, notify), 0);
+  for (WaveHeader& header : headers) ASSERT_EQ(output.PrepareHeader(header), 0);
+  ASSERT_EQ(output.PrepareHeader(belowAFrame), 0);
+  // One short of the limit, so that the limit hides no other refusal.
+  for (int i = 0; i < kLast - 1; ++i) ASSERT_EQ(output.Write(headers[i]), 0);
+  const std::pair<const char*, int> whileOpen[] = {
+      {"a second Open", output.Open(-1, format, nullptr)},
+      {"writing an unprepared buffer", output.Write(unprepared)},
+      {"writing less than a frame", output.Write(belowAFrame)},
+      {"writing a queued buffer", output.Write(headers[0])},
+      {"unpreparing a queued buffer", output.UnprepareHeader(headers[0])},
+      // The first fills the queue; the second finds it full.
+      {"writing past the limit", (output.Write(headers[kLast - 1]), output.Write(headers[kLast]))},
+  };
+  for (const auto& [what, code] : whileOpen) EXPECT_FALSE(code == 0 || output.ErrorText(code).empty()) << what;
+
+  EXPECT_LT(done.load(), static_cast<size_t>(kLast)) << "the pipe let every buffer through";
+  // Stopping plays out what the device already holds, so the pipe must flow again.
+  pipe.Release();
+  ASSERT_EQ(output.Reset(), 0);
+  std::vector<WaveHeader*> expected;
+  for (int i = 0; i < kLast; ++i) expected.push_back(&headers[i]);
+  EXPECT_EQ(returned, expected) << "Reset returned before handing back every buffer, in order";
+  for (const int code : calledFromNotification) EXPECT_NE(code, 0);
+  for (WaveHeader& header : headers) EXPECT_EQ(output.UnprepareHeader(header), 0);
+
+  // The device plays again after a Reset.
+  ASSERT_EQ(output.PrepareHeader(headers[0]), 0);
+  ASSERT_EQ(output.Write(headers[0]), 0);
+  EXPECT_EQ(output.Close(), 0);
+  EXPECT_EQ(returned.size(), expected.size() + 1) << "Close did not hand back the buffer written last";
+  EXPECT_EQ(messages.front(), kWaveOutOpened);
+  EXPECT_EQ(messages.back(), kWaveOutClosed);
+  EXPECT_EQ(messages.size(), 2 + 2 + returned.size());
+}
+
+TEST(WaveOutputTest, ErrorTextExplainsEveryCodeOfItsOwnAndPortAudiosToo) {
+  PortAudioWaveOutput output;
+  EXPECT_EQ(output.ErrorText(0), "");
+  for (int code = PortAudioWaveOutput::kNoSuchDevice; code <= PortAudioWaveOutput::kNoThread; ++code)
+    EXPECT_FALSE(output.ErrorText(code).empty()) << code;
+  EXPECT_EQ(output.ErrorText(PortAudioWaveOutput::kNoThread + 1), "");
+  EXPECT_FALSE(output.ErrorText(paInvalidDevice).empty());
+}
+
+}  // namespace
