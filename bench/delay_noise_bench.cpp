@@ -8,22 +8,6 @@
 
 namespace {
 
-// One routine over the whole of a fresh 10-minute stereo sound, both channels selected.
-template <class Routine>
-void RunOverTenMinutes(benchmark::State& state, Routine&& routine) {
-  TWave wave;
-  LoadBenchSound(wave);
-  const Selection all{0, static_cast<int32_t>(wave.SampleCount()) - 1, true, true};
-  NoProgress gauge;
-  for (auto _ : state) {
-    routine(wave, all, gauge);
-    benchmark::DoNotOptimize(wave.Image().data());
-  }
-  state.SetItemsProcessed(state.iterations() * int64_t{wave.SampleCount()} * 2);
-  state.counters["samples/s"] = benchmark::Counter(static_cast<double>(state.items_processed()),
-                                                   benchmark::Counter::kIsRate);
-}
-
 void BM_Delay(benchmark::State& s) {
   RunOverTenMinutes(s, [](TWave& w, const Selection& sel, Progress& p) { DelayMix(w, sel, p, 100, 0, 1); });
 }

@@ -6,22 +6,6 @@
 
 namespace {
 
-// One filter over the whole of a fresh 10-minute stereo sound, both channels selected.
-template <class Filter>
-void RunOverTenMinutes(benchmark::State& state, Filter&& filter) {
-  TWave wave;
-  LoadBenchSound(wave);
-  const Selection all{0, static_cast<int32_t>(wave.SampleCount()) - 1, true, true};
-  NoProgress gauge;
-  for (auto _ : state) {
-    filter(wave, all, gauge);
-    benchmark::DoNotOptimize(wave.Image().data());
-  }
-  state.SetItemsProcessed(state.iterations() * int64_t{wave.SampleCount()} * 2);
-  state.counters["samples/s"] = benchmark::Counter(static_cast<double>(state.items_processed()),
-                                                   benchmark::Counter::kIsRate);
-}
-
 void BM_FirstOrder(benchmark::State& s, FilterKind kind) {
   RunOverTenMinutes(s, [kind](TWave& w, const Selection& sel, Progress& p) {
     FirstOrderFilter(w, sel, p, kind, 1000, 0.5, 0.25, 0.25);

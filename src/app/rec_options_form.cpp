@@ -13,11 +13,6 @@ namespace {
 constexpr int kClientWidth = 302;
 constexpr int kClientHeight = 153;
 
-template <class Control>
-Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
-  return control;
-}
 
 // One radio button of a group: where the dialog keeps it, its name and caption.
 struct Choice {

@@ -14,11 +14,6 @@ const QString kDefaultPeriod = QStringLiteral("100");
 const QString kDefaultAmplitude = QStringLiteral("50");
 constexpr int kEditWidth = 60;
 
-template <class Control>
-Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
-  return control;
-}
 
 }  // namespace
 

@@ -13,11 +13,6 @@ namespace {
 
 constexpr int kEditWidth = 60;
 
-template <class Control>
-Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
-  return control;
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 // The base of the editor's dialogs: a small tool window that stays above the other windows and
@@ -14,3 +15,10 @@ class TToolForm : public QWidget {
   // Shows the dialog in the middle of `owner` (or brings it forward where it already is).
   void ShowCentredOn(const QWidget& owner);
 };
+
+// A control of a dialog with its object name, by which the program and its tests find it.
+template <class Control>
+Control* Named(Control* control, const char* name) {
+  control->setObjectName(QString::fromLatin1(name));
+  return control;
+}

@@ -28,11 +28,6 @@ constexpr std::array<PredefinedWall, 5> kWalls{{
 
 constexpr int kEditWidth = 60;
 
-template <class Control>
-Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
-  return control;
-}
 
 }  // namespace
 

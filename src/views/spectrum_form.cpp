@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include "processing/tool_form.h"
 #include "state/view_state.h"
 #include "views/spectrum.h"
 #include "views/spectrum_widget.h"
@@ -18,11 +19,6 @@ constexpr int kMaxUpDown = 100;
 constexpr int kDefaultYScale = 5;
 constexpr int kDefaultY0 = 10;
 
-template <class Control>
-Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
-  return control;
-}
 
 TUpDown* MakeUpDown(QWidget* parent, const char* name, int left, int position,
                     const QString& hint) {

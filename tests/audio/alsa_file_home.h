@@ -1,12 +1,15 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "audio/platform/wave_input.h"
 
 // The test process's sound system: HOME points at a folder whose .asoundrc routes the default
 // playback device through ALSA's file plugin over the null device, so PortAudio and ALSA run for
@@ -51,3 +54,17 @@ class CaptureSource {
   std::atomic<uint64_t> written_{0};
   std::thread writer_;
 };
+
+// Waits on a device are bounded by a deadline far beyond any real delay rather than timed.
+inline constexpr auto kDevicePatience = std::chrono::seconds(30);
+
+// The PCM format record of `channels` × `bits` at `rate`.
+inline WaveFormatEx Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
+  WaveFormatEx format;
+  format.Channels = channels;
+  format.SamplesPerSec = rate;
+  format.BitsPerSample = bits;
+  format.BlockAlign = static_cast<uint16_t>(channels * bits / 8);
+  format.AvgBytesPerSec = rate * format.BlockAlign;
+  return format;
+}

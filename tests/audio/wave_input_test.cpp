@@ -15,18 +15,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Waits are bounded by a deadline far beyond any real delay rather than timed.
-constexpr auto kPatience = 30s;
-
-WaveFormatEx Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-  WaveFormatEx format;
-  format.Channels = channels;
-  format.SamplesPerSec = rate;
-  format.BitsPerSample = bits;
-  format.BlockAlign = static_cast<uint16_t>(channels * bits / 8);
-  format.AvgBytesPerSec = rate * format.BlockAlign;
-  return format;
-}
+constexpr auto kPatience = kDevicePatience;
 
 // Frames first, first + 1, ... of the capture source. Four-byte frames hold their own number
 // (16-bit stereo: the low half left, the high half right); narrower ones hold noise made from

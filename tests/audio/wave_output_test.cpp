@@ -22,18 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Waits are bounded by a deadline far beyond any real delay rather than timed.
-constexpr auto kPatience = 30s;
-
-WaveFormatEx Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-  WaveFormatEx format;
-  format.Channels = channels;
-  format.SamplesPerSec = rate;
-  format.BitsPerSample = bits;
-  format.BlockAlign = static_cast<uint16_t>(channels * bits / 8);
-  format.AvgBytesPerSec = rate * format.BlockAlign;
-  return format;
-}
+constexpr auto kPatience = kDevicePatience;
 
 // A counter running on from `first`, in 1..127: never 0 nor 128, the silence of either sample
 // size, so that silence can be told from sound byte by byte.
