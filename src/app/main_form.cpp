@@ -40,11 +40,11 @@ const QString kTitle = QStringLiteral("Velorin II");
 
 }  // namespace
 
-TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, IWaveInput& waveInput,
+TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, const SoundCard& card,
                      ISystemSoundPlayer* player, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      Audio(waveInput),
+      Audio(card),
       prompts_(prompts) {
   setObjectName(QStringLiteral("MainForm"));
   setFixedSize(kClientWidth, kClientHeight);

@@ -43,9 +43,9 @@ class TMainForm : public QWidget {
 
  public:
   // `arguments` is the command line with the program's own path first; the second, when
-  // present, names the wave opened at start. Rec records from `waveInput`, which must outlive
-  // the window; Play hands the sound to `player` (none: no sound).
-  TMainForm(Prompts& prompts, const QStringList& arguments, IWaveInput& waveInput,
+  // present, names the wave opened at start. Rec records from `card`, whose devices must
+  // outlive the window; Play hands the sound to `player` (none: no sound).
+  TMainForm(Prompts& prompts, const QStringList& arguments, const SoundCard& card,
             ISystemSoundPlayer* player = nullptr, QWidget* parent = nullptr);
 
   Session& Document() { return session_; }

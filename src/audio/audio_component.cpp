@@ -1,21 +1,33 @@
 #include "audio/audio_component.h"
 
+#include <QMetaObject>
+
 #include "audio/audio_settings.h"
+#include "audio/mixer_settings.h"
+#include "audio/player.h"
 #include "audio/recorder.h"
 
-TAudio::TAudio(IWaveInput& waveInput) : waveInput_(waveInput) {
+TAudio::TAudio(const SoundCard& card) : card_(card) {
   recorder_ = std::make_unique<TRecorder>(*this);
   player_ = std::make_unique<TPlayer>(*this);
+  mixer_ = std::make_unique<TMixerSettings>(*this);
+  if (mixer_->OpenMixer(0)) mixer_->Available = true;
   recorder_->RecordingToFile = false;
   ErrorMessage.clear();
-  // Without a device that records, the buffer sets wait for a format write to build them. There
-  // is no wave output on this platform layer yet, so the player's are built with the recorder's.
-  if (waveInput_.DeviceCount() >= 1 && recorder_->AllocBuffers()) player_->AllocBuffers();
+  // Without a device that records (or plays), the buffer sets wait for a format write to build
+  // them.
+  if (WaveIn().DeviceCount() >= 1 && recorder_->AllocBuffers() && WaveOut().DeviceCount() >= 1)
+    player_->AllocBuffers();
 }
 
 TAudio::~TAudio() {
+  player_->Stop();
+  // A device whose close failed, or whose close could not be posted for want of a message
+  // loop, must not outlive the buffers it plays from.
+  if (player_->IsOpen) player_->Abandon();
   // Stopping finishes an open recording file the way a recording ends.
   recorder_->Stop();
+  mixer_.reset();
   recorder_->FreeBuffers();
   player_->FreeBuffers();
 }
@@ -27,4 +39,14 @@ void TAudio::SetAudioDeviceID(int32_t value) {
   recorder_->AllocBuffers();
   player_->FreeBuffers();
   player_->AllocBuffers();
+}
+
+void TAudio::SetMixerDeviceID(int32_t value) {
+  if (value == mixerDeviceId_) return;
+  mixerDeviceId_ = value;
+  if (mixer_->OpenMixer(static_cast<uint32_t>(value))) mixer_->Available = true;
+}
+
+void TAudio::PostWaveOutMessage(uint32_t message) {
+  QMetaObject::invokeMethod(&window_, [this, message] { player_->WaveOutMessage(message); }, Qt::QueuedConnection);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/audio_component.h"
+#include "audio/player.h"
 #include "audio/recorder.h"
 
 TAudioSettings::TAudioSettings(TAudio& owner) : Owner(owner) {}

@@ -72,9 +72,3 @@ class TAudioSettings {
   friend class TAudio;
   friend class TRecorder;
 };
-
-// The output side's settings and buffers; playing comes with the wave output.
-class TPlayer : public TAudioSettings {
- public:
-  using TAudioSettings::TAudioSettings;
-};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/audio_component.h"
+#include "audio/player.h"
 #include "audio/recording_file.h"
 
 namespace {

@@ -1,31 +1,18 @@
 #include "audio/recording_session.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <chrono>
 
 #include "audio/audio_component.h"
+#include "audio/message_loop.h"
 #include "audio/recorder.h"
 
-namespace {
-
-// The recorder hands filled buffers back through the message loop, which needs an application
-// object; a command-line program has none of its own.
-void EnsureApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "velorin-cli";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
-}
-
-}  // namespace
-
-RecordingOutcome RecordForSeconds(IWaveInput& input, const std::string& fileName, const RecordingRequest& request) {
-  EnsureApplication();
-  TAudio audio(input);
+RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& fileName, const RecordingRequest& request) {
+  // The recorder hands filled buffers back through the message loop.
+  EnsureMessageLoop();
+  TAudio audio(card);
   TRecorder& recorder = audio.Recorder();
   recorder.SetSampleRate(request.SampleRate);
   recorder.SetBitsPerSample(request.Bits == 16 ? TBPS::_16 : TBPS::_8);

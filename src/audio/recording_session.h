@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-class IWaveInput;
+struct SoundCard;
 
 // A recording made without a window: the recorder set to a format, recording into `fileName`
 // from the default input device for `seconds`, then stopped, as Rec, OK and Stop do in the
@@ -23,4 +23,4 @@ struct RecordingOutcome {
 };
 
 // Throws std::runtime_error "Cannot create file …" when the file cannot be made.
-RecordingOutcome RecordForSeconds(IWaveInput& input, const std::string& fileName, const RecordingRequest& request);
+RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& fileName, const RecordingRequest& request);

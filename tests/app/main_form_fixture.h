@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "audio/test_wave_input.h"
+#include "audio/test_sound_card.h"
 #include "state/progress.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
@@ -26,7 +26,7 @@ class MainFormTest : public ::testing::Test {
  protected:
   // Starts the window with the program file in the temporary folder and `arguments` after it.
   void Start(const QStringList& arguments = {}) {
-    form = std::make_unique<TMainForm>(prompts, QStringList{Path("velorin")} + arguments, waveInput,
+    form = std::make_unique<TMainForm>(prompts, QStringList{Path("velorin")} + arguments, soundCard.Card(),
                                        soundPlayer);
     form->show();
   }
@@ -116,7 +116,8 @@ class MainFormTest : public ::testing::Test {
 
   TempDir dir;
   ScriptedPrompts prompts;
-  TestWaveInput waveInput;
+  TestSoundCard soundCard;
+  TestWaveInput& waveInput = soundCard.WaveIn;
   // What Play hands the sound to, when the test sets one before Start; it must outlive `form`.
   ISystemSoundPlayer* soundPlayer = nullptr;
   std::unique_ptr<TMainForm> form;

@@ -123,7 +123,7 @@ TEST_F(StartTest, UnwritableProgramFolderMovesTheFilesToTheUserDataFolder) {
   const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
   qputenv("XDG_DATA_HOME", dir.File("data").c_str());
   // A folder that does not exist cannot be written, not even by root.
-  form = std::make_unique<TMainForm>(prompts, QStringList{Path("plain/velorin")}, waveInput);
+  form = std::make_unique<TMainForm>(prompts, QStringList{Path("plain/velorin")}, soundCard.Card());
   const QString expected = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   qputenv("XDG_DATA_HOME", savedDataHome);
 

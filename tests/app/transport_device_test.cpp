@@ -8,7 +8,7 @@
 
 #include "app/rec_options_form.h"
 #include "audio/alsa_file_home.h"
-#include "audio/platform/portaudio_wave_input.h"
+#include "audio/platform/system_sound_card.h"
 #include "main_form_fixture.h"
 
 namespace {
@@ -29,10 +29,10 @@ class TransportDeviceTest : public MainFormTest {
  protected:
   void StartOnTheSoundCard() {
     SoundHome();
-    form = std::make_unique<TMainForm>(prompts, QStringList{Path("velorin")}, soundCard);
+    form = std::make_unique<TMainForm>(prompts, QStringList{Path("velorin")}, systemCard.Card());
     form->show();
   }
-  PortAudioWaveInput soundCard;
+  SystemSoundCard systemCard;
 };
 
 TEST_F(TransportDeviceTest, ARecordingFromTheSoundCardBecomesTheDocument) {

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -108,3 +111,57 @@ class SoundHomeEnvironment : public testing::Environment {
 [[maybe_unused]] testing::Environment* const kSoundHome =
     testing::AddGlobalTestEnvironment(new SoundHomeEnvironment);
 }  // namespace
+
+PlaybackPipe::PlaybackPipe(const std::string& path) : path_(path) {
+  std::filesystem::remove(path_);
+  if (mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path_);
+  // Opened before ALSA's writer, which would otherwise wait for a reader.
+  fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+  if (fd_ < 0) throw std::runtime_error("open " + path_);
+  // As small as a pipe gets, so that a held pipe stops the device early.
+  fcntl(fd_, F_SETPIPE_SZ, 4096);
+}
+
+PlaybackPipe::~PlaybackPipe() {
+  Finish();
+  close(fd_);
+  std::filesystem::remove(path_);
+}
+
+void PlaybackPipe::Hold() {
+  quit_ = true;
+  if (reader_.joinable()) reader_.join();
+  quit_ = false;
+}
+
+void PlaybackPipe::Release(double bytesPerSecond) {
+  reader_ = std::thread([this, bytesPerSecond] {
+    const auto start = std::chrono::steady_clock::now();
+    const size_t before = bytes_.size();
+    while (!quit_) {
+      size_t most = SIZE_MAX;
+      if (bytesPerSecond > 0) {
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        const size_t allowed = before + static_cast<size_t>(elapsed.count() * bytesPerSecond);
+        most = allowed > bytes_.size() ? allowed - bytes_.size() : 0;
+      }
+      if (most == 0 || !ReadAvailable(most)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+}
+
+const std::vector<uint8_t>& PlaybackPipe::Finish() {
+  quit_ = true;
+  if (reader_.joinable()) reader_.join();
+  while (ReadAvailable(SIZE_MAX)) {
+  }
+  return bytes_;
+}
+
+bool PlaybackPipe::ReadAvailable(size_t most) {
+  std::array<uint8_t, 4096> chunk;
+  const ssize_t n = read(fd_, chunk.data(), std::min(chunk.size(), most));
+  if (n <= 0) return false;
+  bytes_.insert(bytes_.end(), chunk.begin(), chunk.begin() + n);
+  return true;
+}

@@ -55,6 +55,34 @@ class CaptureSource {
   std::thread writer_;
 };
 
+// Stands in for a stream's output file as a named pipe that is read only once released. Until
+// then the device can play no further than the pipe and its own buffers hold, so buffers
+// written meanwhile are queued for certain, however fast the null device runs and however
+// slowly the test goes on. Released, it keeps every byte the stream wrote, taking at most
+// `bytesPerSecond` of them a second when that is given: over the null device that paces the
+// stream, which would otherwise run as fast as it is fed.
+class PlaybackPipe {
+ public:
+  explicit PlaybackPipe(const std::string& path);
+  ~PlaybackPipe();
+  PlaybackPipe(const PlaybackPipe&) = delete;
+  PlaybackPipe& operator=(const PlaybackPipe&) = delete;
+  // Stops reading again: the device soon blocks.
+  void Hold();
+  void Release(double bytesPerSecond = 0);
+  // Everything the stream wrote, once it has been closed.
+  const std::vector<uint8_t>& Finish();
+
+ private:
+  bool ReadAvailable(size_t most);
+
+  std::string path_;
+  int fd_ = -1;
+  std::atomic<bool> quit_{false};
+  std::thread reader_;
+  std::vector<uint8_t> bytes_;
+};
+
 // Waits on a device are bounded by a deadline far beyond any real delay rather than timed.
 inline constexpr auto kDevicePatience = std::chrono::seconds(30);
 

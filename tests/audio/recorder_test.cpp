@@ -9,20 +9,16 @@
 #include <thread>
 
 #include "audio/audio_component.h"
+#include "audio/message_loop.h"
+#include "audio/player.h"
 #include "audio/recorder.h"
 #include "test_support.h"
-#include "test_wave_input.h"
+#include "test_sound_card.h"
 
 namespace {
 
 // Posted re-queues run on this thread's event loop, as on the window's.
-QCoreApplication& App() {
-  static int argc = 1;
-  static char name[] = "audio_tests";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
-  return app;
-}
+void App() { EnsureMessageLoop(); }
 
 void RunPosted() { QCoreApplication::processEvents(); }
 
@@ -40,8 +36,9 @@ class RecorderTest : public ::testing::Test {
   }
   TRecorder& recorder() { return audio.Recorder(); }
 
-  TestWaveInput input;
-  TAudio audio{input};
+  TestSoundCard card;
+  TestWaveInput& input = card.WaveIn;
+  TAudio audio{card.Card()};
   TempDir dir;
 };
 
@@ -79,9 +76,9 @@ TEST_F(RecorderTest, FormatWritesGoToBothUnlessKeptApartAndRebuildTheBuffers) {
   EXPECT_EQ(recorder().WaveFormat, nullptr);
   EXPECT_NE(audio.ErrorMessage.find("larger than 65535"), std::string::npos) << audio.ErrorMessage;
 
-  TestWaveInput none;
-  none.Devices = 0;
-  TAudio bare(none);
+  TestSoundCard none;
+  none.WaveIn.Devices = 0;
+  TAudio bare(none.Card());
   EXPECT_EQ(bare.Recorder().WaveFormat, nullptr);
   EXPECT_EQ(bare.Player().WaveFormat, nullptr);
 }
@@ -150,8 +147,9 @@ TEST_F(RecorderTest, TheTriggerDropsBuffersBelowItsLevelAndPassesTheRestWhole) {
   EXPECT_EQ(input.Queued(), 4u);  // the dropped buffer went back to the device too
   recorder().Stop();
 
-  TestWaveInput eightBitInput;
-  TAudio eightBit(eightBitInput);
+  TestSoundCard eightBitCard;
+  TestWaveInput& eightBitInput = eightBitCard.WaveIn;
+  TAudio eightBit(eightBitCard.Card());
   ASSERT_TRUE(eightBit.Recorder().Start());
   eightBitInput.Fill(std::vector<uint8_t>(8192, 0));
   EXPECT_TRUE(eightBit.Recorder().Triggered);  // level 0: the first byte
@@ -206,15 +204,15 @@ TEST_F(RecorderTest, EveryFailingDeviceCallLeavesItsMessage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TestWaveInput failing;
-    TAudio component(failing);
-    c.arrange(failing);
+    TestSoundCard failing;
+    TAudio component(failing.Card());
+    c.arrange(failing.WaveIn);
     component.Recorder().RecordToFile(dir.File("f.wav"));
     EXPECT_EQ(c.act(component.Recorder()), c.result);
     EXPECT_EQ(component.ErrorMessage, c.message);
     EXPECT_EQ(component.Recorder().IsOpen, c.open);
     // Whatever failed, the file is a complete WAV file once the recording is stopped.
-    failing.ResetResult = failing.UnprepareResult = failing.CloseResult = 0;
+    failing.WaveIn.ResetResult = failing.WaveIn.UnprepareResult = failing.WaveIn.CloseResult = 0;
     component.Recorder().Stop();
     EXPECT_EQ(U32At(ReadBytes(dir.File("f.wav")), 4), 36u);
   }

@@ -143,3 +143,25 @@ TEST(RecordCommand, WithoutAnInputDeviceExitsWith2AndTheRecordersMessageOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// The devices as the program sees them: ALSA's file device plays and records, and a machine
+// without a sound card has no mixer. Nothing of the sound libraries' own reaches standard error.
+TEST(DevicesCommand, ListsTheDevicesThatPlayAndRecordAndTheMixers) {
+  SoundHome();
+  std::string out, err;
+  ASSERT_EQ(RunCommand(Cli() + " devices", &out, &err), 0) << err;
+  EXPECT_EQ(err, "");
+  int cards = 0;
+  while (std::filesystem::exists("/proc/asound/card" + std::to_string(cards))) ++cards;
+  const size_t output = out.find("output devices: ");
+  const size_t mixers = out.find("mixers: " + std::to_string(cards) + "\n");
+  ASSERT_EQ(out.rfind("input devices: ", 0), 0u) << out;
+  ASSERT_NE(output, std::string::npos) << out;
+  ASSERT_NE(mixers, std::string::npos) << out;
+  EXPECT_NE(out.substr(0, output).find("  default (-1): default\n"), std::string::npos) << out;
+  EXPECT_NE(out.substr(output, mixers - output).find("  default (-1): default\n"), std::string::npos) << out;
+}
+
+}  // namespace

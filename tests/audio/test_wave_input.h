@@ -27,6 +27,7 @@ class TestWaveInput final : public IWaveInput {
   bool IsOpen() const { return open_; }
 
   unsigned DeviceCount() override { return Devices; }
+  std::string DeviceName(int device) override { return "test input " + std::to_string(device); }
   int Open(int device, const WaveFormatEx& format, WaveInNotify notify) override;
   int PrepareHeader(WaveHeader& header) override;
   int UnprepareHeader(WaveHeader& header) override;

@@ -1,16 +1,10 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <mutex>
-#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -54,62 +48,6 @@ struct Owner {
   std::vector<uint32_t> messages;
   std::vector<WaveHeader*> returned;
   int stillQueued = 0;  // handed back while still marked as the device's
-};
-
-// Stands in for a stream's output file as a named pipe that is read only once released. Until
-// then the device can play no further than the pipe and its own buffers hold, so buffers
-// written meanwhile are queued for certain, however fast the null device runs and however
-// slowly the test goes on. Released, it keeps every byte the stream wrote.
-class PlaybackPipe {
- public:
-  explicit PlaybackPipe(const std::string& path) : path_(path) {
-    std::filesystem::remove(path_);
-    if (mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path_);
-    // Opened before ALSA's writer, which would otherwise wait for a reader.
-    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);
-    if (fd_ < 0) throw std::runtime_error("open " + path_);
-  }
-  ~PlaybackPipe() {
-    Finish();
-    close(fd_);
-    std::filesystem::remove(path_);
-  }
-  // Stops reading again: the device soon blocks.
-  void Hold() {
-    quit_ = true;
-    if (reader_.joinable()) reader_.join();
-    quit_ = false;
-  }
-  void Release() {
-    reader_ = std::thread([this] {
-      while (!quit_) {
-        if (!ReadAvailable()) std::this_thread::sleep_for(1ms);
-      }
-    });
-  }
-  // Everything the stream wrote, once it has been closed.
-  const std::vector<uint8_t>& Finish() {
-    quit_ = true;
-    if (reader_.joinable()) reader_.join();
-    while (ReadAvailable()) {
-    }
-    return bytes_;
-  }
-
- private:
-  bool ReadAvailable() {
-    std::array<uint8_t, 4096> chunk;
-    const ssize_t n = read(fd_, chunk.data(), chunk.size());
-    if (n <= 0) return false;
-    bytes_.insert(bytes_.end(), chunk.begin(), chunk.begin() + n);
-    return true;
-  }
-
-  std::string path_;
-  int fd_ = -1;
-  std::atomic<bool> quit_{false};
-  std::thread reader_;
-  std::vector<uint8_t> bytes_;
 };
 
 TEST(WaveOutputTest, PlaysEveryBufferOnceInQueueOrderAndHandsItBack) {

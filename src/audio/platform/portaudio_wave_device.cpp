@@ -76,6 +76,13 @@ PaError PortAudioWaveDevice::EnsureInitialized() {
 
 unsigned PortAudioWaveDevice::Devices() { return EnsureInitialized() == paNoError ? CountDevices(output_) : 0; }
 
+std::string PortAudioWaveDevice::NameOf(int device) {
+  if (EnsureInitialized() != paNoError) return "";
+  const PaDeviceIndex index = FindDevice(device, output_);
+  const PaDeviceInfo* info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
+  return info && info->name ? info->name : "";
+}
+
 int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
                                     std::function<void(uint32_t, WaveHeader*)> notify, PaStreamCallback* callback,
                                     void* self, PaStreamFlags flags, uint32_t openedMessage) {

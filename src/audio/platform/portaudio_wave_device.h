@@ -103,6 +103,7 @@ class PortAudioWaveDevice {
 
   PaError EnsureInitialized();
   unsigned Devices();
+  std::string NameOf(int device);
   // Opens a stream of `format` on device `device` (−1: the default one) running `callback` with
   // `self` (the derived device, whose address differs from this part's), starts the notification
   // thread and tells the owner `openedMessage`.

@@ -12,6 +12,8 @@ PortAudioWaveInput::~PortAudioWaveInput() { Shutdown(false); }
 
 unsigned PortAudioWaveInput::DeviceCount() { return Devices(); }
 
+std::string PortAudioWaveInput::DeviceName(int device) { return NameOf(device); }
+
 int PortAudioWaveInput::Open(int device, const WaveFormatEx& format, WaveInNotify notify) {
   const int result =
       OpenStream(device, format, std::move(notify), &PortAudioWaveInput::StreamCallback, this, paNoFlag,

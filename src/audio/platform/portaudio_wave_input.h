@@ -47,6 +47,7 @@ class PortAudioWaveInput : public IWaveInput, private PortAudioWaveDevice {
   PortAudioWaveInput& operator=(const PortAudioWaveInput&) = delete;
 
   unsigned DeviceCount() override;
+  std::string DeviceName(int device) override;
   int Open(int device, const WaveFormatEx& format, WaveInNotify notify) override;
   int PrepareHeader(WaveHeader& header) override;
   int UnprepareHeader(WaveHeader& header) override;

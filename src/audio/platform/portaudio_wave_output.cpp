@@ -13,6 +13,8 @@ PortAudioWaveOutput::~PortAudioWaveOutput() { Shutdown(false); }
 
 unsigned PortAudioWaveOutput::DeviceCount() { return Devices(); }
 
+std::string PortAudioWaveOutput::DeviceName(int device) { return NameOf(device); }
+
 int PortAudioWaveOutput::Open(int device, const WaveFormatEx& format, WaveOutNotify notify) {
   // The callback fills the device's first buffers too: PortAudio's own priming writes zero
   // bytes, which are not silence for 8-bit samples, and would delay the first buffer written.

@@ -50,6 +50,7 @@ class PortAudioWaveOutput : public IWaveOutput, private PortAudioWaveDevice {
   PortAudioWaveOutput& operator=(const PortAudioWaveOutput&) = delete;
 
   unsigned DeviceCount() override;
+  std::string DeviceName(int device) override;
   int Open(int device, const WaveFormatEx& format, WaveOutNotify notify) override;
   int PrepareHeader(WaveHeader& header) override;
   int UnprepareHeader(WaveHeader& header) override;

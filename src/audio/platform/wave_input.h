@@ -48,6 +48,8 @@ class IWaveInput {
 
   // How many devices can record.
   virtual unsigned DeviceCount() = 0;
+  // The name of device `device` (0 .. DeviceCount − 1; −1: the default one); empty for none.
+  virtual std::string DeviceName(int device) = 0;
   // Opens device `device` (−1: the system's default input) for `format`, not yet capturing.
   virtual int Open(int device, const WaveFormatEx& format, WaveInNotify notify) = 0;
   virtual int PrepareHeader(WaveHeader& header) = 0;

@@ -27,6 +27,8 @@ class IWaveOutput {
 
   // How many devices can play.
   virtual unsigned DeviceCount() = 0;
+  // The name of device `device` (0 .. DeviceCount − 1; −1: the default one); empty for none.
+  virtual std::string DeviceName(int device) = 0;
   // Opens device `device` (−1: the system's default output) for `format`; nothing plays until
   // the first Write.
   virtual int Open(int device, const WaveFormatEx& format, WaveOutNotify notify) = 0;

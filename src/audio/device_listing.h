@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+class TAudio;
+
+// What the component sees of the sound card, as text: the devices that record, those that play
+// (each with its number, −1 being the default), and the lines of the open mixer with their
+// controls and the values they had when the list was built.
+std::string DeviceListing(TAudio& audio);

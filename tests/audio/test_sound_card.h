@@ -1,0 +1,15 @@
+#pragma once
+
+#include "audio/audio_component.h"
+#include "test_mixer.h"
+#include "test_wave_input.h"
+#include "test_wave_output.h"
+
+// A sound card of test backends, driven by the test.
+struct TestSoundCard {
+  TestWaveInput WaveIn;
+  TestWaveOutput WaveOut;
+  TestMixer Mixer;
+
+  SoundCard Card() { return {WaveIn, WaveOut, Mixer}; }
+};
