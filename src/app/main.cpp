@@ -1,18 +1,53 @@
 #include <QApplication>
 
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
 #include "app/main_form.h"
 #include "app/qt_prompts.h"
 #include "audio/platform/portaudio_sound_player.h"
-#include "audio/platform/portaudio_wave_input.h"
+#include "audio/platform/system_sound_card.h"
+#include "velorin_version.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: velorin [FILE]\n"
+    "Opens the Velorin II sound editor, with the PCM WAV file FILE loaded when given.\n"
+    "\n"
+    "  -h, --help   print this text and exit\n"
+    "  --version    print the version and exit\n"
+    "\n"
+    "Qt's own options, such as -platform NAME, are understood too. velorin-cli runs the\n"
+    "editor's commands without a window (velorin-cli --help).\n";
+
+// Answered before QApplication exists, which needs a display: help must work in a terminal
+// without one.
+std::optional<int> AnswerWithoutWindow(int argc, char* argv[]) {
+  if (argc < 2) return std::nullopt;
+  const std::string_view word = argv[1];
+  if (word == "--help" || word == "-h") {
+    std::fputs(kUsage, stdout);
+  } else if (word == "--version") {
+    std::printf("velorin %s\n", kVelorinVersion);
+  } else {
+    return std::nullopt;
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 2;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+  if (const std::optional<int> code = AnswerWithoutWindow(argc, argv)) return *code;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velorin II"));
 
   // Declared before the window, whose document stops the player and whose recorder closes the
   // input when it goes.
   PortAudioSoundPlayer player;
-  PortAudioWaveInput waveInput;
+  SystemSoundCard soundCard;
   QtPrompts prompts;
   QStringList arguments = QApplication::arguments();
   // The program's directory is where the executable lies, however it was started (argv[0] may
@@ -20,7 +55,7 @@ int main(int argc, char* argv[]) {
   const QString programFile = QApplication::applicationFilePath();
   if (!programFile.isEmpty() && !arguments.isEmpty()) arguments[0] = programFile;
 
-  TMainForm mainForm(prompts, arguments, waveInput, &player);
+  TMainForm mainForm(prompts, arguments, soundCard.Card(), &player);
   mainForm.show();
   return QApplication::exec();
 }

@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "audio/device_listing.h"
+#include "audio/message_loop.h"
 #include "audio/platform/portaudio_sound_player.h"
-#include "audio/platform/portaudio_wave_input.h"
+#include "audio/platform/system_sound_card.h"
 #include "audio/recording_session.h"
 #include "processing/amplitude_tools.h"
 #include "processing/delay_effects.h"
@@ -202,12 +204,20 @@ void Record(CliSession& s, CliArgs a) {
   request.Channels = std::stoi(a[3]);
   if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = ProgramDir();
   const std::string scratch = ScratchFileName(s.Doc.Program);
-  PortAudioWaveInput input;
-  const RecordingOutcome outcome = RecordForSeconds(input, scratch, request);
+  SystemSoundCard card;
+  const RecordingOutcome outcome = RecordForSeconds(card.Card(), scratch, request);
   if (!outcome.Error.empty()) throw CommandError(outcome.Error);
   OpenDocument(s.Doc, scratch);
   if (outcome.DroppedFrames != 0)
     std::fprintf(stderr, "%llu frames dropped\n", static_cast<unsigned long long>(outcome.DroppedFrames));
+}
+
+void ListDevices(CliSession& s, CliArgs) {
+  // The mixer delivers its notifications through the message loop.
+  EnsureMessageLoop();
+  SystemSoundCard card;
+  TAudio audio(card.Card());
+  std::fputs(DeviceListing(audio).c_str(), s.Out);
 }
 
 // Play, waiting out the sound's duration as the window's gauge does.
@@ -244,6 +254,7 @@ const std::vector<CliCommand>& Commands() {
       {"samples", 2, "START COUNT", "print COUNT lines 'frame left right'", kSound, nullptr, Samples},
       {"play", 0, "", "play the sound and wait until it has been played", kSound, nullptr, Play},
       {"record", 4, "SECONDS RATE BITS CHANNELS", "record from the default input into the scratch file, then open it", kAny, IsRecordFormat, Record},
+      {"devices", 0, "", "list the input and output devices and the mixer's lines", kAny, nullptr, ListDevices},
       {"spectrum", 0, "", "print 512 lines 'bin left_power right_power'", kSound, nullptr, Spectrum},
       {"select", 2, "START END", "select frames START..END", kSound, nullptr, Select},
       {"select-all", 0, "", "select the whole sound on both channels", kSound, nullptr, SelectAllFrames},
@@ -288,6 +299,8 @@ void RunCliCommand(const CliCommand& command, CliSession& session, CliArgs args)
     throw CommandError("No sound is open; use open or new first");
   command.Run(session, args);
 }
+
+std::span<const CliCommand> CliCommands() { return Commands(); }
 
 const CliCommand* FindCliCommand(std::string_view name) {
   for (const CliCommand& command : Commands()) {

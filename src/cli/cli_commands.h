@@ -42,3 +42,5 @@ const CliCommand* FindCliCommand(std::string_view name);
 // (CommandError), then the command itself.
 void RunCliCommand(const CliCommand& command, CliSession& session, CliArgs args);
 std::string CliUsage();
+// Every command in the order the usage lists them, for what must describe each of them.
+std::span<const CliCommand> CliCommands();

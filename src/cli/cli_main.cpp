@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_progress.h"
 #include "processing/errors.h"
+#include "velorin_version.h"
 
 namespace {
 
@@ -74,6 +76,30 @@ int Stop(CliProgress& progress, int code, const char* message) {
   return code;
 }
 
+// Printed results that never arrived (a full disk behind a redirection) are a failure too.
+int FlushedOutput(int code) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "Cannot write to standard output\n");
+    return kFailed;
+  }
+  return code;
+}
+
+// --help and --version count only alone: among commands they would be some command's argument,
+// and a line that mixes them in is a wrong line, not a request for help.
+std::optional<int> AnswerAlone(int argc, char** argv) {
+  if (argc != 2) return std::nullopt;
+  const std::string_view word = argv[1];
+  if (word == "--help" || word == "-h") {
+    std::fputs(CliUsage().c_str(), stdout);
+  } else if (word == "--version") {
+    std::printf("velorin-cli %s\n", kVelorinVersion);
+  } else {
+    return std::nullopt;
+  }
+  return FlushedOutput(kAllRan);
+}
+
 int RunAll(const CommandLine& line) {
   CliProgress progress(line.Progress, stderr);
   CliSession session;
@@ -91,12 +117,7 @@ int RunAll(const CommandLine& line) {
       return Stop(progress, kFailed, error.what());
     }
   }
-  // Printed results that never arrived (a full disk behind a redirection) are a failure too.
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "Cannot write to standard output\n");
-    return kFailed;
-  }
-  return kAllRan;
+  return FlushedOutput(kAllRan);
 }
 
 }  // namespace
@@ -104,6 +125,7 @@ int RunAll(const CommandLine& line) {
 int main(int argc, char** argv) {
   // Numbers are read and printed with "." whatever the user's locale says.
   std::setlocale(LC_ALL, "C");
+  if (const std::optional<int> code = AnswerAlone(argc, argv)) return *code;
   CommandLine line;
   try {
     line = ParseCommandLine(argc, argv);
