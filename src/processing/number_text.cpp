@@ -69,7 +69,7 @@ std::string FloatToGeneral(double value) {
   for (char& c : s) {
     if (c == ',') c = '.';
   }
-  if (s == "-0") s = "0";
+  if (s == "-0") s.erase(0, 1);
   return s;
 }
 
