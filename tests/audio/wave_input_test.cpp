@@ -106,7 +106,7 @@ TEST(WaveInputTest, CapturesEveryFrameInQueueOrderOrCountsItAsDropped) {
     const size_t frameBytes = format.BlockAlign;
     // Four times as fast as a sound card, so that two seconds of sound take half a second.
     CaptureSource source([=](uint64_t first, size_t count) { return SourceFrames(frameBytes, first, count); },
-                         4.0 * c.rate, 4 * PortAudioWaveInput::kFramesPerBuffer);
+                         4.0 * c.rate, 4 * kFramesPerCallback);
     Owner owner;
     std::array<std::vector<uint8_t>, 4> memory;
     std::array<WaveHeader, 4> headers;

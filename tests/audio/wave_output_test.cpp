@@ -34,7 +34,7 @@ struct Owner {
       messages.push_back(message);
       if (message != kWaveOutDone) return;
       returned.push_back(header);
-      stillQueued += (header->Flags & PortAudioWaveOutput::kHeaderInQueue) != 0;
+      stillQueued += (header->Flags & kWaveHeaderInQueue) != 0;
     };
   }
   bool WaitFor(size_t count) {
@@ -106,7 +106,7 @@ TEST(WaveOutputTest, PlaysEveryBufferOnceInQueueOrderAndHandsItBack) {
     EXPECT_EQ(owner.returned, (std::vector<WaveHeader*>{&headers[0], &headers[1], &headers[2], &headers[3]}));
     EXPECT_EQ(owner.stillQueued, 0);
     for (WaveHeader& header : headers) {
-      EXPECT_TRUE(header.Flags & PortAudioWaveOutput::kHeaderDone);
+      EXPECT_TRUE(header.Flags & kWaveHeaderDone);
       EXPECT_EQ(output.UnprepareHeader(header), 0);
     }
 

@@ -91,6 +91,19 @@ PaDeviceIndex FindDevice(int device, bool output);
 // The part of a PortAudio wave device that does not depend on its direction: PortAudio's
 // initialisation, the stream's stop, the two queues of headers with the notification thread that
 // hands done buffers back in order, and the shutdown.
+//
+// Threads: every call comes from one user thread. Done (or data) notifications come from a thread
+// of the device's own, started by Open and joined by Close, one at a time and in queue order; it
+// polls for done buffers every couple of milliseconds, since waking it from the real-time
+// callback would need a system call there. The opened notification is delivered on the caller's
+// thread before Open returns, the closed one on the caller's thread before Close returns. Reset
+// (and Close, which resets first) returns only once every buffer it handed back has been
+// notified. Calls made from inside a notification are refused (kFromNotification) rather than
+// deadlocking on it.
+//
+// PortAudio is initialised at the first DeviceCount or Open and terminated by the destructor;
+// its initialisation is counted, so a device lives alongside other PortAudio users. A device
+// still open at destruction is closed without notifications: its owner may be half gone.
 class PortAudioWaveDevice {
  protected:
   // `doneMessage` tells the owner of a buffer handed back, `closedMessage` of the close.

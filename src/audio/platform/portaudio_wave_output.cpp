@@ -41,7 +41,7 @@ int PortAudioWaveOutput::Write(WaveHeader& header) {
   // the only one and is taken back as if never written.
   if (const PaError error = Pa_StartStream(stream_); error != paNoError) {
     queued_.Pop();
-    HeaderFlags(header).store(flagsBefore & ~kHeaderDone);
+    HeaderFlags(header).store(flagsBefore & ~kWaveHeaderDone);
     return Failed(error);
   }
   running_ = true;

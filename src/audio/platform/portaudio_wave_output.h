@@ -1,10 +1,7 @@
 #pragma once
 
-#include <array>
-#include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
 
 #include <portaudio.h>
 
@@ -17,30 +14,15 @@
 // The stream starts at the first Write after Open or Reset and runs until the next Reset or
 // Close, so buffers written back to back play without a gap between them.
 //
-// Threads: every call comes from one user thread. Done notifications come from a thread of this
-// class's own, started by Open and joined by Close, one at a time and in queue order; it polls
-// for played buffers every couple of milliseconds, since waking it from the real-time callback
-// would need a system call there. kWaveOutOpened is delivered on the caller's thread before Open
-// returns, kWaveOutClosed on the caller's thread before Close returns. Reset (and Close, which
-// resets first) returns only once every buffer it handed back has been notified. Calls made
-// from inside a notification are refused (kFromNotification) rather than deadlocking on it.
-//
 // Buffers: a header must be prepared before it is written. The device owns a written header
 // until its done notification: until then it is not to be touched, and Flags carries
-// kHeaderInQueue. A buffer counts as played once its last frame has been handed to the device.
+// kWaveHeaderInQueue. A buffer counts as played once its last frame has been handed to the device.
 // Only whole frames are played, so the odd bytes of a buffer that is not a whole number of
 // frames are skipped. Loops and the loop flags are not honoured: every buffer plays once.
 //
-// PortAudio is initialised at the first DeviceCount or Open and terminated by the destructor;
-// its initialisation is counted, so this class lives alongside other PortAudio users. A device
-// still open at destruction is closed without notifications: its owner may be half gone.
+// Threads, notifications and PortAudio's lifetime: as PortAudioWaveDevice says.
 class PortAudioWaveOutput : public IWaveOutput, private PortAudioWaveDevice {
  public:
-  static constexpr uint32_t kHeaderDone = kWaveHeaderDone;
-  static constexpr uint32_t kHeaderPrepared = kWaveHeaderPrepared;
-  static constexpr uint32_t kHeaderInQueue = kWaveHeaderInQueue;
-  static constexpr unsigned kMaxQueued = kMaxQueuedHeaders;
-  static constexpr unsigned long kFramesPerBuffer = kFramesPerCallback;
   // Results: the codes shared with the other direction, and PortAudio's own (negative).
   using enum WaveDeviceError;
 
