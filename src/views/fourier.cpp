@@ -59,6 +59,17 @@ namespace {
 // Values of one piece: the real and imaginary parts fit in the first-level cache together.
 constexpr unsigned kCachePiece = 1024;
 
+// One butterfly: the upper value turned by the twiddle (wr, wi), taken from and added to the lower.
+[[gnu::always_inline]] inline void Butterfly(double wr, double wi, double& reJ, double& imJ, double& reK,
+                                             double& imK) {
+  const double tr = wr * reK - wi * imK;
+  const double ti = wr * imK + wi * reK;
+  reK = reJ - tr;
+  imK = imJ - ti;
+  reJ = reJ + tr;
+  imJ = imJ + ti;
+}
+
 // The butterflies of one stage; those of a block are independent of each other, so the compiler
 // may take several at once.
 VELORIN_VECTOR_CLONES void Stage(unsigned n, unsigned half, const double* __restrict twRe,
@@ -70,14 +81,7 @@ VELORIN_VECTOR_CLONES void Stage(unsigned n, unsigned half, const double* __rest
     double* __restrict imJ = im + i;
     double* __restrict reK = re + i + half;
     double* __restrict imK = im + i + half;
-    for (size_t m = 0; m < half; ++m) {
-      const double tr = twRe[m] * reK[m] - twIm[m] * imK[m];
-      const double ti = twRe[m] * imK[m] + twIm[m] * reK[m];
-      reK[m] = reJ[m] - tr;
-      imK[m] = imJ[m] - ti;
-      reJ[m] = reJ[m] + tr;
-      imJ[m] = imJ[m] + ti;
-    }
+    for (size_t m = 0; m < half; ++m) Butterfly(twRe[m], twIm[m], reJ[m], imJ[m], reK[m], imK[m]);
   }
 }
 
@@ -115,15 +119,7 @@ VELORIN_VECTOR_CLONES void ShortStage(unsigned n, const double* twRe, const doub
   double wr[kHalf], wi[kHalf];
   for (unsigned m = 0; m < kHalf; ++m) wr[m] = twRe[m], wi[m] = twIm[m];
   for (size_t i = 0; i < n; i += 2 * kHalf) {
-    for (size_t m = 0; m < kHalf; ++m) {
-      const size_t j = i + m, k = j + kHalf;
-      const double tr = wr[m] * re[k] - wi[m] * im[k];
-      const double ti = wr[m] * im[k] + wi[m] * re[k];
-      re[k] = re[j] - tr;
-      im[k] = im[j] - ti;
-      re[j] = re[j] + tr;
-      im[j] = im[j] + ti;
-    }
+    for (size_t m = 0; m < kHalf; ++m) Butterfly(wr[m], wi[m], re[i + m], im[i + m], re[i + m + kHalf], im[i + m + kHalf]);
   }
 }
 
