@@ -9,15 +9,55 @@ namespace {
 
 constexpr const char* kUsageStart = "usage: velorin-cli";
 
-TEST(CliRefusal, ANegativeOrTooLongLengthExitsWith1AndTheLaterSaveDoesNotRun) {
+// A command's refusals exit 1 with the editor's own message, its failures 2; neither lets the
+// save after it run.
+TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
   TempDir dir;
-  for (const char* length : {"-1", "1e9"}) {
-    SCOPED_TRACE(length);
-    const CliResult r = RunCli({"new", length, "save", dir.File("out.wav")});
-    EXPECT_EQ(r.Code, 1);
-    EXPECT_EQ(r.Err, "Error. Aborting operation.\n");
+  const std::string out = dir.File("out.wav");
+  const std::string aborting = "Error. Aborting operation.\n";
+  const std::string noInteger = " is not a valid integer value\n";
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string err;
+  };
+  // New makes an 11025 Hz sound: the highest cut-off is 5512.
+  const Case cases[] = {
+      {{"new", "-1"}, 1, aborting},
+      {{"new", "1e9"}, 1, aborting},
+      {{"new", "0.1", "low-pass", "5512", "high-pass", "1"}, 0, ""},
+      {{"new", "0.1", "low-pass", "5513"}, 1, aborting},
+      {{"new", "0.1", "high-pass", "0"}, 2, "Floating point division by zero\n"},
+      {{"new", "0.1", "iir", "1", "x", "0"}, 2, "'x' is not a valid floating point value\n"},
+      {{"new", "0.1", "wall", "-2.5", "600"}, 1, "Error, negative mass.\n"},
+      {{"new", "0.1", "wall", "0", "600"}, 2, "Floating point division by zero\n"},
+      {{"iir-open", dir.File("none.iir"), "new", "0.1"}, 2,
+       "Cannot open file " + dir.File("none.iir") + " (No such file or directory)\n"},
+      {{"new", "0.5", "delay", "-1"}, 1, aborting},
+      {{"new", "0.5", "delay", "1.5"}, 2, "'1.5'" + noInteger},
+      {{"new", "0.5", "echo", "100", "0"}, 1, aborting},
+      {{"new", "0.5", "echo", "100", "101"}, 1, aborting},
+      {{"new", "0.5", "echo-repeat", "-1", "50"}, 1, "The echo period must be positive.\n"},
+      {{"new", "0.5", "echo-repeat", "100", "95"}, 1, "The amplitude factor should be in the interval 0 to 90.\n"},
+      {{"new", "0.5", "echo-repeat", "100", "0"}, 2, "Floating point division by zero\n"},
+      {{"new", "0.5", "add-noise", "101"}, 1, aborting},
+      {{"new", "0.5", "gate", "-1"}, 1, aborting},
+      {{"new", "0.5", "sine", "-1", "50"}, 1, "Error, negative input.\n"},
+      {{"new", "0.5", "square", "100", "x"}, 2, "'x'" + noInteger},
+      {{"new", "0.5", "echo", "100", "100", "echo-repeat", "10", "90", "stereo-expand", "gate", "5", "sine", "1000",
+        "50"},
+       0, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    SCOPED_TRACE(args.size() > 2 ? args[2] : args[1]);
+    args.insert(args.end(), {"save", out});
+    std::filesystem::remove(out);
+    const CliResult r = RunCli(args);
+    EXPECT_EQ(r.Code, c.code);
+    EXPECT_EQ(r.Err, c.err);
     EXPECT_EQ(r.Out, "");
-    EXPECT_TRUE(FolderNames(dir.Path()).empty());
+    EXPECT_EQ(std::filesystem::exists(out), c.code == 0);
   }
 }
 
