@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits.h>
 #include <stdexcept>
 
@@ -161,7 +162,22 @@ const std::vector<uint8_t>& PlaybackPipe::Finish() {
 bool PlaybackPipe::ReadAvailable(size_t most) {
   std::array<uint8_t, 4096> chunk;
   const ssize_t n = read(fd_, chunk.data(), std::min(chunk.size(), most));
+  // End of file before any data only means that no writer has come yet.
+  if (n == 0 && received_ > 0) closed_ = true;
   if (n <= 0) return false;
   bytes_.insert(bytes_.end(), chunk.begin(), chunk.begin() + n);
+  received_ += static_cast<size_t>(n);
   return true;
 }
+
+namespace {
+bool WaitFor(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + kDevicePatience;
+  while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  return done();
+}
+}  // namespace
+
+bool PlaybackPipe::WaitUntilReceived(size_t bytes) const { return WaitFor([&] { return received_ >= bytes; }); }
+
+bool PlaybackPipe::WaitUntilClosed() const { return WaitFor([&] { return closed_.load(); }); }

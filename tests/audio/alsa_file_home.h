@@ -72,6 +72,10 @@ class PlaybackPipe {
   void Release(double bytesPerSecond = 0);
   // Everything the stream wrote, once it has been closed.
   const std::vector<uint8_t>& Finish();
+  // While released: bytes taken so far, and whether the stream has closed its end after writing.
+  size_t Received() const { return received_; }
+  bool WaitUntilReceived(size_t bytes) const;
+  bool WaitUntilClosed() const;
 
  private:
   bool ReadAvailable(size_t most);
@@ -81,6 +85,8 @@ class PlaybackPipe {
   std::atomic<bool> quit_{false};
   std::thread reader_;
   std::vector<uint8_t> bytes_;
+  std::atomic<size_t> received_{0};
+  std::atomic<bool> closed_{false};
 };
 
 // Waits on a device are bounded by a deadline far beyond any real delay rather than timed.

@@ -1,12 +1,6 @@
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <set>
@@ -22,9 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The null device runs at whatever speed the machine allows, so waits are bounded by a deadline
-// far beyond any real delay rather than timed.
-constexpr auto kPatience = 30s;
 // Never among the played patterns: marks bytes that must not reach the device.
 constexpr uint8_t kForbidden = 0x55;
 
@@ -49,7 +40,7 @@ size_t Find(const std::vector<uint8_t>& haystack, const std::vector<uint8_t>& ne
 // Waits until the file holds `bytes` followed by at least `after` more bytes; returns the file.
 std::vector<uint8_t> WaitForOutput(const std::string& path, const std::vector<uint8_t>& bytes,
                                    size_t after = 0) {
-  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  const auto deadline = std::chrono::steady_clock::now() + kDevicePatience;
   std::vector<uint8_t> out;
   do {
     out = ReadBytes(path);
@@ -67,53 +58,13 @@ std::set<std::string> PlaybackFiles() {
   return names;
 }
 
-// Stands in for the device's output file as a named pipe read at about 2 MB/s: the null device
-// cannot then run through a long sound before the test acts, and the writer closing the pipe
-// shows that the stream was closed. The reader must keep going while the test stops the sound:
-// the stream's thread may sit in a write to the full pipe, and stopping waits for that thread.
-class PacedPipe {
- public:
-  explicit PacedPipe(const std::string& path) : path_(path) {
-    std::filesystem::remove(path_);
-    if (mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path_);
-    // Opened before the player's writer, which would otherwise wait for a reader.
-    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);
-    reader_ = std::thread([this] { Drain(); });
-  }
-  ~PacedPipe() {
-    quit_ = true;
-    reader_.join();
-    close(fd_);
-    std::filesystem::remove(path_);
-  }
-
-  bool WaitFor(const std::atomic<bool>& flag) const {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!flag && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
-    return flag;
-  }
-  bool WaitUntilPlaying() const { return WaitFor(playing_); }
-  bool WaitUntilClosed() const { return WaitFor(closed_); }
-  size_t Received() const { return received_; }
-
- private:
-  void Drain() {
-    std::vector<char> buffer(4096);
-    while (!quit_ && !closed_) {
-      const ssize_t n = read(fd_, buffer.data(), buffer.size());
-      if (n > 0) received_ += static_cast<size_t>(n);
-      if (received_ >= 64 * 1024) playing_ = true;
-      // End of file before any data only means that no writer has come yet.
-      if (n == 0 && received_ > 0) closed_ = true;
-      std::this_thread::sleep_for(2ms);
-    }
-  }
-
-  std::string path_;
-  int fd_ = -1;
-  std::thread reader_;
-  std::atomic<bool> quit_{false}, playing_{false}, closed_{false};
-  std::atomic<size_t> received_{0};
+// The device's output file as a pipe read at about 2 MB/s: the null device cannot then run
+// through a long sound before the test acts, and the writer closing the pipe shows that the
+// stream was closed. The reader keeps going while the test stops the sound: the stream's thread
+// may sit in a write to the full pipe, and stopping waits for that thread.
+struct PacedPipe : PlaybackPipe {
+  explicit PacedPipe(const std::string& path) : PlaybackPipe(path) { Release(2e6); }
+  bool WaitUntilPlaying() const { return WaitUntilReceived(64 * 1024); }
 };
 
 class SoundPlayerTest : public testing::Test {
