@@ -5,6 +5,7 @@
 #include <QRadioButton>
 
 #include <cmath>
+#include <filesystem>
 
 #include "app/rec_options_form.h"
 #include "audio/alsa_file_home.h"
@@ -53,7 +54,15 @@ TEST_F(TransportDeviceTest, ARecordingFromTheSoundCardBecomesTheDocument) {
       Click("RecBitBtn");
       for (const char* choice : {c.rate, c.bits, c.channels}) Click(choice, form->RecOptionsForm);
       Click("OKButton", form->RecOptionsForm);
-      QTest::qWait(1500);
+      // Stopped once two whole buffers have reached the scratch file, however slowly the device
+      // started: Stop keeps what the file holds.
+      const auto frameBytes = static_cast<uintmax_t>(c.channelCount * c.sampleBits / 8);
+      const auto fileBytes = [&] {
+        std::error_code ignored;
+        const uintmax_t size = std::filesystem::file_size(form->ScratchFileName(), ignored);
+        return ignored ? 0 : size;
+      };
+      QTRY_VERIFY_WITH_TIMEOUT(fileBytes() >= 44 + 2 * 8192 * frameBytes, 30000);
       Click("StopBitBtn");
     }
     const TWave& wave = form->Wave();

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,7 +48,7 @@ int64_t CounterAt(const TWave& wave, uint32_t frame) {
 std::string Cli() { return VELORIN_CLI_PATH; }
 std::string Scratch() { return std::filesystem::path(Cli()).parent_path() / "velorin_temp.wav"; }
 
-TEST(RecordCommand, RecordsTheInputInTheChosenFormatWithoutLosingOrDoublingAFrame) {
+TEST(RecordCommandDeviceTest, RecordsTheInputInTheChosenFormatWithoutLosingOrDoublingAFrame) {
   SoundHome();
   struct Case {
     uint32_t rate;
@@ -83,10 +84,19 @@ TEST(RecordCommand, RecordsTheInputInTheChosenFormatWithoutLosingOrDoublingAFram
   }
 }
 
+// The data chunk's size as the header of a growing recording states it; 0 while there is none.
+uint32_t DataSizeField(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  uint8_t field[4] = {};
+  if (!file.seekg(40) || !file.read(reinterpret_cast<char*>(field), 4)) return 0;
+  return field[0] | field[1] << 8 | field[2] << 16 | uint32_t{field[3]} << 24;
+}
+
 // The size fields follow the data every second, so a recording killed half way still opens with
 // what had reached the file.
-TEST(RecordCommand, AKilledRecordingLeavesAScratchFileThatOpens) {
+TEST(RecordCommandDeviceTest, AKilledRecordingLeavesAScratchFileThatOpens) {
   SoundHome();
+  std::filesystem::remove(Scratch());
   CaptureSource source([](uint64_t first, size_t count) { return Counter(16, 1, first, count); }, 22050, 1024);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -94,7 +104,13 @@ TEST(RecordCommand, AKilledRecordingLeavesAScratchFileThatOpens) {
     execl(Cli().c_str(), Cli().c_str(), "record", "10", "22050", "16", "1", static_cast<char*>(nullptr));
     _exit(127);
   }
-  std::this_thread::sleep_for(std::chrono::seconds(5));
+  // Killed once the header itself counts three and a half seconds, however slowly the program
+  // started.
+  const uint32_t wanted = 22050 * 2 * 7 / 2;
+  for (const auto deadline = std::chrono::steady_clock::now() + kDevicePatience;
+       DataSizeField(Scratch()) < wanted && std::chrono::steady_clock::now() < deadline;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   kill(child, SIGKILL);
   int status = 0;
   waitpid(child, &status, 0);
@@ -108,7 +124,7 @@ TEST(RecordCommand, AKilledRecordingLeavesAScratchFileThatOpens) {
 
 namespace {
 
-TEST(PlayCommand, PlaysTheWholeSoundIntoTheDevice) {
+TEST(PlayCommandDeviceTest, PlaysTheWholeSoundIntoTheDevice) {
   SoundHome();
   TempDir dir;
   std::vector<int16_t> samples(2 * 11025);
@@ -129,7 +145,7 @@ TEST(PlayCommand, PlaysTheWholeSoundIntoTheDevice) {
 namespace {
 
 // A capture device that cannot be opened: the recorder's own message, and nothing else.
-TEST(RecordCommand, WithoutAnInputDeviceExitsWith2AndTheRecordersMessageOnly) {
+TEST(RecordCommandDeviceTest, WithoutAnInputDeviceExitsWith2AndTheRecordersMessageOnly) {
   TempDir home;
   WriteBytes(home.File(".asoundrc"), [] {
     const std::string text = "pcm.!default { type asym playback.pcm \"null\" capture.pcm { type hw card 99 } }\n";
@@ -148,7 +164,7 @@ namespace {
 
 // The devices as the program sees them: ALSA's file device plays and records, and a machine
 // without a sound card has no mixer. Nothing of the sound libraries' own reaches standard error.
-TEST(DevicesCommand, ListsTheDevicesThatPlayAndRecordAndTheMixers) {
+TEST(DevicesCommandDeviceTest, ListsTheDevicesThatPlayAndRecordAndTheMixers) {
   SoundHome();
   std::string out, err;
   ASSERT_EQ(RunCommand(Cli() + " devices", &out, &err), 0) << err;

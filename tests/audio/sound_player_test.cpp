@@ -67,7 +67,7 @@ struct PacedPipe : PlaybackPipe {
   bool WaitUntilPlaying() const { return WaitUntilReceived(64 * 1024); }
 };
 
-class SoundPlayerTest : public testing::Test {
+class SoundPlayerDeviceTest : public testing::Test {
  protected:
   void Load(TWave& wave, uint16_t channels, uint32_t rate, uint16_t bits,
             const std::vector<uint8_t>& data) {
@@ -78,7 +78,7 @@ class SoundPlayerTest : public testing::Test {
   PortAudioSoundPlayer player_;
 };
 
-TEST_F(SoundPlayerTest, TWavePlaysItsSamplesOnTheDefaultDevice) {
+TEST_F(SoundPlayerDeviceTest, TWavePlaysItsSamplesOnTheDefaultDevice) {
   {
     const std::vector<uint8_t> data = Pattern(4 * 4000, 1);
     TWave wave;
@@ -98,7 +98,7 @@ TEST_F(SoundPlayerTest, TWavePlaysItsSamplesOnTheDefaultDevice) {
   }
 }
 
-TEST_F(SoundPlayerTest, PlaysOnlyTheWholeFramesTheImageHolds) {
+TEST_F(SoundPlayerDeviceTest, PlaysOnlyTheWholeFramesTheImageHolds) {
   // The header promises twice the data; the image ends in half a frame, and the memory beyond
   // it is not the image's. None of that may be read. 3001 frames, a prime, cannot fill a whole
   // number of device buffers, so silence must follow them at once.
@@ -118,7 +118,7 @@ TEST_F(SoundPlayerTest, PlaysOnlyTheWholeFramesTheImageHolds) {
   EXPECT_EQ(std::count(out.begin(), out.end(), kForbidden), 0);
 }
 
-TEST_F(SoundPlayerTest, StopEndsPlaybackAndASecondStopIsHarmless) {
+TEST_F(SoundPlayerDeviceTest, StopEndsPlaybackAndASecondStopIsHarmless) {
   const std::vector<uint8_t> data = Pattern(4 * 22050 * 60, 4);
   PacedPipe pipe(PlaybackFile(22050, 2, 16));
   TWave wave;
@@ -132,7 +132,7 @@ TEST_F(SoundPlayerTest, StopEndsPlaybackAndASecondStopIsHarmless) {
   EXPECT_LT(pipe.Received(), data.size()) << "the sound played to its end";
 }
 
-TEST_F(SoundPlayerTest, PlayEndsWhatPlaysAndStartsTheNewSound) {
+TEST_F(SoundPlayerDeviceTest, PlayEndsWhatPlaysAndStartsTheNewSound) {
   const std::vector<uint8_t> longData = Pattern(4 * 22050 * 60, 5);
   const std::vector<uint8_t> shortData = Pattern(4 * 2000, 6);
   PacedPipe pipe(PlaybackFile(22050, 2, 16));
@@ -149,7 +149,7 @@ TEST_F(SoundPlayerTest, PlayEndsWhatPlaysAndStartsTheNewSound) {
   EXPECT_LT(Find(out, shortData), out.size()) << "the second sound never reached the device";
 }
 
-TEST_F(SoundPlayerTest, RefusesImagesItCannotPlayWithoutOpeningTheDevice) {
+TEST_F(SoundPlayerDeviceTest, RefusesImagesItCannotPlayWithoutOpeningTheDevice) {
   const std::vector<uint8_t> data = Pattern(400, 7);
   std::vector<std::vector<uint8_t>> refused = {
       CanonicalWave(3, 44100, 16, data), CanonicalWave(0, 44100, 16, data),

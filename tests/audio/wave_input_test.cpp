@@ -83,7 +83,7 @@ struct Owner {
   std::vector<WaveHeader*> full;  // back with data, not yet queued again
 };
 
-TEST(WaveInputTest, CapturesEveryFrameInQueueOrderOrCountsItAsDropped) {
+TEST(WaveInputDeviceTest, CapturesEveryFrameInQueueOrderOrCountsItAsDropped) {
   const struct {
     const char* what;
     uint16_t channels;

@@ -50,7 +50,7 @@ struct Owner {
   int stillQueued = 0;  // handed back while still marked as the device's
 };
 
-TEST(WaveOutputTest, PlaysEveryBufferOnceInQueueOrderAndHandsItBack) {
+TEST(WaveOutputDeviceTest, PlaysEveryBufferOnceInQueueOrderAndHandsItBack) {
   const struct {
     const char* what;
     uint16_t channels;
@@ -124,7 +124,7 @@ TEST(WaveOutputTest, PlaysEveryBufferOnceInQueueOrderAndHandsItBack) {
   }
 }
 
-TEST(WaveOutputTest, ErrorTextExplainsEveryCodeOfItsOwnAndPortAudiosToo) {
+TEST(WaveOutputDeviceTest, ErrorTextExplainsEveryCodeOfItsOwnAndPortAudiosToo) {
   PortAudioWaveOutput output;
   EXPECT_EQ(output.ErrorText(0), "");
   for (int code = PortAudioWaveOutput::kNoSuchDevice; code <= PortAudioWaveOutput::kNoThread; ++code)
