@@ -190,9 +190,9 @@ void Record(CliSession& s, CliArgs a) {
   request.Seconds = StrToFloat(a[0]);
   if (!(request.Seconds >= 0 && request.Seconds <= 86400))
     throw CommandError("A recording lasts from 0 to 86400 seconds, not " + a[0]);
-  request.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
-  request.Bits = std::stoi(a[2]);
-  request.Channels = std::stoi(a[3]);
+  request.Format.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
+  request.Format.Bits = a[2] == "16" ? TBPS::_16 : TBPS::_8;
+  request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
   if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = WritableProgramDir(ExecutableFolder());
   const std::string scratch = ScratchFileName(s.Doc.Program);
   SystemSoundCard card;
