@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStandardPaths>
 #include <QTabWidget>
 
 #include <clocale>
@@ -69,15 +68,9 @@ void TMainForm::FormCreate(const QStringList& arguments) {
   std::setlocale(LC_NUMERIC, "C");
   recording_ = false;
 
-  QString dir = arguments.isEmpty() ? QCoreApplication::applicationDirPath()
-                                    : QFileInfo(arguments.first()).absolutePath();
-  // An installed program cannot write beside itself; its IIR and scratch files go to the user's
-  // data folder instead.
-  if (!QFileInfo(dir).isWritable()) {
-    dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dir);
-  }
-  session_.Program.ProgramDir = LocalPath(QDir::cleanPath(dir));
+  const QString dir = arguments.isEmpty() ? QCoreApplication::applicationDirPath()
+                                          : QFileInfo(arguments.first()).absolutePath();
+  session_.Program.ProgramDir = WritableProgramDir(LocalPath(QDir::cleanPath(dir)));
 
   setWindowTitle(kTitle);
   if (arguments.size() > 1) Guarded([&] { OpenWave(LocalPath(arguments.at(1))); });

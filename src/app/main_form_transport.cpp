@@ -11,6 +11,7 @@
 #include "app/main_form.h"
 #include "app/rec_options_form.h"
 #include "audio/recorder.h"
+#include "audio/recording_session.h"
 
 namespace {
 
@@ -87,16 +88,10 @@ void TMainForm::RecOptionsFormOK() {
   Guarded([this] {
     PlayBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
-    TRecorder& recorder = Audio.Recorder();
-    recorder.SetSampleRate(RecOptionsForm->SampleRate());
-    recorder.SetBitsPerSample(RecOptionsForm->BitsPerSample());
-    recorder.SetChannels(RecOptionsForm->Channels());
-    // "Cannot create file …" ends OK here, with the dialog still open and nothing recording.
-    recorder.RecordToFile(ScratchFileName());
-    // From here on every device error belongs to this recording; Stop reports it.
-    Audio.ErrorMessage.clear();
-    // A device that cannot be opened still makes a recording, an empty one.
-    recorder.Start();
+    // "Cannot create file …" ends OK here, with the dialog still open and nothing recording. A
+    // device that cannot be opened still makes a recording, an empty one, whose Stop says why.
+    StartRecording(Audio, ScratchFileName(),
+                   {RecOptionsForm->SampleRate(), RecOptionsForm->BitsPerSample(), RecOptionsForm->Channels()});
     recording_ = true;
     // The device may be open now: a second OK must neither change its format nor re-create the
     // file it writes.

@@ -2,7 +2,6 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -55,25 +54,17 @@ TRecOptionsForm::TRecOptionsForm(QWidget* parent) : TToolForm(parent) {
   GroupBox3 = MakeChoiceGroup(this, "GroupBox3", tr("Mono/stereo"),
                               {{StereoRadioButton, "StereoRadioButton", tr("&Stereo")},
                                {MonoRadioButton, "MonoRadioButton", tr("&Mono")}});
-  OKButton = Named(new QPushButton(tr("&OK"), this), "OKButton");
-  CancelButton = Named(new QPushButton(tr("&Cancel"), this), "CancelButton");
-  OKButton->setDefault(true);
+  QHBoxLayout* buttons = MakeButtonRow(this);
 
   auto* groups = new QHBoxLayout;
   groups->setSpacing(6);
   for (QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3}) groups->addWidget(group);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(8, 8, 8, 8);
   outer->addLayout(groups);
   outer->addLayout(buttons);
   setFixedSize(kClientWidth, kClientHeight);
 
-  connect(OKButton, &QPushButton::clicked, this, &TRecOptionsForm::OKButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TRecOptionsForm::CancelButtonClick);
 }
 
 uint16_t TRecOptionsForm::SampleRate() const {
@@ -88,10 +79,3 @@ TChannels TRecOptionsForm::Channels() const {
   return StereoRadioButton->isChecked() ? TChannels::Stereo : TChannels::Mono;
 }
 
-void TRecOptionsForm::OKButtonClick() {
-  if (OnOK) OnOK();
-}
-
-void TRecOptionsForm::CancelButtonClick() {
-  close();
-}

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "audio/audio_settings.h"
 #include "processing/tool_form.h"
 
 class QGroupBox;
-class QPushButton;
 class QRadioButton;
 
 // The recording options dialog: the sample rate, resolution and channels of the next recording.
@@ -18,9 +16,6 @@ class TRecOptionsForm final : public TToolForm {
 
  public:
   explicit TRecOptionsForm(QWidget* parent = nullptr);
-
-  // Called by OK with the dialog still shown; the owner closes it once the recording runs.
-  std::function<void()> OnOK;
 
   // The format the buttons stand for.
   uint16_t SampleRate() const;
@@ -37,10 +32,4 @@ class TRecOptionsForm final : public TToolForm {
   QGroupBox* GroupBox3 = nullptr;
   QRadioButton* StereoRadioButton = nullptr;
   QRadioButton* MonoRadioButton = nullptr;
-  QPushButton* OKButton = nullptr;
-  QPushButton* CancelButton = nullptr;
-
- public slots:
-  void OKButtonClick();
-  void CancelButtonClick();
 };

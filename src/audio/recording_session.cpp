@@ -9,17 +9,23 @@
 #include "audio/message_loop.h"
 #include "audio/recorder.h"
 
+bool StartRecording(TAudio& audio, const std::string& fileName, const RecordingFormat& format) {
+  TRecorder& recorder = audio.Recorder();
+  recorder.SetSampleRate(format.SampleRate);
+  recorder.SetBitsPerSample(format.Bits);
+  recorder.SetChannels(format.Channels);
+  recorder.RecordToFile(fileName);
+  audio.ErrorMessage.clear();
+  return recorder.Start();
+}
+
 RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& fileName, const RecordingRequest& request) {
   // The recorder hands filled buffers back through the message loop.
   EnsureMessageLoop();
   TAudio audio(card);
   TRecorder& recorder = audio.Recorder();
-  recorder.SetSampleRate(request.SampleRate);
-  recorder.SetBitsPerSample(request.Bits == 16 ? TBPS::_16 : TBPS::_8);
-  recorder.SetChannels(request.Channels == 2 ? TChannels::Stereo : TChannels::Mono);
-  recorder.RecordToFile(fileName);
   RecordingOutcome outcome;
-  if (!recorder.Start()) {
+  if (!StartRecording(audio, fileName, request.Format)) {
     outcome.Error = audio.ErrorMessage;
     recorder.Stop();
     return outcome;

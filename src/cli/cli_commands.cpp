@@ -7,8 +7,6 @@
 #include <charconv>
 #include <chrono>
 #include <thread>
-#include <cstdlib>
-#include <filesystem>
 #include <cstdint>
 #include <vector>
 
@@ -175,18 +173,11 @@ void Signal(CliSession& s, CliArgs a) {
   GenerateSignal(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, PlanSignal(kind, a[0], a[1]));
 }
 
-// Where the scratch file goes: beside the program, as for the window, or in the user's data folder
-// when the program's own folder cannot be written (an installed program).
-std::string ProgramDir() {
+// The folder of the program itself, as the window takes it.
+std::string ExecutableFolder() {
   std::string exe(4096, '\0');
   const ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size() - 1);
-  std::string dir = n > 0 ? exe.substr(0, exe.rfind('/', static_cast<size_t>(n))) : ".";
-  if (access(dir.c_str(), W_OK) == 0) return dir;
-  const char* data = std::getenv("XDG_DATA_HOME");
-  const char* home = std::getenv("HOME");
-  dir = (data && *data ? std::string(data) : std::string(home ? home : ".") + "/.local/share") + "/Velorin II";
-  std::filesystem::create_directories(dir);
-  return dir;
+  return n > 0 ? exe.substr(0, exe.rfind('/', static_cast<size_t>(n))) : ".";
 }
 
 bool IsRecordFormat(CliArgs a) {
@@ -199,10 +190,10 @@ void Record(CliSession& s, CliArgs a) {
   request.Seconds = StrToFloat(a[0]);
   if (!(request.Seconds >= 0 && request.Seconds <= 86400))
     throw CommandError("A recording lasts from 0 to 86400 seconds, not " + a[0]);
-  request.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
-  request.Bits = std::stoi(a[2]);
-  request.Channels = std::stoi(a[3]);
-  if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = ProgramDir();
+  request.Format.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
+  request.Format.Bits = a[2] == "16" ? TBPS::_16 : TBPS::_8;
+  request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
+  if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = WritableProgramDir(ExecutableFolder());
   const std::string scratch = ScratchFileName(s.Doc.Program);
   SystemSoundCard card;
   const RecordingOutcome outcome = RecordForSeconds(card.Card(), scratch, request);

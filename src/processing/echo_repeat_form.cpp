@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,11 +35,9 @@ TEchoRepeatForm::TEchoRepeatForm(QWidget* parent) : TToolForm(parent) {
   AmplitudeLabel = Named(new QLabel(tr("Echo amplitude:"), EchoGroupBox), "AmplitudeLabel");
   EchoAmplitudeEdit = Named(new QLineEdit(kDefaultAmplitude, EchoGroupBox), "EchoAmplitudeEdit");
   AmplitudeUnitLabel = Named(new QLabel(tr("%"), EchoGroupBox), "AmplitudeUnitLabel");
-  OKButton = Named(new QPushButton(tr("&OK"), EchoGroupBox), "OKButton");
-  CancelButton = Named(new QPushButton(tr("&Cancel"), EchoGroupBox), "CancelButton");
+  QHBoxLayout* buttons = MakeButtonRow(EchoGroupBox);
 
   for (QLineEdit* edit : {EchoPeriodEdit, EchoAmplitudeEdit}) edit->setFixedWidth(kEditWidth);
-  OKButton->setDefault(true);
 
   auto* values = new QGridLayout;
   values->addWidget(PeriodLabel, 0, 0);
@@ -50,10 +47,6 @@ TEchoRepeatForm::TEchoRepeatForm(QWidget* parent) : TToolForm(parent) {
   values->addWidget(EchoAmplitudeEdit, 1, 1);
   values->addWidget(AmplitudeUnitLabel, 1, 2);
   values->setColumnStretch(3, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   // The three lines read as one paragraph.
   auto* info = new QVBoxLayout;
   info->setSpacing(0);
@@ -66,8 +59,6 @@ TEchoRepeatForm::TEchoRepeatForm(QWidget* parent) : TToolForm(parent) {
   outer->addWidget(EchoGroupBox);
   outer->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(OKButton, &QPushButton::clicked, this, &TEchoRepeatForm::OKButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TEchoRepeatForm::CancelButtonClick);
 }
 
 void TEchoRepeatForm::ResetEchoPeriod() {
@@ -78,13 +69,6 @@ void TEchoRepeatForm::ResetEchoAmplitude() {
   EchoAmplitudeEdit->setText(kDefaultAmplitude);
 }
 
-void TEchoRepeatForm::OKButtonClick() {
-  if (OnOK) OnOK();
-}
-
-void TEchoRepeatForm::CancelButtonClick() {
-  close();
-}
 
 void TEchoRepeatForm::showEvent(QShowEvent* event) {
   setWindowTitle(tr("Echo Repeat"));

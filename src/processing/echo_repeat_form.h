@@ -1,13 +1,10 @@
 #pragma once
 
-#include <functional>
-
 #include "processing/tool_form.h"
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QShowEvent;
 
 // The echo repeat dialog: the period and amplitude of a series of decaying echoes. OK hands over
@@ -18,9 +15,6 @@ class TEchoRepeatForm final : public TToolForm {
 
  public:
   explicit TEchoRepeatForm(QWidget* parent = nullptr);
-
-  // Called by OK with the dialog still shown; the owner hides it once the echoes are done.
-  std::function<void()> OnOK;
 
   // Puts back the value the dialog starts with, after the owner refused what was typed.
   void ResetEchoPeriod();
@@ -36,12 +30,6 @@ class TEchoRepeatForm final : public TToolForm {
   QLabel* AmplitudeLabel = nullptr;
   QLineEdit* EchoAmplitudeEdit = nullptr;
   QLabel* AmplitudeUnitLabel = nullptr;
-  QPushButton* OKButton = nullptr;
-  QPushButton* CancelButton = nullptr;
-
- public slots:
-  void OKButtonClick();
-  void CancelButtonClick();
 
  protected:
   // The caption counts the passes while they run; a new showing starts afresh.

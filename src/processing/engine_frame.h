@@ -4,14 +4,13 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
-#include <utility>
 
 #include "state/progress.h"
 #include "state/selection.h"
 #include "wave/wave_document.h"
 
-// How every processing routine walks the selection. Routines that keep state per channel
-// (filters, delays) hold it in their visitor; the walk only fixes the order and the gauge.
+// How every processing routine walks the selection: in runs of frames, the gauge moved between
+// runs, so that a routine's inner loop carries no gauge at all.
 //
 // Frame numbers are 64-bit while a routine computes with them, so that neighbours of frames near
 // the ends of the 32-bit range never overflow. Reaching the sound they wrap as the sample access
@@ -32,12 +31,6 @@ inline int ShareValue(int64_t done, int64_t total, PassShare share) {
   }
   // lrint rounds in the current mode, which is to nearest with ties to even.
   return static_cast<int>(std::lrint(value));
-}
-
-// The gauge for `done` steps out of `total`, or nothing when total is 0, since there is then no
-// share to show.
-inline void ShowShare(Progress& progress, int64_t done, int64_t total, PassShare share) {
-  if (total != 0) progress.SetProgress(ShareValue(done, total, share));
 }
 
 inline constexpr int kRunFrames = 100;
@@ -139,12 +132,6 @@ void WalkBusyRuns(int64_t first, int64_t last, std::initializer_list<FrameSpan> 
   WalkBusyRuns(first, last, busy, gauge, run);
 }
 
-// WalkBusyRuns over every frame of first..last.
-template <class Run>
-void WalkRuns(int64_t first, int64_t last, Progress& progress, PassShare share, Run&& run) {
-  WalkBusyRuns(first, last, {FrameSpan{first, last + 1}}, progress, share, run);
-}
-
 // A walk over the selection that works only on the frames of a sound of `frames` frames, in runs:
 // `run(begin, end)` handles frames begin..end-1, all inside the sound. Frames outside read 0 and
 // ignore writes, so a routine whose work there changes nothing passes them over.
@@ -154,42 +141,10 @@ void WalkSoundRuns(const Selection& sel, uint32_t frames, Progress& progress, Pa
                [&](int64_t from, int64_t to) { run(from, to + 1); });
 }
 
-struct NoFrameStep {
-  void operator()(int64_t) const {}
-};
-
-// Visits the frames first..last in ascending order: in each one `frameStep(i)` (for what a
-// routine forms once per frame), then the left channel, then the right, each only when its flag
-// is set. `visit(i, right)` reads, computes and writes one channel of frame i before the next is
-// visited.
-template <class Visit, class FrameStep = NoFrameStep>
-void WalkFrames(int64_t first, int64_t last, const Selection& sel, Progress& progress,
-                PassShare share, Visit&& visit, FrameStep&& frameStep = {}) {
-  WalkRuns(first, last, progress, share, [&](int64_t from, int64_t to) {
-    for (int64_t i = from; i <= to; ++i) {
-      frameStep(i);
-      if (sel.Left) visit(i, false);
-      if (sel.Right) visit(i, true);
-    }
-  });
-}
-
 // A routine from its first pass to its last, then the gauge back to 0. A pass that throws ends
 // the routine where it stands, gauge included, as every failed command ends.
 template <class Passes>
 void RunRoutine(Progress& progress, Passes&& passes) {
   passes();
   progress.SetProgress(0);
-}
-
-// One pass of a routine over the whole selection.
-template <class Visit>
-void WalkSelection(const Selection& sel, Progress& progress, PassShare share, Visit&& visit) {
-  WalkFrames(sel.SelStart, sel.SelEnd, sel, progress, share, visit);
-}
-
-// A one-pass routine: one walk over the whole gauge.
-template <class Visit>
-void WalkSelectionOnce(const Selection& sel, Progress& progress, Visit&& visit) {
-  RunRoutine(progress, [&] { WalkSelection(sel, progress, PassShare::Whole, visit); });
 }

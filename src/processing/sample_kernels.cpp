@@ -21,7 +21,7 @@ VELORIN_VECTOR_CLONES bool ScaleWords(uint8_t* words, const double* scale, const
   int outside = 0;
   for (int j = 0; j < count; ++j) {
     const double value = SixteenBitValue(in[j]);
-    const double rounded = std::nearbyint((65535.0 * (scale[j] * value - shift[j]) - 1.0) * 0.5);
+    const double rounded = std::nearbyint(UnroundedSixteenBitCode(scale[j] * value - shift[j]));
     outside |= !Fits(rounded);
     out[j] = static_cast<int32_t>(rounded);
   }
@@ -37,7 +37,7 @@ VELORIN_VECTOR_CLONES bool ScaleBytes(uint8_t* bytes, const double* scale, const
   int outside = 0;
   for (int j = 0; j < count; ++j) {
     const double value = EightBitValue(bytes[j]);
-    const double rounded = std::nearbyint((scale[j] * value - shift[j] + 1.0) * 127.5);
+    const double rounded = std::nearbyint(UnroundedEightBitCode(scale[j] * value - shift[j]));
     outside |= !Fits(rounded);
     out[j] = static_cast<int32_t>(rounded);
   }
@@ -52,7 +52,7 @@ VELORIN_VECTOR_CLONES bool StoreWords(uint8_t* words, const double* values, int 
   int32_t out[kKernelRun];
   int outside = 0;
   for (int j = 0; j < count; ++j) {
-    const double rounded = std::nearbyint((65535.0 * values[j] - 1.0) * 0.5);
+    const double rounded = std::nearbyint(UnroundedSixteenBitCode(values[j]));
     outside |= !Fits(rounded);
     out[j] = static_cast<int32_t>(rounded);
   }
@@ -67,7 +67,7 @@ VELORIN_VECTOR_CLONES bool StoreBytes(uint8_t* bytes, const double* values, int 
   int32_t out[kKernelRun];
   int outside = 0;
   for (int j = 0; j < count; ++j) {
-    const double rounded = std::nearbyint((values[j] + 1.0) * 127.5);
+    const double rounded = std::nearbyint(UnroundedEightBitCode(values[j]));
     outside |= !Fits(rounded);
     out[j] = static_cast<int32_t>(rounded);
   }

@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -30,12 +29,10 @@ TSignalGeneratorForm::TSignalGeneratorForm(QWidget* parent) : TToolForm(parent) 
   AmplitudeLabel = Named(new QLabel(tr("Amplitude:"), OptionsGroupBox), "AmplitudeLabel");
   AmplitudeEdit = Named(new QLineEdit(QStringLiteral("50"), OptionsGroupBox), "AmplitudeEdit");
   AmplitudeUnitLabel = Named(new QLabel(tr("%"), OptionsGroupBox), "AmplitudeUnitLabel");
-  OKButton = Named(new QPushButton(tr("&OK"), OptionsGroupBox), "OKButton");
-  CancelButton = Named(new QPushButton(tr("&Cancel"), OptionsGroupBox), "CancelButton");
+  QHBoxLayout* buttons = MakeButtonRow(OptionsGroupBox);
 
   SinusRadioButton->setChecked(true);
   for (QLineEdit* edit : {f0Edit, AmplitudeEdit}) edit->setFixedWidth(kEditWidth);
-  OKButton->setDefault(true);
 
   auto* values = new QGridLayout;
   values->addWidget(SinusRadioButton, 0, 0, 1, 3, Qt::AlignLeft);
@@ -47,10 +44,6 @@ TSignalGeneratorForm::TSignalGeneratorForm(QWidget* parent) : TToolForm(parent) 
   values->addWidget(AmplitudeEdit, 3, 1);
   values->addWidget(AmplitudeUnitLabel, 3, 2);
   values->setColumnStretch(3, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   auto* group = new QVBoxLayout(OptionsGroupBox);
   group->addLayout(values);
   group->addSpacing(8);
@@ -59,14 +52,5 @@ TSignalGeneratorForm::TSignalGeneratorForm(QWidget* parent) : TToolForm(parent) 
   outer->addWidget(OptionsGroupBox);
   outer->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(OKButton, &QPushButton::clicked, this, &TSignalGeneratorForm::OKButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TSignalGeneratorForm::CancelButtonClick);
 }
 
-void TSignalGeneratorForm::OKButtonClick() {
-  if (OnOK) OnOK();
-}
-
-void TSignalGeneratorForm::CancelButtonClick() {
-  close();
-}

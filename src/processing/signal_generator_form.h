@@ -1,13 +1,10 @@
 #pragma once
 
-#include <functional>
-
 #include "processing/tool_form.h"
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 // The signal generator dialog: a sine or square wave, its frequency and amplitude. OK hands over
@@ -19,9 +16,6 @@ class TSignalGeneratorForm final : public TToolForm {
  public:
   explicit TSignalGeneratorForm(QWidget* parent = nullptr);
 
-  // Called by OK with the dialog still shown; the owner hides it once the input is accepted.
-  std::function<void()> OnOK;
-
   QGroupBox* OptionsGroupBox = nullptr;
   QRadioButton* SinusRadioButton = nullptr;
   QRadioButton* SquareRadioButton = nullptr;
@@ -31,10 +25,4 @@ class TSignalGeneratorForm final : public TToolForm {
   QLabel* AmplitudeLabel = nullptr;
   QLineEdit* AmplitudeEdit = nullptr;
   QLabel* AmplitudeUnitLabel = nullptr;
-  QPushButton* OKButton = nullptr;
-  QPushButton* CancelButton = nullptr;
-
- public slots:
-  void OKButtonClick();
-  void CancelButtonClick();
 };

@@ -1,5 +1,8 @@
 #include "processing/tool_form.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
+
 TToolForm::TToolForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
@@ -19,4 +22,23 @@ void TToolForm::ShowCentredOn(const QWidget& owner) {
     show();
   }
   activateWindow();
+}
+
+void TToolForm::OKButtonClick() {
+  if (OnOK) OnOK();
+}
+
+void TToolForm::CancelButtonClick() { close(); }
+
+QHBoxLayout* TToolForm::MakeButtonRow(QWidget* box) {
+  OKButton = Named(new QPushButton(tr("&OK"), box), "OKButton");
+  CancelButton = Named(new QPushButton(tr("&Cancel"), box), "CancelButton");
+  OKButton->setDefault(true);
+  connect(OKButton, &QPushButton::clicked, this, &TToolForm::OKButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &TToolForm::CancelButtonClick);
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(OKButton);
+  row->addWidget(CancelButton);
+  return row;
 }

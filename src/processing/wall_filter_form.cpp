@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 #include <array>
 
@@ -48,14 +47,12 @@ TWallFilterForm::TWallFilterForm(QWidget* parent) : TToolForm(parent) {
   WallDensityEdit = Named(new QLineEdit(QStringLiteral("600"), WallGroupBox), "WallDensityEdit");
   DensityUnitLabel = Named(new QLabel(tr("kg / m3"), WallGroupBox), "DensityUnitLabel");
   WallComboBox = Named(new QComboBox(WallGroupBox), "WallComboBox");
-  OKButton = Named(new QPushButton(tr("&OK"), WallGroupBox), "OKButton");
-  CancelButton = Named(new QPushButton(tr("&Cancel"), WallGroupBox), "CancelButton");
+  QHBoxLayout* buttons = MakeButtonRow(WallGroupBox);
 
   for (const PredefinedWall& wall : kWalls) WallComboBox->addItem(tr(wall.name));
   WallComboBox->setPlaceholderText(tr("Predefined wall types"));
   WallComboBox->setCurrentIndex(-1);
   for (QLineEdit* edit : {WallThicknessEdit, WallDensityEdit}) edit->setFixedWidth(kEditWidth);
-  OKButton->setDefault(true);
 
   auto* values = new QGridLayout;
   values->addWidget(ThicknessLabel, 0, 0);
@@ -65,10 +62,6 @@ TWallFilterForm::TWallFilterForm(QWidget* parent) : TToolForm(parent) {
   values->addWidget(WallDensityEdit, 1, 1);
   values->addWidget(DensityUnitLabel, 1, 2);
   values->setColumnStretch(3, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   auto* group = new QVBoxLayout(WallGroupBox);
   group->addWidget(InfoLabel1);
   group->addWidget(InfoLabel2);
@@ -81,8 +74,6 @@ TWallFilterForm::TWallFilterForm(QWidget* parent) : TToolForm(parent) {
 
   // Picked rather than changed: choosing the same wall again brings back its values after an edit.
   connect(WallComboBox, &QComboBox::activated, this, &TWallFilterForm::WallComboBoxChange);
-  connect(OKButton, &QPushButton::clicked, this, &TWallFilterForm::OKButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TWallFilterForm::CancelButtonClick);
 }
 
 void TWallFilterForm::WallComboBoxChange(int index) {
@@ -91,10 +82,3 @@ void TWallFilterForm::WallComboBoxChange(int index) {
   WallDensityEdit->setText(QString::fromLatin1(kWalls[index].density));
 }
 
-void TWallFilterForm::OKButtonClick() {
-  if (OnOK) OnOK();
-}
-
-void TWallFilterForm::CancelButtonClick() {
-  close();
-}

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <functional>
-
 #include "processing/tool_form.h"
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // The wall filter dialog: the wall's thickness and density, typed or taken from a predefined wall.
 // OK hands over to the owner, which works out the mass and runs the filter; the dialog itself
@@ -18,9 +15,6 @@ class TWallFilterForm final : public TToolForm {
 
  public:
   explicit TWallFilterForm(QWidget* parent = nullptr);
-
-  // Called by OK with the dialog still shown; the owner hides it once the input is accepted.
-  std::function<void()> OnOK;
 
   QGroupBox* WallGroupBox = nullptr;
   QLabel* InfoLabel1 = nullptr;
@@ -32,11 +26,7 @@ class TWallFilterForm final : public TToolForm {
   QLineEdit* WallDensityEdit = nullptr;
   QLabel* DensityUnitLabel = nullptr;
   QComboBox* WallComboBox = nullptr;
-  QPushButton* OKButton = nullptr;
-  QPushButton* CancelButton = nullptr;
 
  public slots:
   void WallComboBoxChange(int index);
-  void OKButtonClick();
-  void CancelButtonClick();
 };

@@ -17,6 +17,12 @@ struct ProgramState {
   RandomGenerator Random;
 };
 
+// Where the IIR files and the scratch file go for a program that lives in `programFolder`: that
+// folder while it can be written, otherwise (an installed program) the user's data folder,
+// "Velorin II" in $XDG_DATA_HOME or ~/.local/share, made when missing. A folder that cannot be
+// made is still named: writing the first file there then says why.
+std::string WritableProgramDir(const std::string& programFolder);
+
 // The file a recording is made into.
 inline std::string ScratchFileName(const ProgramState& program) {
   return program.ProgramDir + "/velorin_temp.wav";

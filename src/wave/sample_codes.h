@@ -48,13 +48,17 @@ inline const double* SixteenBitValues() {
   return values.data();
 }
 
+// The code of a value before it is rounded, for loops that round a whole run at once.
+inline double UnroundedEightBitCode(double value) { return (value + 1.0) * 127.5; }
+inline double UnroundedSixteenBitCode(double value) { return (65535.0 * value - 1.0) * 0.5; }
+
 template <bool kChecked = true>
 inline uint8_t EightBitCode(double value) {
-  return static_cast<uint8_t>(RoundToCode<kChecked>((value + 1.0) * 127.5));
+  return static_cast<uint8_t>(RoundToCode<kChecked>(UnroundedEightBitCode(value)));
 }
 template <bool kChecked = true>
 inline int16_t SixteenBitCode(double value) {
-  return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>((65535.0 * value - 1.0) * 0.5)));
+  return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>(UnroundedSixteenBitCode(value))));
 }
 
 // The four layouts of the sample data; a routine picks one per call and runs its loop on it.
