@@ -19,6 +19,7 @@ std::string WaveDeviceErrorText(int code, const char* direction, const std::stri
     case kQueueFull: return "too many buffers queued (at most " + std::to_string(kMaxQueuedHeaders) + ")";
     case kFromNotification: return device + " cannot be called from its own notification";
     case kNoThread: return "could not start " + std::string("the ") + direction + " device's notification thread";
+    case kNoMemory: return "not enough memory for " + device + "'s buffers";
   }
   if (code > 0) return "";
   std::string text = Pa_GetErrorText(code);
@@ -98,7 +99,9 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
   parameters.device = index;
   parameters.channelCount = format.Channels;
   parameters.sampleFormat = format.BitsPerSample == 8 ? paUInt8 : paInt16;
-  parameters.suggestedLatency = output_ ? info->defaultLowOutputLatency : info->defaultLowInputLatency;
+  // Nothing listens to a recording while it is made, so capture takes the host's larger buffer,
+  // which rides out a callback thread that is late, as on a loaded machine.
+  parameters.suggestedLatency = output_ ? info->defaultLowOutputLatency : info->defaultHighInputLatency;
   frameBytes_ = format.BlockAlign;
   queued_.Clear();
   done_.Clear();
@@ -171,6 +174,7 @@ int PortAudioWaveDevice::StopStream() {
 }
 
 void PortAudioWaveDevice::ReturnQueued() {
+  Stopped();
   while (WaveHeader* header = queued_.Front()) {
     done_.Push(header);
     queued_.Pop();
@@ -180,7 +184,6 @@ void PortAudioWaveDevice::ReturnQueued() {
        done = notified_.load(std::memory_order_acquire)) {
     notified_.wait(done, std::memory_order_acquire);
   }
-  Returned();
 }
 
 int PortAudioWaveDevice::ResetStream() {

@@ -73,6 +73,7 @@ enum WaveDeviceError : int {
   kQueueFull,
   kFromNotification,
   kNoThread,
+  kNoMemory,
 };
 
 // The text of a code for a device of `direction` ("input" or "output"); PortAudio's own text for
@@ -137,8 +138,9 @@ class PortAudioWaveDevice {
   // for Close, the stream closed and the owner told).
   int ResetStream();
   int CloseStream();
-  // Called once the queued buffers have been handed back, while the callback is stopped.
-  virtual void Returned() {}
+  // Called while the callback is stopped, before the queued buffers are handed back: what the
+  // callback keeps of its own is then the user thread's to settle.
+  virtual void Stopped() {}
   void NotificationLoop();
   bool OnNotificationThread() const;
   int Failed(PaError error) { return RememberHostError(error, hostErrorText_); }

@@ -87,7 +87,7 @@ void PortAudioWaveOutput::Play(uint8_t* output, unsigned long frames) {
   }
 }
 
-void PortAudioWaveOutput::Returned() {
+void PortAudioWaveOutput::Stopped() {
   // The next buffer written plays from its start.
   played_ = 0;
 }
