@@ -224,7 +224,9 @@ void TRecorder::FinishFile() {
 bool TRecorder::Stop() {
   Active = false;
   const bool closed = Close();
-  if (RecordingToFile) FinishFile();
+  // A device that failed to close may still be handing a buffer to the file on its own thread:
+  // the file stays open until a later Stop closes the device, or until the recorder goes.
+  if (closed && RecordingToFile) FinishFile();
   // A late open notification may still be on its way; the message loop lets it through.
   while (Active && QCoreApplication::instance()) QCoreApplication::processEvents();
   return closed;

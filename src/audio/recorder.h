@@ -46,6 +46,8 @@ class TRecorder final : public TAudioSettings {
 
   bool Open();
   bool Start();
+  // Closes the device and finishes the recording file. When the close fails (false, with the
+  // owner's ErrorMessage saying why) the file is kept open for the device.
   bool Stop();
   bool Close();
   bool AddNextBuffer();
