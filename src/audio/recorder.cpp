@@ -45,7 +45,11 @@ void TRecorder::SetNoSamples(uint16_t value) {
   ApplyNoSamples(value);
 }
 
-void TRecorder::SetSplitChannels(bool value) { splitChannels_ = channels_ == TChannels::Stereo && value; }
+void TRecorder::SetSplitChannels(bool value) {
+  const bool split = channels_ == TChannels::Stereo && value;
+  if (split == splitChannels_ || Busy()) return;
+  splitChannels_ = split;
+}
 
 void TRecorder::ReportError(int code, const std::string& message) {
   const std::string text = Owner.WaveIn().ErrorText(code);
@@ -120,7 +124,7 @@ bool TRecorder::AddNextBuffer() {
 
 bool TRecorder::CheckTrigger(const uint8_t* data, uint16_t count) {
   if (Triggered || count == 0) return Triggered;
-  const auto level = static_cast<int16_t>(TrigLevel);
+  const auto level = static_cast<int16_t>(TrigLevel.load());
   if (bitsPerSample_ == TBPS::_8) {
     for (uint16_t i = 0; i < count && !Triggered; ++i) {
       if (static_cast<int16_t>(data[i]) >= level) Triggered = true;

@@ -18,9 +18,10 @@ class RecordingFile;
 // user-interface thread.
 //
 // Two threads meet here without a lock. The device's notification thread runs WaveInCallback: it
-// reads and sets Active, Triggered and DoneIndex, appends to the file and posts the re-queue. The
-// user-interface thread runs everything else, AddIndex included. A buffer is re-queued only after
-// the callback that used it has posted, and Stop finishes the file only once the device is closed.
+// reads TrigLevel, reads and sets Active, Triggered and DoneIndex, appends to the file and posts
+// the re-queue. The user-interface thread runs everything else, AddIndex included, and leaves the
+// format and the split alone while the device is open. A buffer is re-queued only after the
+// callback that used it has posted, and Stop finishes the file only once the device is closed.
 class TRecorder final : public TAudioSettings {
  public:
   explicit TRecorder(TAudio& owner);
@@ -29,10 +30,12 @@ class TRecorder final : public TAudioSettings {
   // Frames per device buffer, set on player and recorder alike whatever SeparateCtrls says.
   void SetNoSamples(uint16_t value);
   bool SplitChannels() const { return splitChannels_; }
-  // Only a stereo recorder can split; anything else leaves it off.
+  // Only a stereo recorder can split; anything else leaves it off. The notification thread reads
+  // it for every buffer, so it cannot change while the device is open, as the format cannot.
   void SetSplitChannels(bool value);
 
-  uint16_t TrigLevel = 0;
+  // The level a sample must reach for recording to begin; it may change while recording.
+  std::atomic<uint16_t> TrigLevel{0};
   std::atomic<bool> Triggered{false};
   std::atomic<bool> RecordingToFile{false};
 

@@ -100,6 +100,8 @@ TEST_F(RecorderTest, ARecordingToFileGrowsByWholeBuffersAndEndsWithItsSizesPatch
   // While the device is open its buffers and file stay as they are.
   recorder().SetSampleRate(22050);
   EXPECT_EQ(recorder().SampleRate(), 11025);
+  recorder().SetSplitChannels(true);
+  EXPECT_FALSE(recorder().SplitChannels());
   EXPECT_THROW(recorder().RecordToFile(dir.File("other.wav")), std::runtime_error);
   ASSERT_TRUE(recorder().Stop());
   const std::vector<uint8_t> bytes = ReadBytes(file);
