@@ -2,6 +2,7 @@
 
 #include "audio/platform/portaudio_quiet.h"
 
+#include <cerrno>
 #include <system_error>
 
 std::string WaveDeviceErrorText(int code, const char* direction, const std::string& hostErrorText) {
@@ -63,9 +64,15 @@ PaDeviceIndex FindDevice(int device, bool output) {
   return paNoDevice;
 }
 
+PortAudioWaveDevice::PortAudioWaveDevice(bool output, uint32_t doneMessage, uint32_t closedMessage)
+    : output_(output), doneMessage_(doneMessage), closedMessage_(closedMessage) {
+  sem_init(&wake_, 0, 0);
+}
+
 PortAudioWaveDevice::~PortAudioWaveDevice() {
   Shutdown(false);
   if (initialized_) Pa_Terminate();
+  sem_destroy(&wake_);
 }
 
 PaError PortAudioWaveDevice::EnsureInitialized() {
@@ -114,6 +121,9 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
     return Failed(error);
   }
   notify_ = std::move(notify);
+  // Posts left over from the last stream would only wake the new thread to find nothing.
+  while (sem_trywait(&wake_) == 0) {
+  }
   quit_.store(false);
   quiet_.store(false);
   try {
@@ -176,7 +186,7 @@ int PortAudioWaveDevice::StopStream() {
 void PortAudioWaveDevice::ReturnQueued() {
   Stopped();
   while (WaveHeader* header = queued_.Front()) {
-    done_.Push(header);
+    HandBack(header);
     queued_.Pop();
   }
   const uint64_t target = done_.Pushed();
@@ -222,7 +232,8 @@ void PortAudioWaveDevice::NotificationLoop() {
     }
     // Checked only once the ring is empty, so that nothing pushed before the request is lost.
     if (quit_.load(std::memory_order_acquire)) return;
-    std::this_thread::sleep_for(kNotificationPoll);
+    while (sem_wait(&wake_) != 0 && errno == EINTR) {
+    }
   }
 }
 
@@ -240,6 +251,7 @@ void PortAudioWaveDevice::Shutdown(bool notifyOwner) {
   }
   if (notifier_.joinable()) {
     quit_.store(true, std::memory_order_release);
+    sem_post(&wake_);
     notifier_.join();
     if (notifyOwner && notify_) notify_(closedMessage_, nullptr);
   }

@@ -98,7 +98,7 @@ size_t PortAudioWaveInput::Deliver(const uint8_t* from, size_t frames) {
     header->BytesRecorded = static_cast<uint32_t>((held + count) * frameBytes);
     taken += count;
     if (held + count >= capacity) {
-      done_.Push(header);
+      HandBack(header);
       queued_.Pop();
     }
   }

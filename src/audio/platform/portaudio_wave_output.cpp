@@ -81,7 +81,7 @@ void PortAudioWaveOutput::Play(uint8_t* output, unsigned long frames) {
     frames -= count;
     if (played_ >= length) {
       played_ = 0;
-      done_.Push(header);
+      HandBack(header);
       queued_.Pop();
     }
   }
