@@ -88,9 +88,9 @@ void TMainForm::RecOptionsFormOK() {
     PlayBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
     TRecorder& recorder = Audio.Recorder();
-    recorder.SetSampleRate(RecOptionsForm->SampleRate());
-    recorder.SetBitsPerSample(RecOptionsForm->BitsPerSample());
-    recorder.SetChannels(RecOptionsForm->Channels());
+    Audio.SetSampleRate(recorder, RecOptionsForm->SampleRate());
+    Audio.SetBitsPerSample(recorder, RecOptionsForm->BitsPerSample());
+    Audio.SetChannels(recorder, RecOptionsForm->Channels());
     // "Cannot create file …" ends OK here, with the dialog still open and nothing recording.
     recorder.RecordToFile(ScratchFileName());
     // From here on every device error belongs to this recording; Stop reports it.

@@ -41,6 +41,40 @@ void TAudio::SetAudioDeviceID(int32_t value) {
   player_->AllocBuffers();
 }
 
+void TAudio::SetBitsPerSample(TAudioSettings& target, TBPS value) {
+  if (SeparateCtrls) {
+    target.ApplyBitsPerSample(value);
+    return;
+  }
+  player_->ApplyBitsPerSample(value);
+  recorder_->ApplyBitsPerSample(value);
+}
+
+void TAudio::SetChannels(TAudioSettings& target, TChannels value) {
+  if (SeparateCtrls) {
+    target.ApplyChannels(value);
+  } else {
+    player_->ApplyChannels(value);
+    recorder_->ApplyChannels(value);
+  }
+  // A recorder that is no longer stereo cannot split its buffers.
+  recorder_->SetSplitChannels(recorder_->SplitChannels());
+}
+
+void TAudio::SetSampleRate(TAudioSettings& target, uint16_t value) {
+  if (SeparateCtrls) {
+    target.ApplySampleRate(value);
+    return;
+  }
+  player_->ApplySampleRate(value);
+  recorder_->ApplySampleRate(value);
+}
+
+void TAudio::SetNoSamples(uint16_t value) {
+  player_->ApplyNoSamples(value);
+  recorder_->ApplyNoSamples(value);
+}
+
 void TAudio::SetMixerDeviceID(int32_t value) {
   if (value == mixerDeviceId_) return;
   mixerDeviceId_ = value;

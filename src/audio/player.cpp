@@ -37,9 +37,9 @@ bool TPlayer::Play(std::unique_ptr<std::istream> stream, uint16_t loopCount, TCh
       SavedSampleRate = sampleRate_;
     }
     RestoreFormat = true;
-    SetChannels(channels);
-    SetBitsPerSample(bitsPerSample);
-    SetSampleRate(sampleRate);
+    Owner.SetChannels(*this, channels);
+    Owner.SetBitsPerSample(*this, bitsPerSample);
+    Owner.SetSampleRate(*this, sampleRate);
   }
   if (Play(std::move(stream), loopCount)) return true;
   RestoreSavedFormat();
@@ -207,9 +207,9 @@ void TPlayer::ClosePlayer() {
 
 void TPlayer::RestoreSavedFormat() {
   if (!RestoreFormat) return;
-  SetChannels(SavedChannels);
-  SetSampleRate(SavedSampleRate);
-  SetBitsPerSample(SavedBitsPerSample);
+  Owner.SetChannels(*this, SavedChannels);
+  Owner.SetSampleRate(*this, SavedSampleRate);
+  Owner.SetBitsPerSample(*this, SavedBitsPerSample);
   RestoreFormat = false;
 }
 

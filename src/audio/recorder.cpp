@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "audio/audio_component.h"
-#include "audio/player.h"
 #include "audio/recording_file.h"
 
 namespace {
@@ -38,11 +37,6 @@ TRecorder::TRecorder(TAudio& owner) : TAudioSettings(owner) {}
 
 TRecorder::~TRecorder() {
   if (file_) file_->Finish();
-}
-
-void TRecorder::SetNoSamples(uint16_t value) {
-  Owner.Player().ApplyNoSamples(value);
-  ApplyNoSamples(value);
 }
 
 void TRecorder::SetSplitChannels(bool value) {

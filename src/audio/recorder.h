@@ -27,8 +27,6 @@ class TRecorder final : public TAudioSettings {
   explicit TRecorder(TAudio& owner);
   ~TRecorder() override;
 
-  // Frames per device buffer, set on player and recorder alike whatever SeparateCtrls says.
-  void SetNoSamples(uint16_t value);
   bool SplitChannels() const { return splitChannels_; }
   // Only a stereo recorder can split; anything else leaves it off. The notification thread reads
   // it for every buffer, so it cannot change while the device is open, as the format cannot.

@@ -14,9 +14,9 @@ RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& file
   EnsureMessageLoop();
   TAudio audio(card);
   TRecorder& recorder = audio.Recorder();
-  recorder.SetSampleRate(request.SampleRate);
-  recorder.SetBitsPerSample(request.Bits == 16 ? TBPS::_16 : TBPS::_8);
-  recorder.SetChannels(request.Channels == 2 ? TChannels::Stereo : TChannels::Mono);
+  audio.SetSampleRate(recorder, request.SampleRate);
+  audio.SetBitsPerSample(recorder, request.Bits == 16 ? TBPS::_16 : TBPS::_8);
+  audio.SetChannels(recorder, request.Channels == 2 ? TChannels::Stereo : TChannels::Mono);
   recorder.RecordToFile(fileName);
   RecordingOutcome outcome;
   if (!recorder.Start()) {

@@ -31,8 +31,8 @@ class RecorderTest : public ::testing::Test {
   RecorderTest() { App(); }
   // 16-bit stereo at the default 8192 frames: buffers of 32768 bytes.
   void StereoSixteen() {
-    recorder().SetBitsPerSample(TBPS::_16);
-    recorder().SetChannels(TChannels::Stereo);
+    audio.SetBitsPerSample(recorder(), TBPS::_16);
+    audio.SetChannels(recorder(), TChannels::Stereo);
   }
   TRecorder& recorder() { return audio.Recorder(); }
 
@@ -49,16 +49,16 @@ TEST_F(RecorderTest, FormatWritesGoToBothUnlessKeptApartAndRebuildTheBuffers) {
   EXPECT_EQ(audio.Player().BufferSize, 32768);
   recorder().SetSplitChannels(true);
   EXPECT_TRUE(recorder().SplitChannels());
-  recorder().SetChannels(TChannels::Mono);
+  audio.SetChannels(recorder(), TChannels::Mono);
   EXPECT_FALSE(recorder().SplitChannels());
   recorder().SetSplitChannels(true);
   EXPECT_FALSE(recorder().SplitChannels());
   EXPECT_EQ(recorder().BufferSize, 16384);
 
-  recorder().SetSampleRate(44100);
+  audio.SetSampleRate(recorder(), 44100);
   EXPECT_EQ(audio.Player().SampleRate(), 44100);
   audio.SeparateCtrls = true;
-  recorder().SetSampleRate(22050);
+  audio.SetSampleRate(recorder(), 22050);
   EXPECT_EQ(recorder().WaveFormat->SamplesPerSec, 22050u);
   EXPECT_EQ(audio.Player().SampleRate(), 44100);
 
@@ -71,8 +71,8 @@ TEST_F(RecorderTest, FormatWritesGoToBothUnlessKeptApartAndRebuildTheBuffers) {
   (void)before;
 
   // 65536 frames of one byte would not fit the 16-bit size: refused, not cut.
-  recorder().SetNoSamples(65535);
-  recorder().SetChannels(TChannels::Stereo);
+  audio.SetNoSamples(65535);
+  audio.SetChannels(recorder(), TChannels::Stereo);
   EXPECT_EQ(recorder().WaveFormat, nullptr);
   EXPECT_NE(audio.ErrorMessage.find("larger than 65535"), std::string::npos) << audio.ErrorMessage;
 
@@ -98,7 +98,7 @@ TEST_F(RecorderTest, ARecordingToFileGrowsByWholeBuffersAndEndsWithItsSizesPatch
   }
   EXPECT_EQ(input.Queued(), 4u);
   // While the device is open its buffers and file stay as they are.
-  recorder().SetSampleRate(22050);
+  audio.SetSampleRate(recorder(), 22050);
   EXPECT_EQ(recorder().SampleRate(), 11025);
   recorder().SetSplitChannels(true);
   EXPECT_FALSE(recorder().SplitChannels());
@@ -124,7 +124,7 @@ TEST_F(RecorderTest, ARecordingToFileGrowsByWholeBuffersAndEndsWithItsSizesPatch
 }
 
 TEST_F(RecorderTest, TheTriggerDropsBuffersBelowItsLevelAndPassesTheRestWhole) {
-  recorder().SetBitsPerSample(TBPS::_16);
+  audio.SetBitsPerSample(recorder(), TBPS::_16);
   recorder().TrigLevel = 1000;
   std::vector<std::pair<uint16_t, int>> events;
   audio.OnRecord = [&](TRecorder&, uint8_t* left, uint8_t*, uint16_t size) {
