@@ -41,33 +41,28 @@ void TAudio::SetAudioDeviceID(int32_t value) {
   player_->AllocBuffers();
 }
 
-void TAudio::SetBitsPerSample(TAudioSettings& target, TBPS value) {
+template <typename Value>
+void TAudio::WriteFormat(TAudioSettings& target, void (TAudioSettings::*apply)(Value), Value value) {
   if (SeparateCtrls) {
-    target.ApplyBitsPerSample(value);
+    (target.*apply)(value);
     return;
   }
-  player_->ApplyBitsPerSample(value);
-  recorder_->ApplyBitsPerSample(value);
+  (player_.get()->*apply)(value);
+  (recorder_.get()->*apply)(value);
+}
+
+void TAudio::SetBitsPerSample(TAudioSettings& target, TBPS value) {
+  WriteFormat(target, &TAudioSettings::ApplyBitsPerSample, value);
 }
 
 void TAudio::SetChannels(TAudioSettings& target, TChannels value) {
-  if (SeparateCtrls) {
-    target.ApplyChannels(value);
-  } else {
-    player_->ApplyChannels(value);
-    recorder_->ApplyChannels(value);
-  }
+  WriteFormat(target, &TAudioSettings::ApplyChannels, value);
   // A recorder that is no longer stereo cannot split its buffers.
   recorder_->SetSplitChannels(recorder_->SplitChannels());
 }
 
 void TAudio::SetSampleRate(TAudioSettings& target, uint16_t value) {
-  if (SeparateCtrls) {
-    target.ApplySampleRate(value);
-    return;
-  }
-  player_->ApplySampleRate(value);
-  recorder_->ApplySampleRate(value);
+  WriteFormat(target, &TAudioSettings::ApplySampleRate, value);
 }
 
 void TAudio::SetNoSamples(uint16_t value) {

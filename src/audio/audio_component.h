@@ -85,6 +85,9 @@ class TAudio {
   const int32_t WaveFormatSize = 18;
 
  private:
+  template <typename Value>
+  void WriteFormat(TAudioSettings& target, void (TAudioSettings::*apply)(Value), Value value);
+
   SoundCard card_;
   int32_t audioDeviceId_ = -1;
   int32_t mixerDeviceId_ = 0;
