@@ -252,7 +252,7 @@ void TRecorder::RecordToFile(const std::string& fileName, std::istream* leftStre
   PutU16(header + 34, WaveFormat ? WaveFormat->BitsPerSample : bits);
   std::memcpy(header + 36, "data", 4);
   if (file_) FinishFile();
-  file_ = RecordingFile::Create(fileName, header);
+  file_ = RecordingFile::Create(fileName, header, FileClock);
   RecordingToFile = true;
   if (!leftStream) return;
 

@@ -3,14 +3,14 @@
 #include <QObject>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <istream>
 #include <memory>
 #include <string>
 
 #include "audio/audio_settings.h"
-
-class RecordingFile;
+#include "audio/recording_file.h"
 
 // Captures sound from the wave input through the ring of four buffers. Each filled buffer is
 // tested against the trigger level, appended to the recording file, offered to the owner's
@@ -36,6 +36,8 @@ class TRecorder final : public TAudioSettings {
   std::atomic<uint16_t> TrigLevel{0};
   std::atomic<bool> Triggered{false};
   std::atomic<bool> RecordingToFile{false};
+  // The clock of the files RecordToFile makes.
+  RecordingFile::Clock FileClock = &std::chrono::steady_clock::now;
 
   // With a file name, replaces that file with the 44-byte header of the recorder's format. With
   // no left stream the file stays open for Start … Stop to fill; otherwise the streams' data is

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <functional>
 #include <sstream>
-#include <thread>
 
 #include "audio/audio_component.h"
 #include "audio/message_loop.h"
@@ -247,15 +246,21 @@ TEST_F(RecorderTest, StreamsAreWrittenAtOnceInterleavedWhenTheyMatch) {
 
 // A recorder killed mid-way leaves a file that loads with what had reached it.
 TEST_F(RecorderTest, TheSizeFieldsFollowTheDataWhileRecording) {
+  std::chrono::steady_clock::time_point now;
+  recorder().FileClock = [&now] { return now; };
   const std::string file = dir.File("live.wav");
   recorder().RecordToFile(file);
   ASSERT_TRUE(recorder().Start());
-  input.Fill(std::vector<uint8_t>(8192, 3));
-  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-  input.Fill(std::vector<uint8_t>(8192, 4));
-  const std::vector<uint8_t> bytes = ReadBytes(file);
-  EXPECT_EQ(bytes.size(), 44u + 2 * 8192);
-  EXPECT_EQ(U32At(bytes, 40), 2u * 8192);
+  // A buffer that comes a second or more after the last patch brings the fields up to date.
+  const struct {
+    int afterMs;
+    uint32_t dataSize;
+  } buffers[] = {{0, 0}, {999, 0}, {1, 3 * 8192}, {999, 3 * 8192}};
+  for (const auto& buffer : buffers) {
+    now += std::chrono::milliseconds(buffer.afterMs);
+    input.Fill(std::vector<uint8_t>(8192, 3));
+    EXPECT_EQ(U32At(ReadBytes(file), 40), buffer.dataSize);
+  }
   recorder().Stop();
 }
 
