@@ -41,6 +41,35 @@ void TAudio::SetAudioDeviceID(int32_t value) {
   player_->AllocBuffers();
 }
 
+template <typename Value>
+void TAudio::WriteFormat(TAudioSettings& target, void (TAudioSettings::*apply)(Value), Value value) {
+  if (SeparateCtrls) {
+    (target.*apply)(value);
+    return;
+  }
+  (player_.get()->*apply)(value);
+  (recorder_.get()->*apply)(value);
+}
+
+void TAudio::SetBitsPerSample(TAudioSettings& target, TBPS value) {
+  WriteFormat(target, &TAudioSettings::ApplyBitsPerSample, value);
+}
+
+void TAudio::SetChannels(TAudioSettings& target, TChannels value) {
+  WriteFormat(target, &TAudioSettings::ApplyChannels, value);
+  // A recorder that is no longer stereo cannot split its buffers.
+  recorder_->SetSplitChannels(recorder_->SplitChannels());
+}
+
+void TAudio::SetSampleRate(TAudioSettings& target, uint16_t value) {
+  WriteFormat(target, &TAudioSettings::ApplySampleRate, value);
+}
+
+void TAudio::SetNoSamples(uint16_t value) {
+  player_->ApplyNoSamples(value);
+  recorder_->ApplyNoSamples(value);
+}
+
 void TAudio::SetMixerDeviceID(int32_t value) {
   if (value == mixerDeviceId_) return;
   mixerDeviceId_ = value;

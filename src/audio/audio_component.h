@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include "audio/audio_settings.h"
 #include "audio/platform/mixer.h"
 #include "audio/platform/wave_input.h"
 #include "audio/platform/wave_output.h"
@@ -44,6 +45,13 @@ class TAudio {
   int32_t MixerDeviceID() const { return mixerDeviceId_; }
   // Opens that mixer and builds its list afresh, closing the one before.
   void SetMixerDeviceID(int32_t value);
+  // Format writes for `target`, the recorder or the player: to both alike unless SeparateCtrls
+  // keeps them apart. Ignored by an object whose device is open, with ErrorMessage set.
+  void SetBitsPerSample(TAudioSettings& target, TBPS value);
+  void SetChannels(TAudioSettings& target, TChannels value);
+  void SetSampleRate(TAudioSettings& target, uint16_t value);
+  // Frames per device buffer, set on recorder and player alike whatever SeparateCtrls says.
+  void SetNoSamples(uint16_t value);
   const std::string& Version() const { return version_; }
   // The version is shown and stored, but written text never changes it.
   void SetVersion(const std::string&) { version_ = kVersion; }
@@ -77,6 +85,9 @@ class TAudio {
   const int32_t WaveFormatSize = 18;
 
  private:
+  template <typename Value>
+  void WriteFormat(TAudioSettings& target, void (TAudioSettings::*apply)(Value), Value value);
+
   SoundCard card_;
   int32_t audioDeviceId_ = -1;
   int32_t mixerDeviceId_ = 0;

@@ -4,41 +4,10 @@
 #include <string>
 
 #include "audio/audio_component.h"
-#include "audio/player.h"
-#include "audio/recorder.h"
 
 TAudioSettings::TAudioSettings(TAudio& owner) : Owner(owner) {}
 
 TAudioSettings::~TAudioSettings() { FreeBuffers(); }
-
-void TAudioSettings::SetBitsPerSample(TBPS value) {
-  if (Owner.SeparateCtrls) {
-    ApplyBitsPerSample(value);
-    return;
-  }
-  Owner.Player().ApplyBitsPerSample(value);
-  Owner.Recorder().ApplyBitsPerSample(value);
-}
-
-void TAudioSettings::SetChannels(TChannels value) {
-  if (Owner.SeparateCtrls) {
-    ApplyChannels(value);
-  } else {
-    Owner.Player().ApplyChannels(value);
-    Owner.Recorder().ApplyChannels(value);
-  }
-  // A recorder that is no longer stereo cannot split its buffers.
-  Owner.Recorder().SetSplitChannels(Owner.Recorder().SplitChannels());
-}
-
-void TAudioSettings::SetSampleRate(uint16_t value) {
-  if (Owner.SeparateCtrls) {
-    ApplySampleRate(value);
-    return;
-  }
-  Owner.Player().ApplySampleRate(value);
-  Owner.Recorder().ApplySampleRate(value);
-}
 
 void TAudioSettings::ApplyBitsPerSample(TBPS value) {
   if (bitsPerSample_ == value || Busy()) return;

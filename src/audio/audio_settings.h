@@ -15,8 +15,9 @@ enum class TBPS : uint8_t { _8 = 0, _16 = 1 };
 inline constexpr int kAudioBuffers = 4;
 
 // The sample format of the recorder or the player, the device format record made from it, and the
-// ring of four device buffers. Each format write goes to both recorder and player unless the
-// owner keeps them apart (SeparateCtrls), and rebuilds the buffers of each object it changes.
+// ring of four device buffers. Format writes go through the owner (TAudio), which decides whether
+// the recorder, the player or both take them; a write rebuilds the buffers of each object it
+// changes.
 class TAudioSettings {
  public:
   TAudioSettings(TAudio& owner);
@@ -25,11 +26,8 @@ class TAudioSettings {
   TAudioSettings& operator=(const TAudioSettings&) = delete;
 
   TBPS BitsPerSample() const { return bitsPerSample_; }
-  void SetBitsPerSample(TBPS value);
   TChannels Channels() const { return channels_; }
-  void SetChannels(TChannels value);
   uint16_t SampleRate() const { return sampleRate_; }
-  void SetSampleRate(uint16_t value);
   uint16_t NoSamples() const { return noSamples_; }
 
   // Builds the format record, the buffer size and the twelve blocks; false with the owner's

@@ -1,10 +1,19 @@
 #include "audio/player.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMetaObject>
+#include <QTimer>
+
+#include <chrono>
 
 #include "audio/audio_component.h"
 #include "audio/platform/wave_output.h"
+
+namespace {
+// Far beyond what a device takes to stop and close, even on a loaded machine.
+constexpr auto kCloseWait = std::chrono::seconds(10);
+}  // namespace
 
 TPlayer::TPlayer(TAudio& owner) : TAudioSettings(owner) {}
 
@@ -28,9 +37,9 @@ bool TPlayer::Play(std::unique_ptr<std::istream> stream, uint16_t loopCount, TCh
       SavedSampleRate = sampleRate_;
     }
     RestoreFormat = true;
-    SetChannels(channels);
-    SetBitsPerSample(bitsPerSample);
-    SetSampleRate(sampleRate);
+    Owner.SetChannels(*this, channels);
+    Owner.SetBitsPerSample(*this, bitsPerSample);
+    Owner.SetSampleRate(*this, sampleRate);
   }
   if (Play(std::move(stream), loopCount)) return true;
   RestoreSavedFormat();
@@ -198,9 +207,9 @@ void TPlayer::ClosePlayer() {
 
 void TPlayer::RestoreSavedFormat() {
   if (!RestoreFormat) return;
-  SetChannels(SavedChannels);
-  SetSampleRate(SavedSampleRate);
-  SetBitsPerSample(SavedBitsPerSample);
+  Owner.SetChannels(*this, SavedChannels);
+  Owner.SetSampleRate(*this, SavedSampleRate);
+  Owner.SetBitsPerSample(*this, SavedBitsPerSample);
   RestoreFormat = false;
 }
 
@@ -222,6 +231,15 @@ void TPlayer::Stop() {
     // Nothing was with the device, so no buffer comes back to ask for the close.
     if (QueuedCount == 0) PostCloseWhenDrained();
   }
-  // Until the device is closed too: its buffers must not go while it may still play them.
-  while ((Active || IsOpen) && !closeFailed_ && QCoreApplication::instance()) QCoreApplication::processEvents();
+  // Until the device is closed too: its buffers must not go while it may still play them. The
+  // close and its notification come through the message loop, so the wait sleeps until they
+  // arrive, and gives up on a device that never closes rather than hang the program.
+  if (!QCoreApplication::instance()) return;
+  bool late = false;
+  QTimer bound;
+  bound.setSingleShot(true);
+  QObject::connect(&bound, &QTimer::timeout, [&late] { late = true; });
+  bound.start(kCloseWait);
+  while ((Active || IsOpen) && !closeFailed_ && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  if (late) Owner.ErrorMessage = "The output device did not close";
 }

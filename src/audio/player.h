@@ -31,7 +31,8 @@ class TPlayer final : public TAudioSettings {
   // recorder follows unless SeparateCtrls) and gives back once the device has closed.
   bool Play(std::unique_ptr<std::istream> stream, uint16_t loopCount, TChannels channels, TBPS bitsPerSample,
             uint16_t sampleRate);
-  // Stops playing and returns once the device has reported itself closed.
+  // Stops playing and returns once the device has reported itself closed, or after ten seconds
+  // with the owner's ErrorMessage set, the device still open.
   void Stop();
   // Gives the device back at once, whatever it still holds: for a stream that could not be
   // started, and for a device that is still open when the player goes.

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "audio/audio_component.h"
-#include "audio/player.h"
 #include "audio/recording_file.h"
 
 namespace {
@@ -40,12 +39,11 @@ TRecorder::~TRecorder() {
   if (file_) file_->Finish();
 }
 
-void TRecorder::SetNoSamples(uint16_t value) {
-  Owner.Player().ApplyNoSamples(value);
-  ApplyNoSamples(value);
+void TRecorder::SetSplitChannels(bool value) {
+  const bool split = channels_ == TChannels::Stereo && value;
+  if (split == splitChannels_ || Busy()) return;
+  splitChannels_ = split;
 }
-
-void TRecorder::SetSplitChannels(bool value) { splitChannels_ = channels_ == TChannels::Stereo && value; }
 
 void TRecorder::ReportError(int code, const std::string& message) {
   const std::string text = Owner.WaveIn().ErrorText(code);
@@ -120,7 +118,7 @@ bool TRecorder::AddNextBuffer() {
 
 bool TRecorder::CheckTrigger(const uint8_t* data, uint16_t count) {
   if (Triggered || count == 0) return Triggered;
-  const auto level = static_cast<int16_t>(TrigLevel);
+  const auto level = static_cast<int16_t>(TrigLevel.load());
   if (bitsPerSample_ == TBPS::_8) {
     for (uint16_t i = 0; i < count && !Triggered; ++i) {
       if (static_cast<int16_t>(data[i]) >= level) Triggered = true;
@@ -224,7 +222,9 @@ void TRecorder::FinishFile() {
 bool TRecorder::Stop() {
   Active = false;
   const bool closed = Close();
-  if (RecordingToFile) FinishFile();
+  // A device that failed to close may still be handing a buffer to the file on its own thread:
+  // the file stays open until a later Stop closes the device, or until the recorder goes.
+  if (closed && RecordingToFile) FinishFile();
   // A late open notification may still be on its way; the message loop lets it through.
   while (Active && QCoreApplication::instance()) QCoreApplication::processEvents();
   return closed;
@@ -252,7 +252,7 @@ void TRecorder::RecordToFile(const std::string& fileName, std::istream* leftStre
   PutU16(header + 34, WaveFormat ? WaveFormat->BitsPerSample : bits);
   std::memcpy(header + 36, "data", 4);
   if (file_) FinishFile();
-  file_ = RecordingFile::Create(fileName, header);
+  file_ = RecordingFile::Create(fileName, header, FileClock);
   RecordingToFile = true;
   if (!leftStream) return;
 

@@ -3,14 +3,14 @@
 #include <QObject>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <istream>
 #include <memory>
 #include <string>
 
 #include "audio/audio_settings.h"
-
-class RecordingFile;
+#include "audio/recording_file.h"
 
 // Captures sound from the wave input through the ring of four buffers. Each filled buffer is
 // tested against the trigger level, appended to the recording file, offered to the owner's
@@ -18,23 +18,26 @@ class RecordingFile;
 // user-interface thread.
 //
 // Two threads meet here without a lock. The device's notification thread runs WaveInCallback: it
-// reads and sets Active, Triggered and DoneIndex, appends to the file and posts the re-queue. The
-// user-interface thread runs everything else, AddIndex included. A buffer is re-queued only after
-// the callback that used it has posted, and Stop finishes the file only once the device is closed.
+// reads TrigLevel, reads and sets Active, Triggered and DoneIndex, appends to the file and posts
+// the re-queue. The user-interface thread runs everything else, AddIndex included, and leaves the
+// format and the split alone while the device is open. A buffer is re-queued only after the
+// callback that used it has posted, and Stop finishes the file only once the device is closed.
 class TRecorder final : public TAudioSettings {
  public:
   explicit TRecorder(TAudio& owner);
   ~TRecorder() override;
 
-  // Frames per device buffer, set on player and recorder alike whatever SeparateCtrls says.
-  void SetNoSamples(uint16_t value);
   bool SplitChannels() const { return splitChannels_; }
-  // Only a stereo recorder can split; anything else leaves it off.
+  // Only a stereo recorder can split; anything else leaves it off. The notification thread reads
+  // it for every buffer, so it cannot change while the device is open, as the format cannot.
   void SetSplitChannels(bool value);
 
-  uint16_t TrigLevel = 0;
+  // The level a sample must reach for recording to begin; it may change while recording.
+  std::atomic<uint16_t> TrigLevel{0};
   std::atomic<bool> Triggered{false};
   std::atomic<bool> RecordingToFile{false};
+  // The clock of the files RecordToFile makes.
+  RecordingFile::Clock FileClock = &std::chrono::steady_clock::now;
 
   // With a file name, replaces that file with the 44-byte header of the recorder's format. With
   // no left stream the file stays open for Start … Stop to fill; otherwise the streams' data is
@@ -46,6 +49,8 @@ class TRecorder final : public TAudioSettings {
 
   bool Open();
   bool Start();
+  // Closes the device and finishes the recording file. When the close fails (false, with the
+  // owner's ErrorMessage saying why) the file is kept open for the device.
   bool Stop();
   bool Close();
   bool AddNextBuffer();

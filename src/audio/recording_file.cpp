@@ -9,7 +9,8 @@
 
 #include "wave/atomic_file.h"
 
-std::unique_ptr<RecordingFile> RecordingFile::Create(const std::string& fileName, const uint8_t (&header)[44]) {
+std::unique_ptr<RecordingFile> RecordingFile::Create(const std::string& fileName, const uint8_t (&header)[44],
+                                                     Clock clock) {
   WriteFileAtomically(fileName, header, sizeof header);
   // Not O_APPEND: Linux would then append the patches of the size fields too.
   const int fd = open(fileName.c_str(), O_WRONLY | O_CLOEXEC);
@@ -18,7 +19,7 @@ std::unique_ptr<RecordingFile> RecordingFile::Create(const std::string& fileName
     if (fd >= 0) close(fd);
     throw std::runtime_error("Cannot create file " + fileName + " (" + std::strerror(error) + ")");
   }
-  return std::unique_ptr<RecordingFile>(new RecordingFile(fileName, fd));
+  return std::unique_ptr<RecordingFile>(new RecordingFile(fileName, fd, std::move(clock)));
 }
 
 RecordingFile::~RecordingFile() {
@@ -54,11 +55,11 @@ void RecordingFile::PatchSizes() {
     for (int b = 0; b < 4; ++b) field[b] = static_cast<uint8_t>(value >> (8 * b));
     if (pwrite(fd_, field, sizeof field, offset) != static_cast<ssize_t>(sizeof field)) Fail("Cannot write", errno);
   }
-  patched_ = std::chrono::steady_clock::now();
+  patched_ = clock_();
 }
 
 void RecordingFile::PatchSizesEverySecond() {
-  if (std::chrono::steady_clock::now() - patched_ >= std::chrono::seconds(1)) PatchSizes();
+  if (clock_() - patched_ >= std::chrono::seconds(1)) PatchSizes();
 }
 
 void RecordingFile::Finish() {

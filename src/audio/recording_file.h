@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,9 +12,13 @@
 // whose writer died still loads with what had reached it.
 class RecordingFile {
  public:
+  // Where the file reads the time for its patches every second.
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
   // Replaces `fileName` with a file holding `header` only. Throws std::runtime_error
   // "Cannot create file <name> (<reason>)".
-  static std::unique_ptr<RecordingFile> Create(const std::string& fileName, const uint8_t (&header)[44]);
+  static std::unique_ptr<RecordingFile> Create(const std::string& fileName, const uint8_t (&header)[44],
+                                               Clock clock = &std::chrono::steady_clock::now);
   ~RecordingFile();
   RecordingFile(const RecordingFile&) = delete;
   RecordingFile& operator=(const RecordingFile&) = delete;
@@ -32,12 +37,14 @@ class RecordingFile {
   const std::string& WriteError() const { return writeError_; }
 
  private:
-  RecordingFile(std::string fileName, int fd) : fileName_(std::move(fileName)), fd_(fd) {}
+  RecordingFile(std::string fileName, int fd, Clock clock)
+      : fileName_(std::move(fileName)), fd_(fd), clock_(std::move(clock)), patched_(clock_()) {}
   void Fail(const char* what, int error);
 
   std::string fileName_;
   int fd_ = -1;
   uint64_t size_ = 44;
-  std::chrono::steady_clock::time_point patched_ = std::chrono::steady_clock::now();
+  Clock clock_;
+  std::chrono::steady_clock::time_point patched_;
   std::string writeError_;
 };

@@ -11,9 +11,9 @@
 
 bool StartRecording(TAudio& audio, const std::string& fileName, const RecordingFormat& format) {
   TRecorder& recorder = audio.Recorder();
-  recorder.SetSampleRate(format.SampleRate);
-  recorder.SetBitsPerSample(format.Bits);
-  recorder.SetChannels(format.Channels);
+  audio.SetSampleRate(recorder, format.SampleRate);
+  audio.SetBitsPerSample(recorder, format.Bits);
+  audio.SetChannels(recorder, format.Channels);
   recorder.RecordToFile(fileName);
   audio.ErrorMessage.clear();
   return recorder.Start();

@@ -94,11 +94,13 @@ void CaptureSource::Feed(Frames frames, double framesPerSecond, size_t chunkFram
   const auto pause = std::chrono::duration<double>(chunkFrames / framesPerSecond);
   std::vector<uint8_t> chunk = frames(0, chunkFrames);
   while (!quit_) {
+    // Counted before the write: the device may read the chunk before this thread runs again.
+    written_ += chunkFrames;
     if (write(fd_, chunk.data(), chunk.size()) != static_cast<ssize_t>(chunk.size())) {
+      written_ -= chunkFrames;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the pipe is full
       continue;
     }
-    written_ += chunkFrames;
     chunk = frames(written_, chunkFrames);
     std::this_thread::sleep_for(pause);
   }

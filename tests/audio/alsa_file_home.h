@@ -43,7 +43,7 @@ class CaptureSource {
   CaptureSource(const CaptureSource&) = delete;
   CaptureSource& operator=(const CaptureSource&) = delete;
 
-  // Frames written so far; none beyond them can have been captured.
+  // Frames written so far, with the chunk being written; none beyond them can have been captured.
   uint64_t Written() const { return written_; }
 
  private:

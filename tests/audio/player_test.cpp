@@ -34,7 +34,7 @@ class PlayerTest : public ::testing::Test {
  protected:
   PlayerTest() {
     App();
-    audio.Recorder().SetNoSamples(100);  // 8-bit mono: buffers of 100 bytes
+    audio.SetNoSamples(100);  // 8-bit mono: buffers of 100 bytes
     audio.OnPlayed = [this](TPlayer&) { ++played; };
     audio.OnBufferPlayed = [this](TAudio&) { ++buffersPlayed; };
   }
@@ -127,7 +127,7 @@ TEST_F(PlayerTest, EveryDeviceFailureSaysWhatFailedAndLeavesTheDeviceClosed) {
     TestSoundCard failing;
     {
       TAudio component(failing.Card());
-      component.Recorder().SetNoSamples(100);
+      component.SetNoSamples(100);
       c.arrange(failing.WaveOut);
       EXPECT_EQ(component.Player().Play(Stream(Sound(1000)), 0, TChannels::Stereo, TBPS::_8, 11025), c.started);
       if (c.started) {
@@ -160,8 +160,8 @@ TEST(PlayerDeviceTest, TheStreamArrivesInTheOutputFileByteForByte) {
   {
     TAudio audio(card.Card());
     TPlayer& player = audio.Player();
-    player.SetSampleRate(22050);
-    audio.Recorder().SetNoSamples(60000);
+    audio.SetSampleRate(player, 22050);
+    audio.SetNoSamples(60000);
     audio.OnPlayed = [&](TPlayer&) { ++played; };
     const std::string sound = Sound(200000, 7);
     // Held while the first buffers are queued: the null device would play the first before the

@@ -127,9 +127,9 @@ TEST(WaveOutputDeviceTest, PlaysEveryBufferOnceInQueueOrderAndHandsItBack) {
 TEST(WaveOutputDeviceTest, ErrorTextExplainsEveryCodeOfItsOwnAndPortAudiosToo) {
   PortAudioWaveOutput output;
   EXPECT_EQ(output.ErrorText(0), "");
-  for (int code = PortAudioWaveOutput::kNoSuchDevice; code <= PortAudioWaveOutput::kNoThread; ++code)
+  for (int code = PortAudioWaveOutput::kNoSuchDevice; code <= PortAudioWaveOutput::kNoMemory; ++code)
     EXPECT_FALSE(output.ErrorText(code).empty()) << code;
-  EXPECT_EQ(output.ErrorText(PortAudioWaveOutput::kNoThread + 1), "");
+  EXPECT_EQ(output.ErrorText(PortAudioWaveOutput::kNoMemory + 1), "");
   EXPECT_FALSE(output.ErrorText(paInvalidDevice).empty());
 }
 

@@ -2,6 +2,7 @@
 
 #include "audio/platform/portaudio_quiet.h"
 
+#include <cerrno>
 #include <system_error>
 
 std::string WaveDeviceErrorText(int code, const char* direction, const std::string& hostErrorText) {
@@ -19,6 +20,7 @@ std::string WaveDeviceErrorText(int code, const char* direction, const std::stri
     case kQueueFull: return "too many buffers queued (at most " + std::to_string(kMaxQueuedHeaders) + ")";
     case kFromNotification: return device + " cannot be called from its own notification";
     case kNoThread: return "could not start " + std::string("the ") + direction + " device's notification thread";
+    case kNoMemory: return "not enough memory for " + device + "'s buffers";
   }
   if (code > 0) return "";
   std::string text = Pa_GetErrorText(code);
@@ -62,9 +64,15 @@ PaDeviceIndex FindDevice(int device, bool output) {
   return paNoDevice;
 }
 
+PortAudioWaveDevice::PortAudioWaveDevice(bool output, uint32_t doneMessage, uint32_t closedMessage)
+    : output_(output), doneMessage_(doneMessage), closedMessage_(closedMessage) {
+  sem_init(&wake_, 0, 0);
+}
+
 PortAudioWaveDevice::~PortAudioWaveDevice() {
   Shutdown(false);
   if (initialized_) Pa_Terminate();
+  sem_destroy(&wake_);
 }
 
 PaError PortAudioWaveDevice::EnsureInitialized() {
@@ -98,7 +106,9 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
   parameters.device = index;
   parameters.channelCount = format.Channels;
   parameters.sampleFormat = format.BitsPerSample == 8 ? paUInt8 : paInt16;
-  parameters.suggestedLatency = output_ ? info->defaultLowOutputLatency : info->defaultLowInputLatency;
+  // Nothing listens to a recording while it is made, so capture takes the host's larger buffer,
+  // which rides out a callback thread that is late, as on a loaded machine.
+  parameters.suggestedLatency = output_ ? info->defaultLowOutputLatency : info->defaultHighInputLatency;
   frameBytes_ = format.BlockAlign;
   queued_.Clear();
   done_.Clear();
@@ -111,6 +121,9 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
     return Failed(error);
   }
   notify_ = std::move(notify);
+  // Posts left over from the last stream would only wake the new thread to find nothing.
+  while (sem_trywait(&wake_) == 0) {
+  }
   quit_.store(false);
   quiet_.store(false);
   try {
@@ -171,8 +184,9 @@ int PortAudioWaveDevice::StopStream() {
 }
 
 void PortAudioWaveDevice::ReturnQueued() {
+  Stopped();
   while (WaveHeader* header = queued_.Front()) {
-    done_.Push(header);
+    HandBack(header);
     queued_.Pop();
   }
   const uint64_t target = done_.Pushed();
@@ -180,7 +194,6 @@ void PortAudioWaveDevice::ReturnQueued() {
        done = notified_.load(std::memory_order_acquire)) {
     notified_.wait(done, std::memory_order_acquire);
   }
-  Returned();
 }
 
 int PortAudioWaveDevice::ResetStream() {
@@ -219,7 +232,8 @@ void PortAudioWaveDevice::NotificationLoop() {
     }
     // Checked only once the ring is empty, so that nothing pushed before the request is lost.
     if (quit_.load(std::memory_order_acquire)) return;
-    std::this_thread::sleep_for(kNotificationPoll);
+    while (sem_wait(&wake_) != 0 && errno == EINTR) {
+    }
   }
 }
 
@@ -237,6 +251,7 @@ void PortAudioWaveDevice::Shutdown(bool notifyOwner) {
   }
   if (notifier_.joinable()) {
     quit_.store(true, std::memory_order_release);
+    sem_post(&wake_);
     notifier_.join();
     if (notifyOwner && notify_) notify_(closedMessage_, nullptr);
   }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <portaudio.h>
+#include <semaphore.h>
 
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <thread>
@@ -24,9 +24,6 @@ inline constexpr uint32_t kWaveHeaderInQueue = 0x10;   // owned by the device
 inline constexpr unsigned kMaxQueuedHeaders = 16;
 // Frames per callback: about 6 ms at 44100 Hz, so a done buffer is noticed quickly.
 inline constexpr unsigned long kFramesPerCallback = 256;
-// How long a notification thread sleeps when no buffer is done: short against any buffer the
-// recorder or player uses, long enough to cost nothing while waiting.
-inline constexpr auto kNotificationPoll = std::chrono::milliseconds(2);
 
 // Flags may be read by the device's threads while the user thread looks at them.
 inline std::atomic_ref<uint32_t> HeaderFlags(WaveHeader& header) { return std::atomic_ref<uint32_t>(header.Flags); }
@@ -73,6 +70,7 @@ enum WaveDeviceError : int {
   kQueueFull,
   kFromNotification,
   kNoThread,
+  kNoMemory,
 };
 
 // The text of a code for a device of `direction` ("input" or "output"); PortAudio's own text for
@@ -94,8 +92,8 @@ PaDeviceIndex FindDevice(int device, bool output);
 //
 // Threads: every call comes from one user thread. Done (or data) notifications come from a thread
 // of the device's own, started by Open and joined by Close, one at a time and in queue order; it
-// polls for done buffers every couple of milliseconds, since waking it from the real-time
-// callback would need a system call there. The opened notification is delivered on the caller's
+// sleeps on a semaphore that whoever hands it a buffer posts, the real-time callback included:
+// a post never blocks and is safe even in a signal handler. The opened notification is delivered on the caller's
 // thread before Open returns, the closed one on the caller's thread before Close returns. Reset
 // (and Close, which resets first) returns only once every buffer it handed back has been
 // notified. Calls made from inside a notification are refused (kFromNotification) rather than
@@ -107,8 +105,7 @@ PaDeviceIndex FindDevice(int device, bool output);
 class PortAudioWaveDevice {
  protected:
   // `doneMessage` tells the owner of a buffer handed back, `closedMessage` of the close.
-  PortAudioWaveDevice(bool output, uint32_t doneMessage, uint32_t closedMessage)
-      : output_(output), doneMessage_(doneMessage), closedMessage_(closedMessage) {}
+  PortAudioWaveDevice(bool output, uint32_t doneMessage, uint32_t closedMessage);
   // Derived devices shut down in their own destructors, while their callback's state still exists.
   virtual ~PortAudioWaveDevice();
   PortAudioWaveDevice(const PortAudioWaveDevice&) = delete;
@@ -137,8 +134,14 @@ class PortAudioWaveDevice {
   // for Close, the stream closed and the owner told).
   int ResetStream();
   int CloseStream();
-  // Called once the queued buffers have been handed back, while the callback is stopped.
-  virtual void Returned() {}
+  // Called while the callback is stopped, before the queued buffers are handed back: what the
+  // callback keeps of its own is then the user thread's to settle.
+  virtual void Stopped() {}
+  // Hands a buffer that the callback is done with to the notification thread.
+  void HandBack(WaveHeader* header) {
+    done_.Push(header);
+    sem_post(&wake_);
+  }
   void NotificationLoop();
   bool OnNotificationThread() const;
   int Failed(PaError error) { return RememberHostError(error, hostErrorText_); }
@@ -161,5 +164,7 @@ class PortAudioWaveDevice {
   HeaderRing queued_;
   HeaderRing done_;
   std::atomic<uint64_t> notified_{0};
+  // Posted once for every buffer handed back, and for the request to quit.
+  sem_t wake_;
   std::string hostErrorText_;
 };

@@ -81,13 +81,13 @@ void PortAudioWaveOutput::Play(uint8_t* output, unsigned long frames) {
     frames -= count;
     if (played_ >= length) {
       played_ = 0;
-      done_.Push(header);
+      HandBack(header);
       queued_.Pop();
     }
   }
 }
 
-void PortAudioWaveOutput::Returned() {
+void PortAudioWaveOutput::Stopped() {
   // The next buffer written plays from its start.
   played_ = 0;
 }

@@ -46,7 +46,7 @@ class PortAudioWaveOutput : public IWaveOutput, private PortAudioWaveDevice {
                             const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags flags,
                             void* userData);
   void Play(uint8_t* output, unsigned long frames);
-  void Returned() override;
+  void Stopped() override;
 
   // Fixed while the stream exists.
   uint8_t silence_ = 0;
