@@ -96,6 +96,12 @@ std::string Slurp(const std::string& path) {
 }
 }  // namespace
 
+// Only this file knows the build folder's place, so that every other test object is the same in
+// any clone and a compiler cache hands it on.
+std::string CliProgramPath() { return VELORIN_CLI_PATH; }
+std::string GuiProgramPath() { return VELORIN_GUI_PATH; }
+std::string CliManualPath() { return VELORIN_CLI_MANUAL_PATH; }
+
 int RunCommand(const std::string& command, std::string* out, std::string* err) {
   TempDir dir;
   const std::string outFile = dir.File("out"), errFile = dir.File("err");

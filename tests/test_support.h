@@ -38,3 +38,8 @@ void PutU32(std::vector<uint8_t>& bytes, size_t pos, uint32_t v);
 
 // Runs a shell command; returns its exit status and fills `out`/`err` with what it printed.
 int RunCommand(const std::string& command, std::string* out = nullptr, std::string* err = nullptr);
+
+// What this build made, for the tests that run it: the two programs and the manual page.
+std::string CliProgramPath();
+std::string GuiProgramPath();
+std::string CliManualPath();

@@ -45,7 +45,7 @@ int64_t CounterAt(const TWave& wave, uint32_t frame) {
   return wave.BitsPerSample() == 8 ? std::lround((v * 255 + 255) / 2) : std::lround((v * 65535 - 1) / 2) & 0xFFFF;
 }
 
-std::string Cli() { return VELORIN_CLI_PATH; }
+std::string Cli() { return CliProgramPath(); }
 std::string Scratch() { return std::filesystem::path(Cli()).parent_path() / "velorin_temp.wav"; }
 
 TEST(RecordCommandDeviceTest, RecordsTheInputInTheChosenFormatWithoutLosingOrDoublingAFrame) {

@@ -24,7 +24,7 @@ inline std::string ShellQuoted(const std::string& word) {
 // Runs velorin-cli with `args` in the folder `workDir` (the test's own folder when empty).
 inline CliResult RunCli(const std::vector<std::string>& args, const std::string& workDir = "") {
   std::string command = workDir.empty() ? "" : "cd " + ShellQuoted(workDir) + " && ";
-  command += ShellQuoted(VELORIN_CLI_PATH);
+  command += ShellQuoted(CliProgramPath());
   for (const std::string& arg : args) command += " " + ShellQuoted(arg);
   CliResult result;
   result.Code = RunCommand(command, &result.Out, &result.Err);

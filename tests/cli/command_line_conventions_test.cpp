@@ -14,7 +14,7 @@ namespace {
 CliResult RunWindowProgram(const std::string& arg) {
   CliResult result;
   result.Code = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                               ShellQuoted(VELORIN_GUI_PATH) + " " + ShellQuoted(arg),
+                               ShellQuoted(GuiProgramPath()) + " " + ShellQuoted(arg),
                            &result.Out, &result.Err);
   return result;
 }
@@ -67,7 +67,7 @@ TEST(CliManual, TheManualPageDescribesEveryCommandOfTheTableAndRendersCleanly) {
   // Rendered as man renders it; -ww turns every roff mistake into a message on standard error.
   std::string page, warnings;
   const int code = RunCommand("groff -man -Tascii -ww -rLL=200n -P-cbou " +
-                                  ShellQuoted(VELORIN_CLI_MANUAL_PATH),
+                                  ShellQuoted(CliManualPath()),
                               &page, &warnings);
   ASSERT_EQ(code, 0) << warnings;
   EXPECT_EQ(warnings, "");

@@ -1,5 +1,7 @@
-#include <fftw3.h>
 #include <gtest/gtest.h>
+#ifdef VELORIN_HAVE_FFTW
+#include <fftw3.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -38,6 +40,9 @@ TEST(Fourier, SizesExponentsAndBitReversalAtTheirEdges) {
 
 // FFTW's backward transform has the same positive exponent and no scaling.
 TEST(Fourier, EverySizeAgreesWithFftw) {
+#ifndef VELORIN_HAVE_FFTW
+  GTEST_SKIP() << "FFTW is not installed (scripts/setup installs it)";
+#else
   std::mt19937 random(7);
   std::uniform_real_distribution<double> value(-1.0, 1.0);
   for (unsigned n = 2; n <= 32768; n *= 2) {
@@ -60,6 +65,7 @@ TEST(Fourier, EverySizeAgreesWithFftw) {
     }
     EXPECT_LE(worst, 1e-9 * largest) << "size " << n;
   }
+#endif
 }
 
 // The points the spectrum window draws, from a sine at an eighth of the sample rate.
