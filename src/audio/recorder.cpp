@@ -54,6 +54,7 @@ uint64_t TRecorder::DroppedFrames() const { return Owner.WaveIn().DroppedFrames(
 
 bool TRecorder::Open() {
   if (IsOpen) return true;
+  ++openings_;
   AddIndex = 0;
   DoneIndex = 0;
   if (!WaveFormat) {
@@ -176,10 +177,12 @@ void TRecorder::WaveInCallback(uint32_t message, WaveHeader*) {
   }
   // A buffer that came back empty is neither counted nor queued again.
   if (recorded > 0) {
+    // A re-queue still waiting when the recording stops must not reach the next one, which
+    // has queued its buffers afresh.
     QMetaObject::invokeMethod(
         &window_,
-        [this] {
-          if (IsOpen) AddNextBuffer();
+        [this, opening = openings_.load()] {
+          if (IsOpen && opening == openings_) AddNextBuffer();
         },
         Qt::QueuedConnection);
     DoneIndex = (done + 1) % kAudioBuffers;

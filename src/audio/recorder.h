@@ -66,6 +66,8 @@ class TRecorder final : public TAudioSettings {
   void FinishFile();
 
   bool splitChannels_ = false;
+  // Counts the openings of the device, so that a buffer's re-queue knows its own recording.
+  std::atomic<uint32_t> openings_{0};
   std::unique_ptr<RecordingFile> file_;
   // The hidden window: what the callback posts runs here, on the user-interface thread.
   QObject window_;

@@ -62,7 +62,9 @@ TEST_F(TransportDeviceTest, ARecordingFromTheSoundCardBecomesTheDocument) {
         const uintmax_t size = std::filesystem::file_size(form->ScratchFileName(), ignored);
         return ignored ? 0 : size;
       };
-      QTRY_VERIFY_WITH_TIMEOUT(fileBytes() >= 44 + 2 * 8192 * frameBytes, 30000);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return fileBytes() >= 44 + 2 * 8192 * frameBytes; }, 30000))
+          << fileBytes() << " bytes; " << form->Audio.ErrorMessage << "; errors: "
+          << prompts.Texts(PromptKind::kError).join(" | ").toStdString();
       Click("StopBitBtn");
     }
     const TWave& wave = form->Wave();

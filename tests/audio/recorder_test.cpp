@@ -110,9 +110,17 @@ TEST_F(RecorderTest, ARecordingToFileGrowsByWholeBuffersAndEndsWithItsSizesPatch
   EXPECT_EQ(bytes[44 + 5 * 32768 + 1], static_cast<uint8_t>(5 + 1));
   EXPECT_FALSE(recorder().RecordingToFile);
 
-  // Stopping before any buffer came back leaves the bare header.
+  // Stopping before any buffer came back leaves the bare header. A re-queue posted by the last
+  // recording and run only once the next has started is not for it.
   recorder().RecordToFile(file);
   ASSERT_TRUE(recorder().Start());
+  input.Fill(block);
+  ASSERT_TRUE(recorder().Stop());
+  recorder().RecordToFile(file);
+  ASSERT_TRUE(recorder().Start());
+  RunPosted();
+  EXPECT_EQ(input.Queued(), 4u);
+  EXPECT_TRUE(recorder().IsOpen);
   ASSERT_TRUE(recorder().Stop());
   const std::vector<uint8_t> empty = ReadBytes(file);
   ASSERT_EQ(empty.size(), 44u);
