@@ -6,6 +6,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "app/main_form.h"
@@ -26,7 +28,9 @@ void TMainForm::RecBitBtnClick() { RecOptionsForm->ShowCentredOn(*this); }
 void TMainForm::PlayBitBtnClick() {
   Guarded([this] {
     if (!session_.Wave.Loaded()) return;
-    PlayTimer->setInterval(static_cast<int>(std::trunc(session_.Wave.Duration() * kStepMillisecondsPerSecond)));
+    // A long sound at a low rate would pass the timer's int milliseconds.
+    PlayTimer->setInterval(static_cast<int>(
+        std::min(std::trunc(session_.Wave.Duration() * kStepMillisecondsPerSecond), double{INT_MAX})));
     session_.Wave.Play();
     // A sound shorter than a fiftieth of a second gives no interval at all. A Qt timer of 0 ms
     // would fire at every turn of the event loop; such a sound stays playing until Stop.

@@ -161,7 +161,7 @@ int TPlayer::QueueNext() {
     read = readFrom(0);
   }
   stream.clear();
-  PlayPosition = static_cast<int32_t>(stream.tellg());
+  PlayPosition = static_cast<int64_t>(stream.tellg());
   stream.seekg(remembered);
   if (read == 0) {
     // The buffers still queued play out; the done handler then asks for the close.

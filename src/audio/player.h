@@ -44,7 +44,8 @@ class TPlayer final : public TAudioSettings {
   void ClosePlayer();
 
   uint16_t LoopCount = 0;
-  int32_t PlayPosition = 0;
+  // 64-bit: a stream may be longer than 2 GiB.
+  int64_t PlayPosition = 0;
   std::unique_ptr<std::istream> PlayStream;
   bool RestoreFormat = false;
   TChannels SavedChannels = TChannels::Mono;

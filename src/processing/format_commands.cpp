@@ -11,6 +11,7 @@
 namespace {
 
 constexpr uint32_t kCDRate = 44100;
+constexpr uint32_t kCDFrameBytes = 4;  // 16-bit stereo
 
 // A zoomed view may reach far past the sound; its end stays within the 32-bit frame range.
 void DoubleViewEnd(ViewState& state) {
@@ -32,6 +33,7 @@ void HalveRate(TWave& wave, ViewState& state) {
 
 // The data size after `doublings` (negative: halvings), then 16 bits and stereo, following
 // each conversion's own size rule, so that a result too large is refused before the first step.
+// No step before the last has more frames or bytes than the result, so its check covers them.
 uint64_t CDDataSize(const TWave& wave, int doublings) {
   uint64_t size = wave.Header().DataSize;
   const uint64_t frameBytes = (wave.BitsPerSample() == 8 ? 1 : 2) * (wave.Channels() == 1 ? 1 : 2);
@@ -64,7 +66,7 @@ void ConvertToCDFormat(Session& session) {
   const double r = std::log2(static_cast<double>(kCDRate) / wave.SampleRate());
   if (!std::isfinite(r) || r != std::trunc(r)) throw InputRefused(kIncompatibleSampleRate);
   const int doublings = static_cast<int>(r);
-  CheckConvertedDataSize(CDDataSize(wave, doublings));
+  CheckConvertedDataSize(CDDataSize(wave, doublings), kCDFrameBytes);
 
   if (doublings != 0) {
     for (int i = 0; i < doublings; ++i) DoubleRate(wave, state);

@@ -164,17 +164,17 @@ void WithFormat(bool eightBit, bool mono, F&& f) {
 
 }  // namespace
 
-void CheckConvertedDataSize(uint64_t dataSize) {
-  if (dataSize >= kMaxDataSize)
-    throw std::runtime_error("The converted sound would be too large (" + std::to_string(dataSize) +
-                             " bytes of sound data; the editor takes less than 512 MiB)");
+void CheckConvertedDataSize(uint64_t dataSize, uint32_t frameBytes) {
+  if (dataSize >= DataSizeLimit(frameBytes))
+    throw std::runtime_error("The converted sound would be too large (" + TooLargeText(dataSize, frameBytes) + ")");
 }
 
 std::vector<uint8_t> TWave::StartConversion(TWaveHeader& header, uint64_t dataSize) {
-  CheckConvertedDataSize(dataSize);
+  header.BlockAlign = static_cast<uint16_t>(header.Channels * header.BitsPerSample / 8);
+  // Before anything is allocated: a result too large is refused at no cost.
+  CheckConvertedDataSize(dataSize, header.BlockAlign);
   header.DataSize = static_cast<uint32_t>(dataSize);
   header.RiffSize = header.DataSize + 36;
-  header.BlockAlign = static_cast<uint16_t>(header.Channels * header.BitsPerSample / 8);
   std::vector<uint8_t> image;
   try {
     image.reserve(kWaveHeaderSize + dataSize);

@@ -131,10 +131,9 @@ FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize,
   const size_t dataId = FindDataId(head, headSize, fileSize, fmt.Body + fmt.Size, fileName);
   layout.DataOffset = dataId + 8;
   uint32_t dataSize = ReadU32(head + dataId + 4);
-  if (dataSize >= kMaxDataSize)
-    Refuse(fileName, "its sound data is too large (" + std::to_string(dataSize) +
-                         " bytes; the editor takes less than 512 MiB)");
   const uint16_t frameBytes = static_cast<uint16_t>(h.Channels * (h.BitsPerSample / 8));
+  if (dataSize >= DataSizeLimit(frameBytes))
+    Refuse(fileName, "its sound data is too large (" + TooLargeText(dataSize, frameBytes) + ")");
   const uint64_t present = fileSize - layout.DataOffset;
   const bool truncated = dataSize > present;
   if (truncated) dataSize = static_cast<uint32_t>(present - present % frameBytes);
@@ -145,9 +144,10 @@ FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize,
                      h.BlockAlign == frameBytes && !truncated;
   // What follows the data comes along on a canonical load; it must not make an image larger
   // than a sound the editor can hold.
-  if (layout.Canonical && fileSize >= uint64_t{kMaxDataSize} + kWaveHeaderSize)
-    Refuse(fileName, "it is too large with what follows its sound data (" +
-                         std::to_string(fileSize) + " bytes; the editor takes less than 512 MiB)");
+  if (layout.Canonical && fileSize >= kMaxDataSize + kWaveHeaderSize)
+    Refuse(fileName, "it is too large with what follows its sound data (" + std::to_string(fileSize) +
+                         " bytes; the editor takes files of less than " +
+                         std::to_string(kMaxDataSize + kWaveHeaderSize) + " bytes)");
   return layout;
 }
 
@@ -170,8 +170,14 @@ std::vector<uint8_t> RebuiltImage(FileLayout& layout) {
 
 }  // namespace
 
+std::string TooLargeText(uint64_t dataSize, uint32_t frameBytes) {
+  return std::to_string(dataSize) + " bytes, " + std::to_string(dataSize / frameBytes) +
+         " frames; the editor takes less than " + std::to_string(kMaxDataSize) + " bytes and " +
+         std::to_string(kMaxFrames) + " frames";
+}
+
 bool IsNewWaveLength(double seconds) {
-  return seconds >= 0 && std::nearbyint(kSilentRate * seconds) < kMaxDataSize;
+  return seconds >= 0 && std::nearbyint(kSilentRate * seconds) < static_cast<double>(DataSizeLimit(1));
 }
 
 TWave::~TWave() { StopIfPlaying(); }
@@ -216,7 +222,7 @@ void TWave::LoadFromImage(const std::string& fileName, std::vector<uint8_t> byte
 void TWave::CreateSilent(const std::string& fileName, double seconds) {
   if (!IsNewWaveLength(seconds))
     throw std::invalid_argument("A new sound's length must lie between 0 and " +
-                                std::to_string(kMaxDataSize / kSilentRate) + " seconds");
+                                std::to_string(DataSizeLimit(1) / kSilentRate) + " seconds");
   const auto dataSize = static_cast<uint32_t>(std::nearbyint(kSilentRate * seconds));
   const TWaveHeader h = CanonicalWaveHeader(1, kSilentRate, 8, dataSize);
   std::vector<uint8_t> image = NewImage(kWaveHeaderSize + dataSize, 128);
@@ -281,7 +287,7 @@ void TWave::UpdateLayout() {
   const uint32_t sampleBytes = eightBit_ ? 1 : 2;
   frameBytes_ = sampleBytes * (mono ? 1 : 2);
   rightOffset_ = mono ? 0 : sampleBytes;
-  frames_ = header_.DataSize * 8 / header_.BitsPerSample / header_.Channels;
+  frames_ = header_.DataSize / frameBytes_;
   // A canonical image whose header promises more than it holds is cut on load; keep the
   // frame count within the image whatever the header says.
   const size_t held = image_.size() > kWaveHeaderSize ? image_.size() - kWaveHeaderSize : 0;

@@ -71,7 +71,7 @@ TEST(DocumentCommands, NewLengthIsANonNegativeNumberWithAPoint) {
   } catch (const InputRefused& e) {
     EXPECT_STREQ(e.what(), "Error. Aborting operation.");
   }
-  EXPECT_THROW(ParseNewWaveLength("100000"), InputRefused);  // beyond the 512 MiB the editor holds
+  EXPECT_THROW(ParseNewWaveLength("194784"), InputRefused);  // 2^31 frames of 8-bit mono 11025 Hz
 }
 
 TEST(DocumentCommands, AnEmptyFileNameIsRefusedAndChangesNothing) {

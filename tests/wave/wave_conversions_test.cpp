@@ -302,17 +302,37 @@ TEST_F(WaveConversionsTest, AConversionDropsWhatFollowedTheData) {
   EXPECT_EQ(Data(), (std::vector<uint8_t>{1, 3}));
 }
 
-TEST_F(WaveConversionsTest, ARefusedConversionLeavesTheDocumentAsItWas) {
-  // 8-bit mono of 256 MiB: stereo or 16 bits would reach the 512 MiB the editor cannot hold.
-  wave.CreateSilent("big.wav", 256.0 * 1024 * 1024 / kSilentRate + 1);
-  const TWaveHeader header = wave.Header();
-  const size_t size = wave.Image().size();
-  EXPECT_THROW(wave.ConvertToStereo(), std::runtime_error);
-  EXPECT_THROW(wave.ConvertTo16Bit(), std::runtime_error);
-  EXPECT_EQ(std::memcmp(&wave.Header(), &header, 44), 0);
-  EXPECT_EQ(wave.Image().size(), size);
-  EXPECT_TRUE(reports.empty());
+// The conversions check their result with this before they allocate it; a result at the limit
+// would need gigabytes to reach through a document.
+TEST(ConvertedDataSize, ResultsPastTheWavLimitOrTwoToThe31FramesAreRefused) {
+  struct Case {
+    uint64_t dataSize;
+    uint32_t frameBytes;
+    bool refused;
+  };
+  const Case cases[] = {
+      {kMaxDataSize - 4, 4, false}, {kMaxDataSize, 4, true},     {kMaxDataSize - 2, 2, false},
+      {kMaxDataSize, 2, true},      {kMaxFrames - 1, 1, false}, {kMaxFrames, 1, true},
+      {uint64_t{1} << 33, 4, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.dataSize) + " bytes of " + std::to_string(c.frameBytes));
+    if (!c.refused) {
+      EXPECT_NO_THROW(CheckConvertedDataSize(c.dataSize, c.frameBytes));
+      continue;
+    }
+    try {
+      CheckConvertedDataSize(c.dataSize, c.frameBytes);
+      ADD_FAILURE() << "accepted";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), "The converted sound would be too large (" + std::to_string(c.dataSize) +
+                                           " bytes, " + std::to_string(c.dataSize / c.frameBytes) +
+                                           " frames; the editor takes less than 4294967260 bytes and 2147483648 frames)");
+    }
+  }
+}
 
+TEST_F(WaveConversionsTest, ARefusedConversionLeavesTheDocumentAsItWas) {
   // A rate that halves to nothing or doubles past 32 bits.
   Load(1, 1, 8, {1, 2});
   const std::vector<uint8_t> slow = wave.Image();

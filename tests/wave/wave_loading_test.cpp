@@ -138,6 +138,11 @@ TEST(WaveLoading, RefusedImagesKeepThePreviousDocument) {
       PutU32(f, pos, value);
     return f;
   };
+  auto mono8Claiming = [](uint32_t dataSize) {
+    std::vector<uint8_t> f = CanonicalWave(1, 11025, 8, kData);
+    PutU32(f, 40, dataSize);
+    return f;
+  };
   std::vector<uint8_t> farData = RiffFile({Chunk("fmt ", FmtBody(1, 2, 22050, 16, 16)),
                                            Chunk("junk", std::vector<uint8_t>(70000, 0)),
                                            Chunk("data", kData)});
@@ -164,7 +169,10 @@ TEST(WaveLoading, RefusedImagesKeepThePreviousDocument) {
       {"floating point tag", withField(20, 3, 2), "PCM"},
       {"compressed tag", withField(20, 2, 2), "PCM"},
       {"extensible float", floatExtensible, "PCM"},
-      {"512 MiB data", withField(40, 512u * 1024 * 1024, 4), "too large"},
+      // Only the header's claim is read: nothing of that size is allocated.
+      {"data of the WAV limit", withField(40, 0xFFFFFFDC, 4),
+       "too large (4294967260 bytes, 1073741815 frames; the editor takes less than 4294967260 bytes and 2147483648 frames)"},
+      {"8-bit mono of 2^31 frames", mono8Claiming(0x80000000), "(2147483648 bytes, 2147483648 frames;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -339,16 +347,22 @@ TEST(SilentSound, AMissingFileGivesSilentEightBitMonoOfTheGivenLength) {
 }
 
 TEST(SilentSound, LengthsTheEditorCannotHoldAreRefusedAndChangeNothing) {
-  for (double s : {0.0, 1.0, (kMaxDataSize - 1.0) / kSilentRate})
-    EXPECT_TRUE(IsNewWaveLength(s)) << s;
-  // kMaxDataSize - 0.5 bytes rounds to even, up to the limit.
-  for (double s : {-1.0, (kMaxDataSize - 0.5) / kSilentRate, 1e9, HUGE_VAL, std::nan("")})
+  // 8-bit mono: one byte a frame, so the frame bound (2^31) comes before the WAV limit.
+  const double limit = static_cast<double>(kMaxFrames);
+  for (double s : {0.0, 1.0, (limit - 1.0) / kSilentRate}) EXPECT_TRUE(IsNewWaveLength(s)) << s;
+  // limit - 0.5 bytes rounds to even, up to the limit.
+  for (double s : {-1.0, (limit - 0.5) / kSilentRate, 1e9, HUGE_VAL, std::nan("")})
     EXPECT_FALSE(IsNewWaveLength(s)) << s;
 
   TempDir dir;
   TWave wave;
   wave.CreateSilent("kept.wav", 0.01);
-  EXPECT_THROW(wave.CreateSilent("other.wav", -1.0), std::invalid_argument);
+  try {
+    wave.CreateSilent("other.wav", -1.0);
+    ADD_FAILURE();
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(), "A new sound's length must lie between 0 and 194783 seconds");
+  }
   EXPECT_THROW(wave.LoadFromFile(dir.File("missing.wav"), std::nan("")), std::invalid_argument);
   EXPECT_EQ(wave.FileName(), "kept.wav");
   EXPECT_EQ(wave.SampleCount(), 110u);
