@@ -125,9 +125,9 @@ void RunAmplitudeTools(const TWave& wave, uint8_t knob) {
   TWave copy;
   LoadCopy(wave, copy);
   NoProgress progress;
-  // A sound holds fewer than 2^29 frames, so the end fits.
-  const Selection wide{-50, static_cast<int32_t>(copy.SampleCount()) + 50, (knob & 1) != 0,
-                       (knob & 2) != 0};
+  // A sound holds fewer than 2^31 frames; the end stays within the 32-bit frame numbers.
+  const auto end = static_cast<int32_t>(std::min<int64_t>(int64_t{copy.SampleCount()} + 50, INT32_MAX));
+  const Selection wide{-50, end, (knob & 1) != 0, (knob & 2) != 0};
   Run([&] { NormalizeSelection(copy, wide, progress, knob % (kMaxNormalizeLevel + 1)); });
   Run([&] { RemoveDCOffset(copy, wide, progress); });
   for (WindowKind kind :
