@@ -3,6 +3,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <new>
+#include <stdexcept>
+#include <string>
+
 void AdviseLargePages(uint8_t* begin, size_t size) {
   constexpr size_t kLargePage = size_t{2} << 20;
   if (size < 2 * kLargePage) return;
@@ -15,7 +19,12 @@ void AdviseLargePages(uint8_t* begin, size_t size) {
 
 std::vector<uint8_t> NewImage(size_t size, uint8_t fill) {
   std::vector<uint8_t> image;
-  image.reserve(size);
+  try {
+    image.reserve(size);
+  } catch (const std::bad_alloc&) {
+    // A sound may take gigabytes; the user is told so rather than shown the exception's name.
+    throw std::runtime_error("Out of memory for a sound of " + std::to_string(size) + " bytes");
+  }
   AdviseLargePages(image.data(), size);
   image.assign(size, fill);
   return image;

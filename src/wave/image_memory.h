@@ -11,5 +11,6 @@ void AdviseLargePages(uint8_t* begin, size_t size);
 
 // A new image of `size` bytes, each `fill`. A sound's image runs to hundreds of megabytes, and
 // taking that much fresh memory page by page costs more than reading the sound into it: the
-// memory is asked for in large pages where the system offers them.
+// memory is asked for in large pages where the system offers them. Without that much memory it
+// throws std::runtime_error with a message for the user.
 std::vector<uint8_t> NewImage(size_t size, uint8_t fill = 0);
