@@ -148,7 +148,7 @@ void TMainForm::WaveProgress(TWave&, int8_t progress) {
 }
 
 // Exit and the window manager's close button both end here. The scratch file goes whatever the
-// answer.
+// answer, unless a recording holds it.
 void TMainForm::closeEvent(QCloseEvent* event) {
   bool confirmed = false;
   Guarded([&] {

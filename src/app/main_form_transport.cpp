@@ -94,8 +94,9 @@ void TMainForm::RecOptionsFormOK() {
   Guarded([this] {
     PlayBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
-    // "Cannot create file …" ends OK here, with the dialog still open and nothing recording. A
-    // device that cannot be opened still makes a recording, an empty one, whose Stop says why.
+    // "Cannot create file …" and "Another recording is using …" end OK here, with the dialog
+    // still open and nothing recording. A device that cannot be opened still makes a recording,
+    // an empty one, whose Stop says why.
     StartRecording(Audio, ScratchFileName(),
                    {RecOptionsForm->SampleRate(), RecOptionsForm->BitsPerSample(), RecOptionsForm->Channels()});
     recording_ = true;
