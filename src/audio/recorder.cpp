@@ -35,8 +35,9 @@ uint64_t StreamSize(std::istream& stream) {
 
 TRecorder::TRecorder(TAudio& owner) : TAudioSettings(owner) {}
 
+// A file that Stop finished is left as it is: its clock may be gone by now.
 TRecorder::~TRecorder() {
-  if (file_) file_->Finish();
+  if (RecordingToFile && file_) file_->Finish();
 }
 
 std::unique_ptr<RecordingFile> TRecorder::TakeFile() {
