@@ -24,6 +24,7 @@
 #include "app/main_form_view.h"
 #include "app/main_form_wave_data.h"
 #include "app/rec_options_form.h"
+#include "audio/recording_file.h"
 #include "processing/document_commands.h"
 #include "processing/echo_repeat_form.h"
 #include "processing/signal_generator_form.h"
@@ -147,7 +148,7 @@ void TMainForm::WaveProgress(TWave&, int8_t progress) {
 }
 
 // Exit and the window manager's close button both end here. The scratch file goes whatever the
-// answer.
+// answer, unless a recording holds it.
 void TMainForm::closeEvent(QCloseEvent* event) {
   bool confirmed = false;
   Guarded([&] {
@@ -167,9 +168,6 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) SpectrumForm->move(pos() + QPoint(450, 150));
 }
 
-// A running recording still writes the scratch file; Linux would let it be deleted underneath.
-void TMainForm::DeleteScratchFile() {
-  if (recording_) return;
-  std::error_code ignored;
-  std::filesystem::remove(ScratchFileName(), ignored);
-}
+// A running recording, this window's or another program's, still writes the scratch file; Linux
+// would let it be deleted underneath.
+void TMainForm::DeleteScratchFile() { RemoveUnlessRecording(ScratchFileName()); }

@@ -10,6 +10,7 @@
 #include "app/gauge.h"
 #include "app/prompts.h"
 #include "audio/audio_component.h"
+#include "audio/recording_session.h"
 #include "processing/errors.h"
 #include "state/session.h"
 
@@ -192,7 +193,7 @@ class TMainForm : public QWidget {
   // Nothing plays: the gauge back at 0, the pages, Play and Reload enabled, Stop disabled.
   void ShowTransportIdle();
   // After a recording is opened: what went wrong with the capture, when something did.
-  void ReportRecordingTrouble(const std::string& failure);
+  void ReportRecordingTrouble(const RecordingOutcome& outcome, bool hasSound);
   QString DocumentCaption() const;
 
   Prompts& prompts_;

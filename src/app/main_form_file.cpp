@@ -62,5 +62,6 @@ void TFilePage::SaveBitBtnClick() {
   });
 }
 
-// Closing asks "Exit now?" and removes the scratch file, as the window manager's close does.
+// Closing asks "Exit now?" and removes the scratch file unless a recording holds it, as the window
+// manager's close does.
 void TFilePage::ExitButtonClick() { form_.close(); }

@@ -14,6 +14,7 @@
 #include "app/rec_options_form.h"
 #include "audio/recorder.h"
 #include "audio/recording_session.h"
+#include "processing/document_commands.h"
 
 namespace {
 
@@ -62,29 +63,34 @@ void TMainForm::StopBitBtnClick() {
     ShowTransportIdle();
     session_.Wave.Stop();
     if (!recording_) return;
-    // Taken before stopping: closing a device that never opened replaces the message.
-    const std::string failure = Audio.ErrorMessage;
-    Audio.Recorder().Stop();
+    RecordingOutcome outcome = StopRecording(Audio);
     RecordTimer->stop();
     recordSeconds_ = 0;
     recording_ = false;
     RecBitBtn->setEnabled(true);
-    OpenWave(ScratchFileName());
-    ReportRecordingTrouble(failure);
+    const bool hasSound = outcome.Image.size() > kWaveHeaderSize;
+    if (!outcome.Image.empty()) {
+      OpenDocumentImage(session_, ScratchFileName(), std::move(outcome.Image));
+      ShowNewDocument();
+    }
+    ReportRecordingTrouble(outcome, hasSound);
   });
 }
 
-// An empty recording says why it is empty. Only a recording with sound reports drops: the device
-// counts them from its last successful opening, which for a failed one was an earlier recording.
-void TMainForm::ReportRecordingTrouble(const std::string& failure) {
-  if (session_.Wave.SampleCount() == 0 && !failure.empty()) {
-    prompts_.ShowInformation(QString::fromStdString(failure));
+// A recording cut short by its file says why, whatever it holds. A device failure is told only
+// for an empty recording, and drops only for one with sound: the device counts them from its last
+// successful opening, which for a failed one was an earlier recording.
+void TMainForm::ReportRecordingTrouble(const RecordingOutcome& outcome, bool hasSound) {
+  if (!outcome.FileError.empty()) prompts_.ShowError(QString::fromStdString(outcome.FileError));
+  if (!outcome.Notice.empty()) prompts_.ShowInformation(QString::fromStdString(outcome.Notice));
+  if (!hasSound && !outcome.DeviceError.empty()) {
+    prompts_.ShowInformation(QString::fromStdString(outcome.DeviceError));
     return;
   }
-  if (const uint64_t dropped = Audio.Recorder().DroppedFrames(); dropped > 0) {
+  if (outcome.DroppedFrames > 0) {
     prompts_.ShowInformation(
         tr("The recording misses %1 frames: the sound card delivered them while no buffer was free.")
-            .arg(dropped));
+            .arg(outcome.DroppedFrames));
   }
 }
 
@@ -92,8 +98,9 @@ void TMainForm::RecOptionsFormOK() {
   Guarded([this] {
     PlayBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
-    // "Cannot create file …" ends OK here, with the dialog still open and nothing recording. A
-    // device that cannot be opened still makes a recording, an empty one, whose Stop says why.
+    // "Cannot create file …" and "Another recording is using …" end OK here, with the dialog
+    // still open and nothing recording. A device that cannot be opened still makes a recording,
+    // an empty one, whose Stop says why.
     StartRecording(Audio, ScratchFileName(),
                    {RecOptionsForm->SampleRate(), RecOptionsForm->BitsPerSample(), RecOptionsForm->Channels()});
     recording_ = true;

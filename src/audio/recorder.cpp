@@ -35,8 +35,19 @@ uint64_t StreamSize(std::istream& stream) {
 
 TRecorder::TRecorder(TAudio& owner) : TAudioSettings(owner) {}
 
+// A file that Stop finished is left as it is: its clock may be gone by now.
 TRecorder::~TRecorder() {
-  if (file_) file_->Finish();
+  if (RecordingToFile && file_) file_->Finish();
+}
+
+std::unique_ptr<RecordingFile> TRecorder::TakeFile() {
+  if (RecordingToFile) return nullptr;
+  return std::move(file_);
+}
+
+uint64_t TRecorder::RecordedBytes() const {
+  const RecordingFile* file = file_.get();
+  return file ? file->Size() : 0;
 }
 
 void TRecorder::SetSplitChannels(bool value) {
@@ -165,6 +176,15 @@ void TRecorder::WaveInCallback(uint32_t message, WaveHeader*) {
     if (RecordingToFile && file_) {
       file_->Append(left, size);
       file_->PatchSizesEverySecond();
+      // Capturing on into a file that takes nothing more would only lose sound silently.
+      if (file_->Ended()) {
+        QMetaObject::invokeMethod(
+            &window_,
+            [this, opening = openings_.load()] {
+              if (IsOpen && opening == openings_) Stop();
+            },
+            Qt::QueuedConnection);
+      }
     }
     if (Owner.OnRecord) {
       if (splitChannels_) {
@@ -216,8 +236,7 @@ bool TRecorder::Close() {
 void TRecorder::FinishFile() {
   if (file_) {
     file_->Finish();
-    if (!file_->WriteError().empty()) Owner.ErrorMessage = file_->WriteError();
-    file_.reset();
+    if (!file_->Failure().empty()) Owner.ErrorMessage = file_->Failure();
   }
   RecordingToFile = false;
 }
@@ -254,7 +273,9 @@ void TRecorder::RecordToFile(const std::string& fileName, std::istream* leftStre
   PutU16(header + 32, blockAlign);
   PutU16(header + 34, WaveFormat ? WaveFormat->BitsPerSample : bits);
   std::memcpy(header + 36, "data", 4);
-  if (file_) FinishFile();
+  if (RecordingToFile) FinishFile();
+  // The last recording's file, with its lock, goes before this one is made: it may be the same.
+  file_.reset();
   file_ = RecordingFile::Create(fileName, header, FileClock);
   RecordingToFile = true;
   if (!leftStream) return;
@@ -286,4 +307,5 @@ void TRecorder::RecordToFile(const std::string& fileName, std::istream* leftStre
     }
   }
   FinishFile();
+  file_.reset();
 }

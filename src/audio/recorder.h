@@ -39,19 +39,27 @@ class TRecorder final : public TAudioSettings {
   // The clock of the files RecordToFile makes.
   RecordingFile::Clock FileClock = &std::chrono::steady_clock::now;
 
-  // With a file name, replaces that file with the 44-byte header of the recorder's format. With
-  // no left stream the file stays open for Start … Stop to fill; otherwise the streams' data is
-  // written at once (the two interleaved frame by frame when they are the same size) and the file
+  // With a file name, makes that file the 44-byte header of the recorder's format. With no left
+  // stream the file stays open for Start … Stop to fill; otherwise the streams' data is written
+  // at once (the two interleaved frame by frame when they are the same size) and the file
   // finished. An empty name records to no file. Throws std::runtime_error
-  // "Cannot create file <name> (<reason>)" when the file cannot be made.
+  // "Cannot create file <name> (<reason>)" when the file cannot be made, and "Another recording
+  // is using <name>" when another recording holds it.
   void RecordToFile(const std::string& fileName, std::istream* leftStream = nullptr,
                     std::istream* rightStream = nullptr);
 
   bool Open();
   bool Start();
-  // Closes the device and finishes the recording file. When the close fails (false, with the
-  // owner's ErrorMessage saying why) the file is kept open for the device.
+  // Closes the device and finishes the recording file, which stays locked until TakeFile. When
+  // the close fails (false, with the owner's ErrorMessage saying why) the file is kept open for
+  // the device. A file that ends while capturing (see RecordingFile) stops the recording by
+  // itself, as Stop does.
   bool Stop();
+  // The file of the last recording once it is finished (null before, or without one); the
+  // file's lock goes with it.
+  std::unique_ptr<RecordingFile> TakeFile();
+  // The bytes that have reached the recording file so far, header included.
+  uint64_t RecordedBytes() const;
   bool Close();
   bool AddNextBuffer();
   bool CheckTrigger(const uint8_t* data, uint16_t count);

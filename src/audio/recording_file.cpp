@@ -1,70 +1,151 @@
 #include "audio/recording_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
-#include "wave/atomic_file.h"
+namespace {
+
+std::runtime_error CannotCreate(const std::string& fileName, const std::string& reason) {
+  return std::runtime_error("Cannot create file " + fileName + " (" + reason + ")");
+}
+
+// Whether the open file `fd` is still the file that `fileName` names.
+bool StillNamed(int fd, const std::string& fileName) {
+  struct stat held, named;
+  return fstat(fd, &held) == 0 && held.st_nlink > 0 && stat(fileName.c_str(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// Opens and locks the file that `fileName` names, without changing a byte of it.
+int OpenLocked(const std::string& fileName) {
+  // A file removed or replaced between the open and the lock is no longer the one to record into;
+  // another try opens its successor.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    // Non-blocking, so that a FIFO put in its place cannot hold the open up.
+    const int fd = open(fileName.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) throw CannotCreate(fileName, std::strerror(errno));
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+      close(fd);
+      throw CannotCreate(fileName, "not a regular file");
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      close(fd);
+      if (error == EWOULDBLOCK) throw std::runtime_error("Another recording is using " + fileName);
+      throw CannotCreate(fileName, std::strerror(error));
+    }
+    if (StillNamed(fd, fileName)) return fd;
+    close(fd);
+  }
+  throw CannotCreate(fileName, "it keeps being replaced");
+}
+
+}  // namespace
 
 std::unique_ptr<RecordingFile> RecordingFile::Create(const std::string& fileName, const uint8_t (&header)[44],
-                                                     Clock clock) {
-  WriteFileAtomically(fileName, header, sizeof header);
-  // Not O_APPEND: Linux would then append the patches of the size fields too.
-  const int fd = open(fileName.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0 || lseek(fd, 0, SEEK_END) < 0) {
+                                                     Clock clock, uint64_t maxDataSize) {
+  // Not O_TRUNC: only once the lock is ours may the file be emptied. Not O_APPEND either: Linux
+  // would then append the patches of the size fields too.
+  const int fd = OpenLocked(fileName);
+  if (ftruncate(fd, 0) != 0 || pwrite(fd, header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
+      lseek(fd, sizeof header, SEEK_SET) < 0) {
     const int error = errno;
-    if (fd >= 0) close(fd);
-    throw std::runtime_error("Cannot create file " + fileName + " (" + std::strerror(error) + ")");
+    close(fd);
+    throw CannotCreate(fileName, std::strerror(error));
   }
-  return std::unique_ptr<RecordingFile>(new RecordingFile(fileName, fd, std::move(clock)));
+  const auto frameBytes = static_cast<uint16_t>(std::max(1, header[32] | header[33] << 8));
+  return std::unique_ptr<RecordingFile>(
+      new RecordingFile(fileName, fd, std::move(clock), frameBytes, maxDataSize));
 }
 
 RecordingFile::~RecordingFile() {
   if (fd_ >= 0) close(fd_);
 }
 
-void RecordingFile::Fail(const char* what, int error) {
-  if (writeError_.empty()) writeError_ = std::string(what) + " file " + fileName_ + " (" + std::strerror(error) + ")";
+void RecordingFile::Fail(std::string message) {
+  if (failure_.empty()) failure_ = std::move(message);
+  ended_ = true;
+}
+
+void RecordingFile::CheckStillNamed() {
+  if (lost_ || StillNamed(fd_, fileName_)) return;
+  Fail("The recording file " + fileName_ + " was deleted while recording");
+  lost_ = true;
 }
 
 void RecordingFile::Append(const uint8_t* data, size_t size) {
-  if (fd_ < 0 || !writeError_.empty()) return;
+  if (fd_ < 0 || ended_) return;
+  const uint64_t room = maxDataSize_ - (size_ - 44);
+  if (size >= room) {
+    size = static_cast<size_t>(room);
+    full_ = true;
+  }
   while (size > 0) {
     const ssize_t n = write(fd_, data, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      Fail("Cannot write", n < 0 ? errno : ENOSPC);
+      const int error = n < 0 ? errno : ENOSPC;
+      // A write cut short may have left part of a frame, which no loader would count.
+      const uint64_t whole = size_ - (size_ - 44) % frameBytes_;
+      if (whole != size_ && ftruncate(fd_, static_cast<off_t>(whole)) == 0) size_ = whole;
+      Fail("Cannot write file " + fileName_ + " (" + std::strerror(error) + ")");
       return;
     }
     data += n;
     size -= static_cast<size_t>(n);
     size_ += static_cast<uint64_t>(n);
   }
+  if (full_) ended_ = true;
 }
 
 void RecordingFile::PatchSizes() {
   if (fd_ < 0) return;
-  // The fields hold 32 bits; past 4 GiB they keep the low bits, as the format allows no more.
   const auto riffSize = static_cast<uint32_t>(size_ - 8);
   const auto dataSize = static_cast<uint32_t>(riffSize - 36);
   uint8_t field[4];
   for (const auto& [offset, value] : {std::pair<off_t, uint32_t>{4, riffSize}, {40, dataSize}}) {
     for (int b = 0; b < 4; ++b) field[b] = static_cast<uint8_t>(value >> (8 * b));
-    if (pwrite(fd_, field, sizeof field, offset) != static_cast<ssize_t>(sizeof field)) Fail("Cannot write", errno);
+    if (pwrite(fd_, field, sizeof field, offset) != static_cast<ssize_t>(sizeof field))
+      Fail("Cannot write file " + fileName_ + " (" + std::strerror(errno) + ")");
   }
   patched_ = clock_();
 }
 
 void RecordingFile::PatchSizesEverySecond() {
-  if (clock_() - patched_ >= std::chrono::seconds(1)) PatchSizes();
+  if (clock_() - patched_ < std::chrono::seconds(1)) return;
+  PatchSizes();
+  CheckStillNamed();
 }
 
 void RecordingFile::Finish() {
   if (fd_ < 0) return;
   PatchSizes();
-  if (close(fd_) != 0) Fail("Cannot write", errno);
-  fd_ = -1;
+  CheckStillNamed();
+}
+
+std::vector<uint8_t> RecordingFile::Contents() const {
+  std::vector<uint8_t> bytes(size_);
+  for (size_t at = 0; at < bytes.size();) {
+    const ssize_t n = pread(fd_, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      throw std::runtime_error("Cannot read file " + fileName_ + " (" + std::strerror(n < 0 ? errno : EIO) + ")");
+    at += static_cast<size_t>(n);
+  }
+  return bytes;
+}
+
+void RemoveUnlessRecording(const std::string& fileName) {
+  const int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  // Removed while the lock is held, so that no recording can take the file in between.
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(fileName.c_str());
+  close(fd);
 }

@@ -1,50 +1,96 @@
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
-// The WAV file a recording goes into: made with its 44-byte header in one piece, then appended
-// to. Its two size fields (RIFF size and data size) follow the data when patched, so that a file
-// whose writer died still loads with what had reached it.
+#include "wave/wave_document.h"
+
+// The most sound data a recording may hold: less than the editor loads, and no more than the RIFF
+// size field (the data size + 36) can state.
+inline constexpr uint64_t kMaxRecordedDataSize =
+    std::min<uint64_t>(static_cast<uint64_t>(kMaxDataSize) - 1, uint64_t{0xFFFFFFFF} - 36);
+
+// The WAV file a recording goes into: its 44-byte header, then appended to. Its two size fields
+// (RIFF size and data size) follow the data when patched, so that a file whose writer died still
+// loads with what had reached it.
+//
+// The file is locked (flock) for as long as this object lives: a second recording cannot take it
+// over, and an idle window's Exit leaves it alone. The file ends, taking no more data, at its
+// first failure (a write error, or the file found deleted) or once its data reaches the limit;
+// what it holds by then stays a whole WAV file of whole frames.
 class RecordingFile {
  public:
   // Where the file reads the time for its patches every second.
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-  // Replaces `fileName` with a file holding `header` only. Throws std::runtime_error
-  // "Cannot create file <name> (<reason>)".
+  // Makes `fileName` a file holding `header` only, taking at most `maxDataSize` bytes of data
+  // (whole frames of the header's block size). Throws std::runtime_error "Another recording is
+  // using <name>", with the file untouched, when another recording holds it, and "Cannot create
+  // file <name> (<reason>)" when it cannot be made.
   static std::unique_ptr<RecordingFile> Create(const std::string& fileName, const uint8_t (&header)[44],
-                                               Clock clock = &std::chrono::steady_clock::now);
+                                               Clock clock = &std::chrono::steady_clock::now,
+                                               uint64_t maxDataSize = kMaxRecordedDataSize);
   ~RecordingFile();
   RecordingFile(const RecordingFile&) = delete;
   RecordingFile& operator=(const RecordingFile&) = delete;
 
-  // Appends, remembering the first failure (WriteError) rather than throwing: it runs on the
-  // device's thread.
+  // Appends what still fits, remembering a failure rather than throwing: it runs on the device's
+  // thread.
   void Append(const uint8_t* data, size_t size);
   // Sets the RIFF size to the file size − 8 and the data size to that − 36.
   void PatchSizes();
-  // PatchSizes, when a second or more has passed since the last.
+  // PatchSizes and a check that the file still has its name, when a second or more has passed
+  // since the last.
   void PatchSizesEverySecond();
-  // Patches the sizes a last time and closes the file; the first write error, if any, remains.
+  // Patches the sizes a last time and checks that the file still has its name. The file stays
+  // open and locked until this object goes.
   void Finish();
+  // The whole file as written, read through its own descriptor: never another file that took its
+  // name meanwhile. Throws std::runtime_error "Cannot read file <name> (<reason>)".
+  std::vector<uint8_t> Contents() const;
 
   uint64_t Size() const { return size_; }
-  const std::string& WriteError() const { return writeError_; }
+  // Whether the file takes no more data; then Failure() says why, unless Full().
+  bool Ended() const { return ended_; }
+  bool Full() const { return full_; }
+  // Whether the file lost its name while recording: deleted, or replaced by another.
+  bool Lost() const { return lost_; }
+  // "Cannot write file <name> (<reason>)", or that the file was deleted while recording.
+  const std::string& Failure() const { return failure_; }
+  const std::string& FileName() const { return fileName_; }
 
  private:
-  RecordingFile(std::string fileName, int fd, Clock clock)
-      : fileName_(std::move(fileName)), fd_(fd), clock_(std::move(clock)), patched_(clock_()) {}
-  void Fail(const char* what, int error);
+  RecordingFile(std::string fileName, int fd, Clock clock, uint16_t frameBytes, uint64_t maxDataSize)
+      : fileName_(std::move(fileName)),
+        fd_(fd),
+        clock_(std::move(clock)),
+        patched_(clock_()),
+        frameBytes_(frameBytes),
+        maxDataSize_(maxDataSize - maxDataSize % frameBytes) {}
+  void Fail(std::string message);
+  void CheckStillNamed();
 
   std::string fileName_;
   int fd_ = -1;
-  uint64_t size_ = 44;
+  // Read by the user-interface thread while the device's thread appends.
+  std::atomic<uint64_t> size_{44};
   Clock clock_;
   std::chrono::steady_clock::time_point patched_;
-  std::string writeError_;
+  uint16_t frameBytes_;
+  uint64_t maxDataSize_;
+  std::string failure_;
+  std::atomic<bool> full_{false};
+  bool lost_ = false;
+  // Set after failure_ is written, so that a thread that sees it may read the message.
+  std::atomic<bool> ended_{false};
 };
+
+// Removes `fileName` unless a recording holds it, which leaves it where it is.
+void RemoveUnlessRecording(const std::string& fileName);

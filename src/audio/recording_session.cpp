@@ -3,11 +3,28 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <charconv>
 #include <chrono>
+#include <cmath>
 
 #include "audio/audio_component.h"
 #include "audio/message_loop.h"
 #include "audio/recorder.h"
+
+namespace {
+
+// How long past the seconds asked for a recording waits for a device that delivers late (or a
+// trigger level not yet reached) before it stops with what it has.
+constexpr std::chrono::seconds kLateDeviceGrace{10};
+
+// Seconds as they were typed, whatever the locale.
+std::string SecondsText(double seconds) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, seconds);
+  return std::string(text, result.ptr);
+}
+
+}  // namespace
 
 bool StartRecording(TAudio& audio, const std::string& fileName, const RecordingFormat& format) {
   TRecorder& recorder = audio.Recorder();
@@ -19,23 +36,60 @@ bool StartRecording(TAudio& audio, const std::string& fileName, const RecordingF
   return recorder.Start();
 }
 
+RecordingOutcome StopRecording(TAudio& audio) {
+  TRecorder& recorder = audio.Recorder();
+  RecordingOutcome outcome;
+  // A recorder that stopped itself has said why; closing it again would replace the message.
+  const bool capturing = recorder.IsOpen;
+  const std::string failure = audio.ErrorMessage;
+  if (!recorder.Stop()) {
+    outcome.DeviceError = audio.ErrorMessage;
+  } else if (!capturing) {
+    outcome.DeviceError = failure;
+  }
+  outcome.DroppedFrames = recorder.DroppedFrames();
+  const std::unique_ptr<RecordingFile> file = recorder.TakeFile();
+  if (!file) return outcome;
+  outcome.FileError = file->Failure();
+  if (!outcome.FileError.empty()) {
+    // The recorder stopped itself for the file and said so as its device error too.
+    outcome.DeviceError.clear();
+  } else if (file->Full()) {
+    outcome.Notice = "The recording reached the largest sound the editor holds (" +
+                     std::to_string(file->Size() - 44) + " bytes of sound)";
+  }
+  // A deleted file has nothing left to open under its name.
+  if (!file->Lost()) outcome.Image = file->Contents();
+  return outcome;
+}
+
 RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& fileName, const RecordingRequest& request) {
   // The recorder hands filled buffers back through the message loop.
   EnsureMessageLoop();
   TAudio audio(card);
   TRecorder& recorder = audio.Recorder();
-  RecordingOutcome outcome;
-  if (!StartRecording(audio, fileName, request.Format)) {
-    outcome.Error = audio.ErrorMessage;
-    recorder.Stop();
-    return outcome;
+  bool late = false;
+  if (StartRecording(audio, fileName, request.Format)) {
+    const uint64_t frameBytes = recorder.WaveFormat->BlockAlign;
+    const uint64_t wanted = 44 + static_cast<uint64_t>(std::ceil(request.Seconds * request.Format.SampleRate)) * frameBytes;
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(request.Seconds)) +
+                          kLateDeviceGrace;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (!recorder.IsOpen || recorder.RecordedBytes() >= wanted || request.Interrupted() ||
+          std::chrono::steady_clock::now() >= deadline)
+        loop.quit();
+    });
+    poll.start(std::chrono::milliseconds(10));
+    loop.exec();
+    late = recorder.IsOpen && recorder.RecordedBytes() < wanted && !request.Interrupted();
   }
-  QEventLoop loop;
-  QTimer::singleShot(std::chrono::milliseconds(static_cast<int64_t>(request.Seconds * 1000)), &loop, &QEventLoop::quit);
-  loop.exec();
-  // A recorder that failed while capturing has stopped itself and said why.
-  const bool capturing = recorder.IsOpen;
-  if (!recorder.Stop() || !capturing) outcome.Error = audio.ErrorMessage;
-  outcome.DroppedFrames = recorder.DroppedFrames();
+  RecordingOutcome outcome = StopRecording(audio);
+  if (late && outcome.DeviceError.empty() && outcome.FileError.empty())
+    outcome.DeviceError = "The input device delivered less than the " + SecondsText(request.Seconds) +
+                          " seconds asked for";
   return outcome;
 }

@@ -1,7 +1,5 @@
 #include "cli/cli_commands.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -14,7 +12,7 @@
 #include "audio/message_loop.h"
 #include "audio/platform/portaudio_sound_player.h"
 #include "audio/platform/system_sound_card.h"
-#include "audio/recording_session.h"
+#include "cli/cli_record.h"
 #include "processing/amplitude_tools.h"
 #include "processing/delay_effects.h"
 #include "processing/document_commands.h"
@@ -171,36 +169,6 @@ void Gate(CliSession& s, CliArgs a) { NoiseGateCommand(s.Doc.Wave, s.Doc.View.Se
 template <SignalKind kind>
 void Signal(CliSession& s, CliArgs a) {
   GenerateSignal(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, PlanSignal(kind, a[0], a[1]));
-}
-
-// The folder of the program itself, as the window takes it.
-std::string ExecutableFolder() {
-  std::string exe(4096, '\0');
-  const ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size() - 1);
-  return n > 0 ? exe.substr(0, exe.rfind('/', static_cast<size_t>(n))) : ".";
-}
-
-bool IsRecordFormat(CliArgs a) {
-  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && (a[2] == "8" || a[2] == "16") &&
-         (a[3] == "1" || a[3] == "2");
-}
-
-void Record(CliSession& s, CliArgs a) {
-  RecordingRequest request;
-  request.Seconds = StrToFloat(a[0]);
-  if (!(request.Seconds >= 0 && request.Seconds <= 86400))
-    throw CommandError("A recording lasts from 0 to 86400 seconds, not " + a[0]);
-  request.Format.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
-  request.Format.Bits = a[2] == "16" ? TBPS::_16 : TBPS::_8;
-  request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
-  if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = WritableProgramDir(ExecutableFolder());
-  const std::string scratch = ScratchFileName(s.Doc.Program);
-  SystemSoundCard card;
-  const RecordingOutcome outcome = RecordForSeconds(card.Card(), scratch, request);
-  if (!outcome.Error.empty()) throw CommandError(outcome.Error);
-  OpenDocument(s.Doc, scratch);
-  if (outcome.DroppedFrames != 0)
-    std::fprintf(stderr, "%llu frames dropped\n", static_cast<unsigned long long>(outcome.DroppedFrames));
 }
 
 void ListDevices(CliSession& s, CliArgs) {

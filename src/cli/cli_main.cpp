@@ -10,6 +10,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_progress.h"
+#include "cli/cli_record.h"
 #include "processing/errors.h"
 #include "velorin_version.h"
 
@@ -109,6 +110,8 @@ int RunAll(const CommandLine& line) {
     try {
       RunCliCommand(*invocation.Command, session, invocation.Args);
       progress.Finish();
+    } catch (const CliInterrupted& interruption) {
+      return Stop(progress, 128 + interruption.Signal, interruption.what());
     } catch (const InputRefused& refusal) {
       return Stop(progress, kRefused, refusal.what());
     } catch (const std::bad_alloc&) {

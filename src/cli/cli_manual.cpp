@@ -150,6 +150,18 @@ arithmetic error, or no sound open. The message is printed on standard error.
 .B 64
 The command line is wrong (an unknown command, a missing or malformed argument). The usage is
 printed on standard error, and no command runs.
+.TP
+.BR 130 ", " 143
+SIGINT or SIGTERM ended \fBrecord\fR. The scratch file is finished as Stop finishes it, and the
+commands after it do not run.
+.SH RECORDING
+\fBrecord\fR stops once at least \fISECONDS\fR of sound have reached the scratch file, up to a
+buffer more. The scratch file is locked while a recording writes it: a second recording is refused
+at once ("Another recording is using \fIPATH\fR"), and the file is left alone. A write error
+(Cannot write file \fIPATH\fR, with the reason, such as a full disk) or the file deleted while
+recording ends the recording with exit status 2; what was written stays in the file, in whole frames with its
+sizes patched. \fISECONDS\fR beyond the largest sound the editor holds fail at once; a recording
+that stops at that limit says so on standard error.
 .SH FILES
 .TP
 .I velorin_temp.wav

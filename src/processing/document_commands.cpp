@@ -24,6 +24,13 @@ void OpenDocument(Session& session, const std::string& fileName) {
   ShowWholeAndSelectAll(session);
 }
 
+void OpenDocumentImage(Session& session, const std::string& fileName, std::vector<uint8_t> image) {
+  RequireFileName(fileName);
+  session.Wave.LoadFromImage(fileName, std::move(image));
+  session.NewInMemory = false;
+  ShowWholeAndSelectAll(session);
+}
+
 double ParseNewWaveLength(const std::string& text) {
   const double seconds = StrToFloat(text);
   if (!IsNewWaveLength(seconds)) throw InputRefused(kAbortingOperation);

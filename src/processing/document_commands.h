@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 struct Session;
 
@@ -12,6 +14,9 @@ struct Session;
 // Open: `fileName` becomes the document; a missing name gives the silent sound of the last New
 // length (0 s until New sets one), and nothing is written.
 void OpenDocument(Session& session, const std::string& fileName);
+// Open of a file already read whole: `image`, the content of `fileName`, becomes the document as
+// OpenDocument would make it from that file.
+void OpenDocumentImage(Session& session, const std::string& fileName, std::vector<uint8_t> image);
 
 // New's length as typed: a number with "." as separator (CommandError otherwise) that
 // IsNewWaveLength accepts (InputRefused "Error. Aborting operation." otherwise).

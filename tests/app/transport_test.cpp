@@ -5,9 +5,14 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <array>
 #include <filesystem>
 
 #include "app/rec_options_form.h"
+#include "audio/recording_file.h"
 #include "main_form_fixture.h"
 #include "wave/system_sound_player.h"
 
@@ -139,6 +144,45 @@ TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) 
   EXPECT_TRUE(form->close());
   EXPECT_TRUE(form->Recording());
   EXPECT_TRUE(fs::exists(form->ScratchFileName()));
+}
+
+// A scratch file that cannot grow ends the recording at once; Stop opens what it holds and says
+// why in the error box.
+TEST_F(TransportWindow, AWriteErrorEndsTheRecordingAndStopSaysWhy) {
+  Start();
+  const std::string scratch = form->ScratchFileName();
+  const std::vector<uint8_t> sound(1200, 7);
+  Record();
+  // A write past the limit fails with EFBIG, as on a full disk, rather than ending the process.
+  // The limit cuts a frame in two.
+  rlimit before;
+  getrlimit(RLIMIT_FSIZE, &before);
+  const auto xfsz = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, std::array{rlimit{44 + 1000 + 2, before.rlim_max}}.data());
+  for (size_t at = 0; at < sound.size(); at += 400) {
+    waveInput.Fill({sound.begin() + at, sound.begin() + at + 400});
+    QCoreApplication::processEvents();
+  }
+  setrlimit(RLIMIT_FSIZE, &before);
+  signal(SIGXFSZ, xfsz);
+  EXPECT_FALSE(waveInput.IsOpen());
+  Click("StopBitBtn");
+  EXPECT_EQ(Transport(), kIdle);
+  EXPECT_EQ(prompts.Texts(PromptKind::kError), QStringList{QString::fromStdString("Cannot write file " + scratch + " (File too large)")});
+  EXPECT_EQ(form->Wave().Image(), CanonicalWave(2, 44100, 16, {sound.begin(), sound.begin() + 1000}));
+
+  // Another recording holds the scratch file: OK refuses at once, leaving the file as it is, and
+  // Exit leaves it too.
+  prompts.ClearShown();
+  const uint8_t header[44] = {'o', 't', 'h', 'e', 'r'};
+  const auto other = RecordingFile::Create(scratch, header);
+  Record();
+  EXPECT_EQ(prompts.Texts(PromptKind::kError), QStringList{QString::fromStdString("Another recording is using " + scratch)});
+  EXPECT_FALSE(form->Recording());
+  EXPECT_FALSE(waveInput.IsOpen());
+  prompts.AnswerYes();
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(ReadBytes(scratch), std::vector<uint8_t>(header, header + 44));
 }
 
 TEST_F(TransportWindow, AScratchFileThatCannotBeMadeKeepsTheDialogOpenAndRecordsNothing) {

@@ -273,3 +273,34 @@ TEST_F(RecorderTest, TheSizeFieldsFollowTheDataWhileRecording) {
 }
 
 }  // namespace
+
+namespace {
+
+// The file takes whole frames up to its limit and then ends, as a whole WAV file.
+TEST(RecordingFileTest, StopsAtItsLimitWithWholeFrames) {
+  TempDir dir;
+  uint8_t header[44] = {};
+  header[32] = 4;  // four bytes a frame
+  struct Row {
+    uint64_t limit;
+    std::vector<size_t> appends;
+    uint32_t kept;
+    bool full;
+  };
+  for (const Row& row : {Row{10, {4}, 4, false}, Row{10, {4, 4}, 8, true}, Row{10, {12}, 8, true},
+                         Row{10, {4, 12, 4}, 8, true}, Row{3, {4}, 0, true}}) {
+    SCOPED_TRACE(row.limit + row.appends.size());
+    const auto file = RecordingFile::Create(dir.File("r.wav"), header, &std::chrono::steady_clock::now, row.limit);
+    for (size_t size : row.appends) file->Append(std::vector<uint8_t>(size, 9).data(), size);
+    file->Finish();
+    EXPECT_EQ(file->Full(), row.full);
+    EXPECT_EQ(file->Ended(), row.full);
+    EXPECT_EQ(file->Failure(), "");
+    const std::vector<uint8_t> bytes = ReadBytes(dir.File("r.wav"));
+    EXPECT_EQ(bytes.size(), 44u + row.kept);
+    EXPECT_EQ(U32At(bytes, 40), row.kept);
+    EXPECT_EQ(file->Contents(), bytes);
+  }
+}
+
+}  // namespace

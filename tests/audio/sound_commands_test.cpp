@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -74,9 +77,11 @@ TEST(RecordCommandDeviceTest, RecordsTheInputInTheChosenFormatWithoutLosingOrDou
     EXPECT_EQ(wave.SampleRate(), c.rate);
     EXPECT_EQ(wave.BitsPerSample(), c.bits);
     EXPECT_EQ(wave.Channels(), c.channels);
-    // Whole buffers of 8192 frames, about three seconds' worth.
+    // Whole buffers of 8192 frames: at least the three seconds asked for, and at most a buffer
+    // (and one that arrived meanwhile) more.
     EXPECT_EQ(wave.SampleCount() % 8192, 0u);
-    EXPECT_GE(wave.SampleCount(), c.rate * 2);
+    EXPECT_GE(wave.SampleCount(), c.rate * 3);
+    EXPECT_LE(wave.SampleCount(), c.rate * 3 + 2 * 8192);
     const int64_t modulus = c.bits == 8 ? 256 : 65536;
     for (uint32_t i = 1; i < wave.SampleCount(); ++i) {
       ASSERT_EQ(CounterAt(wave, i), (CounterAt(wave, i - 1) + 1) % modulus) << "frame " << i;
@@ -92,32 +97,100 @@ uint32_t DataSizeField(const std::string& path) {
   return field[0] | field[1] << 8 | field[2] << 16 | uint32_t{field[3]} << 24;
 }
 
-// The size fields follow the data every second, so a recording killed half way still opens with
-// what had reached the file.
-TEST(RecordCommandDeviceTest, AKilledRecordingLeavesAScratchFileThatOpens) {
-  SoundHome();
-  std::filesystem::remove(Scratch());
-  CaptureSource source([](uint64_t first, size_t count) { return Counter(16, 1, first, count); }, 22050, 1024);
+// velorin-cli `words` in a child, its output in `dir`, with files of at most `fileLimit` bytes
+// (0: no limit) and SIGXFSZ ignored, so that a write past the limit fails with EFBIG. The child
+// only makes calls that are safe after forking a process with threads.
+pid_t StartCli(const std::vector<std::string>& words, const TempDir& dir, rlim_t fileLimit) {
+  // PulseAudio's client, which the device scan wakes, would fail to size its shared memory under
+  // the limit, and say so.
+  std::ofstream(dir.File("client.conf")) << "enable-shm = no\n";
+  std::vector<std::string> strings = {Cli()};
+  strings.insert(strings.end(), words.begin(), words.end());
+  const size_t argc = strings.size();
+  strings.push_back("PULSE_CLIENTCONFIG=" + dir.File("client.conf"));
+  for (char** variable = environ; *variable; ++variable) strings.emplace_back(*variable);
+  std::vector<char*> pointers;
+  for (std::string& string : strings) pointers.push_back(string.data());
+  pointers.insert(pointers.begin() + argc, nullptr);
+  pointers.push_back(nullptr);
+  const std::string out = dir.File("out"), err = dir.File("err");
   const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    execl(Cli().c_str(), Cli().c_str(), "record", "10", "22050", "16", "1", static_cast<char*>(nullptr));
-    _exit(127);
+  if (child != 0) return child;
+  const rlimit limit{fileLimit, fileLimit};
+  if (fileLimit > 0) setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, SIG_IGN);
+  dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+  dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+  execve(pointers[0], pointers.data(), pointers.data() + argc + 1);
+  _exit(127);
+}
+
+// What happens to a recording that something gets in the way of, through the real device: what
+// the user is told, the exit code, and what the scratch file holds.
+TEST(RecordCommandDeviceTest, ARecordingThatIsInterferedWithSaysSoAndKeepsWhatItWrote) {
+  SoundHome();
+  const std::string scratch = Scratch();
+  struct Row {
+    const char* name;
+    const char* seconds;
+    rlim_t fileLimit;
+    // Done once the file's header counts half a second; null: nothing.
+    std::function<void(pid_t)> during;
+    int code;  // 128 + the signal for one that killed it
+    std::string err;
+    bool kept, exact;  // the file stays, with its size fields exact rather than up to a second behind
+  };
+  const auto send = [](int signal) { return [signal](pid_t child) { kill(child, signal); }; };
+  const std::vector<Row> rows = {
+      // An odd limit cuts a frame in two: the file keeps only whole ones.
+      {"file too large", "10", 44 + 4 * 25000 + 3, nullptr, 2, "Cannot write file " + scratch + " (File too large)\n", true, true},
+      {"SIGINT", "10", 0, send(SIGINT), 130, "Recording interrupted; " + scratch + " holds what was recorded\n", true, true},
+      {"SIGTERM", "10", 0, send(SIGTERM), 143, "Recording interrupted; " + scratch + " holds what was recorded\n", true, true},
+      {"SIGKILL", "10", 0, send(SIGKILL), 128 + SIGKILL, "", true, false},
+      {"deleted", "10", 0, [&](pid_t) { std::filesystem::remove(scratch); }, 2,
+       "The recording file " + scratch + " was deleted while recording\n", false, false},
+      {"second recording", "2", 0,
+       [&](pid_t) {
+         std::string err;
+         EXPECT_EQ(RunCommand(Cli() + " record 1 22050 16 2", nullptr, &err), 2);
+         EXPECT_EQ(err, "Another recording is using " + scratch + "\n");
+       },
+       0, "", true, true},
+  };
+  const auto text = [](const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(scratch);
+    TempDir dir;
+    CaptureSource source([](uint64_t first, size_t count) { return Counter(16, 2, first, count); }, 22050, 1024);
+    const pid_t child = StartCli({"record", row.seconds, "22050", "16", "2", "info"}, dir, row.fileLimit);
+    ASSERT_GE(child, 0);
+    if (row.during) {
+      const auto deadline = std::chrono::steady_clock::now() + kDevicePatience;
+      while (DataSizeField(scratch) < 22050 * 2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      row.during(child);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), row.code);
+    EXPECT_EQ(text(dir.File("err")), row.err);
+    // The commands after record ran only for the recording that was left alone.
+    EXPECT_EQ(text(dir.File("out")).empty(), row.code != 0);
+    ASSERT_EQ(std::filesystem::exists(scratch), row.kept);
+    if (!row.kept) continue;
+    const uint64_t size = std::filesystem::file_size(scratch);
+    EXPECT_EQ((size - 44) % 4, 0u);
+    if (row.exact) EXPECT_EQ(DataSizeField(scratch), size - 44);
+    TWave wave;
+    wave.LoadFromFile(scratch, 0);
+    EXPECT_GE(wave.Duration(), row.code == 0 ? 2.0 : 0.5);
+    if (row.fileLimit) EXPECT_EQ(size, 44u + 4 * 25000);
   }
-  // Killed once the header itself counts three and a half seconds, however slowly the program
-  // started.
-  const uint32_t wanted = 22050 * 2 * 7 / 2;
-  for (const auto deadline = std::chrono::steady_clock::now() + kDevicePatience;
-       DataSizeField(Scratch()) < wanted && std::chrono::steady_clock::now() < deadline;) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  kill(child, SIGKILL);
-  int status = 0;
-  waitpid(child, &status, 0);
-  TWave wave;
-  wave.LoadFromFile(Scratch(), 0);
-  EXPECT_GE(wave.Duration(), 3.5);
-  std::filesystem::remove(Scratch());
+  std::filesystem::remove(scratch);
 }
 
 }  // namespace

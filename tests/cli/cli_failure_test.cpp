@@ -3,6 +3,7 @@
 #include <map>
 #include <sstream>
 
+#include "audio/recording_file.h"
 #include "cli_run.h"
 
 namespace {
@@ -44,6 +45,10 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
       {{"new", "0.5", "gate", "-1"}, 1, aborting},
       {{"new", "0.5", "sine", "-1", "50"}, 1, "Error, negative input.\n"},
       {{"new", "0.5", "square", "100", "x"}, 2, "'x'" + noInteger},
+      // Longer than the largest sound the editor holds: refused before the device opens.
+      {{"record", "86400", "44100", "16", "2"}, 2,
+       "A recording in this format lasts from 0 to " + std::to_string(kMaxRecordedDataSize / (44100 * 4)) +
+           " seconds, not 86400\n"},
       {{"new", "0.5", "echo", "100", "100", "echo-repeat", "10", "90", "stereo-expand", "gate", "5", "sine", "1000",
         "50"},
        0, ""},

@@ -1,0 +1,92 @@
+#include "cli/cli_record.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+
+#include "audio/platform/system_sound_card.h"
+#include "audio/recording_file.h"
+#include "audio/recording_session.h"
+#include "processing/document_commands.h"
+#include "processing/errors.h"
+#include "processing/number_text.h"
+
+namespace {
+
+// The one mutable global of velorin-cli: a signal handler can reach nothing else. It holds the
+// signal that asked a recording to end, 0 while none has.
+volatile std::sig_atomic_t caughtSignal = 0;
+
+extern "C" void CatchSignal(int signal) { caughtSignal = signal; }
+
+// While it lives, SIGINT and SIGTERM end the recording as Stop does instead of the process, so
+// that the scratch file is finished; afterwards they do what they did before.
+class SignalsEndRecording {
+ public:
+  SignalsEndRecording() {
+    caughtSignal = 0;
+    struct sigaction action = {};
+    action.sa_handler = CatchSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &action, &previous_[i]);
+  }
+  ~SignalsEndRecording() {
+    for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+  }
+  SignalsEndRecording(const SignalsEndRecording&) = delete;
+  SignalsEndRecording& operator=(const SignalsEndRecording&) = delete;
+
+ private:
+  static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+  struct sigaction previous_[2];
+};
+
+// The folder of the program itself, as the window takes it.
+std::string ExecutableFolder() {
+  std::string exe(4096, '\0');
+  const ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size() - 1);
+  return n > 0 ? exe.substr(0, exe.rfind('/', static_cast<size_t>(n))) : ".";
+}
+
+}  // namespace
+
+bool IsRecordFormat(CliArgs a) {
+  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && (a[2] == "8" || a[2] == "16") &&
+         (a[3] == "1" || a[3] == "2");
+}
+
+void Record(CliSession& s, CliArgs a) {
+  RecordingRequest request;
+  request.Seconds = StrToFloat(a[0]);
+  request.Format.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
+  request.Format.Bits = a[2] == "16" ? TBPS::_16 : TBPS::_8;
+  request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
+  // Refused before anything starts: a recording stops by itself at the largest sound the editor
+  // holds, which would give a script less than it asked for.
+  const double frameBytes = (a[2] == "16" ? 2 : 1) * (a[3] == "2" ? 2 : 1);
+  const double most = std::min(86400.0, std::floor(kMaxRecordedDataSize / (frameBytes * request.Format.SampleRate)));
+  if (!(request.Seconds >= 0 && request.Seconds <= most))
+    throw CommandError("A recording in this format lasts from 0 to " + FormatRounded(most, 0) + " seconds, not " + a[0]);
+  if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = WritableProgramDir(ExecutableFolder());
+  const std::string scratch = ScratchFileName(s.Doc.Program);
+  SystemSoundCard card;
+  RecordingOutcome outcome;
+  {
+    SignalsEndRecording endOnSignal;
+    request.Interrupted = [] { return caughtSignal != 0; };
+    outcome = RecordForSeconds(card.Card(), scratch, request);
+  }
+  if (!outcome.FileError.empty()) throw CommandError(outcome.FileError);
+  if (!outcome.DeviceError.empty()) throw CommandError(outcome.DeviceError);
+  if (outcome.DroppedFrames != 0)
+    std::fprintf(stderr, "%llu frames dropped\n", static_cast<unsigned long long>(outcome.DroppedFrames));
+  if (const int signal = caughtSignal; signal != 0)
+    throw CliInterrupted(signal, "Recording interrupted; " + scratch + " holds what was recorded");
+  OpenDocumentImage(s.Doc, scratch, std::move(outcome.Image));
+  if (!outcome.Notice.empty()) std::fprintf(stderr, "%s\n", outcome.Notice.c_str());
+}
