@@ -62,7 +62,8 @@ std::unique_ptr<RecordingFile> RecordingFile::Create(const std::string& fileName
   }
   const auto frameBytes = static_cast<uint16_t>(std::max(1, header[32] | header[33] << 8));
   return std::unique_ptr<RecordingFile>(
-      new RecordingFile(fileName, fd, std::move(clock), frameBytes, maxDataSize));
+      new RecordingFile(fileName, fd, std::move(clock), frameBytes,
+                        std::min(maxDataSize, MaxRecordedDataSize(frameBytes))));
 }
 
 RecordingFile::~RecordingFile() {

@@ -12,10 +12,12 @@
 
 #include "wave/wave_document.h"
 
-// The most sound data a recording may hold: less than the editor loads, and no more than the RIFF
-// size field (the data size + 36) can state.
-inline constexpr uint64_t kMaxRecordedDataSize =
-    std::min<uint64_t>(static_cast<uint64_t>(kMaxDataSize) - 1, uint64_t{0xFFFFFFFF} - 36);
+// The most sound data a recording in frames of `frameBytes` bytes may hold: whole frames, less
+// than the editor loads (which also keeps the RIFF size within 32 bits).
+constexpr uint64_t MaxRecordedDataSize(uint32_t frameBytes) {
+  const uint64_t below = DataSizeLimit(frameBytes) - 1;
+  return below - below % frameBytes;
+}
 
 // The WAV file a recording goes into: its 44-byte header, then appended to. Its two size fields
 // (RIFF size and data size) follow the data when patched, so that a file whose writer died still
@@ -31,12 +33,12 @@ class RecordingFile {
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
   // Makes `fileName` a file holding `header` only, taking at most `maxDataSize` bytes of data
-  // (whole frames of the header's block size). Throws std::runtime_error "Another recording is
+  // (whole frames of the header's block size), and never more than MaxRecordedDataSize. Throws std::runtime_error "Another recording is
   // using <name>", with the file untouched, when another recording holds it, and "Cannot create
   // file <name> (<reason>)" when it cannot be made.
   static std::unique_ptr<RecordingFile> Create(const std::string& fileName, const uint8_t (&header)[44],
                                                Clock clock = &std::chrono::steady_clock::now,
-                                               uint64_t maxDataSize = kMaxRecordedDataSize);
+                                               uint64_t maxDataSize = UINT64_MAX);
   ~RecordingFile();
   RecordingFile(const RecordingFile&) = delete;
   RecordingFile& operator=(const RecordingFile&) = delete;
@@ -60,8 +62,6 @@ class RecordingFile {
   // Whether the file takes no more data; then Failure() says why, unless Full().
   bool Ended() const { return ended_; }
   bool Full() const { return full_; }
-  // Whether the file lost its name while recording: deleted, or replaced by another.
-  bool Lost() const { return lost_; }
   // "Cannot write file <name> (<reason>)", or that the file was deleted while recording.
   const std::string& Failure() const { return failure_; }
   const std::string& FileName() const { return fileName_; }

@@ -58,8 +58,9 @@ RecordingOutcome StopRecording(TAudio& audio) {
     outcome.Notice = "The recording reached the largest sound the editor holds (" +
                      std::to_string(file->Size() - 44) + " bytes of sound)";
   }
-  // A deleted file has nothing left to open under its name.
-  if (!file->Lost()) outcome.Image = file->Contents();
+  // Even a file deleted underneath still holds, through its descriptor, what was recorded: it is
+  // opened beside the error, so that the user may save it elsewhere.
+  outcome.Image = file->Contents();
   return outcome;
 }
 

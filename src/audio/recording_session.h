@@ -33,7 +33,7 @@ struct RecordingOutcome {
   // Set when the recording stopped at the largest sound the editor holds, saying so.
   std::string Notice;
   // The recording as its file holds it, read through the descriptor that wrote it; empty when
-  // there is no file to open (none made, or deleted).
+  // there is no file to open (none made).
   std::vector<uint8_t> Image;
   uint64_t DroppedFrames = 0;
 };

@@ -68,8 +68,9 @@ void Record(CliSession& s, CliArgs a) {
   request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
   // Refused before anything starts: a recording stops by itself at the largest sound the editor
   // holds, which would give a script less than it asked for.
-  const double frameBytes = (a[2] == "16" ? 2 : 1) * (a[3] == "2" ? 2 : 1);
-  const double most = std::min(86400.0, std::floor(kMaxRecordedDataSize / (frameBytes * request.Format.SampleRate)));
+  const uint32_t frameBytes = (a[2] == "16" ? 2 : 1) * (a[3] == "2" ? 2 : 1);
+  const double most = std::min(
+      86400.0, std::floor(static_cast<double>(MaxRecordedDataSize(frameBytes)) / (frameBytes * request.Format.SampleRate)));
   if (!(request.Seconds >= 0 && request.Seconds <= most))
     throw CommandError("A recording in this format lasts from 0 to " + FormatRounded(most, 0) + " seconds, not " + a[0]);
   if (s.Doc.Program.ProgramDir.empty()) s.Doc.Program.ProgramDir = WritableProgramDir(ExecutableFolder());

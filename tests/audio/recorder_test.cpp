@@ -221,7 +221,7 @@ TEST_F(RecorderTest, EveryFailingDeviceCallLeavesItsMessage) {
     EXPECT_EQ(component.ErrorMessage, c.message);
     EXPECT_EQ(component.Recorder().IsOpen, c.open);
     // A device left open may still be writing to the file.
-    if (c.open) EXPECT_TRUE(component.Recorder().RecordingToFile);
+    if (c.open) { EXPECT_TRUE(component.Recorder().RecordingToFile); }
     // Whatever failed, the file is a complete WAV file once the recording is stopped.
     failing.WaveIn.ResetResult = failing.WaveIn.UnprepareResult = failing.WaveIn.CloseResult = 0;
     component.Recorder().Stop();

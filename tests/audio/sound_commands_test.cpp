@@ -184,11 +184,11 @@ TEST(RecordCommandDeviceTest, ARecordingThatIsInterferedWithSaysSoAndKeepsWhatIt
     if (!row.kept) continue;
     const uint64_t size = std::filesystem::file_size(scratch);
     EXPECT_EQ((size - 44) % 4, 0u);
-    if (row.exact) EXPECT_EQ(DataSizeField(scratch), size - 44);
+    if (row.exact) { EXPECT_EQ(DataSizeField(scratch), size - 44); }
     TWave wave;
     wave.LoadFromFile(scratch, 0);
     EXPECT_GE(wave.Duration(), row.code == 0 ? 2.0 : 0.5);
-    if (row.fileLimit) EXPECT_EQ(size, 44u + 4 * 25000);
+    if (row.fileLimit) { EXPECT_EQ(size, 44u + 4 * 25000); }
   }
   std::filesystem::remove(scratch);
 }

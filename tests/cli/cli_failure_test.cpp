@@ -47,7 +47,7 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
       {{"new", "0.5", "square", "100", "x"}, 2, "'x'" + noInteger},
       // Longer than the largest sound the editor holds: refused before the device opens.
       {{"record", "86400", "44100", "16", "2"}, 2,
-       "A recording in this format lasts from 0 to " + std::to_string(kMaxRecordedDataSize / (44100 * 4)) +
+       "A recording in this format lasts from 0 to " + std::to_string(MaxRecordedDataSize(4) / (44100 * 4)) +
            " seconds, not 86400\n"},
       {{"new", "0.5", "echo", "100", "100", "echo-repeat", "10", "90", "stereo-expand", "gate", "5", "sine", "1000",
         "50"},
