@@ -11,6 +11,10 @@ namespace {
 // Rounded to nearest with ties to even, as llrint rounds, and kept when it fits in 32 bits.
 inline bool Fits(double rounded) { return std::fabs(rounded) < 2147483648.0; }
 
+// The conversion of a value that does not fit is undefined, even where the caller then drops
+// the result; a select keeps the loop a vector loop.
+inline int32_t FittedCode(double rounded) { return static_cast<int32_t>(Fits(rounded) ? rounded : 0.0); }
+
 }  // namespace
 
 VELORIN_VECTOR_CLONES bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count) {
@@ -23,7 +27,7 @@ VELORIN_VECTOR_CLONES bool ScaleWords(uint8_t* words, const double* scale, const
     const double value = SixteenBitValue(in[j]);
     const double rounded = std::nearbyint(UnroundedSixteenBitCode(scale[j] * value - shift[j]));
     outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    out[j] = FittedCode(rounded);
   }
   if (outside) return false;
   for (int j = 0; j < count; ++j) in[j] = static_cast<int16_t>(static_cast<uint16_t>(out[j]));
@@ -39,7 +43,7 @@ VELORIN_VECTOR_CLONES bool ScaleBytes(uint8_t* bytes, const double* scale, const
     const double value = EightBitValue(bytes[j]);
     const double rounded = std::nearbyint(UnroundedEightBitCode(scale[j] * value - shift[j]));
     outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    out[j] = FittedCode(rounded);
   }
   if (outside) return false;
   for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(out[j]);
@@ -54,7 +58,7 @@ VELORIN_VECTOR_CLONES bool StoreWords(uint8_t* words, const double* values, int 
   for (int j = 0; j < count; ++j) {
     const double rounded = std::nearbyint(UnroundedSixteenBitCode(values[j]));
     outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    out[j] = FittedCode(rounded);
   }
   if (outside) return false;
   for (int j = 0; j < count; ++j) codes[j] = static_cast<int16_t>(static_cast<uint16_t>(out[j]));
@@ -69,7 +73,7 @@ VELORIN_VECTOR_CLONES bool StoreBytes(uint8_t* bytes, const double* values, int 
   for (int j = 0; j < count; ++j) {
     const double rounded = std::nearbyint(UnroundedEightBitCode(values[j]));
     outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    out[j] = FittedCode(rounded);
   }
   if (outside) return false;
   for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(out[j]);
