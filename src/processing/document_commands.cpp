@@ -26,7 +26,7 @@ void OpenDocument(Session& session, const std::string& fileName) {
 
 double ParseNewWaveLength(const std::string& text) {
   const double seconds = StrToFloat(text);
-  if (!IsNewWaveLength(seconds)) throw InputRefused(kAbortingOperation);
+  if (!IsNewWaveLength(seconds)) throw InputRefused(NewWaveLengthRange());
   return seconds;
 }
 

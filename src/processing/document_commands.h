@@ -14,7 +14,7 @@ struct Session;
 void OpenDocument(Session& session, const std::string& fileName);
 
 // New's length as typed: a number with "." as separator (CommandError otherwise) that
-// IsNewWaveLength accepts (InputRefused "Error. Aborting operation." otherwise).
+// IsNewWaveLength accepts (InputRefused naming the range, NewWaveLengthRange, otherwise).
 double ParseNewWaveLength(const std::string& text);
 
 // New: a silent 8-bit mono 11025 Hz sound of `seconds`, which become the New length, written to
