@@ -20,6 +20,7 @@
 #include "processing/format_commands.h"
 #include "processing/iir_file.h"
 #include "processing/linear_filters.h"
+#include "processing/message_text.h"
 #include "processing/noise_signals.h"
 #include "processing/number_text.h"
 #include "views/spectrum.h"
@@ -57,7 +58,7 @@ void AppendNumber(std::string& line, double value) {
 void Samples(CliSession& s, CliArgs a) {
   const int32_t start = StrToInt(a[0]);
   const int32_t count = StrToInt(a[1]);
-  if (count < 0) throw CommandError("The number of frames to print cannot be negative ('" + a[1] + "')");
+  if (count < 0) throw CommandError("The number of frames to print cannot be negative (" + QuotedForMessage(a[1]) + ")");
   std::string line;
   for (int64_t frame = start; frame < int64_t{start} + count; ++frame) {
     // A frame number reaches the engine as the window's processing hands it over: a negative
@@ -106,16 +107,18 @@ void Channels(CliSession& s, CliArgs a) {
 
 void Mute(CliSession& s, CliArgs) { MuteSelection(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge); }
 
-// The level is a whole number that the window's level selector can show; nothing else is read.
+// The level is a whole number that the window's level selector can show, read as every other
+// integer argument is; nothing else is accepted.
 bool IsLevelWord(CliArgs a) {
-  int level = -1;
-  const std::string& text = a[0];
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), level);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() && IsNormalizeLevel(level);
+  try {
+    return IsNormalizeLevel(StrToInt(a[0]));
+  } catch (const CommandError&) {
+    return false;
+  }
 }
 
 void Normalize(CliSession& s, CliArgs a) {
-  NormalizeSelection(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, std::stoi(a[0]));
+  NormalizeSelection(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, StrToInt(a[0]));
 }
 
 void RemoveDC(CliSession& s, CliArgs) { RemoveDCOffset(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge); }
@@ -132,14 +135,20 @@ void RCFilter(CliSession& s, CliArgs a) {
   RCFilterCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, kind, a[0]);
 }
 
-void IIRApply(CliSession& s, CliArgs) { CustomIIRCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, s.Coefficients); }
+void IIRApply(CliSession& s, CliArgs) {
+  CustomIIRCommand(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, s.Coefficients, s.CoefficientsFile);
+}
 
 void IIR(CliSession& s, CliArgs a) {
   s.Coefficients = {a[0], a[1], a[2]};
+  s.CoefficientsFile.clear();
   IIRApply(s, a);
 }
 
-void IIROpen(CliSession& s, CliArgs a) { s.Coefficients = ReadIIRFile(a[0]); }
+void IIROpen(CliSession& s, CliArgs a) {
+  s.Coefficients = ReadIIRFile(a[0]);
+  s.CoefficientsFile = a[0];
+}
 
 void Wall(CliSession& s, CliArgs a) {
   ApplyWallFilter(s.Doc.Wave, s.Doc.View.Sel, *s.Gauge, WallMass(a[0], a[1]));
@@ -236,7 +245,7 @@ const std::vector<CliCommand>& Commands() {
       {"low-pass", 1, "HZ", "first order RC low pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::LowPass>},
       {"high-pass", 1, "HZ", "first order RC high pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::HighPass>},
       {"iir", 3, "C0 C1 D1", "y(n) = C0 x(n) + C1 x(n-1) + D1 y(n-1)", kSound, nullptr, IIR},
-      {"iir-open", 1, "PATH", "read the coefficients from an IIR file", kAny, nullptr, IIROpen},
+      {"iir-open", 1, "PATH", "read the coefficients from an IIR file (at most 64 KiB)", kAny, nullptr, IIROpen},
       {"iir-apply", 0, "", "the IIR filter with the current coefficients", kSound, nullptr, IIRApply},
       {"wall", 2, "THICKNESS_CM DENSITY", "sound through a wall (density in kg/m3)", kSound, nullptr, Wall},
       {"delay", 1, "MS", "move the selection MS later, silence before", kSound, nullptr, Delay},

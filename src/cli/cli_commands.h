@@ -15,6 +15,8 @@ struct CliSession {
   Session Doc;
   // The custom filter's coefficients as the window's three edits would hold them.
   IIRTexts Coefficients;
+  // The IIR file they were read from, for a message to point at its line; empty when typed.
+  std::string CoefficientsFile;
   std::FILE* Out = stdout;
   Progress* Gauge = nullptr;
 };

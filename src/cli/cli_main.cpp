@@ -12,6 +12,7 @@
 #include "cli/cli_progress.h"
 #include "cli/cli_record.h"
 #include "processing/errors.h"
+#include "processing/message_text.h"
 #include "velorin_version.h"
 
 namespace {
@@ -55,7 +56,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   while (i < argc) {
     const std::string name = argv[i++];
     const CliCommand* command = FindCliCommand(name);
-    if (!command) throw UsageError("unknown command '" + name + "'");
+    if (!command) throw UsageError("unknown command " + QuotedForMessage(name));
     if (argc - i < command->ArgCount)
       throw UsageError("'" + name + "' needs " + std::to_string(command->ArgCount) +
                        (command->ArgCount == 1 ? " argument: " : " arguments: ") +
@@ -63,8 +64,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     Invocation invocation{command, {argv + i, argv + i + command->ArgCount}};
     i += command->ArgCount;
     if (command->ArgsValid && !command->ArgsValid(invocation.Args))
-      throw UsageError("'" + name + "' takes " + std::string(command->ArgText) + ", not '" +
-                       Joined(invocation.Args) + "'");
+      throw UsageError("'" + name + "' takes " + std::string(command->ArgText) + ", not " +
+                       QuotedForMessage(Joined(invocation.Args)));
     line.Invocations.push_back(std::move(invocation));
   }
   return line;

@@ -114,6 +114,10 @@ checked before the first command runs. Arguments are read as the window reads ty
 "." as the decimal separator whatever the locale. Nothing is written to disk except by
 .BR save ;
 a command that fails leaves every file as it was, and the commands after it do not run.
+.B save
+replaces only a regular file: a path that leads, its links followed, to a device, a FIFO or a
+folder is refused and nothing is written. Texts quoted in messages show control bytes and bytes
+that are not UTF\-8 as \exNN.
 .SH OPTIONS
 .TP
 .B \-\-progress

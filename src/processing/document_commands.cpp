@@ -33,7 +33,7 @@ void OpenDocumentImage(Session& session, const std::string& fileName, std::vecto
 
 double ParseNewWaveLength(const std::string& text) {
   const double seconds = StrToFloat(text);
-  if (!IsNewWaveLength(seconds)) throw InputRefused(kAbortingOperation);
+  if (!IsNewWaveLength(seconds)) throw InputRefused(NewWaveLengthRange());
   return seconds;
 }
 

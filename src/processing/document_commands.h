@@ -19,7 +19,7 @@ void OpenDocument(Session& session, const std::string& fileName);
 void OpenDocumentImage(Session& session, const std::string& fileName, std::vector<uint8_t> image);
 
 // New's length as typed: a number with "." as separator (CommandError otherwise) that
-// IsNewWaveLength accepts (InputRefused "Error. Aborting operation." otherwise).
+// IsNewWaveLength accepts (InputRefused naming the range, NewWaveLengthRange, otherwise).
 double ParseNewWaveLength(const std::string& text);
 
 // New: a silent 8-bit mono 11025 Hz sound of `seconds`, which become the New length, written to

@@ -15,6 +15,17 @@ double OutputBound(double w1, double w2, double w3 = 0.0) {
   return std::fabs(w1) + std::fabs(w2) + std::fabs(w3);
 }
 
+// A coefficient's text as a number; a refusal says which coefficient, and for a file which line.
+double Coefficient(const std::string& text, const char* name, int line, const std::string& origin) {
+  try {
+    return StrToFloat(text);
+  } catch (const CommandError& error) {
+    std::string where = name;
+    if (!origin.empty()) where += ", line " + std::to_string(line) + " of " + origin;
+    throw CommandError(std::string(error.what()) + " (" + where + ")");
+  }
+}
+
 }  // namespace
 
 FilterCoefficients RCCoefficients(FilterKind kind, int32_t cutOff, uint32_t sampleRate) {
@@ -64,10 +75,11 @@ void RCFilterCommand(TWave& wave, const Selection& sel, Progress& progress, Filt
   FirstOrderFilter(wave, sel, progress, kind, cutOff, 0.0, 0.0, 0.0);
 }
 
-void CustomIIRCommand(TWave& wave, const Selection& sel, Progress& progress, const IIRTexts& texts) {
-  const double c0 = StrToFloat(texts.C0);
-  const double c1 = StrToFloat(texts.C1);
-  const double d1 = StrToFloat(texts.D1);
+void CustomIIRCommand(TWave& wave, const Selection& sel, Progress& progress, const IIRTexts& texts,
+                      const std::string& origin) {
+  const double c0 = Coefficient(texts.C0, "c0", 1, origin);
+  const double c1 = Coefficient(texts.C1, "c1", 2, origin);
+  const double d1 = Coefficient(texts.D1, "d1", 3, origin);
   FirstOrderFilter(wave, sel, progress, FilterKind::Custom, 0, c0, c1, d1);
 }
 

@@ -45,8 +45,10 @@ struct IIRTexts {
 };
 
 // The custom filter command: all three texts read as numbers first (CommandError, nothing
-// changed, when one is not), then the filter.
-void CustomIIRCommand(TWave& wave, const Selection& sel, Progress& progress, const IIRTexts& texts);
+// changed, when one is not: "'TEXT' is not a valid floating point value (c1)", and when the texts
+// came from the IIR file `origin`, "(c1, line 2 of <origin>)"), then the filter.
+void CustomIIRCommand(TWave& wave, const Selection& sel, Progress& progress, const IIRTexts& texts,
+                      const std::string& origin = {});
 
 // The wall's mass per area in kg/m² from its thickness in centimetres and its density in kg/m³, as
 // typed: CommandError when either is not a number, InputRefused "Error, negative mass." when the

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "processing/errors.h"
+#include "processing/message_text.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool OnlyNumberCharacters(const std::string& s) {
 
 double StrToFloat(const std::string& text) {
   const std::string s = Trimmed(text);
-  const std::string error = "'" + text + "' is not a valid floating point value";
+  const std::string error = QuotedForMessage(text) + " is not a valid floating point value";
   if (s.empty() || !OnlyNumberCharacters(s)) throw CommandError(error);
   const char* begin = s.data();
   if (*begin == '+') ++begin;
@@ -41,7 +42,7 @@ double StrToFloat(const std::string& text) {
 
 int32_t StrToInt(const std::string& text) {
   const std::string s = Trimmed(text);
-  const std::string error = "'" + text + "' is not a valid integer value";
+  const std::string error = QuotedForMessage(text) + " is not a valid integer value";
   const char* begin = s.data();
   // One sign at most: from_chars takes a minus but not a plus, so a plus is skipped by hand and
   // must not be followed by another sign.

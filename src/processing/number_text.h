@@ -7,7 +7,7 @@
 
 // Parses a floating-point number the way the editor's input boxes and edits do (leading and
 // trailing blanks allowed, optional sign and exponent, no "inf"/"nan"/hex). Throws CommandError
-// "'TEXT' is not a valid floating point value" otherwise.
+// "'TEXT' is not a valid floating point value" otherwise, TEXT as QuotedForMessage shows it.
 double StrToFloat(const std::string& text);
 
 // Parses a decimal 32-bit signed integer; throws CommandError "'TEXT' is not a valid integer value".

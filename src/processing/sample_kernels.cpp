@@ -11,68 +11,68 @@ namespace {
 // Rounded to nearest with ties to even, as llrint rounds, and kept when it fits in 32 bits.
 inline bool Fits(double rounded) { return std::fabs(rounded) < 2147483648.0; }
 
+// Converting a value that does not fit is undefined even where the result would be dropped, so
+// the kernels round all values first and convert only once every one fits.
+inline int32_t Code(double rounded) { return static_cast<int32_t>(rounded); }
+
 }  // namespace
 
 VELORIN_VECTOR_CLONES bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count) {
   if (count > kKernelRun) return false;
   int16_t in[kKernelRun];
-  int32_t out[kKernelRun];
+  double rounded[kKernelRun];
   std::memcpy(in, words, sizeof(int16_t) * count);
   int outside = 0;
   for (int j = 0; j < count; ++j) {
     const double value = SixteenBitValue(in[j]);
-    const double rounded = std::nearbyint(UnroundedSixteenBitCode(scale[j] * value - shift[j]));
-    outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    rounded[j] = std::nearbyint(UnroundedSixteenBitCode(scale[j] * value - shift[j]));
+    outside |= !Fits(rounded[j]);
   }
   if (outside) return false;
-  for (int j = 0; j < count; ++j) in[j] = static_cast<int16_t>(static_cast<uint16_t>(out[j]));
+  for (int j = 0; j < count; ++j) in[j] = static_cast<int16_t>(static_cast<uint16_t>(Code(rounded[j])));
   std::memcpy(words, in, sizeof(int16_t) * count);
   return true;
 }
 
 VELORIN_VECTOR_CLONES bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int count) {
   if (count > kKernelRun) return false;
-  int32_t out[kKernelRun];
+  double rounded[kKernelRun];
   int outside = 0;
   for (int j = 0; j < count; ++j) {
     const double value = EightBitValue(bytes[j]);
-    const double rounded = std::nearbyint(UnroundedEightBitCode(scale[j] * value - shift[j]));
-    outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    rounded[j] = std::nearbyint(UnroundedEightBitCode(scale[j] * value - shift[j]));
+    outside |= !Fits(rounded[j]);
   }
   if (outside) return false;
-  for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(out[j]);
+  for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(Code(rounded[j]));
   return true;
 }
 
 VELORIN_VECTOR_CLONES bool StoreWords(uint8_t* words, const double* values, int count) {
   if (count > kKernelRun) return false;
   int16_t codes[kKernelRun];
-  int32_t out[kKernelRun];
+  double rounded[kKernelRun];
   int outside = 0;
   for (int j = 0; j < count; ++j) {
-    const double rounded = std::nearbyint(UnroundedSixteenBitCode(values[j]));
-    outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    rounded[j] = std::nearbyint(UnroundedSixteenBitCode(values[j]));
+    outside |= !Fits(rounded[j]);
   }
   if (outside) return false;
-  for (int j = 0; j < count; ++j) codes[j] = static_cast<int16_t>(static_cast<uint16_t>(out[j]));
+  for (int j = 0; j < count; ++j) codes[j] = static_cast<int16_t>(static_cast<uint16_t>(Code(rounded[j])));
   std::memcpy(words, codes, sizeof(int16_t) * count);
   return true;
 }
 
 VELORIN_VECTOR_CLONES bool StoreBytes(uint8_t* bytes, const double* values, int count) {
   if (count > kKernelRun) return false;
-  int32_t out[kKernelRun];
+  double rounded[kKernelRun];
   int outside = 0;
   for (int j = 0; j < count; ++j) {
-    const double rounded = std::nearbyint(UnroundedEightBitCode(values[j]));
-    outside |= !Fits(rounded);
-    out[j] = static_cast<int32_t>(rounded);
+    rounded[j] = std::nearbyint(UnroundedEightBitCode(values[j]));
+    outside |= !Fits(rounded[j]);
   }
   if (outside) return false;
-  for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(out[j]);
+  for (int j = 0; j < count; ++j) bytes[j] = static_cast<uint8_t>(Code(rounded[j]));
   return true;
 }
 

@@ -16,8 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+[[noreturn]] void CannotCreate(const std::string& fileName, const std::string& reason) {
+  throw std::runtime_error("Cannot create file " + fileName + " (" + reason + ")");
+}
+
 [[noreturn]] void CannotCreate(const std::string& fileName, int error) {
-  throw std::runtime_error("Cannot create file " + fileName + " (" + std::strerror(error) + ")");
+  CannotCreate(fileName, std::string(std::strerror(error)));
 }
 
 // The file that `fileName` names once every link on the way is followed, whether it exists or
@@ -173,11 +177,16 @@ class PendingFile {
 
 void WriteFileAtomically(const std::string& fileName, const uint8_t* data, size_t size) {
   const fs::path target = FollowLinks(fileName);
+  // The rename would put a regular file in the place of a device or a FIFO, which a save must
+  // never do (as root, to a system device). Only stat: opening a FIFO would wait for a reader.
+  struct stat old {};
+  const bool exists = stat(target.c_str(), &old) == 0;
+  if (exists && S_ISDIR(old.st_mode)) CannotCreate(fileName, EISDIR);
+  if (exists && !S_ISREG(old.st_mode)) CannotCreate(fileName, "not a regular file");
   PendingFile file(fileName, target);
   // Created with 0666, which the umask trims as for any new file.
   file.Open(0666);
-  struct stat old {};
-  if (stat(target.c_str(), &old) == 0) file.KeepAttributes(old);
+  if (exists) file.KeepAttributes(old);
   file.Write(data, size);
   file.Replace(target);
 }

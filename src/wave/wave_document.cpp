@@ -180,6 +180,11 @@ bool IsNewWaveLength(double seconds) {
   return seconds >= 0 && std::nearbyint(kSilentRate * seconds) < static_cast<double>(DataSizeLimit(1));
 }
 
+std::string NewWaveLengthRange() {
+  return "A new sound's length must lie between 0 and " + std::to_string(DataSizeLimit(1) / kSilentRate) +
+         " seconds";
+}
+
 TWave::~TWave() { StopIfPlaying(); }
 
 // The sample data goes from the file straight into the image: only the first bytes are read
@@ -220,9 +225,7 @@ void TWave::LoadFromImage(const std::string& fileName, std::vector<uint8_t> byte
 }
 
 void TWave::CreateSilent(const std::string& fileName, double seconds) {
-  if (!IsNewWaveLength(seconds))
-    throw std::invalid_argument("A new sound's length must lie between 0 and " +
-                                std::to_string(DataSizeLimit(1) / kSilentRate) + " seconds");
+  if (!IsNewWaveLength(seconds)) throw std::invalid_argument(NewWaveLengthRange());
   const auto dataSize = static_cast<uint32_t>(std::nearbyint(kSilentRate * seconds));
   const TWaveHeader h = CanonicalWaveHeader(1, kSilentRate, 8, dataSize);
   std::vector<uint8_t> image = NewImage(kWaveHeaderSize + dataSize, 128);

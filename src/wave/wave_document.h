@@ -47,6 +47,8 @@ inline constexpr uint32_t kSilentRate = 11025;
 // Whether a silent sound can be `seconds` long: not negative, a number, and its data (8-bit mono,
 // one byte a frame) below the editor's limit.
 bool IsNewWaveLength(double seconds);
+// What a length that IsNewWaveLength refuses is told: the range it accepts.
+std::string NewWaveLengthRange();
 
 // The one sound the editor works on: the whole WAV file as a byte image (canonical 44-byte
 // header, then the sample data) plus a cached copy of the header.

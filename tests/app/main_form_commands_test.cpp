@@ -71,7 +71,8 @@ TEST_F(NewCommandTest, RefusedLengthsCreateNothing) {
   EXPECT_EQ(prompts.Texts(PromptKind::kError),
             QStringList({"'0,5' is not a valid floating point value",
                          "'' is not a valid floating point value"}));
-  EXPECT_EQ(prompts.Texts(PromptKind::kInformation), QStringList({"Error. Aborting operation."}));
+  EXPECT_EQ(prompts.Texts(PromptKind::kInformation),
+            QStringList({QString::fromStdString(NewWaveLengthRange())}));
   EXPECT_TRUE(prompts.Texts(PromptKind::kSaveFile).isEmpty());
   EXPECT_TRUE(FilesIn(dir).empty());
   EXPECT_EQ(Caption(), "Velorin II");

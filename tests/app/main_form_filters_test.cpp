@@ -67,7 +67,7 @@ TEST_F(FiltersWindow, FilterControlsRunTheirCommandOnWhatWasEntered) {
       "ApplyIIRButton",
       [](Session& s, Progress& p) { CustomIIRCommand(s.Wave, s.View.Sel, p, {"0.5", "0.5", "0"}); }, {}, {});
   SetTexts(kCoefficients, {"0.5", "0,5", "0"});
-  ExpectRun("ApplyIIRButton", nullptr, {}, {"'0,5' is not a valid floating point value"});
+  ExpectRun("ApplyIIRButton", nullptr, {}, {"'0,5' is not a valid floating point value (c1)"});
 }
 
 // Without a document the filters ask and show nothing, while the files work all the same.

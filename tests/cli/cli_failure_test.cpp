@@ -5,6 +5,7 @@
 
 #include "audio/recording_file.h"
 #include "cli_run.h"
+#include "wave/wave_document.h"
 
 namespace {
 
@@ -17,6 +18,19 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
   const std::string out = dir.File("out.wav");
   const std::string aborting = "Error. Aborting operation.\n";
   const std::string noInteger = " is not a valid integer value\n";
+  const std::string noFloat = " is not a valid floating point value";
+  const std::string range = NewWaveLengthRange() + "\n";
+  // IIR files whose lines are no numbers, and one of more than 64 KiB.
+  const auto iir = [&](const std::string& name, const std::string& content) {
+    WriteBytes(dir.File(name), {content.begin(), content.end()});
+    return dir.File(name);
+  };
+  const std::string nul = iir("nul.iir", std::string("1\r\n\0\r\n0\r\n", 8));
+  const std::string empty = iir("empty.iir", "1\r\n\r\n0\r\n");
+  const std::string missing = iir("missing.iir", "1\r\n0.5\r\n");
+  const std::string bom = iir("bom.iir", "\xEF\xBB\xBF" "0.5\r\n0.5\r\n0\r\n");
+  const std::string large = iir("large.iir", std::string(65 * 1024, ' '));
+  std::filesystem::create_symlink("/dev/null", dir.File("device.wav"));
   struct Case {
     std::vector<std::string> args;
     int code;
@@ -24,12 +38,21 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
   };
   // New makes an 11025 Hz sound: the highest cut-off is 5512.
   const Case cases[] = {
-      {{"new", "-1"}, 1, aborting},
-      {{"new", "1e9"}, 1, aborting},
+      {{"new", "-1"}, 1, range},
+      {{"new", "1e308"}, 1, range},
+      {{"new", "0.1", "save", dir.File("device.wav")}, 2,
+       "Cannot create file " + dir.File("device.wav") + " (not a regular file)\n"},
+      {{"new", "0.1", "normalize", " 5", "normalize", "+5", "normalize", "\t5"}, 0, ""},
       {{"new", "0.1", "low-pass", "5512", "high-pass", "1"}, 0, ""},
       {{"new", "0.1", "low-pass", "5513"}, 1, aborting},
       {{"new", "0.1", "high-pass", "0"}, 2, "Floating point division by zero\n"},
-      {{"new", "0.1", "iir", "1", "x", "0"}, 2, "'x' is not a valid floating point value\n"},
+      {{"new", "0.1", "iir", "1", "x", "0"}, 2, "'x'" + noFloat + " (c1)\n"},
+      {{"new", "0.1", "iir", "\x1b[2J", "0", "0"}, 2, "'\\x1B[2J'" + noFloat + " (c0)\n"},
+      {{"iir-open", nul, "new", "0.1", "iir-apply"}, 2, "'\\x00'" + noFloat + " (c1, line 2 of " + nul + ")\n"},
+      {{"iir-open", empty, "new", "0.1", "iir-apply"}, 2, "''" + noFloat + " (c1, line 2 of " + empty + ")\n"},
+      {{"iir-open", missing, "new", "0.1", "iir-apply"}, 2, "''" + noFloat + " (d1, line 3 of " + missing + ")\n"},
+      {{"iir-open", bom, "new", "0.1", "iir-apply"}, 0, ""},
+      {{"iir-open", large, "new", "0.1"}, 2, "Cannot read file " + large + " (larger than 64 KiB)\n"},
       {{"new", "0.1", "wall", "-2.5", "600"}, 1, "Error, negative mass.\n"},
       {{"new", "0.1", "wall", "0", "600"}, 2, "Floating point division by zero\n"},
       {{"iir-open", dir.File("none.iir"), "new", "0.1"}, 2,

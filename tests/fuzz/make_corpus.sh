@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Writes the fuzz target's seed corpus (into tests/fuzz/corpus/, or the folder given): one small
-# file of each layout the editor opens and of each shape its loader has to see through or refuse.
-# The samples come from sox, the headers from printf, so the files come out the same every time.
+# Writes the fuzz targets' seed corpora (into tests/fuzz/corpus/<target>/, or under the folder
+# given). wave_load: one small file of each layout the editor opens and of each shape its loader
+# has to see through or refuse; the samples come from sox, the headers from printf, so the files
+# come out the same every time. text_input: IIR files and the words of each command that takes
+# arguments.
 set -euo pipefail
-out=${1:-$(dirname "$0")/corpus}
-mkdir -p "$out"
-rm -f "$out"/*
+root=${1:-$(dirname "$0")/corpus}
+out=$root/wave_load
+mkdir -p "$out" "$root/text_input"
+rm -f "$out"/* "$root/text_input"/*
 
 # Little- and big-endian fields as printf escapes.
 le16() { printf '\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)); }
@@ -102,3 +105,17 @@ size=$(stat -c %s "$out/data.raw")
 } >"$out/tiny.avi"
 
 rm "$out/data.raw"
+
+# text_input: the first byte is odd for an IIR file, else twice the index of the command among
+# those that take arguments; the second sets the sound's format (1: 16 bit, 2: stereo, 4: double
+# rate); then the file's content, or the words with a NUL after each.
+out=$root/text_input
+bytes '\x01\x00'"0.5\r\n0.5\r\n0\r\n" >"$out/iir_average"
+bytes '\x01\x03\xef\xbb\xbf'"1\n-0.25\r0.5" >"$out/iir_bom_mixed_ends"
+bytes '\x01\x01'"1e300\r\n\x00\r\n\r\n" >"$out/iir_nul_and_empty"
+for pick in $(seq 0 23); do
+  bytes "$(printf '\\x%02x' $((pick * 2)))"'\x07'" 100\x00+50\x000.5\x00" >"$out/command_$pick"
+done
+# Found by fuzzing: sine at 50847080 % on a 16-bit sound at double rate, whose rounded values did
+# not fit the 32-bit integers the kernels converted them to.
+bytes '\x24\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"

@@ -69,7 +69,7 @@ TEST(DocumentCommands, NewLengthIsANonNegativeNumberWithAPoint) {
     ParseNewWaveLength("-1");
     ADD_FAILURE();
   } catch (const InputRefused& e) {
-    EXPECT_STREQ(e.what(), "Error. Aborting operation.");
+    EXPECT_EQ(e.what(), NewWaveLengthRange());
   }
   EXPECT_THROW(ParseNewWaveLength("194784"), InputRefused);  // 2^31 frames of 8-bit mono 11025 Hz
 }

@@ -102,7 +102,7 @@ TEST(FirstOrderFilter, RefusalsAndFailuresChangeNothing) {
       {"negative", [](TWave& w, const Selection& s, Progress& p) { RCFilterCommand(w, s, p, FilterKind::LowPass, "-1"); }, kAbortingOperation},
       {"cut-off 0", [](TWave& w, const Selection& s, Progress& p) { RCFilterCommand(w, s, p, FilterKind::LowPass, "0"); }, kDivisionByZero},
       {"not an integer", [](TWave& w, const Selection& s, Progress& p) { RCFilterCommand(w, s, p, FilterKind::LowPass, "1e3"); }, "'1e3' is not a valid integer value"},
-      {"a coefficient that does not parse", [](TWave& w, const Selection& s, Progress& p) { CustomIIRCommand(w, s, p, {"1", "0,5", "0"}); }, "'0,5' is not a valid floating point value"},
+      {"a coefficient that does not parse", [](TWave& w, const Selection& s, Progress& p) { CustomIIRCommand(w, s, p, {"1", "0,5", "0"}); }, "'0,5' is not a valid floating point value (c1)"},
       {"outputs too large to store", [](TWave& w, const Selection& s, Progress& p) { CustomIIRCommand(w, s, p, {"1e300", "0", "0"}); }, kInvalidOperation},
       {"wall mass 0", [](TWave& w, const Selection& s, Progress& p) { ApplyWallFilter(w, s, p, WallMass("0", "600")); }, kDivisionByZero},
       {"negative wall mass", [](TWave& w, const Selection& s, Progress& p) { ApplyWallFilter(w, s, p, WallMass("-2.5", "600")); }, "Error, negative mass."},
@@ -170,6 +170,9 @@ TEST(IIRFile, WrittenAsThreeCRLFLinesAndReadBackWhateverItsLineEnds) {
       {"\r\n\n7", {"", "", "7"}},
       {"0.9", {"0.9", "", ""}},
       {"", {"", "", ""}},
+      {"\xEF\xBB\xBF" "1\r\n\xEF\xBB\xBF" "2", {"1", "\xEF\xBB\xBF" "2", ""}},
+      // Lines are read whole up to the size limit, the last ending at the file's last byte.
+      {"0.5\r\n0.5\r\n" + std::string(kMaxIIRFileSize - 14, ' ') + "5e-1", {"0.5", "0.5", std::string(kMaxIIRFileSize - 14, ' ') + "5e-1"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
@@ -180,6 +183,18 @@ TEST(IIRFile, WrittenAsThreeCRLFLinesAndReadBackWhateverItsLineEnds) {
   }
   EXPECT_THROW(ReadIIRFile(dir.File("missing.iir")), std::runtime_error);
   EXPECT_THROW(ReadIIRFile(dir.Path().string()), std::runtime_error);
+  // One byte past the limit, and a valid line followed by megabytes of blanks: refused unread.
+  for (const size_t size : {size_t{kMaxIIRFileSize + 1}, size_t{10} << 20}) {
+    std::string content = "0.5\r\n";
+    content.resize(size, ' ');
+    WriteBytes(name, {content.begin(), content.end()});
+    try {
+      ReadIIRFile(name);
+      ADD_FAILURE() << "read " << size;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), "Cannot read file " + name + " (larger than 64 KiB)");
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <clocale>
 
 #include "processing/errors.h"
+#include "processing/message_text.h"
 #include "processing/number_text.h"
 
 namespace {
@@ -28,6 +29,19 @@ TEST(NumberText, TextsThatAreNoFloatAreRefusedWithTheirText) {
       EXPECT_EQ(std::string(e.what()), "'" + std::string(text) + "' is not a valid floating point value");
     }
   }
+}
+
+// What a message shows of a text: nothing that acts on a terminal or shows as nothing at all.
+TEST(NumberText, MessagesShowUnprintableBytesEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string("1\0x", 3), "'1\\x00x'"},
+      {"\x1b[2J\x7f", "'\\x1B[2J\\x7F'"},
+      {"caf\xc3\xa9 \xc3(", "'caf\xc3\xa9 \\xC3('"},              // UTF-8 kept, a broken sequence not
+      {"\xef\xbb\xbf" "1\xe2\x80\xae", "'\\xEF\\xBB\\xBF1\\xE2\\x80\\xAE'"},  // BOM, direction override
+      {"\xc0\xaf\xed\xa0\x80\xc2\x85", "'\\xC0\\xAF\\xED\\xA0\\x80\\xC2\\x85'"},  // overlong, surrogate, C1
+      {std::string(100, '7'), "'" + std::string(80, '7') + "...'"},
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(QuotedForMessage(text), shown);
 }
 
 TEST(NumberText, Integers) {

@@ -116,22 +116,30 @@ TEST(AtomicFile, AFailureNamesItsReasonAndLeavesNothingBehind) {
   fs::create_symlink("self.wav", dir.File("self.wav"));
   fs::create_symlink("b.wav", dir.File("a.wav"));
   fs::create_symlink("a.wav", dir.File("b.wav"));
-  // A folder as target fails only at the rename, after the temporary file got its name.
+  // A device reached through a link (a user can point at one without being root) and a FIFO,
+  // which would block a save that opened it.
+  fs::create_symlink("/dev/null", dir.File("device.wav"));
+  ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0644), 0);
   const std::vector<std::pair<std::string, std::string>> cases = {
       {dir.File("plain") + "/out.wav", "Not a directory"},
       {dir.File("missing") + "/out.wav", "No such file or directory"},
       {dir.File("folder"), "Is a directory"},
       {dir.File("self.wav"), "Too many levels of symbolic links"},
       {dir.File("a.wav"), "Too many levels of symbolic links"},
+      {dir.File("device.wav"), "not a regular file"},
+      {dir.File("fifo.wav"), "not a regular file"},
   };
   for (const auto& [path, reason] : cases) {
     SCOPED_TRACE(path);
     ExpectRefused(path, reason);
-    EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"a.wav", "b.wav", "folder", "plain", "self.wav"}));
+    EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"a.wav", "b.wav", "device.wav", "fifo.wav",
+                                                        "folder", "plain", "self.wav"}));
     EXPECT_TRUE(fs::is_empty(dir.File("folder")));
   }
   EXPECT_EQ(ReadBytes(dir.File("plain")), (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(fs::read_symlink(dir.File("a.wav")), "b.wav");
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir.File("fifo.wav"))));
 }
 
 TEST(AtomicFile, AReadOnlyFolderKeepsItsFile) {
