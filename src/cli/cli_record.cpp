@@ -24,7 +24,8 @@ volatile std::sig_atomic_t caughtSignal = 0;
 extern "C" void CatchSignal(int signal) { caughtSignal = signal; }
 
 // While it lives, SIGINT and SIGTERM end the recording as Stop does instead of the process, so
-// that the scratch file is finished; afterwards they do what they did before.
+// that the scratch file is finished; afterwards they do what they did before. A second one of the
+// same kind ends the process as usual, for a device that hangs and never lets the loop look.
 class SignalsEndRecording {
  public:
   SignalsEndRecording() {
@@ -32,7 +33,7 @@ class SignalsEndRecording {
     struct sigaction action = {};
     action.sa_handler = CatchSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &action, &previous_[i]);
   }
   ~SignalsEndRecording() {
