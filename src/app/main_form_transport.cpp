@@ -113,6 +113,12 @@ void TMainForm::RecOptionsFormOK() {
 }
 
 void TMainForm::RecordTimerTimer() {
+  // A recording that its file ended is over: Stop at once opens it and says why, rather than a
+  // title that goes on counting seconds that are not recorded.
+  if (Audio.Recorder().FileEnded()) {
+    StopBitBtnClick();
+    return;
+  }
   ++recordSeconds_;
   setWindowTitle(tr("Recording.. time: %1 S").arg(recordSeconds_));
   RecBitBtn->setEnabled(false);

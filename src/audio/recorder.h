@@ -60,6 +60,9 @@ class TRecorder final : public TAudioSettings {
   std::unique_ptr<RecordingFile> TakeFile();
   // The bytes that have reached the recording file so far, header included.
   uint64_t RecordedBytes() const;
+  // Whether the recording file takes no more data (a write error, the file deleted, the largest
+  // sound reached): the recording has stopped itself.
+  bool FileEnded() const { return file_ && file_->Ended(); }
   bool Close();
   bool AddNextBuffer();
   bool CheckTrigger(const uint8_t* data, uint16_t count);
