@@ -20,6 +20,8 @@ constexpr Example kExamples[] = {
      "open in.wav select 0 999 samples 0 10"},
     {"Normalize the left channel to 90 % and fade it in:",
      "open in.wav channels left normalize 90 fade-in save out.wav"},
+    {"Normalize, listen, and take the normalization back before saving:",
+     "open in.wav normalize 90 play undo save out.wav"},
     {"Convert to CD format (44100 Hz, 16 bit, stereo):", "open in.wav cd-format save cd.wav"},
     {"Band-limit a sound with the two RC filters:",
      "open in.wav low-pass 1000 high-pass 50 save filtered.wav"},

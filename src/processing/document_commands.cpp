@@ -15,20 +15,26 @@ void ShowWholeAndSelectAll(Session& session) {
   SelectAll(session.View, session.Wave);
 }
 
+// Open, New, Reload and a recording bring a sound whose history starts with it.
+void StartFresh(Session& session) {
+  session.Undo.Clear();
+  ShowWholeAndSelectAll(session);
+}
+
 }  // namespace
 
 void OpenDocument(Session& session, const std::string& fileName) {
   RequireFileName(fileName);
   session.Wave.LoadFromFile(fileName, session.Program.NewWaveSeconds);
   session.NewInMemory = false;
-  ShowWholeAndSelectAll(session);
+  StartFresh(session);
 }
 
 void OpenDocumentImage(Session& session, const std::string& fileName, std::vector<uint8_t> image) {
   RequireFileName(fileName);
   session.Wave.LoadFromImage(fileName, std::move(image));
   session.NewInMemory = false;
-  ShowWholeAndSelectAll(session);
+  StartFresh(session);
 }
 
 double ParseNewWaveLength(const std::string& text) {
@@ -53,7 +59,7 @@ void NewDocumentInMemory(Session& session, const std::string& name, double secon
   session.Wave.CreateSilent(name, seconds);
   session.Program.NewWaveSeconds = seconds;
   session.NewInMemory = true;
-  ShowWholeAndSelectAll(session);
+  StartFresh(session);
 }
 
 // The saved file holds exactly the image, so the document is rebuilt from the image: the same
@@ -63,6 +69,7 @@ void SaveDocument(Session& session, const std::string& fileName) {
   session.Wave.SaveToFile(fileName);
   session.Wave.ReopenFromImage(fileName);
   session.NewInMemory = false;
+  // The history stays: an undo after a save goes on from the saved sound.
   ShowWholeAndSelectAll(session);
 }
 

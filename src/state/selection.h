@@ -9,4 +9,6 @@ struct Selection {
   int32_t SelEnd = 0;
   bool Left = true;
   bool Right = true;
+
+  bool operator==(const Selection&) const = default;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "state/program_state.h"
+#include "state/undo_history.h"
 #include "state/view_state.h"
 #include "wave/wave_document.h"
 
@@ -13,4 +14,6 @@ struct Session {
   // Set while the sound comes from a New that wrote no file and was never saved: nothing on disk
   // stands behind its name, so Reload builds it again instead of reading a file of that name.
   bool NewInMemory = false;
+  // What the commands changed since the sound was opened, made or recorded.
+  UndoHistory Undo;
 };

@@ -15,6 +15,8 @@ struct ViewState {
   int32_t ViewEnd = 0;
   bool LeftEnabled = false;
   bool RightEnabled = false;
+
+  bool operator==(const ViewState&) const = default;
 };
 
 // The view covers the whole sound: 0 .. SampleCount - 1.

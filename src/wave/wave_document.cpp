@@ -279,9 +279,30 @@ void TWave::SetSampleRate(uint32_t rate) {
 void TWave::AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header) {
   // The player reads the old image until it is told to stop; it must not outlive it.
   StopIfPlaying();
+  if (keepReplaced_ && replaced_.empty()) {
+    replaced_ = std::move(image_);
+    replacedHeader_ = header_;
+  }
   image_ = std::move(image);
   header_ = header;
   UpdateLayout();
+}
+
+std::vector<uint8_t> TWave::TakeReplacedImage(TWaveHeader& header) {
+  header = replacedHeader_;
+  return std::exchange(replaced_, {});
+}
+
+void TWave::SwapImage(std::vector<uint8_t>& image, TWaveHeader& header) {
+  StopIfPlaying();
+  image_.swap(image);
+  std::swap(header_, header);
+  UpdateLayout();
+}
+
+void TWave::SwapBytes(size_t offset, std::vector<uint8_t>& bytes) {
+  StopIfPlaying();
+  std::swap_ranges(bytes.begin(), bytes.end(), image_.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 void TWave::UpdateLayout() {

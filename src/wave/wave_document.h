@@ -148,6 +148,16 @@ class TWave {
 
   TProgressEvent OnProgress;
 
+  // For undo. While keeping, the first image a conversion replaces is kept, with its header,
+  // instead of being freed; TakeReplacedImage hands it over (empty when none was replaced).
+  void KeepReplacedImage(bool keep) { keepReplaced_ = keep; }
+  std::vector<uint8_t> TakeReplacedImage(TWaveHeader& header);
+  // Exchanges the image and its header with `image` and `header`, or the image's bytes from
+  // `offset` on with `bytes`, which must lie within it.
+  void SwapImage(std::vector<uint8_t>& image, TWaveHeader& header);
+  void SwapBytes(size_t offset, std::vector<uint8_t>& bytes);
+  void SetFileName(const std::string& fileName) { fileName_ = fileName; }
+
  private:
   void AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header);
   void ReportProgress(int8_t progress);
@@ -171,6 +181,10 @@ class TWave {
   uint32_t frameBytes_ = 0;
   uint32_t rightOffset_ = 0;
   bool eightBit_ = true;
+
+  bool keepReplaced_ = false;
+  std::vector<uint8_t> replaced_;
+  TWaveHeader replacedHeader_{};
 
   ISystemSoundPlayer* player_ = nullptr;
   bool handedToPlayer_ = false;

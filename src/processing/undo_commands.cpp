@@ -1,0 +1,119 @@
+#include "processing/undo_commands.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "processing/delay_effects.h"
+#include "processing/engine_frame.h"
+#include "processing/errors.h"
+#include "state/session.h"
+
+namespace {
+
+uint64_t FrameBytes(const TWave& wave) {
+  return (wave.BitsPerSample() == 8 ? 1u : 2u) * (wave.Channels() == 1 ? 1u : 2u);
+}
+
+uint64_t RecordBytes(const TWave& wave, const UndoRecord& record) {
+  return record.Last < record.First ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * FrameBytes(wave);
+}
+
+// Whether a command that failed left anything to undo.
+bool Changed(const Session& session, const UndoEntry& entry) {
+  if (entry.WholeImage || !(entry.View == session.View)) return true;
+  return !entry.Bytes.empty() &&
+         std::memcmp(entry.Bytes.data(), session.Wave.Image().data() + entry.Offset, entry.Bytes.size()) != 0;
+}
+
+// The entry's side and the session's side change places.
+void Swap(Session& session, UndoEntry& entry) {
+  if (entry.WholeImage) {
+    session.Wave.SwapImage(entry.Bytes, entry.Header);
+  } else if (!entry.Bytes.empty()) {
+    session.Wave.SwapBytes(entry.Offset, entry.Bytes);
+  }
+  std::swap(session.View, entry.View);
+  std::swap(session.NewInMemory, entry.NewInMemory);
+  std::string name = session.Wave.FileName();
+  session.Wave.SetFileName(entry.FileName);
+  entry.FileName = std::move(name);
+}
+
+}  // namespace
+
+UndoRecord FramesRecord(std::string name, const TWave& wave, int64_t first, int64_t last) {
+  const FrameSpan inside = FramesInside(first, last, wave.SampleCount());
+  return {std::move(name), false, inside.Begin, inside.End - 1};
+}
+
+UndoRecord SelectionRecord(std::string name, const TWave& wave, const Selection& sel) {
+  return FramesRecord(std::move(name), wave, sel.SelStart, sel.SelEnd);
+}
+
+UndoRecord WholeImageRecord(std::string name) { return {std::move(name), true}; }
+
+UndoRecord DelayRecord(std::string name, const Session& session, const std::string& delayText) {
+  const Selection& sel = session.View.Sel;
+  int64_t delay = 0;
+  try {
+    delay = DelayFrames(ParseDelayMs(delayText), session.Wave.SampleRate());
+  } catch (const std::exception&) {
+    // Refused before anything is written.
+  }
+  return FramesRecord(std::move(name), session.Wave, sel.SelStart, std::max<int64_t>(sel.SelEnd, sel.SelStart + delay - 1));
+}
+
+UndoRecord StereoExpandRecord(std::string name, const Session& session) {
+  if (session.Wave.Channels() == 1) return WholeImageRecord(std::move(name));
+  return FramesRecord(std::move(name), session.Wave, 0, int64_t{session.Wave.SampleCount()} - 1);
+}
+
+void RunRecorded(Session& session, const UndoRecord& record, const std::function<void()>& command) {
+  TWave& wave = session.Wave;
+  UndoEntry entry;
+  entry.Name = record.Name;
+  entry.View = session.View;
+  entry.FileName = wave.FileName();
+  entry.NewInMemory = session.NewInMemory;
+  const uint64_t bytes = RecordBytes(wave, record);
+  const bool fits = bytes <= session.Undo.Budget();
+  if (fits && bytes != 0) {
+    entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * FrameBytes(wave);
+    const auto from = wave.Image().begin() + static_cast<std::ptrdiff_t>(entry.Offset);
+    entry.Bytes.assign(from, from + static_cast<std::ptrdiff_t>(bytes));
+  }
+  const auto finish = [&](bool failed) {
+    if (record.WholeImage) {
+      wave.KeepReplacedImage(false);
+      entry.Bytes = wave.TakeReplacedImage(entry.Header);
+      entry.WholeImage = !entry.Bytes.empty();
+    }
+    if (failed && !Changed(session, entry)) return;
+    if (!fits) {
+      session.Undo.DropAll();
+    } else {
+      session.Undo.Push(std::move(entry));
+    }
+  };
+  if (record.WholeImage) wave.KeepReplacedImage(true);
+  try {
+    command();
+  } catch (...) {
+    finish(true);
+    throw;
+  }
+  finish(false);
+}
+
+void Undo(Session& session) {
+  if (!session.Undo.CanUndo()) throw InputRefused("Nothing to undo");
+  Swap(session, session.Undo.NextUndo());
+  session.Undo.MoveToRedo();
+}
+
+void Redo(Session& session) {
+  if (!session.Undo.CanRedo()) throw InputRefused("Nothing to redo");
+  Swap(session, session.Undo.NextRedo());
+  session.Undo.MoveToUndo();
+}

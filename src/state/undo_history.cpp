@@ -1,0 +1,55 @@
+#include "state/undo_history.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <utility>
+
+uint64_t DefaultUndoBudget() {
+  constexpr uint64_t kOneGiB = uint64_t{1} << 30;
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || pageSize <= 0) return kOneGiB;
+  return std::min(kOneGiB, static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 4);
+}
+
+void UndoHistory::Clear() {
+  undo_.clear();
+  redo_.clear();
+  held_ = 0;
+  notKept_ = false;
+}
+
+void UndoHistory::Push(UndoEntry entry) {
+  for (const UndoEntry& dropped : redo_) held_ -= dropped.Size();
+  redo_.clear();
+  const uint64_t size = entry.Size();
+  if (size > budget_) {
+    DropAll();
+    return;
+  }
+  while (held_ + size > budget_) {
+    held_ -= undo_.front().Size();
+    undo_.pop_front();
+  }
+  held_ += size;
+  undo_.push_back(std::move(entry));
+  notKept_ = false;
+}
+
+void UndoHistory::DropAll() {
+  Clear();
+  notKept_ = true;
+}
+
+bool UndoHistory::TakeNotKept() { return std::exchange(notKept_, false); }
+
+void UndoHistory::MoveToRedo() {
+  redo_.push_back(std::move(undo_.back()));
+  undo_.pop_back();
+}
+
+void UndoHistory::MoveToUndo() {
+  undo_.push_back(std::move(redo_.back()));
+  redo_.pop_back();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "state/view_state.h"
+#include "wave/wave_header.h"
+
+// What one command changed, held as the other side of a swap: before Undo it holds the document
+// as it was before the command, after Undo as it was after it, so one entry serves both ways.
+struct UndoEntry {
+  std::string Name;
+  // The whole image the command replaced (with its header), or the bytes at Offset it may have
+  // written, frames of an image whose size the command kept.
+  bool WholeImage = false;
+  size_t Offset = 0;
+  std::vector<uint8_t> Bytes;
+  TWaveHeader Header{};
+  ViewState View;
+  std::string FileName;
+  bool NewInMemory = false;
+
+  uint64_t Size() const { return Bytes.capacity() + sizeof(UndoEntry); }
+};
+
+// The budget every history gets: 1 GiB or a quarter of the machine's memory, whichever is lower.
+uint64_t DefaultUndoBudget();
+
+// The undo and redo entries of one document within a budget of bytes held. The oldest entries
+// go first when a new one does not fit.
+class UndoHistory {
+ public:
+  explicit UndoHistory(uint64_t budget = DefaultUndoBudget()) : budget_(budget) {}
+
+  uint64_t Budget() const { return budget_; }
+  uint64_t Held() const { return held_; }
+  bool CanUndo() const { return !undo_.empty(); }
+  bool CanRedo() const { return !redo_.empty(); }
+  // The name of what Undo or Redo would do next; empty when there is none.
+  std::string UndoName() const { return undo_.empty() ? std::string() : undo_.back().Name; }
+  std::string RedoName() const { return redo_.empty() ? std::string() : redo_.back().Name; }
+
+  // A fresh history: nothing to undo or redo.
+  void Clear();
+  // A new command's entry: the redo entries go, then the oldest until it fits. One larger than
+  // the whole budget is not kept, and what was before it cannot be reached either: the history
+  // is cleared and NotKept says so.
+  void Push(UndoEntry entry);
+  // A command too large to record ran: the history is cleared and NotKept says so.
+  void DropAll();
+  // Whether the last command could not be recorded; reading it resets it, so it is told once.
+  bool TakeNotKept();
+
+  // The entry Undo swaps, then moved to the redo side; and the same the other way.
+  UndoEntry& NextUndo() { return undo_.back(); }
+  UndoEntry& NextRedo() { return redo_.back(); }
+  void MoveToRedo();
+  void MoveToUndo();
+
+ private:
+  uint64_t budget_;
+  uint64_t held_ = 0;
+  std::deque<UndoEntry> undo_;
+  std::deque<UndoEntry> redo_;
+  bool notKept_ = false;
+};
