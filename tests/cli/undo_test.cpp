@@ -1,0 +1,147 @@
+// Undo and redo over every command of the command table that records an undo entry, run in
+// process on one session as velorin-cli runs them.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cli/cli_commands.h"
+#include "processing/document_commands.h"
+#include "processing/errors.h"
+#include "test_support.h"
+
+namespace {
+
+// Everything an undo entry must bring back.
+struct Snapshot {
+  std::vector<uint8_t> Image;
+  std::vector<uint8_t> Header;
+  ViewState View;
+  std::string FileName;
+  bool NewInMemory = false;
+
+  bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot Take(const Session& s) {
+  const auto* header = reinterpret_cast<const uint8_t*>(&s.Wave.Header());
+  return {s.Wave.Image(), {header, header + sizeof(TWaveHeader)}, s.View, s.Wave.FileName(), s.NewInMemory};
+}
+
+// Random samples, so that every command changes something and a wrong restore shows.
+std::vector<uint8_t> RandomWave(uint16_t channels, uint16_t bits, uint32_t frames, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<uint8_t> data(size_t{frames} * channels * bits / 8);
+  for (uint8_t& byte : data) byte = static_cast<uint8_t>(random());
+  return CanonicalWave(channels, 11025, bits, data);
+}
+
+void Do(CliSession& session, std::string_view name, CliArgs args = {}) {
+  RunCliCommand(*FindCliCommand(name), session, args);
+}
+
+// A selection partly past the delay's reach: the 50 ms pure delay (551 frames) silences frames
+// past its end. "50" is a valid argument of every command.
+constexpr uint32_t kFrames = 1200;
+const std::vector<std::string> kArgs(3, "50");
+
+TEST(Undo, EveryRecordedCommandUndoesAndRedoesExactly) {
+  for (const CliCommand& command : CliCommands()) {
+    if (!command.Records) continue;
+    for (const auto& [channels, bits] : {std::pair{1, 8}, {1, 16}, {2, 8}, {2, 16}}) {
+      for (const char* which : {"left", "right", "both"}) {
+        SCOPED_TRACE(std::string(command.Name) + " " + std::to_string(channels) + "ch " + std::to_string(bits) +
+                     " bits, " + which);
+        NoProgress gauge;
+        CliSession session;
+        session.Gauge = &gauge;
+        OpenDocumentImage(session.Doc, "in.wav", RandomWave(channels, bits, kFrames, channels * 100 + bits));
+        Do(session, "channels", std::vector<std::string>{which});
+        session.Doc.View.Sel.SelStart = 100;
+        session.Doc.View.Sel.SelEnd = 400;
+        session.Doc.View.ViewStart = 50;
+        const Snapshot before = Take(session.Doc);
+        bool failed = false;
+        try {
+          Do(session, command.Name, CliArgs(kArgs).first(command.ArgCount));
+        } catch (const std::exception&) {
+          failed = true;
+        }
+        const Snapshot after = Take(session.Doc);
+        if (failed && after == before) {
+          // Refused before anything changed: nothing to undo.
+          EXPECT_THROW(Do(session, "undo"), InputRefused);
+          continue;
+        }
+        EXPECT_THROW(Do(session, "redo"), InputRefused);
+        Do(session, "undo");
+        EXPECT_TRUE(Take(session.Doc) == before);
+        EXPECT_THROW(Do(session, "undo"), InputRefused);
+        Do(session, "redo");
+        EXPECT_TRUE(Take(session.Doc) == after);
+      }
+    }
+  }
+}
+
+TEST(Undo, ACommandThatFailsPartWayUndoesToTheSoundBeforeIt) {
+  const struct {
+    const char* name;
+    UndoRecord (*record)(const Session&);
+    void (*partly)(Session&);
+  } cases[] = {
+      {"in place", [](const Session& s) { return SelectionRecord("Mute", s.Wave, s.View.Sel); },
+       [](Session& s) { s.Wave.SetSample(200, false, 0.5); }},
+      {"rebuilt", [](const Session&) { return WholeImageRecord("Cd format"); },
+       [](Session& s) { s.Wave.ConvertToStereo(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Session session;
+    OpenDocumentImage(session, "in.wav", RandomWave(1, 16, kFrames, 3));
+    const Snapshot before = Take(session);
+    EXPECT_THROW(RunRecorded(session, c.record(session),
+                             [&] {
+                               c.partly(session);
+                               throw CommandError("failed");
+                             }),
+                 CommandError);
+    EXPECT_FALSE(Take(session) == before);
+    Undo(session);
+    EXPECT_TRUE(Take(session) == before);
+  }
+}
+
+TEST(Undo, StepsBackThroughSeveralCommandsAndANewCommandDropsRedo) {
+  NoProgress gauge;
+  CliSession session;
+  session.Gauge = &gauge;
+  OpenDocumentImage(session.Doc, "in.wav", RandomWave(2, 16, kFrames, 7));
+  const Snapshot opened = Take(session.Doc);
+  const std::vector<std::string> level{"90"};
+  Do(session, "normalize", level);
+  const Snapshot normalized = Take(session.Doc);
+  Do(session, "to-mono");
+  Do(session, "reverse");
+  Do(session, "undo");
+  Do(session, "undo");
+  EXPECT_TRUE(Take(session.Doc) == normalized);
+  Do(session, "invert");
+  EXPECT_THROW(Do(session, "redo"), InputRefused);
+  Do(session, "undo");
+  Do(session, "undo");
+  EXPECT_TRUE(Take(session.Doc) == opened);
+  // Save keeps the history; open starts a fresh one.
+  Do(session, "redo");
+  const std::string saved = testing::TempDir() + "undo_saved.wav";
+  Do(session, "save", std::vector<std::string>{saved});
+  Do(session, "undo");
+  EXPECT_TRUE(Take(session.Doc) == opened);
+  Do(session, "open", std::vector<std::string>{saved});
+  EXPECT_THROW(Do(session, "undo"), InputRefused);
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "state/undo_history.h"
+
+namespace {
+
+UndoEntry EntryOf(const char* name, size_t bytes) {
+  UndoEntry entry;
+  entry.Name = name;
+  entry.Bytes.resize(bytes);
+  entry.Bytes.shrink_to_fit();
+  return entry;
+}
+
+TEST(UndoHistory, KeepsWithinItsBudgetDroppingTheOldestFirst) {
+  const uint64_t entry = EntryOf("", 1000).Size();
+  UndoHistory history(3 * entry);
+  for (const char* name : {"a", "b", "c", "d", "e"}) {
+    history.Push(EntryOf(name, 1000));
+    EXPECT_LE(history.Held(), history.Budget());
+  }
+  EXPECT_EQ(history.Held(), 3 * entry);
+  for (const char* name : {"e", "d", "c"}) {
+    ASSERT_TRUE(history.CanUndo());
+    EXPECT_EQ(history.UndoName(), name);
+    history.MoveToRedo();
+  }
+  EXPECT_FALSE(history.CanUndo());
+  EXPECT_EQ(history.RedoName(), "c");
+  // A new entry drops what could be redone, and what it held.
+  history.MoveToUndo();
+  history.Push(EntryOf("f", 10));
+  EXPECT_FALSE(history.CanRedo());
+  EXPECT_EQ(history.Held(), entry + EntryOf("", 10).Size());
+  EXPECT_FALSE(history.TakeNotKept());
+}
+
+TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoOnce) {
+  UndoHistory history(EntryOf("", 1000).Size());
+  history.Push(EntryOf("small", 10));
+  history.Push(EntryOf("large", 1001));
+  EXPECT_FALSE(history.CanUndo());
+  EXPECT_EQ(history.Held(), 0u);
+  EXPECT_TRUE(history.TakeNotKept());
+  EXPECT_FALSE(history.TakeNotKept());
+}
+
+TEST(UndoHistory, TheDefaultBudgetIsAtMostOneGiB) {
+  EXPECT_GT(DefaultUndoBudget(), 0u);
+  EXPECT_LE(DefaultUndoBudget(), uint64_t{1} << 30);
+}
+
+}  // namespace
