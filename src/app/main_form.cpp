@@ -130,6 +130,7 @@ void TMainForm::ShowNewDocument() {
   SelAllButton->setEnabled(true);
   PlayBitBtn->setEnabled(true);
   RefreshAll();
+  ShowUndoState();
 }
 
 void TMainForm::OpenWave(const std::string& fileName) {

@@ -12,6 +12,7 @@
 #include "audio/audio_component.h"
 #include "audio/recording_session.h"
 #include "processing/errors.h"
+#include "processing/undo_commands.h"
 #include "state/session.h"
 
 class ISystemSoundPlayer;
@@ -73,6 +74,7 @@ class TMainForm : public QWidget {
 
   // A command on the document: nothing without one; otherwise the action, then the refresh.
   // An action that fails leaves the window unrefreshed, as the error box takes over.
+  // Undo and Redo follow what it left, also when it failed.
   template <class Routine>
   void RunWithDocument(Routine&& routine) {
     Guarded([&] {
@@ -80,12 +82,24 @@ class TMainForm : public QWidget {
       routine();
       RefreshAll();
     });
+    ShowUndoState();
   }
 
-  // A processing routine over the selection: `routine(wave, selection, gauge)` on the document.
+  // A command that changes the sound, inside RunWithDocument once its questions are answered:
+  // `command()` recorded for Undo as `record` states.
+  template <class Command>
+  void Recorded(const UndoRecord& record, Command&& command) {
+    RunRecorded(session_, record, command);
+  }
+
+  // A processing routine over the selection: `routine(wave, selection, gauge)` on the document,
+  // recorded for Undo under `name`.
   template <class Routine>
-  void RunOnSelection(Routine&& routine) {
-    RunWithDocument([&] { routine(session_.Wave, session_.View.Sel, *Gauge); });
+  void RunOnSelection(const QString& name, Routine&& routine) {
+    RunWithDocument([&] {
+      Recorded(SelectionRecord(name.toStdString(), session_.Wave, session_.View.Sel),
+               [&] { routine(session_.Wave, session_.View.Sel, *Gauge); });
+    });
   }
 
   // Runs a command so that its failure is reported and the window goes on: a refused input as
@@ -117,6 +131,8 @@ class TMainForm : public QWidget {
   QLabel* Label7 = nullptr;
   QLabel* Label8 = nullptr;
   QPushButton* ReloadButton = nullptr;
+  QPushButton* UndoButton = nullptr;
+  QPushButton* RedoButton = nullptr;
   TGauge* Gauge = nullptr;
   QLabel* Label9 = nullptr;
   QLabel* Label10 = nullptr;
@@ -158,6 +174,8 @@ class TMainForm : public QWidget {
  public slots:
   // Below the pages.
   void ReloadButtonClick();
+  void UndoButtonClick();
+  void RedoButtonClick();
   void SelAllButtonClick();
   void LeftCheckBoxClick();
   void RightCheckBoxClick();
@@ -190,6 +208,11 @@ class TMainForm : public QWidget {
   // A click on a channel box: its state becomes the channel's flag, and the displays follow.
   void TakeChannelBox(const QCheckBox& box, bool& flag);
   void DeleteScratchFile();
+  // Undo and Redo enabled when there is something to undo or redo and nothing plays or records,
+  // their hints naming it; the caption says when the last command could not be recorded.
+  void ShowUndoState();
+  // Undo or Redo: `step` on the session, then every display.
+  void StepHistory(void (*step)(Session&));
   // Nothing plays: the gauge back at 0, the pages, Play and Reload enabled, Stop disabled.
   void ShowTransportIdle();
   // After a recording is opened: what went wrong with the capture, when something did.

@@ -51,10 +51,10 @@ auto Window(WindowKind kind) {
 
 }  // namespace
 
-void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection(MuteSelection); }
+void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection(tr("Mute"), MuteSelection); }
 
 void TAmplitudePage::NormalizeButtonClick() {
-  form_.RunOnSelection([this](TWave& wave, const Selection& sel, Progress& gauge) {
+  form_.RunOnSelection(tr("Normalize"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
     NormalizeSelection(wave, sel, gauge, NormalizeUpDown->value());
   });
 }
@@ -63,8 +63,8 @@ void TAmplitudePage::NormalizeUpDownClick() {
   NormalizeLabel->setText(QString::number(NormalizeUpDown->value()) + QStringLiteral(" %"));
 }
 
-void TAmplitudePage::Button1Click() { form_.RunOnSelection(RemoveDCOffset); }
-void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection(Window(WindowKind::FadeIn)); }
-void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection(Window(WindowKind::FadeOut)); }
-void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection(Window(WindowKind::Hanning)); }
-void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection(Window(WindowKind::Invert)); }
+void TAmplitudePage::Button1Click() { form_.RunOnSelection(tr("Remove DC"), RemoveDCOffset); }
+void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection(tr("Fade in"), Window(WindowKind::FadeIn)); }
+void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection(tr("Fade out"), Window(WindowKind::FadeOut)); }
+void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection(tr("Hanning"), Window(WindowKind::Hanning)); }
+void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection(tr("Invert"), Window(WindowKind::Invert)); }

@@ -6,12 +6,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
+
+#include <utility>
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
@@ -93,6 +97,24 @@ void TMainForm::BuildBottom() {
   ReloadButton->setGeometry(40, 120, 49, 17);
   SetHint(ReloadButton, tr("Reload the wave file"));
   ReloadButton->raise();
+  // Beside it, the way back and forth through the commands since the sound was opened.
+  UndoButton = new QPushButton(tr("Undo"), this);
+  UndoButton->setObjectName(QStringLiteral("UndoButton"));
+  UndoButton->setGeometry(92, 120, 45, 17);
+  RedoButton = new QPushButton(tr("Redo"), this);
+  RedoButton->setObjectName(QStringLiteral("RedoButton"));
+  RedoButton->setGeometry(140, 120, 45, 17);
+  // The keys click at once (a button's own shortcut clicks only after its animation), and
+  // click() does nothing while the button is disabled.
+  const std::pair<QKeySequence, QPushButton*> keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_Z), UndoButton},
+                                                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), RedoButton},
+                                                        {QKeySequence(Qt::CTRL | Qt::Key_Y), RedoButton}};
+  for (const auto& [key, button] : keys)
+    connect(new QShortcut(key, this), &QShortcut::activated, button, &QPushButton::click);
+  for (QPushButton* button : {UndoButton, RedoButton}) {
+    button->setEnabled(false);
+    button->raise();
+  }
 
   Gauge = new TGauge(this);
   Gauge->setObjectName(QStringLiteral("Gauge"));
@@ -180,6 +202,8 @@ void TMainForm::BuildBottom() {
   connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
   connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
   connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);
+  connect(UndoButton, &QPushButton::clicked, this, &TMainForm::UndoButtonClick);
+  connect(RedoButton, &QPushButton::clicked, this, &TMainForm::RedoButtonClick);
   connect(SelAllButton, &QPushButton::clicked, this, &TMainForm::SelAllButtonClick);
   connect(LeftCheckBox, &QCheckBox::clicked, this, &TMainForm::LeftCheckBoxClick);
   connect(RightCheckBox, &QCheckBox::clicked, this, &TMainForm::RightCheckBoxClick);
@@ -230,6 +254,33 @@ void TMainForm::ReloadButtonClick() {
     ReloadDocument(session_);
     ShowNewDocument();
   });
+}
+
+void TMainForm::UndoButtonClick() { StepHistory(Undo); }
+
+void TMainForm::RedoButtonClick() { StepHistory(Redo); }
+
+void TMainForm::StepHistory(void (*step)(Session&)) {
+  // The keys reach here only through the buttons, which are disabled while a sound plays.
+  Guarded([&] {
+    step(session_);
+    RefreshAll();
+  });
+  ShowUndoState();
+}
+
+void TMainForm::ShowUndoState() {
+  const UndoHistory& history = session_.Undo;
+  // Stop is enabled exactly while a sound plays or records.
+  const bool idle = !StopBitBtn->isEnabled();
+  UndoButton->setEnabled(idle && history.CanUndo());
+  RedoButton->setEnabled(idle && history.CanRedo());
+  UndoButton->setToolTip(history.CanUndo() ? tr("Undo %1").arg(QString::fromStdString(history.UndoName())) : QString());
+  RedoButton->setToolTip(history.CanRedo() ? tr("Redo %1").arg(QString::fromStdString(history.RedoName())) : QString());
+  if (recording_ || !session_.Wave.Loaded()) return;
+  // An undo may also have brought back the name the next Save writes to.
+  setWindowTitle(history.NotKept() ? DocumentCaption() + tr(" - the last command cannot be undone: it needs more than the undo memory")
+                                   : DocumentCaption());
 }
 
 void TMainForm::SelAllButtonClick() {

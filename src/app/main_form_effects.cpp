@@ -42,7 +42,8 @@ void TEffectsPage::DelayButtonClick() {
   form_.RunWithDocument([this] {
     std::string delay;
     if (!AskDelay(delay)) return;
-    DelayCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay);
+    form_.Recorded(DelayRecord(tr("Delay").toStdString(), form_.Document(), delay),
+                   [&] { DelayCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay); });
   });
 }
 
@@ -51,8 +52,10 @@ void TEffectsPage::TapDelayButtonClick() {
   form_.RunWithDocument([this] {
     std::string delay;
     if (!AskDelay(delay)) return;
-    EchoCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay, [this](std::string& amplitude) {
-      return AskText(tr("Delay"), tr("Specify echo amplitude [%]"), QStringLiteral("50"), amplitude);
+    form_.Recorded(SelectionRecord(tr("Echo").toStdString(), form_.Wave(), form_.View().Sel), [&] {
+      EchoCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay, [this](std::string& amplitude) {
+        return AskText(tr("Delay"), tr("Specify echo amplitude [%]"), QStringLiteral("50"), amplitude);
+      });
     });
   });
 }
@@ -88,10 +91,13 @@ void TEffectsPage::EchoRepeatFormOK() {
 // The expand leaves the sound stereo with everything selected on both channels; the refresh
 // brings the channel boxes and the wave information in line with that.
 void TEffectsPage::StereoExpandButtonClick() {
-  form_.RunWithDocument([this] { StereoExpand(form_.Document(), *form_.Gauge); });
+  form_.RunWithDocument([this] {
+    form_.Recorded(StereoExpandRecord(tr("Stereo expand").toStdString(), form_.Document()),
+                   [this] { StereoExpand(form_.Document(), *form_.Gauge); });
+  });
 }
 
-void TEffectsPage::ReverseButtonClick() { form_.RunOnSelection(ReverseSelection); }
+void TEffectsPage::ReverseButtonClick() { form_.RunOnSelection(tr("Reverse"), ReverseSelection); }
 
 void TEffectsPage::WallButtonClick() {
   if (form_.Wave().Loaded()) form_.WallFilterForm->ShowCentredOn(form_);
@@ -105,7 +111,7 @@ void TEffectsPage::WallFilterFormOK() {
     const double mass = WallMass(dialog.WallThicknessEdit->text().toStdString(),
                                  dialog.WallDensityEdit->text().toStdString());
     dialog.close();
-    form_.RunOnSelection([mass](TWave& wave, const Selection& sel, Progress& gauge) {
+    form_.RunOnSelection(tr("Wall"), [mass](TWave& wave, const Selection& sel, Progress& gauge) {
       ApplyWallFilter(wave, sel, gauge, mass);
     });
   });

@@ -29,7 +29,9 @@ void TNoisePage::AddNoiseButtonClick() {
   form_.RunWithDocument([this] {
     std::string level;
     if (!AskText(tr("Add noise"), tr("Specify noise level [%]"), QStringLiteral("25"), level)) return;
-    AddNoiseCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, form_.Document().Program.Random, level);
+    form_.Recorded(SelectionRecord(tr("Add noise").toStdString(), form_.Wave(), form_.View().Sel), [&] {
+      AddNoiseCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, form_.Document().Program.Random, level);
+    });
   });
 }
 
@@ -37,7 +39,8 @@ void TNoisePage::RemoveNoiseButtonClick() {
   form_.RunWithDocument([this] {
     std::string level;
     if (!AskText(tr("Remove noise"), tr("Specify noise level gate [%]"), QStringLiteral("5"), level)) return;
-    NoiseGateCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, level);
+    form_.Recorded(SelectionRecord(tr("Remove noise").toStdString(), form_.Wave(), form_.View().Sel),
+                   [&] { NoiseGateCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, level); });
   });
 }
 
@@ -54,6 +57,7 @@ void TNoisePage::SignalGeneratorFormOK() {
     const SignalPlan plan =
         PlanSignal(kind, dialog.f0Edit->text().toStdString(), dialog.AmplitudeEdit->text().toStdString());
     dialog.close();
-    GenerateSignal(form_.Wave(), form_.View().Sel, *form_.Gauge, plan);
+    form_.Recorded(SelectionRecord(tr("Signal").toStdString(), form_.Wave(), form_.View().Sel),
+                   [&] { GenerateSignal(form_.Wave(), form_.View().Sel, *form_.Gauge, plan); });
   });
 }

@@ -40,6 +40,7 @@ void TMainForm::PlayBitBtnClick() {
     PlayBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
     ReloadButton->setEnabled(false);
+    ShowUndoState();
   });
 }
 
@@ -56,6 +57,7 @@ void TMainForm::ShowTransportIdle() {
   PlayBitBtn->setEnabled(true);
   StopBitBtn->setEnabled(false);
   ReloadButton->setEnabled(true);
+  ShowUndoState();
 }
 
 void TMainForm::StopBitBtnClick() {
@@ -98,6 +100,7 @@ void TMainForm::RecOptionsFormOK() {
   Guarded([this] {
     PlayBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
+    ShowUndoState();
     // "Cannot create file …" and "Another recording is using …" end OK here, with the dialog
     // still open and nothing recording. A device that cannot be opened still makes a recording,
     // an empty one, whose Stop says why.

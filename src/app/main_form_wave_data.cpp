@@ -36,17 +36,23 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
   connect(CDFormatButton, &QPushButton::clicked, this, &TWaveDataPage::CDFormatButtonClick);
 }
 
-void TWaveDataPage::Convert(FormatConversion conversion) {
-  form_.RunWithDocument([&] { ConvertFormat(form_.Document(), conversion); });
+// Every conversion builds a new image, and Undo keeps the old one.
+template <class Command>
+void TWaveDataPage::Convert(const QString& name, Command&& command) {
+  form_.RunWithDocument([&] { form_.Recorded(WholeImageRecord(name.toStdString()), command); });
 }
 
-void TWaveDataPage::DoubleSRButtonClick() { Convert(FormatConversion::DoubleRate); }
-void TWaveDataPage::HalveSRButtonClick() { Convert(FormatConversion::HalveRate); }
-void TWaveDataPage::bits16ButtonClick() { Convert(FormatConversion::To16Bit); }
-void TWaveDataPage::bits8ButtonClick() { Convert(FormatConversion::To8Bit); }
-void TWaveDataPage::StereoButtonClick() { Convert(FormatConversion::ToStereo); }
-void TWaveDataPage::MonoButtonClick() { Convert(FormatConversion::ToMono); }
+void TWaveDataPage::Convert(FormatConversion conversion, const QString& name) {
+  Convert(name, [&] { ConvertFormat(form_.Document(), conversion); });
+}
+
+void TWaveDataPage::DoubleSRButtonClick() { Convert(FormatConversion::DoubleRate, tr("Double samplerate")); }
+void TWaveDataPage::HalveSRButtonClick() { Convert(FormatConversion::HalveRate, tr("Halve samplerate")); }
+void TWaveDataPage::bits16ButtonClick() { Convert(FormatConversion::To16Bit, tr("16 bits")); }
+void TWaveDataPage::bits8ButtonClick() { Convert(FormatConversion::To8Bit, tr("8 bits")); }
+void TWaveDataPage::StereoButtonClick() { Convert(FormatConversion::ToStereo, tr("Stereo")); }
+void TWaveDataPage::MonoButtonClick() { Convert(FormatConversion::ToMono, tr("Mono")); }
 
 void TWaveDataPage::CDFormatButtonClick() {
-  form_.RunWithDocument([this] { ConvertToCDFormat(form_.Document()); });
+  Convert(tr("CD format"), [this] { ConvertToCDFormat(form_.Document()); });
 }

@@ -30,5 +30,7 @@ class TWaveDataPage final : public TMainFormPage {
   void CDFormatButtonClick();
 
  private:
-  void Convert(FormatConversion conversion);
+  void Convert(FormatConversion conversion, const QString& name);
+  template <class Command>
+  void Convert(const QString& name, Command&& command);
 };

@@ -42,8 +42,6 @@ void UndoHistory::DropAll() {
   notKept_ = true;
 }
 
-bool UndoHistory::TakeNotKept() { return std::exchange(notKept_, false); }
-
 void UndoHistory::MoveToRedo() {
   redo_.push_back(std::move(undo_.back()));
   undo_.pop_back();

@@ -47,12 +47,12 @@ class UndoHistory {
   void Clear();
   // A new command's entry: the redo entries go, then the oldest until it fits. One larger than
   // the whole budget is not kept, and what was before it cannot be reached either: the history
-  // is cleared and NotKept says so.
+  // is cleared and NotKept says so until the next entry or Clear.
   void Push(UndoEntry entry);
   // A command too large to record ran: the history is cleared and NotKept says so.
   void DropAll();
-  // Whether the last command could not be recorded; reading it resets it, so it is told once.
-  bool TakeNotKept();
+  // Whether the last command could not be recorded.
+  bool NotKept() const { return notKept_; }
 
   // The entry Undo swaps, then moved to the redo side; and the same the other way.
   UndoEntry& NextUndo() { return undo_.back(); }

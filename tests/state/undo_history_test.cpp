@@ -32,17 +32,18 @@ TEST(UndoHistory, KeepsWithinItsBudgetDroppingTheOldestFirst) {
   history.Push(EntryOf("f", 10));
   EXPECT_FALSE(history.CanRedo());
   EXPECT_EQ(history.Held(), entry + EntryOf("", 10).Size());
-  EXPECT_FALSE(history.TakeNotKept());
+  EXPECT_FALSE(history.NotKept());
 }
 
-TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoOnce) {
+TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoUntilTheNext) {
   UndoHistory history(EntryOf("", 1000).Size());
   history.Push(EntryOf("small", 10));
   history.Push(EntryOf("large", 1001));
   EXPECT_FALSE(history.CanUndo());
   EXPECT_EQ(history.Held(), 0u);
-  EXPECT_TRUE(history.TakeNotKept());
-  EXPECT_FALSE(history.TakeNotKept());
+  EXPECT_TRUE(history.NotKept());
+  history.Push(EntryOf("next", 10));
+  EXPECT_FALSE(history.NotKept());
 }
 
 TEST(UndoHistory, TheDefaultBudgetIsAtMostOneGiB) {
