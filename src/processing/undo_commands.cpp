@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <vector>
 #include <utility>
 
 #include "processing/delay_effects.h"
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 #include "state/session.h"
+#include "wave/image_memory.h"
 
 namespace {
 
@@ -17,6 +20,22 @@ uint64_t FrameBytes(const TWave& wave) {
 
 uint64_t RecordBytes(const TWave& wave, const UndoRecord& record) {
   return record.Last < record.First ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * FrameBytes(wave);
+}
+
+// A copy of `count` image bytes from `offset`, in large pages where the system has them: fresh
+// memory taken page by page costs more than the copy. Empty when there is not that much memory;
+// the command then runs without an entry.
+std::vector<uint8_t> CopyOfBytes(const TWave& wave, size_t offset, size_t count) {
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.reserve(count);
+  } catch (const std::bad_alloc&) {
+    return bytes;
+  }
+  AdviseLargePages(bytes.data(), count);
+  const auto from = wave.Image().begin() + static_cast<std::ptrdiff_t>(offset);
+  bytes.assign(from, from + static_cast<std::ptrdiff_t>(count));
+  return bytes;
 }
 
 // Whether a command that failed left anything to undo.
@@ -77,11 +96,11 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
   entry.FileName = wave.FileName();
   entry.NewInMemory = session.NewInMemory;
   const uint64_t bytes = RecordBytes(wave, record);
-  const bool fits = bytes <= session.Undo.Budget();
+  bool fits = bytes <= session.Undo.Budget();
   if (fits && bytes != 0) {
     entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * FrameBytes(wave);
-    const auto from = wave.Image().begin() + static_cast<std::ptrdiff_t>(entry.Offset);
-    entry.Bytes.assign(from, from + static_cast<std::ptrdiff_t>(bytes));
+    entry.Bytes = CopyOfBytes(wave, entry.Offset, bytes);
+    fits = !entry.Bytes.empty();
   }
   const auto finish = [&](bool failed) {
     if (record.WholeImage) {
