@@ -107,7 +107,13 @@ int RunAll(const CommandLine& line) {
   CliSession session;
   session.Gauge = &progress;
   session.Doc.Wave.OnProgress = WaveProgressHandler(progress);
+  // The history keeps no more entries than the undo commands still to come can reach, so that a
+  // run without them holds no second copy of the sound.
+  size_t undosLeft = 0;
+  for (const Invocation& invocation : line.Invocations) undosLeft += invocation.Command->Name == "undo";
   for (const Invocation& invocation : line.Invocations) {
+    session.Doc.Undo.LimitDepth(undosLeft);
+    undosLeft -= invocation.Command->Name == "undo";
     try {
       RunCliCommand(*invocation.Command, session, invocation.Args);
       progress.Finish();

@@ -89,6 +89,12 @@ UndoRecord StereoExpandRecord(std::string name, const Session& session) {
 }
 
 void RunRecorded(Session& session, const UndoRecord& record, const std::function<void()>& command) {
+  if (session.Undo.DepthLimit() == 0) {
+    // No entry could be reached: neither the copy nor the old image is kept.
+    session.Undo.Clear();
+    command();
+    return;
+  }
   TWave& wave = session.Wave;
   UndoEntry entry;
   entry.Name = record.Name;

@@ -31,7 +31,8 @@ UndoRecord StereoExpandRecord(std::string name, const Session& session);
 
 // Runs `command` on the session with its undo entry recorded as `record` states. A command that
 // throws after changing something still leaves its entry; one that changed nothing leaves none.
-// An entry larger than the history's budget is not made: the history is cleared instead.
+// An entry larger than the history's budget is not made: the history is cleared instead; with
+// a depth limit of 0 none is made either.
 void RunRecorded(Session& session, const UndoRecord& record, const std::function<void()>& command);
 
 // The last command undone, or the last undone command done again; InputRefused "Nothing to undo"

@@ -28,13 +28,21 @@ void UndoHistory::Push(UndoEntry entry) {
     DropAll();
     return;
   }
-  while (held_ + size > budget_) {
-    held_ -= undo_.front().Size();
-    undo_.pop_front();
-  }
+  while (held_ + size > budget_) DropOldest();
   held_ += size;
   undo_.push_back(std::move(entry));
+  LimitDepth(depthLimit_);
   notKept_ = false;
+}
+
+void UndoHistory::LimitDepth(size_t entries) {
+  depthLimit_ = entries;
+  while (undo_.size() > depthLimit_) DropOldest();
+}
+
+void UndoHistory::DropOldest() {
+  held_ -= undo_.front().Size();
+  undo_.pop_front();
 }
 
 void UndoHistory::DropAll() {

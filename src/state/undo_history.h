@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,8 @@ class UndoHistory {
 
   // A fresh history: nothing to undo or redo.
   void Clear();
-  // A new command's entry: the redo entries go, then the oldest until it fits. One larger than
+  // A new command's entry: the redo entries go, then the oldest until it fits and the depth
+  // limit holds. One larger than
   // the whole budget is not kept, and what was before it cannot be reached either: the history
   // is cleared and NotKept says so until the next entry or Clear.
   void Push(UndoEntry entry);
@@ -54,6 +56,11 @@ class UndoHistory {
   // Whether the last command could not be recorded.
   bool NotKept() const { return notKept_; }
 
+  // At most `entries` undo entries from now on, the oldest dropped first: velorin-cli keeps no
+  // more than its remaining undo commands can reach. With 0 there is nothing to record.
+  void LimitDepth(size_t entries);
+  size_t DepthLimit() const { return depthLimit_; }
+
   // The entry Undo swaps, then moved to the redo side; and the same the other way.
   UndoEntry& NextUndo() { return undo_.back(); }
   UndoEntry& NextRedo() { return redo_.back(); }
@@ -61,9 +68,12 @@ class UndoHistory {
   void MoveToUndo();
 
  private:
+  void DropOldest();
+
   uint64_t budget_;
   uint64_t held_ = 0;
   std::deque<UndoEntry> undo_;
   std::deque<UndoEntry> redo_;
   bool notKept_ = false;
+  size_t depthLimit_ = std::numeric_limits<size_t>::max();
 };

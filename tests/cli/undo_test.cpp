@@ -11,6 +11,7 @@
 #include "cli/cli_commands.h"
 #include "processing/document_commands.h"
 #include "processing/errors.h"
+#include "cli_run.h"
 #include "test_support.h"
 
 namespace {
@@ -142,6 +143,17 @@ TEST(Undo, StepsBackThroughSeveralCommandsAndANewCommandDropsRedo) {
   EXPECT_TRUE(Take(session.Doc) == opened);
   Do(session, "open", std::vector<std::string>{saved});
   EXPECT_THROW(Do(session, "undo"), InputRefused);
+}
+
+// velorin-cli keeps only what its later undo commands reach, and they reach all of it.
+TEST(Undo, TheProgramUndoesAsFarAsItsCommandsAsk) {
+  TempDir dir;
+  WriteBytes(dir.File("in.wav"), RandomWave(2, 16, kFrames, 5));
+  const CliResult result = RunCli({"open", "in.wav", "normalize", "90", "reverse", "fade-in", "undo", "undo",
+                                   "redo", "undo", "undo", "save", "out.wav"}, dir.Path());
+  EXPECT_EQ(result.Code, 0) << result.Err;
+  EXPECT_EQ(ReadBytes(dir.File("out.wav")), ReadBytes(dir.File("in.wav")));
+  EXPECT_EQ(RunCli({"open", "in.wav", "normalize", "90", "undo", "undo"}, dir.Path()).Code, 1);
 }
 
 }  // namespace

@@ -46,6 +46,17 @@ TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoUntilTheNext) {
   EXPECT_FALSE(history.NotKept());
 }
 
+TEST(UndoHistory, ADepthLimitKeepsTheNewestEntries) {
+  UndoHistory history;
+  for (const char* name : {"a", "b", "c"}) history.Push(EntryOf(name, 10));
+  history.LimitDepth(2);
+  history.MoveToRedo();
+  EXPECT_EQ(history.UndoName(), "b");
+  history.MoveToRedo();
+  EXPECT_FALSE(history.CanUndo());
+  EXPECT_EQ(history.Held(), 2 * EntryOf("", 10).Size());
+}
+
 TEST(UndoHistory, TheDefaultBudgetIsAtMostOneGiB) {
   EXPECT_GT(DefaultUndoBudget(), 0u);
   EXPECT_LE(DefaultUndoBudget(), uint64_t{1} << 30);
