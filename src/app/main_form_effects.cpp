@@ -47,14 +47,19 @@ void TEffectsPage::DelayButtonClick() {
   });
 }
 
-// The amplitude is asked only once the delay has passed its check.
+// The amplitude is asked only once the delay has passed its check, and both before the echo is
+// recorded for Undo, so that a cancelled question leaves nothing to undo.
 void TEffectsPage::TapDelayButtonClick() {
   form_.RunWithDocument([this] {
     std::string delay;
     if (!AskDelay(delay)) return;
+    ParseDelayMs(delay);
+    std::string amplitude;
+    if (!AskText(tr("Delay"), tr("Specify echo amplitude [%]"), QStringLiteral("50"), amplitude)) return;
     form_.Recorded(SelectionRecord(tr("Echo").toStdString(), form_.Wave(), form_.View().Sel), [&] {
-      EchoCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay, [this](std::string& amplitude) {
-        return AskText(tr("Delay"), tr("Specify echo amplitude [%]"), QStringLiteral("50"), amplitude);
+      EchoCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay, [&](std::string& text) {
+        text = amplitude;
+        return true;
       });
     });
   });
