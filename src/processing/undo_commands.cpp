@@ -103,6 +103,8 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
   entry.NewInMemory = session.NewInMemory;
   const uint64_t bytes = RecordBytes(wave, record);
   bool fits = bytes <= session.Undo.Budget();
+  // A rebuilding command keeps the old image, as large as the one held now.
+  if (fits) session.Undo.MakeRoom(record.WholeImage ? wave.Image().size() + sizeof(UndoEntry) : bytes + sizeof(UndoEntry));
   if (fits && bytes != 0) {
     entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * FrameBytes(wave);
     entry.Bytes = CopyOfBytes(wave, entry.Offset, bytes);

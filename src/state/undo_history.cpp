@@ -40,6 +40,10 @@ void UndoHistory::LimitDepth(size_t entries) {
   while (undo_.size() > depthLimit_) DropOldest();
 }
 
+void UndoHistory::MakeRoom(uint64_t size) {
+  while (!undo_.empty() && (undo_.size() >= depthLimit_ || held_ + size > budget_)) DropOldest();
+}
+
 void UndoHistory::DropOldest() {
   held_ -= undo_.front().Size();
   undo_.pop_front();

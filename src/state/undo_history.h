@@ -56,6 +56,11 @@ class UndoHistory {
   // Whether the last command could not be recorded.
   bool NotKept() const { return notKept_; }
 
+  // Before a command's copy of `size` bytes is made: the oldest undo entries go until one more
+  // of that size fits the budget and the depth limit, so that the copy never stands beside an
+  // entry it is about to push out. Redo entries stay: the command may yet be refused.
+  void MakeRoom(uint64_t size);
+
   // At most `entries` undo entries from now on, the oldest dropped first: velorin-cli keeps no
   // more than its remaining undo commands can reach. With 0 there is nothing to record.
   void LimitDepth(size_t entries);

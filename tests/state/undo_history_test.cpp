@@ -55,6 +55,14 @@ TEST(UndoHistory, ADepthLimitKeepsTheNewestEntries) {
   history.MoveToRedo();
   EXPECT_FALSE(history.CanUndo());
   EXPECT_EQ(history.Held(), 2 * EntryOf("", 10).Size());
+  // Room for the next copy is made before it is taken: the limit and the budget already hold
+  // with it, and what could be redone stays.
+  history.MoveToUndo();
+  history.MoveToUndo();
+  history.MakeRoom(EntryOf("", 10).Size());
+  EXPECT_EQ(history.UndoName(), "c");
+  history.MoveToRedo();
+  EXPECT_FALSE(history.CanUndo());
 }
 
 TEST(UndoHistory, TheDefaultBudgetIsAtMostOneGiB) {
