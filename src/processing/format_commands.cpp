@@ -36,7 +36,7 @@ void HalveRate(TWave& wave, ViewState& state) {
 // No step before the last has more frames or bytes than the result, so its check covers them.
 uint64_t CDDataSize(const TWave& wave, int doublings) {
   uint64_t size = wave.Header().DataSize;
-  const uint64_t frameBytes = (wave.BitsPerSample() == 8 ? 1 : 2) * (wave.Channels() == 1 ? 1 : 2);
+  const uint64_t frameBytes = wave.FrameBytes();
   for (int i = 0; i < doublings; ++i) size = size >= frameBytes ? 2 * (size - frameBytes) : 0;
   for (int i = 0; i > doublings; --i) size >>= 1;
   if (wave.BitsPerSample() == 8) size *= 2;

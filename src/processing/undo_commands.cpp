@@ -14,12 +14,8 @@
 
 namespace {
 
-uint64_t FrameBytes(const TWave& wave) {
-  return (wave.BitsPerSample() == 8 ? 1u : 2u) * (wave.Channels() == 1 ? 1u : 2u);
-}
-
 uint64_t RecordBytes(const TWave& wave, const UndoRecord& record) {
-  return record.Last < record.First ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * FrameBytes(wave);
+  return record.Last < record.First ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * uint64_t{wave.FrameBytes()};
 }
 
 // A copy of `count` image bytes from `offset`, in large pages where the system has them: fresh
@@ -106,7 +102,7 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
   // A rebuilding command keeps the old image, as large as the one held now.
   if (fits) session.Undo.MakeRoom(record.WholeImage ? wave.Image().size() + sizeof(UndoEntry) : bytes + sizeof(UndoEntry));
   if (fits && bytes != 0) {
-    entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * FrameBytes(wave);
+    entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * uint64_t{wave.FrameBytes()};
     entry.Bytes = CopyOfBytes(wave, entry.Offset, bytes);
     fits = !entry.Bytes.empty();
   }

@@ -98,6 +98,8 @@ class TWave {
   uint32_t SampleRate() const { return header_.SampleRate; }
   void SetSampleRate(uint32_t rate);
   uint32_t SampleCount() const { return frames_; }
+  // Bytes of one frame: 1, 2 or 4.
+  uint32_t FrameBytes() const { return frameBytes_; }
   double Duration() const { return static_cast<double>(frames_) / header_.SampleRate; }
 
   // Samples as values in -1..+1. Frames at or past the end read 0.0 and are not written;
