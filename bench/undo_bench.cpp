@@ -16,10 +16,12 @@ namespace {
 struct Command {
   bool WholeImage;
   std::function<void(Session&, Progress&)> Run;
+  // How the command is recorded, where not as the selection's frames or the whole image.
+  UndoRecord (*Record)(std::string, const Session&) = nullptr;
 };
 
 const Command kNormalize{false, [](Session& s, Progress& p) { NormalizeSelection(s.Wave, s.View.Sel, p, 90); }};
-const Command kReverse{false, [](Session& s, Progress& p) { ReverseSelection(s.Wave, s.View.Sel, p); }};
+const Command kReverse{false, [](Session& s, Progress& p) { ReverseSelection(s.Wave, s.View.Sel, p); }, ReverseRecord};
 const Command kLowPass{false, [](Session& s, Progress& p) { RCFilterCommand(s.Wave, s.View.Sel, p, FilterKind::LowPass, "1000"); }};
 const Command kToMono{true, [](Session& s, Progress&) { s.Wave.ConvertToMono(); }};
 
@@ -29,6 +31,7 @@ void LoadSession(Session& session) {
 }
 
 UndoRecord RecordOf(const Command& command, const Session& session) {
+  if (command.Record) return command.Record("bench", session);
   return command.WholeImage ? WholeImageRecord("bench") : SelectionRecord("bench", session.Wave, session.View.Sel);
 }
 
@@ -75,4 +78,5 @@ BENCHMARK_CAPTURE(BM_Command, LowPassRecorded, kLowPass, true)->Unit(benchmark::
 BENCHMARK_CAPTURE(BM_Command, ToMono, kToMono, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Command, ToMonoRecorded, kToMono, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_UndoRedo, Normalize, kNormalize)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_UndoRedo, Reverse, kReverse)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_UndoRedo, ToMono, kToMono)->Unit(benchmark::kMillisecond);

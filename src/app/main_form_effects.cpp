@@ -102,7 +102,12 @@ void TEffectsPage::StereoExpandButtonClick() {
   });
 }
 
-void TEffectsPage::ReverseButtonClick() { form_.RunOnSelection(tr("Reverse"), ReverseSelection); }
+void TEffectsPage::ReverseButtonClick() {
+  form_.RunWithDocument([this] {
+    form_.Recorded(ReverseRecord(tr("Reverse").toStdString(), form_.Document()),
+                   [&] { ReverseSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
+  });
+}
 
 void TEffectsPage::WallButtonClick() {
   if (form_.Wave().Loaded()) form_.WallFilterForm->ShowCentredOn(form_);

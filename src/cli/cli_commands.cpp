@@ -217,6 +217,7 @@ UndoRecord SelectedFrames(const Session& s, CliArgs) { return SelectionRecord({}
 UndoRecord WholeImage(const Session&, CliArgs) { return WholeImageRecord({}); }
 UndoRecord DelayedFrames(const Session& s, CliArgs a) { return DelayRecord({}, s, a[0]); }
 UndoRecord ExpandedSound(const Session& s, CliArgs) { return StereoExpandRecord({}, s); }
+UndoRecord ReversedFrames(const Session& s, CliArgs) { return ReverseRecord({}, s); }
 
 constexpr CliNeeds kAny = CliNeeds::Nothing;
 constexpr CliNeeds kSound = CliNeeds::Sound;
@@ -253,7 +254,7 @@ const std::vector<CliCommand>& Commands() {
       {"fade-out", 0, "", "fade the selection out", kSound, nullptr, Window<WindowKind::FadeOut>, SelectedFrames},
       {"hanning", 0, "", "apply a Hanning window to the selection", kSound, nullptr, Window<WindowKind::Hanning>, SelectedFrames},
       {"invert", 0, "", "invert the selection", kSound, nullptr, Window<WindowKind::Invert>, SelectedFrames},
-      {"reverse", 0, "", "reverse the selection", kSound, nullptr, Reverse, SelectedFrames},
+      {"reverse", 0, "", "reverse the selection", kSound, nullptr, Reverse, ReversedFrames},
       {"low-pass", 1, "HZ", "first order RC low pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::LowPass>, SelectedFrames},
       {"high-pass", 1, "HZ", "first order RC high pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::HighPass>, SelectedFrames},
       {"iir", 3, "C0 C1 D1", "y(n) = C0 x(n) + C1 x(n-1) + D1 y(n-1)", kSound, nullptr, IIR, SelectedFrames},

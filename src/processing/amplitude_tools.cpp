@@ -10,7 +10,8 @@
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 
-// Each routine runs on the samples in their layout (TWave::WithSamples). Where an integer form
+// Each routine runs on the samples in their layout (TWave::WithSamples; those that save each run
+// before they write it for undo, TWave::WithSavingSamples). Where an integer form
 // gives exactly the codes of the value arithmetic, for every code, it is used instead: the
 // middle level for mute, the mirrored code for invert, moved codes for reverse.
 
@@ -51,7 +52,7 @@ double Magnitude(const Samples& samples, int excursion) {
 }  // namespace
 
 void MuteSelection(TWave& wave, const Selection& sel, Progress& progress) {
-  wave.WithSamples([&](auto samples) {
+  wave.WithSavingSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       RewriteSelectedCodes(samples, sel, progress, PassShare::Whole,
@@ -64,7 +65,7 @@ bool IsNormalizeLevel(int level) { return level >= kMinNormalizeLevel && level <
 
 void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, int level) {
   if (!IsNormalizeLevel(level)) throw InputRefused(kAbortingOperation);
-  wave.WithSamples([&](auto samples) {
+  wave.WithSavingSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       using Code = typename decltype(samples)::Code;
       // Only the loudest sample of either channel counts. Frames outside the sound read 0 and
@@ -95,7 +96,7 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
 }
 
 void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
-  wave.WithSamples([&](auto samples) {
+  wave.WithSavingSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       // Frames outside the sound add 0, which leaves a sum as it is, so only those inside are read.
       double sum[2] = {0.0, 0.0};
@@ -125,7 +126,7 @@ double HanningWeight(double t) {
 
 void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKind kind) {
   const int64_t span = int64_t{sel.SelEnd} - sel.SelStart;
-  wave.WithSamples([&](auto samples) {
+  wave.WithSavingSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       if (kind == WindowKind::Invert) {
@@ -147,6 +148,7 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
         double weights[kRunFrames];
         WalkSoundRuns(sel, samples.Frames(), progress, PassShare::Whole, [&](int64_t begin, int64_t end) {
           const int count = static_cast<int>(end - begin);
+          samples.SaveUpTo(end);
           // Positions are whole numbers below 2^33, exact in a double, so counting them up in
           // doubles gives the same t as converting each; the weights come first, in a loop of
           // their own, where the compiler can work on several at once.

@@ -26,6 +26,7 @@ template <class Samples, class PerCode>
 void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& progress, PassShare share,
                           PerCode&& perCode) {
   WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
+    samples.SaveUpTo(end);
     for (int64_t i = begin; i < end; ++i) {
       if (sel.Left) samples.SetCode(i, false, perCode(false, samples.CodeAt(i, false)));
       if (sel.Right) samples.SetCode(i, true, perCode(true, samples.CodeAt(i, true)));

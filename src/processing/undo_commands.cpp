@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
-#include <vector>
+#include <optional>
 #include <utility>
 
+#include "processing/amplitude_tools.h"
 #include "processing/delay_effects.h"
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 #include "state/session.h"
+#include "wave/frame_backup.h"
 #include "wave/image_memory.h"
 
 namespace {
@@ -18,35 +19,21 @@ uint64_t RecordBytes(const TWave& wave, const UndoRecord& record) {
   return record.Last < record.First ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * uint64_t{wave.FrameBytes()};
 }
 
-// A copy of `count` image bytes from `offset`, in large pages where the system has them: fresh
-// memory taken page by page costs more than the copy. Empty when there is not that much memory;
-// the command then runs without an entry.
-std::vector<uint8_t> CopyOfBytes(const TWave& wave, size_t offset, size_t count) {
-  std::vector<uint8_t> bytes;
-  try {
-    bytes.reserve(count);
-  } catch (const std::bad_alloc&) {
-    return bytes;
-  }
-  AdviseLargePages(bytes.data(), count);
-  const auto from = wave.Image().begin() + static_cast<std::ptrdiff_t>(offset);
-  bytes.assign(from, from + static_cast<std::ptrdiff_t>(count));
-  return bytes;
-}
-
 // Whether a command that failed left anything to undo.
 bool Changed(const Session& session, const UndoEntry& entry) {
   if (entry.WholeImage || !(entry.View == session.View)) return true;
-  return !entry.Bytes.empty() &&
-         std::memcmp(entry.Bytes.data(), session.Wave.Image().data() + entry.Offset, entry.Bytes.size()) != 0;
+  return !entry.Frames.Empty() &&
+         std::memcmp(entry.Frames.Data(), session.Wave.Image().data() + entry.Offset, entry.Frames.Size()) != 0;
 }
 
 // The entry's side and the session's side change places.
 void Swap(Session& session, UndoEntry& entry) {
   if (entry.WholeImage) {
     session.Wave.SwapImage(entry.Bytes, entry.Header);
-  } else if (!entry.Bytes.empty()) {
-    session.Wave.SwapBytes(entry.Offset, entry.Bytes);
+  } else if (entry.Inverse) {
+    entry.Inverse(session.Wave);
+  } else if (!entry.Frames.Empty()) {
+    session.Wave.SwapBytes(entry.Offset, entry.Frames.Data(), entry.Frames.Size());
   }
   std::swap(session.View, entry.View);
   std::swap(session.NewInMemory, entry.NewInMemory);
@@ -59,14 +46,14 @@ void Swap(Session& session, UndoEntry& entry) {
 
 UndoRecord FramesRecord(std::string name, const TWave& wave, int64_t first, int64_t last) {
   const FrameSpan inside = FramesInside(first, last, wave.SampleCount());
-  return {std::move(name), false, inside.Begin, inside.End - 1};
+  return {.Name = std::move(name), .First = inside.Begin, .Last = inside.End - 1};
 }
 
 UndoRecord SelectionRecord(std::string name, const TWave& wave, const Selection& sel) {
   return FramesRecord(std::move(name), wave, sel.SelStart, sel.SelEnd);
 }
 
-UndoRecord WholeImageRecord(std::string name) { return {std::move(name), true}; }
+UndoRecord WholeImageRecord(std::string name) { return {.Name = std::move(name), .WholeImage = true}; }
 
 UndoRecord DelayRecord(std::string name, const Session& session, const std::string& delayText) {
   const Selection& sel = session.View.Sel;
@@ -77,6 +64,16 @@ UndoRecord DelayRecord(std::string name, const Session& session, const std::stri
     // Refused before anything is written.
   }
   return FramesRecord(std::move(name), session.Wave, sel.SelStart, std::max<int64_t>(sel.SelEnd, sel.SelStart + delay - 1));
+}
+
+UndoRecord ReverseRecord(std::string name, const Session& session) {
+  const Selection sel = session.View.Sel;
+  if (sel.SelStart < 0 || int64_t{sel.SelEnd} >= int64_t{session.Wave.SampleCount()})
+    return SelectionRecord(std::move(name), session.Wave, sel);
+  return {.Name = std::move(name), .Inverse = [sel](TWave& wave) {
+            NoProgress none;
+            ReverseSelection(wave, sel, none);
+          }};
 }
 
 UndoRecord StereoExpandRecord(std::string name, const Session& session) {
@@ -94,6 +91,7 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
   TWave& wave = session.Wave;
   UndoEntry entry;
   entry.Name = record.Name;
+  entry.Inverse = record.Inverse;
   entry.View = session.View;
   entry.FileName = wave.FileName();
   entry.NewInMemory = session.NewInMemory;
@@ -101,16 +99,30 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
   bool fits = bytes <= session.Undo.Budget();
   // A rebuilding command keeps the old image, as large as the one held now.
   if (fits) session.Undo.MakeRoom(record.WholeImage ? wave.Image().size() + sizeof(UndoEntry) : bytes + sizeof(UndoEntry));
+  std::optional<FrameBackup> backup;
   if (fits && bytes != 0) {
     entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * uint64_t{wave.FrameBytes()};
-    entry.Bytes = CopyOfBytes(wave, entry.Offset, bytes);
-    fits = !entry.Bytes.empty();
+    entry.Frames = ByteBuffer::Uncleared(bytes);
+    fits = !entry.Frames.Empty();
+    if (fits) {
+      backup.emplace(wave.Image().data() + kWaveHeaderSize, wave.FrameBytes(), record.First, record.Last + 1,
+                     entry.Frames.Data());
+    }
   }
   const auto finish = [&](bool failed) {
+    if (backup) {
+      wave.AttachBackup(nullptr);
+      backup->Finish();
+    }
     if (record.WholeImage) {
       wave.KeepReplacedImage(false);
       entry.Bytes = wave.TakeReplacedImage(entry.Header);
       entry.WholeImage = !entry.Bytes.empty();
+    }
+    if (failed && entry.Inverse) {
+      // What a self-undoing command left half done cannot be taken back by running it again.
+      session.Undo.DropAll();
+      return;
     }
     if (failed && !Changed(session, entry)) return;
     if (!fits) {
@@ -120,6 +132,7 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
     }
   };
   if (record.WholeImage) wave.KeepReplacedImage(true);
+  if (backup) wave.AttachBackup(&*backup);
   try {
     command();
   } catch (...) {

@@ -9,12 +9,15 @@ struct Selection;
 class TWave;
 
 // What a command may change, stated before it runs: frames First..Last of the sound (inclusive,
-// within it; none when Last < First), or the whole image for a command that rebuilds it.
+// within it; none when Last < First), or the whole image for a command that rebuilds it. A
+// command that undoes itself when run again names that run as Inverse instead, and nothing is
+// kept.
 struct UndoRecord {
   std::string Name;
   bool WholeImage = false;
   int64_t First = 0;
   int64_t Last = -1;
+  std::function<void(TWave&)> Inverse = nullptr;
 };
 
 // Frames first..last clipped to the sound.
@@ -26,6 +29,9 @@ UndoRecord WholeImageRecord(std::string name);
 // Delay: the selection, and as many frames from its start as the delay is long, which a pure
 // delay silences also past the selection's end. A delay that does not parse writes nothing.
 UndoRecord DelayRecord(std::string name, const Session& session, const std::string& delayText);
+// Reverse of frames all inside the sound puts every code back when run again; one that reaches
+// past the sound silences frames, and its frames are kept.
+UndoRecord ReverseRecord(std::string name, const Session& session);
 // Stereo expand rebuilds a mono sound and changes a stereo one in place, all of it.
 UndoRecord StereoExpandRecord(std::string name, const Session& session);
 

@@ -3,28 +3,35 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "state/view_state.h"
+#include "wave/image_memory.h"
 #include "wave/wave_header.h"
+
+class TWave;
 
 // What one command changed, held as the other side of a swap: before Undo it holds the document
 // as it was before the command, after Undo as it was after it, so one entry serves both ways.
 struct UndoEntry {
   std::string Name;
-  // The whole image the command replaced (with its header), or the bytes at Offset it may have
-  // written, frames of an image whose size the command kept.
+  // The whole image the command replaced (Bytes, with its header); or Frames, the bytes at Offset
+  // it may have written, frames of an image whose size the command kept; or neither, for a
+  // command that undoes itself: Inverse, run on the document, brings back the other side.
   bool WholeImage = false;
-  size_t Offset = 0;
   std::vector<uint8_t> Bytes;
   TWaveHeader Header{};
+  size_t Offset = 0;
+  ByteBuffer Frames;
+  std::function<void(TWave&)> Inverse;
   ViewState View;
   std::string FileName;
   bool NewInMemory = false;
 
-  uint64_t Size() const { return Bytes.capacity() + sizeof(UndoEntry); }
+  uint64_t Size() const { return Bytes.capacity() + Frames.Size() + sizeof(UndoEntry); }
 };
 
 // The budget every history gets: 1 GiB or a quarter of the machine's memory, whichever is lower.

@@ -1,8 +1,13 @@
 #include "wave/image_memory.h"
 
 #include <sys/mman.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -28,4 +33,40 @@ std::vector<uint8_t> NewImage(size_t size, uint8_t fill) {
   AdviseLargePages(image.data(), size);
   image.assign(size, fill);
   return image;
+}
+
+ByteBuffer ByteBuffer::Uncleared(size_t size) {
+  ByteBuffer buffer;
+  if (size == 0) return buffer;
+  // Default-initialised bytes: fresh pages stay untouched until the copy writes them.
+  buffer.data_.reset(new (std::nothrow) uint8_t[size]);
+  if (!buffer.data_) return buffer;
+  buffer.size_ = size;
+  AdviseLargePages(buffer.data_.get(), size);
+  return buffer;
+}
+
+void StreamCopy(uint8_t* to, const uint8_t* from, size_t count) {
+#if defined(__SSE2__)
+  constexpr size_t kLine = 64;
+  // Up to the first aligned destination byte, and the tail after the last whole line, by memcpy.
+  const size_t head = std::min(count, (kLine - reinterpret_cast<uintptr_t>(to) % kLine) % kLine);
+  std::memcpy(to, from, head);
+  size_t done = head;
+  for (; done + kLine <= count; done += kLine) {
+    const auto* source = reinterpret_cast<const __m128i*>(from + done);
+    auto* target = reinterpret_cast<__m128i*>(to + done);
+    const __m128i a = _mm_loadu_si128(source), b = _mm_loadu_si128(source + 1);
+    const __m128i c = _mm_loadu_si128(source + 2), d = _mm_loadu_si128(source + 3);
+    _mm_stream_si128(target, a);
+    _mm_stream_si128(target + 1, b);
+    _mm_stream_si128(target + 2, c);
+    _mm_stream_si128(target + 3, d);
+  }
+  std::memcpy(to + done, from + done, count - done);
+  // The streamed stores are seen by every later read before this returns.
+  _mm_sfence();
+#else
+  std::memcpy(to, from, count);
+#endif
 }

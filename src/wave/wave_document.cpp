@@ -279,6 +279,7 @@ void TWave::SetSampleRate(uint32_t rate) {
 void TWave::AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header) {
   // The player reads the old image until it is told to stop; it must not outlive it.
   StopIfPlaying();
+  CompleteBackup();
   if (keepReplaced_ && replaced_.empty()) {
     replaced_ = std::move(image_);
     replacedHeader_ = header_;
@@ -295,14 +296,16 @@ std::vector<uint8_t> TWave::TakeReplacedImage(TWaveHeader& header) {
 
 void TWave::SwapImage(std::vector<uint8_t>& image, TWaveHeader& header) {
   StopIfPlaying();
+  CompleteBackup();
   image_.swap(image);
   std::swap(header_, header);
   UpdateLayout();
 }
 
-void TWave::SwapBytes(size_t offset, std::vector<uint8_t>& bytes) {
+void TWave::SwapBytes(size_t offset, uint8_t* bytes, size_t count) {
   StopIfPlaying();
-  std::swap_ranges(bytes.begin(), bytes.end(), image_.begin() + static_cast<std::ptrdiff_t>(offset));
+  CompleteBackup();
+  std::swap_ranges(bytes, bytes + count, image_.data() + offset);
 }
 
 void TWave::UpdateLayout() {

@@ -116,6 +116,7 @@ class TWave {
 
   void SetSample(uint32_t index, bool right, double value) {
     if (index >= frames_) return;
+    CompleteBackup();
     uint8_t* p = image_.data() + kWaveHeaderSize + size_t{index} * frameBytes_ + (right ? rightOffset_ : 0);
     if (eightBit_) {
       *p = EightBitCode(value);
@@ -129,8 +130,14 @@ class TWave {
   // work on it directly. With nothing loaded the view has no frames.
   template <class F>
   decltype(auto) WithSamples(F&& f) {
-    uint8_t* data = image_.size() > kWaveHeaderSize ? image_.data() + kWaveHeaderSize : nullptr;
-    return WithLayout(data, frames_, header_.BitsPerSample, header_.Channels, std::forward<F>(f));
+    CompleteBackup();
+    return WithLayout(SampleData(), frames_, header_.BitsPerSample, header_.Channels, nullptr, std::forward<F>(f));
+  }
+  // The same for a routine that calls the samples' SaveUpTo before each write: the backup
+  // attached for undo is then taken as the routine goes instead of all of it before.
+  template <class F>
+  decltype(auto) WithSavingSamples(F&& f) {
+    return WithLayout(SampleData(), frames_, header_.BitsPerSample, header_.Channels, backup_, std::forward<F>(f));
   }
 
   // The format conversions. Each rebuilds the whole sound as a fresh canonical image beside the
@@ -157,7 +164,10 @@ class TWave {
   // Exchanges the image and its header with `image` and `header`, or the image's bytes from
   // `offset` on with `bytes`, which must lie within it.
   void SwapImage(std::vector<uint8_t>& image, TWaveHeader& header);
-  void SwapBytes(size_t offset, std::vector<uint8_t>& bytes);
+  void SwapBytes(size_t offset, uint8_t* bytes, size_t count);
+  // While attached, the backup of the frames a command may write: the routines that save as they
+  // go fill it (WithSavingSamples); any other change of the image completes it first.
+  void AttachBackup(FrameBackup* backup) { backup_ = backup; }
   void SetFileName(const std::string& fileName) { fileName_ = fileName; }
 
  private:
@@ -173,6 +183,10 @@ class TWave {
   void RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop);
   void UpdateLayout();
   void StopIfPlaying();
+  uint8_t* SampleData() { return image_.size() > kWaveHeaderSize ? image_.data() + kWaveHeaderSize : nullptr; }
+  void CompleteBackup() {
+    if (backup_ != nullptr) backup_->Finish();
+  }
 
   std::string fileName_;
   TWaveHeader header_{};
@@ -188,6 +202,7 @@ class TWave {
   std::vector<uint8_t> replaced_;
   TWaveHeader replacedHeader_{};
 
+  FrameBackup* backup_ = nullptr;
   ISystemSoundPlayer* player_ = nullptr;
   bool handedToPlayer_ = false;
 };

@@ -44,25 +44,27 @@ void Do(CliSession& session, std::string_view name, CliArgs args = {}) {
   RunCliCommand(*FindCliCommand(name), session, args);
 }
 
-// A selection partly past the delay's reach: the 50 ms pure delay (551 frames) silences frames
-// past its end. "50" is a valid argument of every command.
+// A selection inside the sound, partly past the delay's reach: the 50 ms pure delay (551 frames)
+// silences frames past its end; and one that reaches past the sound's end. "50" is a valid
+// argument of every command.
 constexpr uint32_t kFrames = 1200;
+constexpr std::pair<int32_t, int32_t> kSelections[] = {{100, 400}, {1000, 1300}};
 const std::vector<std::string> kArgs(3, "50");
 
 TEST(Undo, EveryRecordedCommandUndoesAndRedoesExactly) {
   for (const CliCommand& command : CliCommands()) {
     if (!command.Records) continue;
     for (const auto& [channels, bits] : {std::pair{1, 8}, {1, 16}, {2, 8}, {2, 16}}) {
-      for (const char* which : {"left", "right", "both"}) {
+      for (const auto& [selStart, selEnd] : kSelections) for (const char* which : {"left", "right", "both"}) {
         SCOPED_TRACE(std::string(command.Name) + " " + std::to_string(channels) + "ch " + std::to_string(bits) +
-                     " bits, " + which);
+                     " bits, " + which + ", from " + std::to_string(selStart));
         NoProgress gauge;
         CliSession session;
         session.Gauge = &gauge;
         OpenDocumentImage(session.Doc, "in.wav", RandomWave(channels, bits, kFrames, channels * 100 + bits));
         Do(session, "channels", std::vector<std::string>{which});
-        session.Doc.View.Sel.SelStart = 100;
-        session.Doc.View.Sel.SelEnd = 400;
+        session.Doc.View.Sel.SelStart = selStart;
+        session.Doc.View.Sel.SelEnd = selEnd;
         session.Doc.View.ViewStart = 50;
         const Snapshot before = Take(session.Doc);
         bool failed = false;
