@@ -76,6 +76,8 @@ compare "halve-rate vs sox rate 22050" "$cli_q open '$src' halve-rate save '$our
 compare "low-pass 1000 vs sox lowpass -1 1000" "$cli_q open '$src' low-pass 1000 save '$ours'" "sox '$src' '$theirs' lowpass -1 1000"
 compare "high-pass 1000 vs sox highpass -1 1000" "$cli_q open '$src' high-pass 1000 save '$ours'" "sox '$src' '$theirs' highpass -1 1000"
 compare "echo 100 50 vs sox echo 1 1 100 0.5" "$cli_q open '$src' echo 100 50 save '$ours'" "sox '$src' '$theirs' echo 1 1 100 0.5"
+# One minute from the middle: both read the whole file up to its end, ours writes it from memory.
+compare "select crop vs sox trim" "$cli_q open '$src' select 11907000 14552999 crop save '$ours'" "sox '$src' '$theirs' trim 270 60"
 # Ours adds the tone to a silent file read from disk, sox makes it from nothing.
 silent="$work/silent.wav"
 sox -n -r 44100 -b 16 -c 2 "$silent" trim 0 600

@@ -17,6 +17,7 @@
 
 #include "app/local_path.h"
 #include "app/main_form_amplitude.h"
+#include "app/main_form_edit.h"
 #include "app/main_form_effects.h"
 #include "app/main_form_file.h"
 #include "app/main_form_filters.h"
@@ -83,6 +84,7 @@ void TMainForm::BuildPages() {
   MainPageControl->setGeometry(8, 8, 777, 105);
   MainPageControl->addTab(FileTabSheet = new TFilePage(*this), tr("File"));
   MainPageControl->addTab(ViewTabSheet = new TViewPage(*this), tr("View"));
+  MainPageControl->addTab(EditTabSheet = new TEditPage(*this), tr("Edit"));
   MainPageControl->addTab(WaveTabSheet = new TWaveDataPage(*this), tr("Wave data"));
   MainPageControl->addTab(AmplitudeTabSheet = new TAmplitudePage(*this), tr("Amplitude tools"));
   MainPageControl->addTab(LinFiltTabSheet = new TFiltersPage(*this), tr("Linear filters"));
@@ -128,6 +130,7 @@ void TMainForm::SelectAll() {
 void TMainForm::ShowNewDocument() {
   setWindowTitle(DocumentCaption());
   SelAllButton->setEnabled(true);
+  EditTabSheet->setEnabled(true);
   PlayBitBtn->setEnabled(true);
   RefreshAll();
   ShowUndoState();

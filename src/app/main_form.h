@@ -24,6 +24,7 @@ class QTabWidget;
 class QTimer;
 class TAmplitudePage;
 class TEchoRepeatForm;
+class TEditPage;
 class TEffectsPage;
 class TFilePage;
 class TFiltersPage;
@@ -119,6 +120,7 @@ class TMainForm : public QWidget {
   QTabWidget* MainPageControl = nullptr;
   TFilePage* FileTabSheet = nullptr;
   TViewPage* ViewTabSheet = nullptr;
+  TEditPage* EditTabSheet = nullptr;
   TWaveDataPage* WaveTabSheet = nullptr;
   TAmplitudePage* AmplitudeTabSheet = nullptr;
   TFiltersPage* LinFiltTabSheet = nullptr;

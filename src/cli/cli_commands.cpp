@@ -16,6 +16,7 @@
 #include "processing/amplitude_tools.h"
 #include "processing/delay_effects.h"
 #include "processing/document_commands.h"
+#include "processing/edit_commands.h"
 #include "processing/errors.h"
 #include "processing/format_commands.h"
 #include "processing/iir_file.h"
@@ -208,6 +209,13 @@ void Convert(CliSession& s, CliArgs) {
 
 void CDFormat(CliSession& s, CliArgs) { ConvertToCDFormat(s.Doc); }
 
+void Copy(CliSession& s, CliArgs) { CopySelection(s.Doc); }
+void Cut(CliSession& s, CliArgs) { CutSelection(s.Doc); }
+void Paste(CliSession& s, CliArgs) { PasteClipboard(s.Doc); }
+void Delete(CliSession& s, CliArgs) { DeleteSelection(s.Doc); }
+void Crop(CliSession& s, CliArgs) { CropToSelection(s.Doc); }
+void Silence(CliSession& s, CliArgs a) { InsertSilence(s.Doc, a[0]); }
+
 void UndoLast(CliSession& s, CliArgs) { Undo(s.Doc); }
 
 void RedoLast(CliSession& s, CliArgs) { Redo(s.Doc); }
@@ -240,6 +248,12 @@ const std::vector<CliCommand>& Commands() {
       {"select", 2, "START END", "select frames START..END", kSound, nullptr, Select},
       {"select-all", 0, "", "select the whole sound on both channels", kSound, nullptr, SelectAllFrames},
       {"channels", 1, "left|right|both", "the channels later commands work on", kSound, IsChannelWord, Channels},
+      {"copy", 0, "", "copy the selected frames (both channels) to the clipboard", kSound, nullptr, Copy},
+      {"cut", 0, "", "copy the selected frames to the clipboard, then delete them", kSound, nullptr, Cut, WholeImage},
+      {"paste", 0, "", "insert the clipboard before frame START of the selection", kSound, nullptr, Paste, WholeImage},
+      {"delete", 0, "", "delete the selected frames (both channels)", kSound, nullptr, Delete, WholeImage},
+      {"crop", 0, "", "keep only the selected frames (both channels)", kSound, nullptr, Crop, WholeImage},
+      {"insert-silence", 1, "MS", "insert MS milliseconds of silence before frame START", kSound, nullptr, Silence, WholeImage},
       {"double-rate", 0, "", "double the sample rate, interpolating", kSound, nullptr, Convert<FormatConversion::DoubleRate>, WholeImage},
       {"halve-rate", 0, "", "halve the sample rate, averaging pairs", kSound, nullptr, Convert<FormatConversion::HalveRate>, WholeImage},
       {"to-16bit", 0, "", "convert to 16-bit samples", kSound, nullptr, Convert<FormatConversion::To16Bit>, WholeImage},

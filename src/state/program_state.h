@@ -1,8 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "state/random_generator.h"
+#include "wave/wave_header.h"
+
+// What Copy and Cut took last: a canonical WAV image of the frames, whose header keeps the
+// format they came in, since the document may have another by the time they are pasted.
+struct Clipboard {
+  std::vector<uint8_t> Image;  // empty until something is copied
+
+  bool Empty() const { return Image.empty(); }
+  TWaveHeader Format() const { return ReadWaveHeader(Image.data()); }
+};
 
 // What the whole program shares between its commands for as long as it runs. The window and each
 // velorin-cli run own one and hand it to the commands; nothing of it lives in a global, so every
@@ -15,6 +27,8 @@ struct ProgramState {
   std::string ProgramDir;
   // The noise commands draw from it.
   RandomGenerator Random;
+  // Lasts across Open and New, so that frames go from one sound into another.
+  Clipboard Clip;
 };
 
 // Where the IIR files and the scratch file go for a program that lives in `programFolder`: that

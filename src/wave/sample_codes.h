@@ -63,13 +63,16 @@ inline int16_t SixteenBitCode(double value) {
   return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>(UnroundedSixteenBitCode(value))));
 }
 
+// The code of silence in 8-bit data; 16-bit silence is 0.
+inline constexpr uint8_t kSilence8 = 128;
+
 // The four layouts of the sample data; a routine picks one per call and runs its loop on it.
 template <class CodeType, int ChannelCount>
 struct SampleLayout {
   using Code = CodeType;
   static constexpr int kChannels = ChannelCount;
   static constexpr bool kEightBit = sizeof(Code) == 1;
-  static constexpr Code kSilence = kEightBit ? Code(128) : Code(0);
+  static constexpr Code kSilence = kEightBit ? Code(kSilence8) : Code(0);
 
   static double Value(const double* values, Code code) {
     if constexpr (kEightBit) {

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr uint8_t kSilence8 = 128;
-
 // Two samples' mean in 32-bit arithmetic: rounded down for unsigned bytes, toward zero for
 // signed words (-3 and 0 give -1).
 inline uint8_t Average(uint8_t a, uint8_t b) { return static_cast<uint8_t>((a + b) >> 1); }
@@ -169,12 +167,16 @@ void CheckConvertedDataSize(uint64_t dataSize, uint32_t frameBytes) {
     throw std::runtime_error("The converted sound would be too large (" + TooLargeText(dataSize, frameBytes) + ")");
 }
 
-std::vector<uint8_t> TWave::StartConversion(TWaveHeader& header, uint64_t dataSize) {
+void TWave::SetDataSize(TWaveHeader& header, uint64_t dataSize) {
   header.BlockAlign = static_cast<uint16_t>(header.Channels * header.BitsPerSample / 8);
-  // Before anything is allocated: a result too large is refused at no cost.
-  CheckConvertedDataSize(dataSize, header.BlockAlign);
   header.DataSize = static_cast<uint32_t>(dataSize);
   header.RiffSize = header.DataSize + 36;
+}
+
+std::vector<uint8_t> TWave::StartConversion(TWaveHeader& header, uint64_t dataSize) {
+  // Before anything is allocated: a result too large is refused at no cost.
+  CheckConvertedDataSize(dataSize, static_cast<uint32_t>(header.Channels * header.BitsPerSample / 8));
+  SetDataSize(header, dataSize);
   std::vector<uint8_t> image;
   try {
     image.reserve(kWaveHeaderSize + dataSize);

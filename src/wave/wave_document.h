@@ -41,6 +41,18 @@ void CheckConvertedDataSize(uint64_t dataSize, uint32_t frameBytes);
 
 class ISystemSoundPlayer;
 
+// A change of the sound's length, in whole frames: the new sound is old frames Begin..Cut - 1,
+// then InsertedFrames frames copied from Inserted (silence when it is null), then old frames
+// Resume..End - 1. Begin <= Cut <= Resume <= End <= the old frame count.
+struct FrameSplice {
+  uint32_t Begin = 0;
+  uint32_t Cut = 0;
+  const uint8_t* Inserted = nullptr;
+  uint32_t InsertedFrames = 0;
+  uint32_t Resume = 0;
+  uint32_t End = 0;
+};
+
 // The format of the silent sound that New makes: 8-bit mono at this rate.
 inline constexpr uint32_t kSilentRate = 11025;
 
@@ -155,6 +167,12 @@ class TWave {
   // the data keeps its halved size, so a half frame of silence follows the last whole one.
   void HalveSampleRate();
 
+  // Changes the sound's length as `splice` says; the header's size fields follow, as after a
+  // conversion, and whatever followed the data goes. Bytes are moved, never samples computed. A
+  // pure removal moves the kept frames within the image unless the old image is being kept;
+  // anything else builds one new image. The caller checks the new length against the limit.
+  void SpliceFrames(const FrameSplice& splice);
+
   TProgressEvent OnProgress;
 
   // For undo. While keeping, the first image a conversion replaces is kept, with its header,
@@ -176,6 +194,8 @@ class TWave {
   // The converted sound's image so far: its header (`header` with `dataSize` and the fields that
   // follow from it), with room reserved for the data, which the conversion appends.
   static std::vector<uint8_t> StartConversion(TWaveHeader& header, uint64_t dataSize);
+  // The fields of `header` that follow from a data size of `dataSize` bytes.
+  static void SetDataSize(TWaveHeader& header, uint64_t dataSize);
   // The common frame of a conversion: the new image, `loop(steps)` filling its data from the old
   // one through `steps(kernel, count, scale, divisor)`, silence in whatever it leaves unwritten,
   // the final report, and the new image in place of the old.

@@ -16,14 +16,15 @@ using PagesTest = MainFormTest;
 TEST_F(PagesTest, CommandsOnTheDocumentDoNothingWithoutOne) {
   Start();
   form->View().Sel = {5, 9, true, true};
-  for (int page = 0; page < 7; ++page) {
+  for (int page = 0; page < Find<QTabWidget>("MainPageControl")->count(); ++page) {
     Find<QTabWidget>("MainPageControl")->setCurrentIndex(page);
     for (const char* control :
          {"SaveBitBtn", "ZoomBitBtn", "BitBtn1", "AllButton", "DoubleSRButton", "HalveSRButton", "bits16Button",
           "bits8Button", "StereoButton", "MonoButton", "CDFormatButton", "MuteButton", "NormalizeButton",
           "Button1", "FadeInButton", "FadeOutButton", "HanningButton", "InvertButton", "ReverseButton",
           "ReloadButton", "SelAllButton", "AddNoiseButton", "RemoveNoiseButton", "SignalGeneratorButton",
-          "DelayButton", "TapDelayButton", "EchoRepeatButton", "StereoExpandButton"}) {
+          "DelayButton", "TapDelayButton", "EchoRepeatButton", "StereoExpandButton", "CutButton", "CopyButton",
+          "PasteButton", "DeleteButton", "CropButton", "InsertSilenceButton"}) {
       Click(control);
     }
   }

@@ -142,30 +142,32 @@ const PageGroup kPageGroups[] = {
     {0, "Exit", {"ExitButton"}},
     {1, "Zoom", {"ZoomBitBtn", "BitBtn1", "AllButton"}},
     {1, "Windows", {"SpectrumCheckBox"}},
-    {2, "Convert samplerate", {"DoubleSRButton", "HalveSRButton"}},
-    {2, "Convert amplitude resolution", {"bits16Button", "bits8Button"}},
-    {2, "Convert to stereo/mono", {"StereoButton", "MonoButton"}},
-    {2, "Special", {"CDFormatButton"}},
-    {3, "Volume", {"MuteButton", "NormalizeButton", "NormalizeUpDown", "NormalizeLabel", "Button1"}},
-    {3, "Windows", {"FadeInButton", "FadeOutButton", "InvertButton", "HanningButton"}},
-    {4, "RC filters", {"LowPassButton", "HighPassButton"}},
+    {2, "Clipboard", {"CutButton", "CopyButton", "PasteButton"}},
+    {2, "Length", {"DeleteButton", "CropButton", "InsertSilenceButton"}},
+    {3, "Convert samplerate", {"DoubleSRButton", "HalveSRButton"}},
+    {3, "Convert amplitude resolution", {"bits16Button", "bits8Button"}},
+    {3, "Convert to stereo/mono", {"StereoButton", "MonoButton"}},
+    {3, "Special", {"CDFormatButton"}},
+    {4, "Volume", {"MuteButton", "NormalizeButton", "NormalizeUpDown", "NormalizeLabel", "Button1"}},
+    {4, "Windows", {"FadeInButton", "FadeOutButton", "InvertButton", "HanningButton"}},
+    {5, "RC filters", {"LowPassButton", "HighPassButton"}},
     // The two file buttons are stacked in one cell at the end of the row.
-    {4, "Custom IIR", {"ApplyIIRButton", "c0Edit", "c1Edit", "d1Edit", "OpenIIRButton", "SaveIIRButton"}},
-    {5, "Noise options", {"AddNoiseButton", "RemoveNoiseButton"}},
-    {5, "Signals", {"SignalGeneratorButton"}},
-    {6, "Delay effects", {"DelayButton", "TapDelayButton", "EchoRepeatButton", "StereoExpandButton"}},
-    {6, "Misc", {"ReverseButton", "WallButton"}},
+    {5, "Custom IIR", {"ApplyIIRButton", "c0Edit", "c1Edit", "d1Edit", "OpenIIRButton", "SaveIIRButton"}},
+    {6, "Noise options", {"AddNoiseButton", "RemoveNoiseButton"}},
+    {6, "Signals", {"SignalGeneratorButton"}},
+    {7, "Delay effects", {"DelayButton", "TapDelayButton", "EchoRepeatButton", "StereoExpandButton"}},
+    {7, "Misc", {"ReverseButton", "WallButton"}},
 };
 
 TEST_F(StartTest, PagesHoldTheirGroupsAndControlsInOrder) {
   Start();
   QTabWidget* pages = Find<QTabWidget>("MainPageControl");
   ASSERT_NE(pages, nullptr);
-  const QStringList captions = {"File", "View", "Wave data", "Amplitude tools",
+  const QStringList captions = {"File", "View", "Edit", "Wave data", "Amplitude tools",
                                 "Linear filters", "Noise and signals", "Effects"};
-  ASSERT_EQ(pages->count(), 7);
+  ASSERT_EQ(pages->count(), 8);
   EXPECT_EQ(pages->currentIndex(), 0);
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(pages->tabText(i), captions[i]);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(pages->tabText(i), captions[i]);
 
   for (const PageGroup& expected : kPageGroups) {
     SCOPED_TRACE(expected.group);
@@ -177,7 +179,8 @@ TEST_F(StartTest, PagesHoldTheirGroupsAndControlsInOrder) {
       ASSERT_NE(group, nullptr);
       EXPECT_EQ(group->title(), expected.group);
       EXPECT_EQ(group->parentWidget(), pages->widget(expected.page));
-      EXPECT_TRUE(control->isEnabled());
+      // Only the Edit page waits for a sound.
+      EXPECT_EQ(control->isEnabled(), expected.page != 2);
       // Stacked controls sit in a nested layout and have no index of their own in the row.
       const int at = group->layout()->indexOf(control);
       if (at >= 0) {
