@@ -89,8 +89,17 @@ class TMainForm : public QWidget {
   // `command()` recorded for Undo as `record` states.
   template <class Command>
   void Recorded(const UndoRecord& record, Command&& command) {
-    RunRecorded(session_, record, command);
+    try {
+      RunRecorded(session_, record, command);
+    } catch (...) {
+      SoundChanged(&record);
+      throw;
+    }
+    SoundChanged(&record);
   }
+  // What is kept beside the sound follows a change to it: `record` states which frames a command
+  // may have changed; none, that the whole sound may be another.
+  void SoundChanged(const UndoRecord* record);
 
   // A processing routine over the selection: `routine(wave, selection, gauge)` on the document,
   // recorded for Undo under `name`.

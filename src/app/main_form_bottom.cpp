@@ -264,6 +264,7 @@ void TMainForm::StepHistory(void (*step)(Session&)) {
   // The keys reach here only through the buttons, which are disabled while a sound plays.
   Guarded([&] {
     step(session_);
+    SoundChanged(nullptr);
     RefreshAll();
   });
   ShowUndoState();
