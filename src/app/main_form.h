@@ -167,6 +167,8 @@ class TMainForm : public QWidget {
 
   QTimer* PlayTimer = nullptr;
   QTimer* RecordTimer = nullptr;
+  // Moves the play cursor while a sound plays.
+  QTimer* CursorTimer = nullptr;
 
   // The sound card, through which Rec records into the scratch file.
   TAudio Audio;
@@ -197,6 +199,7 @@ class TMainForm : public QWidget {
   void StopBitBtnClick();
   void PlayTimerTimer();
   void RecordTimerTimer();
+  void CursorTimerTimer();
 
  public:
   // OK in the recording options dialog: records into the scratch file in the chosen format.
