@@ -19,47 +19,50 @@ decltype(auto) ReadSamples(const TWave& wave, F&& f) {
   return WithLayout(data, wave.SampleCount(), wave.BitsPerSample(), wave.Channels(), std::forward<F>(f));
 }
 
-// A whole block in lanes as wide as a vector register, each lane with its own running minimum
-// and maximum, so that the compiler turns the loop into packed min/max instructions without a
-// branch. The lane count is a multiple of the channel count: a lane always holds one channel.
+// The lowest and highest code of each channel.
+struct RunPeaks {
+  int Low[2] = {INT_MAX, INT_MAX};
+  int High[2] = {INT_MIN, INT_MIN};
+};
+
+// Frames [begin, end) of the sound in chunks as wide as a vector register, each lane of a chunk
+// with its own running minimum and maximum, so that the compiler turns the loop into packed
+// min/max instructions without a branch. A lane always holds one channel, the lane count being a
+// multiple of the channel count. A run that ends in part of a chunk has that chunk padded with
+// copies of its last frame, which move neither end.
 template <class Samples>
-void SummariseWholeBlock(const Samples& samples, int64_t firstFrame, int16_t* lows, int16_t* highs) {
+RunPeaks SummariseRun(const Samples& samples, int64_t begin, int64_t end) {
   using Code = typename Samples::Code;
   constexpr int kChannels = Samples::kChannels;
-  constexpr size_t kCount = PeakSummary::kBlockFrames * kChannels;
   constexpr size_t kLanes = 32 / sizeof(Code);
-  Code codes[kCount];
-  std::memcpy(codes, samples.FrameBytes(firstFrame), sizeof codes);
+  RunPeaks peaks;
+  if (begin >= end) return peaks;
+  const uint8_t* bytes = samples.FrameBytes(begin);
+  const auto count = static_cast<size_t>(end - begin) * kChannels;
+  const size_t whole = count / kLanes;
+  const size_t rest = count % kLanes;
+  Code chunk[kLanes];
+  if (rest == 0) {
+    std::memcpy(chunk, bytes, sizeof chunk);
+  } else {
+    std::memcpy(chunk, bytes + whole * sizeof chunk, rest * sizeof(Code));
+    for (size_t j = rest; j < kLanes; ++j) chunk[j] = chunk[j - kChannels];
+  }
   Code lo[kLanes];
   Code hi[kLanes];
-  for (size_t j = 0; j < kLanes; ++j) lo[j] = hi[j] = codes[j];
-  for (size_t i = kLanes; i < kCount; i += kLanes) {
+  for (size_t j = 0; j < kLanes; ++j) lo[j] = hi[j] = chunk[j];
+  for (size_t c = 0; c < whole; ++c) {
+    std::memcpy(chunk, bytes + c * sizeof chunk, sizeof chunk);
     for (size_t j = 0; j < kLanes; ++j) {
-      lo[j] = std::min(lo[j], codes[i + j]);
-      hi[j] = std::max(hi[j], codes[i + j]);
+      lo[j] = std::min(lo[j], chunk[j]);
+      hi[j] = std::max(hi[j], chunk[j]);
     }
   }
-  for (int c = 0; c < kChannels; ++c) {
-    Code low = lo[c];
-    Code high = hi[c];
-    for (size_t j = c + kChannels; j < kLanes; j += kChannels) {
-      low = std::min(low, lo[j]);
-      high = std::max(high, hi[j]);
-    }
-    lows[c] = low;
-    highs[c] = high;
+  for (size_t j = 0; j < kLanes; ++j) {
+    peaks.Low[j % kChannels] = std::min<int>(peaks.Low[j % kChannels], lo[j]);
+    peaks.High[j % kChannels] = std::max<int>(peaks.High[j % kChannels], hi[j]);
   }
-}
-
-// Frames [begin, end) of one channel, all inside the sound, one at a time: the ends of a run
-// that fill no whole block.
-template <class Samples>
-void ScanFrames(const Samples& samples, bool right, int64_t begin, int64_t end, int& low, int& high) {
-  for (int64_t i = begin; i < end; ++i) {
-    const int code = samples.CodeAt(i, right);
-    low = std::min(low, code);
-    high = std::max(high, code);
-  }
+  return peaks;
 }
 
 }  // namespace
@@ -69,9 +72,11 @@ void PeakSummary::Build(const TWave& wave) {
   frames_ = built_ ? wave.SampleCount() : 0;
   bits_ = wave.BitsPerSample();
   channels_ = wave.Channels();
-  const size_t entries = built_ ? (frames_ + size_t{kBlock} - 1) / kBlock * channels_ : 0;
-  lows_.resize(entries);
-  highs_.resize(entries);
+  const size_t blocks = built_ ? (frames_ + size_t{kBlock} - 1) / kBlock : 0;
+  for (int c = 0; c < 2; ++c) {
+    lows_[c].resize(c < channels_ ? blocks : 0);
+    highs_[c].resize(c < channels_ ? blocks : 0);
+  }
   if (built_) SummariseBlocks(wave, 0, (frames_ + uint64_t{kBlock} - 1) / kBlock);
 }
 
@@ -94,18 +99,10 @@ void PeakSummary::SummariseBlocks(const TWave& wave, uint64_t firstBlock, uint64
   ReadSamples(wave, [&](auto samples) {
     for (uint64_t block = firstBlock; block < endBlock; ++block) {
       const auto begin = static_cast<int64_t>(block * kBlock);
-      int16_t* lows = lows_.data() + block * channels_;
-      int16_t* highs = highs_.data() + block * channels_;
-      if (begin + kBlock <= int64_t{frames_}) {
-        SummariseWholeBlock(samples, begin, lows, highs);
-        continue;
-      }
-      for (int c = 0; c < channels_; ++c) {
-        int low = INT_MAX;
-        int high = INT_MIN;
-        ScanFrames(samples, c == 1, begin, frames_, low, high);
-        lows[c] = static_cast<int16_t>(low);
-        highs[c] = static_cast<int16_t>(high);
+      const RunPeaks peaks = SummariseRun(samples, begin, std::min<int64_t>(begin + kBlock, frames_));
+      for (size_t c = 0; c < channels_; ++c) {
+        lows_[c][block] = static_cast<int16_t>(peaks.Low[c]);
+        highs_[c][block] = static_cast<int16_t>(peaks.High[c]);
       }
     }
   });
@@ -118,17 +115,19 @@ PeakRange PeakSummary::Peak(const TWave& wave, bool right, int64_t begin, int64_
   return ReadSamples(wave, [&](auto samples) {
     using Code = typename decltype(samples)::Code;
     const size_t channel = channels_ == 2 && right;
-    int low = INT_MAX;
-    int high = INT_MIN;
-    // The frames before the first whole block and after the last are read one by one.
+    // The frames before the first whole block and after the last are read themselves.
     const int64_t headEnd = std::min(last, (first + kBlock - 1) / kBlock * kBlock);
     const int64_t tailBegin = std::max(headEnd, last / kBlock * kBlock);
-    ScanFrames(samples, right, first, headEnd, low, high);
-    for (int64_t block = headEnd / kBlock; block < tailBegin / kBlock; ++block) {
-      low = std::min<int>(low, lows_[static_cast<size_t>(block) * channels_ + channel]);
-      high = std::max<int>(high, highs_[static_cast<size_t>(block) * channels_ + channel]);
+    const RunPeaks head = SummariseRun(samples, first, headEnd);
+    const RunPeaks tail = SummariseRun(samples, tailBegin, last);
+    int low = std::min(head.Low[channel], tail.Low[channel]);
+    int high = std::max(head.High[channel], tail.High[channel]);
+    const int16_t* lows = lows_[channel].data();
+    const int16_t* highs = highs_[channel].data();
+    for (auto block = static_cast<size_t>(headEnd / kBlock); block < static_cast<size_t>(tailBegin / kBlock); ++block) {
+      low = std::min<int>(low, lows[block]);
+      high = std::max<int>(high, highs[block]);
     }
-    ScanFrames(samples, right, tailBegin, last, low, high);
     PeakRange range{samples.ValueOf(static_cast<Code>(low)), samples.ValueOf(static_cast<Code>(high))};
     if (begin < first || last < end) {
       range.Min = std::min(range.Min, 0.0);

@@ -40,7 +40,8 @@ class PeakSummary {
   uint32_t frames_ = 0;
   uint16_t bits_ = 0;
   uint16_t channels_ = 0;
-  // Block b, channel c at b * channels_ + c. 8-bit codes fit the 16-bit entries.
-  std::vector<int16_t> lows_;
-  std::vector<int16_t> highs_;
+  // Per channel, one entry a block: a column reads a channel's blocks side by side. 8-bit
+  // codes fit the 16-bit entries.
+  std::vector<int16_t> lows_[2];
+  std::vector<int16_t> highs_[2];
 };

@@ -49,10 +49,10 @@ void TWaveStrip::paintEvent(QPaintEvent*) {
       painter.drawLine(static_cast<int>(x) - 1, trace[x - 1].Y, static_cast<int>(x), trace[x].Y);
     }
   }
-  for (size_t x = 0; x < columns.size(); ++x) {
-    painter.setPen(QPen(PenColour(columns[x].Pen), 1));
-    painter.drawLine(static_cast<int>(x), columns[x].Top, static_cast<int>(x), columns[x].Bottom);
-  }
+  // A column is a rectangle one pixel wide: filled without a pen, it costs far less than a line.
+  for (size_t x = 0; x < columns.size(); ++x)
+    painter.fillRect(static_cast<int>(x), columns[x].Top, 1, columns[x].Bottom - columns[x].Top + 1,
+                     PenColour(columns[x].Pen));
   const int cursor = CursorColumn();
   if (cursor >= 0) {
     painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
