@@ -128,11 +128,7 @@ TEST_F(StripDrawingTest, PeaksShowTheLowestAndHighestFrameOfEachColumn) {
   StartWith(dir.File("peaks.wav"));
   EXPECT_EQ(At(Picture("LPaintBox"), 350, 0), Background());
   Click("PeaksCheckBox");
-  struct Column {
-    const char* strip;
-    int x, top, bottom;
-    QColor pen;
-  };
+  struct Column { const char* strip; int x, top, bottom; QColor pen; };
   const auto expectColumns = [&](std::initializer_list<Column> table) {
     for (const Column& row : table) {
       SCOPED_TRACE(testing::Message() << row.strip << " column " << row.x);

@@ -58,11 +58,9 @@ TEST(ColumnOfFrameTest, UndoesFrameAtColumn) {
   for (const ViewState& view : {View(0, 760), View(100, 5000), View(0, 26459999)}) {
     for (int x = 0; x < 761; ++x) ASSERT_EQ(ColumnOfFrame(view, FrameAtColumn(view, x, 761), 761), x);
   }
-  EXPECT_EQ(ColumnOfFrame(View(100, 5000), 97, 761), 0);
-  EXPECT_EQ(ColumnOfFrame(View(100, 5000), 96, 761), -1);
-  EXPECT_EQ(ColumnOfFrame(View(100, 5000), 5003, 761), 760);
-  EXPECT_EQ(ColumnOfFrame(View(100, 5000), 5004, 761), -1);
-  EXPECT_EQ(ColumnOfFrame(View(0, 760), -1, 761), -1);
+  std::vector<int> columns;
+  for (int64_t frame : {96, 97, 5003, 5004}) columns.push_back(ColumnOfFrame(View(100, 5000), frame, 761));
+  EXPECT_EQ(columns, (std::vector<int>{-1, 0, 760, -1}));
   EXPECT_EQ(ColumnOfFrame(View(7, 7), 7, 761), 0);
 }
 
