@@ -70,7 +70,7 @@ void TWaveStrip::ShowCursor(int64_t frame) {
   const int after = CursorColumn();
   if (before == after) return;
   for (int x : {before, after})
-    if (x >= 0) repaint(x, 0, 1, height());
+    if (x >= 0) update(x, 0, 1, height());
 }
 
 void TWaveStrip::mousePressEvent(QMouseEvent* event) {

@@ -23,7 +23,7 @@ class TWaveStrip : public QWidget {
   // none: the trace. Takes effect at the next paint.
   void ShowPeaks(const PeakSummary* peaks) { peaks_ = peaks; }
   // A line across the strip at `frame` (none when negative or out of view), in the platform's
-  // highlight colour, repainted at once where it was and where it goes.
+  // highlight colour; where it was and where it goes are painted again in one pass.
   void ShowCursor(int64_t frame);
 
  signals:
