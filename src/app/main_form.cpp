@@ -127,7 +127,10 @@ void TMainForm::SelectAll() {
   RefreshAll();
 }
 
+void TMainForm::SoundChanged(const UndoRecord* record) { ViewTabSheet->SoundChanged(record); }
+
 void TMainForm::ShowNewDocument() {
+  SoundChanged(nullptr);
   setWindowTitle(DocumentCaption());
   SelAllButton->setEnabled(true);
   EditTabSheet->setEnabled(true);

@@ -90,8 +90,17 @@ class TMainForm : public QWidget {
   // `command()` recorded for Undo as `record` states.
   template <class Command>
   void Recorded(const UndoRecord& record, Command&& command) {
-    RunRecorded(session_, record, command);
+    try {
+      RunRecorded(session_, record, command);
+    } catch (...) {
+      SoundChanged(&record);
+      throw;
+    }
+    SoundChanged(&record);
   }
+  // What is kept beside the sound follows a change to it: `record` states which frames a command
+  // may have changed; none, that the whole sound may be another.
+  void SoundChanged(const UndoRecord* record);
 
   // A processing routine over the selection: `routine(wave, selection, gauge)` on the document,
   // recorded for Undo under `name`.
@@ -160,6 +169,8 @@ class TMainForm : public QWidget {
 
   QTimer* PlayTimer = nullptr;
   QTimer* RecordTimer = nullptr;
+  // Moves the play cursor while a sound plays.
+  QTimer* CursorTimer = nullptr;
 
   // The sound card, through which Rec records into the scratch file.
   TAudio Audio;
@@ -190,6 +201,7 @@ class TMainForm : public QWidget {
   void StopBitBtnClick();
   void PlayTimerTimer();
   void RecordTimerTimer();
+  void CursorTimerTimer();
 
  public:
   // OK in the recording options dialog: records into the scratch file in the chosen format.

@@ -28,6 +28,8 @@ namespace {
 constexpr int kStripWidth = 761;
 constexpr int kStripHeight = 153;
 constexpr int kRecordInterval = 1000;
+// About thirty moves a second: smooth to the eye, and little work beside the sound.
+constexpr int kCursorInterval = 33;
 
 TWaveStrip* MakeStrip(QWidget* parent, const TWave& wave, const ViewState& view, bool right,
                       const char* name, int top) {
@@ -193,12 +195,16 @@ void TMainForm::BuildBottom() {
   RecordTimer = new QTimer(this);
   RecordTimer->setObjectName(QStringLiteral("RecordTimer"));
   RecordTimer->setInterval(kRecordInterval);
+  CursorTimer = new QTimer(this);
+  CursorTimer->setObjectName(QStringLiteral("CursorTimer"));
+  CursorTimer->setInterval(kCursorInterval);
 
   connect(RecBitBtn, &QPushButton::clicked, this, &TMainForm::RecBitBtnClick);
   connect(PlayBitBtn, &QPushButton::clicked, this, &TMainForm::PlayBitBtnClick);
   connect(StopBitBtn, &QPushButton::clicked, this, &TMainForm::StopBitBtnClick);
   connect(PlayTimer, &QTimer::timeout, this, &TMainForm::PlayTimerTimer);
   connect(RecordTimer, &QTimer::timeout, this, &TMainForm::RecordTimerTimer);
+  connect(CursorTimer, &QTimer::timeout, this, &TMainForm::CursorTimerTimer);
   connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
   connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
   connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);
@@ -264,6 +270,7 @@ void TMainForm::StepHistory(void (*step)(Session&)) {
   // The keys reach here only through the buttons, which are disabled while a sound plays.
   Guarded([&] {
     step(session_);
+    SoundChanged(nullptr);
     RefreshAll();
   });
   ShowUndoState();

@@ -1,5 +1,5 @@
 // The sound control: Play hands the document to the system's sound player and runs the gauge
-// over its duration; Rec records from the sound card into the scratch file, counting seconds in
+// over its duration, with a cursor in the strips at the frame being heard; Rec records from the sound card into the scratch file, counting seconds in
 // the title, and Stop opens what was recorded as the document.
 
 #include <QPushButton>
@@ -15,6 +15,7 @@
 #include "audio/recorder.h"
 #include "audio/recording_session.h"
 #include "processing/document_commands.h"
+#include "views/wave_strip_widget.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ void TMainForm::PlayBitBtnClick() {
     // A sound shorter than a fiftieth of a second gives no interval at all. A Qt timer of 0 ms
     // would fire at every turn of the event loop; such a sound stays playing until Stop.
     if (PlayTimer->interval() > 0) PlayTimer->start();
+    CursorTimer->start();
     MainPageControl->setEnabled(false);
     PlayBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
@@ -50,8 +52,18 @@ void TMainForm::PlayTimerTimer() {
   if (Gauge->value() >= Gauge->maximum()) ShowTransportIdle();
 }
 
+// The cursor follows the player's own position, which the gauge does not.
+void TMainForm::CursorTimerTimer() {
+  const int64_t frame = session_.Wave.PlayingFrame();
+  LPaintBox->ShowCursor(frame);
+  RPaintBox->ShowCursor(frame);
+}
+
 void TMainForm::ShowTransportIdle() {
   PlayTimer->stop();
+  CursorTimer->stop();
+  LPaintBox->ShowCursor(-1);
+  RPaintBox->ShowCursor(-1);
   Gauge->SetProgress(0);
   MainPageControl->setEnabled(true);
   PlayBitBtn->setEnabled(true);

@@ -7,7 +7,9 @@
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
+#include "processing/undo_commands.h"
 #include "views/spectrum_form.h"
+#include "views/wave_strip_widget.h"
 
 TViewPage::TViewPage(TMainForm& form) : TMainFormPage(form, "ViewTabSheet") {
   QBoxLayout* row = AddGroup("ZoomGroupBox", tr("Zoom"));
@@ -19,12 +21,18 @@ TViewPage::TViewPage(TMainForm& form) : TMainFormPage(form, "ViewTabSheet") {
   SpectrumCheckBox->setObjectName(QStringLiteral("SpectrumCheckBox"));
   SetHint(SpectrumCheckBox, tr("Shows spectrum window"));
   row->addWidget(SpectrumCheckBox);
+  row = AddGroup("StripsGroupBox", tr("Strips"));
+  PeaksCheckBox = new QCheckBox(tr("Pea&ks"), GroupOf(row));
+  PeaksCheckBox->setObjectName(QStringLiteral("PeaksCheckBox"));
+  SetHint(PeaksCheckBox, tr("Shows the lowest and highest sample under each column"));
+  row->addWidget(PeaksCheckBox);
   EndPage();
 
   connect(ZoomBitBtn, &QPushButton::clicked, this, &TViewPage::ZoomBitBtnClick);
   connect(BitBtn1, &QPushButton::clicked, this, &TViewPage::BitBtn1Click);
   connect(AllButton, &QPushButton::clicked, this, &TViewPage::AllButtonClick);
   connect(SpectrumCheckBox, &QCheckBox::clicked, this, &TViewPage::SpectrumCheckBoxClick);
+  connect(PeaksCheckBox, &QCheckBox::clicked, this, &TViewPage::PeaksCheckBoxClick);
 }
 
 void TViewPage::ZoomBitBtnClick() {
@@ -52,4 +60,20 @@ void TViewPage::SpectrumCheckBoxClick() {
   }
   TSpectrumForm& window = *form_.SpectrumForm;
   window.setVisible(!window.isVisible());
+}
+
+void TViewPage::PeaksCheckBoxClick() {
+  const bool on = PeaksCheckBox->isChecked();
+  if (on) peaks_.Build(form_.Wave());
+  for (TWaveStrip* strip : {form_.LPaintBox, form_.RPaintBox}) strip->ShowPeaks(on ? &peaks_ : nullptr);
+  form_.DrawWaves();
+}
+
+void TViewPage::SoundChanged(const UndoRecord* record) {
+  if (!PeaksCheckBox->isChecked()) return;
+  if (!record || record->WholeImage) {
+    peaks_.Build(form_.Wave());
+  } else {
+    peaks_.Update(form_.Wave(), record->First, record->Last);
+  }
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "app/main_form_page.h"
+#include "views/peak_summary.h"
 
 class QCheckBox;
 class QPushButton;
+struct UndoRecord;
 
-// The "View" page: the zoom commands and the spectrum window's check box.
+// The "View" page: the zoom commands, the spectrum window's check box, and whether the strips
+// show peaks, with the summary they read.
 class TViewPage final : public TMainFormPage {
   Q_OBJECT
 
@@ -16,10 +19,19 @@ class TViewPage final : public TMainFormPage {
   QPushButton* BitBtn1 = nullptr;
   QPushButton* AllButton = nullptr;
   QCheckBox* SpectrumCheckBox = nullptr;
+  QCheckBox* PeaksCheckBox = nullptr;
+
+  // The summary follows the sound only while the strips read it; checking the box builds it
+  // afresh.
+  void SoundChanged(const UndoRecord* record);
 
  public slots:
   void ZoomBitBtnClick();
   void BitBtn1Click();
   void AllButtonClick();
   void SpectrumCheckBoxClick();
+  void PeaksCheckBoxClick();
+
+ private:
+  PeakSummary peaks_;
 };

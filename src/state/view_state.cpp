@@ -51,6 +51,14 @@ int32_t FrameAtColumn(const ViewState& state, int x, int width) {
   return static_cast<int32_t>(frame);
 }
 
+int ColumnOfFrame(const ViewState& state, int64_t frame, int width) {
+  if (frame < 0 || width < 1) return -1;
+  const long double span = static_cast<long double>(state.ViewEnd) - state.ViewStart;
+  const long double x = span > 0 ? std::nearbyint((frame - state.ViewStart) * (width - 1) / span)
+                                 : (frame == state.ViewStart ? 0.0L : -1.0L);
+  return x < 0 || x >= width ? -1 : static_cast<int>(x);
+}
+
 void MarkSelection(ViewState& state, bool start, int32_t frame) {
   if (start) {
     state.Sel.SelStart = frame;

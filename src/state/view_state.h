@@ -31,6 +31,9 @@ void ApplyChannelRules(ViewState& state, const TWave& wave);
 // ViewStart, the last column ViewEnd, rounded to the nearest frame (ties to even). A strip too
 // narrow to scale gives ViewStart.
 int32_t FrameAtColumn(const ViewState& state, int x, int width);
+// The column of that strip nearest to `frame` (ties to even), or -1 when the frame is negative
+// or lies outside the view by more than half a column.
+int ColumnOfFrame(const ViewState& state, int64_t frame, int width);
 // A press on a strip: `start` moves the selection's start to `frame`, otherwise its end moves
 // there. The end always stays at least one frame after the start.
 void MarkSelection(ViewState& state, bool start, int32_t frame);

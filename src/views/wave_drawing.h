@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+class PeakSummary;
 struct ViewState;
 class TWave;
 
@@ -27,3 +28,18 @@ int SampleRow(double value, int height);
 // nothing is to be drawn: no sound loaded, or the right channel of a mono sound.
 std::vector<TracePoint> TraceChannel(const TWave& wave, const ViewState& view, bool right, int width,
                                      int height);
+
+// One column of a channel's peaks: a vertical line from row Top (the highest value among the
+// frames the column stands for) down to row Bottom (the lowest).
+struct PeakColumn {
+  int Top = 0;
+  int Bottom = 0;
+  TracePen Pen = TracePen::Grey;
+};
+
+// The peaks of one channel in a strip of width x height pixels showing the view. The view's
+// frames are shared out in order, each column standing for (ViewEnd - ViewStart + 1) / width of
+// them; pens are the trace's. Empty where the trace is drawn instead: nothing to draw, a summary
+// that does not fit the sound, or a view of fewer frames than the strip has columns.
+std::vector<PeakColumn> PeakChannel(const TWave& wave, const PeakSummary& peaks, const ViewState& view,
+                                    bool right, int width, int height);

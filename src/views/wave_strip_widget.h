@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
+
+class PeakSummary;
 struct ViewState;
 class TWave;
 
@@ -16,6 +19,12 @@ class TWaveStrip : public QWidget {
 
   // Paints the background alone, at once; the next paint shows the sound again.
   void Clear();
+  // Peaks read from `peaks` (which must outlive the strip or be replaced) instead of the trace;
+  // none: the trace. Takes effect at the next paint.
+  void ShowPeaks(const PeakSummary* peaks) { peaks_ = peaks; }
+  // A line across the strip at `frame` (none when negative or out of view), in the platform's
+  // highlight colour; where it was and where it goes are painted again in one pass.
+  void ShowCursor(int64_t frame);
 
  signals:
   // Only presses count: selecting is done by clicking, never by dragging.
@@ -26,8 +35,13 @@ class TWaveStrip : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
+  // The column of the cursor, or -1 when none shows.
+  int CursorColumn() const;
+
   const TWave& wave_;
   const ViewState& view_;
   const bool right_;
   bool blank_ = false;
+  const PeakSummary* peaks_ = nullptr;
+  int64_t cursor_ = -1;
 };

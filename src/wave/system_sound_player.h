@@ -12,4 +12,7 @@ class ISystemSoundPlayer {
   virtual ~ISystemSoundPlayer() = default;
   virtual bool PlayAsync(const uint8_t* image, size_t size) = 0;
   virtual bool StopAll() = 0;
+  // The frame of the playing image being heard now, counted from the first of its data; -1 when
+  // nothing plays. Asked from the thread that plays and stops.
+  virtual int64_t PlayingFrame() const = 0;
 };

@@ -263,6 +263,8 @@ bool TWave::Play() {
   return handedToPlayer_;
 }
 
+int64_t TWave::PlayingFrame() const { return handedToPlayer_ && player_ ? player_->PlayingFrame() : -1; }
+
 bool TWave::Stop() {
   handedToPlayer_ = false;
   return player_ && player_->StopAll();

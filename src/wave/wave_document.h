@@ -99,6 +99,8 @@ class TWave {
   // Plays the image through the system sound player; false when nothing took it.
   bool Play();
   bool Stop();
+  // The frame being heard while the image plays, -1 otherwise.
+  int64_t PlayingFrame() const;
 
   const std::string& FileName() const { return fileName_; }
   bool Loaded() const { return !fileName_.empty(); }

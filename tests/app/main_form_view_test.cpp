@@ -114,6 +114,52 @@ TEST_F(StripDrawingTest, ZoomingRedrawsTheStripsAtTheNewScale) {
   EXPECT_EQ(At(Picture("RPaintBox"), 380, 152), kGreen);
 }
 
+// 761,000 frames, a thousand to a column at full view, so that a column reads whole blocks of
+// the summary. The left channel is silent but for a top spike at frame 350,300 (column 350) and
+// a bottom one at 500,300 (column 500), which the trace, reading one frame a column, passes
+// over; the right channel stays at -16384 (row 114).
+TEST_F(StripDrawingTest, PeaksShowTheLowestAndHighestFrameOfEachColumn) {
+  std::vector<int16_t> samples;
+  for (int i = 0; i < 761000; ++i) {
+    samples.push_back(i == 350300 ? int16_t{32767} : i == 500300 ? int16_t{-32768} : int16_t{0});
+    samples.push_back(-16384);
+  }
+  WriteBytes(dir.File("peaks.wav"), CanonicalWave(2, 44100, 16, Words(samples)));
+  StartWith(dir.File("peaks.wav"));
+  EXPECT_EQ(At(Picture("LPaintBox"), 350, 0), Background());
+  Click("PeaksCheckBox");
+  struct Column { const char* strip; int x, top, bottom; QColor pen; };
+  const auto expectColumns = [&](std::initializer_list<Column> table) {
+    for (const Column& row : table) {
+      SCOPED_TRACE(testing::Message() << row.strip << " column " << row.x);
+      const QImage picture = Picture(row.strip);
+      EXPECT_EQ(At(picture, row.x, row.top), row.pen);
+      EXPECT_EQ(At(picture, row.x, row.bottom), row.pen);
+      if (row.top > 0) EXPECT_EQ(At(picture, row.x, row.top - 1), Background());
+      if (row.bottom < 152) EXPECT_EQ(At(picture, row.x, row.bottom + 1), Background());
+    }
+  };
+  expectColumns({{"LPaintBox", 350, 0, 76, kRed}, {"LPaintBox", 500, 76, 152, kRed},
+                 {"LPaintBox", 0, 76, 76, kRed}, {"RPaintBox", 350, 114, 114, kGreen}});
+
+  // A command on part of the sound and its undo reach the picture.
+  Press("LPaintBox", Qt::LeftButton, 349);
+  Press("LPaintBox", Qt::RightButton, 351);
+  Find<QTabWidget>("MainPageControl")->setCurrentIndex(3);
+  Click("MuteButton");
+  expectColumns({{"LPaintBox", 350, 76, 76, kRed}, {"LPaintBox", 500, 76, 152, kGrey}});
+  Click("UndoButton");
+  expectColumns({{"LPaintBox", 350, 0, 76, kRed}});
+
+  // A view of fewer frames than columns is drawn as the trace.
+  Find<QTabWidget>("MainPageControl")->setCurrentIndex(1);
+  form->View().Sel.SelEnd = form->View().Sel.SelStart + 700;
+  Click("ZoomBitBtn");
+  const QImage peaks = Picture("LPaintBox");
+  Click("PeaksCheckBox");
+  EXPECT_EQ(Picture("LPaintBox"), peaks);
+}
+
 TEST_F(StripDrawingTest, FramesPastTheSoundDrawAsTheMiddleLine) {
   StartWith(WriteSpikedWave(761, 16384, -16384, 350));
   Press("LPaintBox", Qt::LeftButton, 760);

@@ -3,6 +3,7 @@
 // device or scratch file leaves the transport where the user can go on.
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QTimer>
 
 #include <signal.h>
@@ -25,9 +26,12 @@ class FakeSoundPlayer final : public ISystemSoundPlayer {
  public:
   bool PlayAsync(const uint8_t* image, size_t size) override { return played.push_back({image, size}), true; }
   bool StopAll() override { return ++stops, true; }
+  // Its clock is the test's: the frame it says is heard.
+  int64_t PlayingFrame() const override { return heard; }
 
   std::vector<std::pair<const uint8_t*, size_t>> played;
   int stops = 0;
+  int64_t heard = -1;
 };
 
 // The enabled controls and running timers of each state, as Transport() lists them.
@@ -91,6 +95,32 @@ TEST_F(TransportWindow, PlayRunsTheGaugeInTwentyStepsOverTheSoundUnlessStopped) 
     EXPECT_EQ(Caption(), "Velorin II - s.wav");
     EXPECT_FALSE(fs::exists(form->ScratchFileName()));
   }
+}
+
+// While a sound plays, both strips show a line across them in the highlight colour at the frame
+// the player says is heard; it goes when the sound stops.
+TEST_F(TransportWindow, ThePlayCursorFollowsTheFrameBeingHeard) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 761, 8000))});  // a frame a column
+  const QColor highlight = form->palette().color(QPalette::Highlight);
+  const auto highlighted = [&](const char* strip, int x) {
+    const QImage picture = Find<QWidget>(strip)->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y) count += QColor(picture.pixel(x, y)) == highlight;
+    return count;
+  };
+  Click("PlayBitBtn");
+  EXPECT_TRUE(form->CursorTimer->isActive());
+  for (int64_t frame : {300, 500}) {
+    player.heard = frame;
+    form->CursorTimerTimer();
+    for (const char* strip : {"LPaintBox", "RPaintBox"}) {
+      EXPECT_EQ(highlighted(strip, static_cast<int>(frame)), 153) << strip << " at " << frame;
+      EXPECT_EQ(highlighted(strip, 300 + 500 - static_cast<int>(frame)), 0) << strip << " at " << frame;
+    }
+  }
+  Click("StopBitBtn");
+  EXPECT_FALSE(form->CursorTimer->isActive());
+  EXPECT_EQ(highlighted("LPaintBox", 500), 0);
 }
 
 TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) {

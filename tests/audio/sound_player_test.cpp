@@ -123,10 +123,18 @@ TEST_F(SoundPlayerDeviceTest, StopEndsPlaybackAndASecondStopIsHarmless) {
   PacedPipe pipe(PlaybackFile(22050, 2, 16));
   TWave wave;
   Load(wave, 2, 22050, 16, data);
+  EXPECT_EQ(wave.PlayingFrame(), -1);
   ASSERT_TRUE(wave.Play());
   ASSERT_TRUE(pipe.WaitUntilPlaying());
+  // The frame being heard moves on, within the sound.
+  const int64_t heard = wave.PlayingFrame();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_GE(heard, 0);
+  EXPECT_GT(wave.PlayingFrame(), heard);
+  EXPECT_LT(wave.PlayingFrame(), 22050 * 60);
 
   EXPECT_TRUE(wave.Stop());
+  EXPECT_EQ(wave.PlayingFrame(), -1);
   EXPECT_TRUE(wave.Stop());
   EXPECT_TRUE(pipe.WaitUntilClosed()) << "the stream was left open";
   EXPECT_LT(pipe.Received(), data.size()) << "the sound played to its end";

@@ -52,6 +52,18 @@ TEST(FrameAtColumnTest, DegenerateStripsAndFarPressesStayInRange) {
   EXPECT_EQ(FrameAtColumn(View(kMin, kMax), 1, 3), 0);
 }
 
+// Where a view has at least as many frames as columns, the column of each column's own frame is
+// that column; frames before the view or past its last column by half a column have none.
+TEST(ColumnOfFrameTest, UndoesFrameAtColumn) {
+  for (const ViewState& view : {View(0, 760), View(100, 5000), View(0, 26459999)}) {
+    for (int x = 0; x < 761; ++x) ASSERT_EQ(ColumnOfFrame(view, FrameAtColumn(view, x, 761), 761), x);
+  }
+  std::vector<int> columns;
+  for (int64_t frame : {96, 97, 5003, 5004}) columns.push_back(ColumnOfFrame(View(100, 5000), frame, 761));
+  EXPECT_EQ(columns, (std::vector<int>{-1, 0, 760, -1}));
+  EXPECT_EQ(ColumnOfFrame(View(7, 7), 7, 761), 0);
+}
+
 TEST(MarkSelectionTest, StartAndEndMoveOnTheirOwn) {
   ViewState state = Selected(10, 50);
   MarkSelection(state, true, 20);

@@ -17,6 +17,7 @@ class RecordingPlayer : public ISystemSoundPlayer {
     ++stops;
     return true;
   }
+  int64_t PlayingFrame() const override { return -1; }
   const uint8_t* played = nullptr;
   size_t playedSize = 0;
   int stops = 0;

@@ -1,7 +1,9 @@
 #include "audio/platform/portaudio_sound_player.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "wave/wave_header.h"
 #include "audio/platform/portaudio_quiet.h"
@@ -33,7 +35,9 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
   playback_.data = image + kWaveHeaderSize;
   playback_.bytes = available / playback_.frameBytes * playback_.frameBytes;
   playback_.silence = eightBit ? 128 : 0;
+  playback_.rate = header.SampleRate;
   playback_.played.store(0);
+  playback_.heardFromTime.store(std::numeric_limits<double>::quiet_NaN());
 
   PaStreamParameters output{};
   output.device = device;
@@ -61,13 +65,33 @@ bool PortAudioSoundPlayer::StopAll() {
   return EnsureInitialized();
 }
 
+int64_t PortAudioSoundPlayer::PlayingFrame() const {
+  if (!stream_ || Pa_IsStreamActive(stream_) != 1) return -1;
+  const int64_t frames = static_cast<int64_t>(playback_.bytes / playback_.frameBytes);
+  const double from = playback_.heardFromTime.load(std::memory_order_relaxed);
+  double frame = 0.0;
+  if (std::isnan(from)) {
+    // A host that tells no output times: what was handed over, less what the device still holds.
+    const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
+    frame = static_cast<double>(playback_.played.load(std::memory_order_relaxed) / playback_.frameBytes) -
+            (info ? info->outputLatency * playback_.rate : 0.0);
+  } else {
+    frame = (Pa_GetStreamTime(stream_) - from) * playback_.rate;
+  }
+  return std::clamp<int64_t>(static_cast<int64_t>(frame), 0, std::max<int64_t>(frames - 1, 0));
+}
+
 int PortAudioSoundPlayer::StreamCallback(const void*, void* output, unsigned long frames,
-                                         const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
+                                         const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags,
                                          void* userData) {
   Playback& playback = *static_cast<Playback*>(userData);
   auto* out = static_cast<uint8_t*>(output);
   const size_t wanted = frames * playback.frameBytes;
   const size_t played = playback.played.load(std::memory_order_relaxed);
+  if (time && time->outputBufferDacTime > 0) {
+    playback.heardFromTime.store(time->outputBufferDacTime - static_cast<double>(played / playback.frameBytes) / playback.rate,
+                                 std::memory_order_relaxed);
+  }
   const size_t count = std::min(wanted, playback.bytes - played);
   std::memcpy(out, playback.data + played, count);
   std::memset(out + count, playback.silence, wanted - count);

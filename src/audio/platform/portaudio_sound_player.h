@@ -31,6 +31,9 @@ class PortAudioSoundPlayer : public ISystemSoundPlayer {
   bool PlayAsync(const uint8_t* image, size_t size) override;
   // Ends whatever plays. False only when the sound system has no output device.
   bool StopAll() override;
+  // Worked out from the stream's clock and the time at which the device plays the buffer the
+  // callback fills last, so it moves smoothly between callbacks and lags by no buffer.
+  int64_t PlayingFrame() const override;
 
  private:
   enum class State { kUntouched, kReady, kNoDevice };
@@ -42,7 +45,11 @@ class PortAudioSoundPlayer : public ISystemSoundPlayer {
     size_t bytes = 0;
     size_t frameBytes = 1;
     uint8_t silence = 0;
+    double rate = 1.0;
     std::atomic<size_t> played{0};
+    // The stream time at which frame 0 is heard, as the latest buffer's output time puts it; NaN
+    // until the host has told one.
+    std::atomic<double> heardFromTime{0.0};
   };
 
   static int StreamCallback(const void* input, void* output, unsigned long frames,
