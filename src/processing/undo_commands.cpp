@@ -15,8 +15,9 @@
 
 namespace {
 
+// The bytes of frames a record keeps: none for a command that undoes itself.
 uint64_t RecordBytes(const TWave& wave, const UndoRecord& record) {
-  return record.Last < record.First ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * uint64_t{wave.FrameBytes()};
+  return record.Last < record.First || record.Inverse ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * uint64_t{wave.FrameBytes()};
 }
 
 // Whether a command that failed left anything to undo.
@@ -70,10 +71,12 @@ UndoRecord ReverseRecord(std::string name, const Session& session) {
   const Selection sel = session.View.Sel;
   if (sel.SelStart < 0 || int64_t{sel.SelEnd} >= int64_t{session.Wave.SampleCount()})
     return SelectionRecord(std::move(name), session.Wave, sel);
-  return {.Name = std::move(name), .Inverse = [sel](TWave& wave) {
-            NoProgress none;
-            ReverseSelection(wave, sel, none);
-          }};
+  UndoRecord record = SelectionRecord(std::move(name), session.Wave, sel);
+  record.Inverse = [sel](TWave& wave) {
+    NoProgress none;
+    ReverseSelection(wave, sel, none);
+  };
+  return record;
 }
 
 UndoRecord StereoExpandRecord(std::string name, const Session& session) {

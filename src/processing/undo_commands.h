@@ -10,7 +10,7 @@ class TWave;
 
 // What a command may change, stated before it runs: frames First..Last of the sound (inclusive,
 // within it; none when Last < First), or the whole image for a command that rebuilds it. A
-// command that undoes itself when run again names that run as Inverse instead, and nothing is
+// command that undoes itself when run again names that run as Inverse, and its frames are not
 // kept.
 struct UndoRecord {
   std::string Name;

@@ -17,6 +17,7 @@ void TWave::SpliceFrames(const FrameSplice& s) {
     // Every kept frame moves towards the start, so moving the head first never overwrites
     // a frame of the tail before it has moved.
     StopIfPlaying();
+    CompleteBackup();
     uint8_t* data = image_.data() + kWaveHeaderSize;
     if (s.Begin != 0) std::memmove(data, old + size_t{s.Begin} * frameBytes, head);
     std::memmove(data + head, old + size_t{s.Resume} * frameBytes, tail);

@@ -135,8 +135,12 @@ TEST_F(StripDrawingTest, PeaksShowTheLowestAndHighestFrameOfEachColumn) {
       const QImage picture = Picture(row.strip);
       EXPECT_EQ(At(picture, row.x, row.top), row.pen);
       EXPECT_EQ(At(picture, row.x, row.bottom), row.pen);
-      if (row.top > 0) EXPECT_EQ(At(picture, row.x, row.top - 1), Background());
-      if (row.bottom < 152) EXPECT_EQ(At(picture, row.x, row.bottom + 1), Background());
+      if (row.top > 0) {
+        EXPECT_EQ(At(picture, row.x, row.top - 1), Background());
+      }
+      if (row.bottom < 152) {
+        EXPECT_EQ(At(picture, row.x, row.bottom + 1), Background());
+      }
     }
   };
   expectColumns({{"LPaintBox", 350, 0, 76, kRed}, {"LPaintBox", 500, 76, 152, kRed},
