@@ -11,8 +11,10 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_progress.h"
 #include "cli/cli_record.h"
+#include "processing/document_commands.h"
 #include "processing/errors.h"
 #include "processing/message_text.h"
+#include "processing/number_text.h"
 #include "velorin_version.h"
 
 namespace {
@@ -102,6 +104,24 @@ std::optional<int> AnswerAlone(int argc, char** argv) {
   return FlushedOutput(kAllRan);
 }
 
+// `open PATH select START END crop` reads only the frames it keeps, where nothing later can undo
+// the crop; false where the three must run one after the other.
+bool RanOpenCropped(const CommandLine& line, size_t i, CliSession& session) {
+  const auto named = [&](size_t k, std::string_view name) {
+    return k < line.Invocations.size() && line.Invocations[k].Command->Name == name;
+  };
+  if (!named(i, "open") || !named(i + 1, "select") || !named(i + 2, "crop")) return false;
+  const std::vector<std::string>& select = line.Invocations[i + 1].Args;
+  int32_t selStart = 0, selEnd = 0;
+  try {
+    selStart = StrToInt(select[0]);
+    selEnd = StrToInt(select[1]);
+  } catch (const std::exception&) {
+    return false;  // select refuses them after the open, as it always does
+  }
+  return OpenCropped(session.Doc, line.Invocations[i].Args[0], selStart, selEnd);
+}
+
 int RunAll(const CommandLine& line) {
   CliProgress progress(line.Progress, stderr);
   CliSession session;
@@ -111,10 +131,16 @@ int RunAll(const CommandLine& line) {
   // run without them holds no second copy of the sound.
   size_t undosLeft = 0;
   for (const Invocation& invocation : line.Invocations) undosLeft += invocation.Command->Name == "undo";
-  for (const Invocation& invocation : line.Invocations) {
+  for (size_t i = 0; i < line.Invocations.size(); ++i) {
+    const Invocation& invocation = line.Invocations[i];
     session.Doc.Undo.LimitDepth(undosLeft);
     undosLeft -= invocation.Command->Name == "undo";
     try {
+      if (undosLeft == 0 && RanOpenCropped(line, i, session)) {
+        progress.Finish();
+        i += 2;
+        continue;
+      }
       RunCliCommand(*invocation.Command, session, invocation.Args);
       progress.Finish();
     } catch (const CliInterrupted& interruption) {

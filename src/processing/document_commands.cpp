@@ -37,6 +37,14 @@ void OpenDocumentImage(Session& session, const std::string& fileName, std::vecto
   StartFresh(session);
 }
 
+bool OpenCropped(Session& session, const std::string& fileName, int32_t selStart, int32_t selEnd) {
+  RequireFileName(fileName);
+  if (!session.Wave.LoadPartOfFile(fileName, selStart, selEnd)) return false;
+  session.NewInMemory = false;
+  StartFresh(session);
+  return true;
+}
+
 double ParseNewWaveLength(const std::string& text) {
   const double seconds = StrToFloat(text);
   if (!IsNewWaveLength(seconds)) throw InputRefused(NewWaveLengthRange());

@@ -17,6 +17,11 @@ void OpenDocument(Session& session, const std::string& fileName);
 // Open of a file already read whole: `image`, the content of `fileName`, becomes the document as
 // OpenDocument would make it from that file.
 void OpenDocumentImage(Session& session, const std::string& fileName, std::vector<uint8_t> image);
+// Open of `fileName` followed by keeping frames selStart..selEnd (Crop), reading only those:
+// the session ends as the two would leave it with nothing to undo. False, with nothing changed,
+// where they would not end so (a missing file, no frame of the sound selected): the caller then
+// runs them one after the other.
+bool OpenCropped(Session& session, const std::string& fileName, int32_t selStart, int32_t selEnd);
 
 // New's length as typed: a number with "." as separator (CommandError otherwise) that
 // IsNewWaveLength accepts (InputRefused naming the range, NewWaveLengthRange, otherwise).

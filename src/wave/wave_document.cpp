@@ -151,8 +151,8 @@ FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize,
   return layout;
 }
 
-// A rebuilt canonical image: the format fields as read, then room for exactly the data.
-std::vector<uint8_t> RebuiltImage(FileLayout& layout) {
+// The header of a rebuilt canonical image: the format fields as read, the rest canonical.
+void RebuildHeader(FileLayout& layout) {
   TWaveHeader& h = layout.Header;
   SetFourCC(h.RiffId, "RIFF");
   SetFourCC(h.WaveId, "WAVE");
@@ -163,8 +163,13 @@ std::vector<uint8_t> RebuiltImage(FileLayout& layout) {
   h.FmtSize = 16;
   h.BlockAlign = static_cast<uint16_t>(h.Channels * (h.BitsPerSample / 8));
   h.RiffSize = layout.DataSize + 36;
+}
+
+// A rebuilt canonical image: its header, then room for exactly the data.
+std::vector<uint8_t> RebuiltImage(FileLayout& layout) {
+  RebuildHeader(layout);
   std::vector<uint8_t> image = NewImage(kWaveHeaderSize + layout.DataSize);
-  WriteWaveHeader(h, image.data());
+  WriteWaveHeader(layout.Header, image.data());
   return image;
 }
 
@@ -210,6 +215,30 @@ void TWave::LoadFromFile(const std::string& fileName, double newWaveSeconds) {
   }
   AdoptImage(std::move(image), layout.Header);
   fileName_ = fileName;
+}
+
+bool TWave::LoadPartOfFile(const std::string& fileName, int64_t first, int64_t last) {
+  std::error_code ec;
+  if (!std::filesystem::exists(fileName, ec) || ec) return false;
+  const InputFile file(fileName);
+  std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(file.Size(), kHeadBytes)));
+  file.ReadAt(0, head.data(), head.size());
+  FileLayout layout = Inspect(head.data(), head.size(), file.Size(), fileName);
+  if (!layout.Canonical) RebuildHeader(layout);
+  const uint32_t frameBytes = layout.Header.Channels * (layout.Header.BitsPerSample / 8u);
+  const int64_t frames = layout.DataSize / frameBytes;
+  const int64_t begin = std::clamp<int64_t>(first, 0, frames);
+  const int64_t end = std::clamp<int64_t>(last + 1, 0, frames);
+  if (begin >= end) return false;
+  // The header as a load gives it, with the size of the frames kept, as cutting the rest would.
+  TWaveHeader header = layout.Header;
+  const auto kept = static_cast<size_t>(end - begin) * frameBytes;
+  std::vector<uint8_t> image = StartConversion(header, kept);
+  image.resize(kWaveHeaderSize + kept);
+  file.ReadAt(layout.DataOffset + static_cast<uint64_t>(begin) * frameBytes, image.data() + kWaveHeaderSize, kept);
+  AdoptImage(std::move(image), header);
+  fileName_ = fileName;
+  return true;
 }
 
 void TWave::LoadFromImage(const std::string& fileName, std::vector<uint8_t> bytes) {

@@ -81,6 +81,10 @@ class TWave {
   // Makes `bytes`, the whole content of a WAV file, the document named `fileName`, checked and
   // laid out exactly as LoadFromFile does with the file's content.
   void LoadFromImage(const std::string& fileName, std::vector<uint8_t> bytes);
+  // The sound that LoadFromFile followed by keeping only frames first..last (within the sound)
+  // makes, reading no other frames of the file. False, with nothing read or changed, for a file
+  // that does not exist or no kept frame; refusals as LoadFromFile's.
+  bool LoadPartOfFile(const std::string& fileName, int64_t first, int64_t last);
   // Makes a silent sound of `seconds` named `fileName`, whether or not such a file exists;
   // nothing is read or written. A length that IsNewWaveLength refuses throws
   // std::invalid_argument and changes nothing.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -210,6 +211,34 @@ TEST(EditCommands, PasteConvertsChannelsAndBitsExactlyAndRefusesAnotherRate) {
     EXPECT_STREQ(refusal.what(), "The clipboard holds 44100 Hz sound; the document is 22050 Hz.");
   }
   EXPECT_EQ(session.Wave.Image(), before);
+}
+
+// velorin-cli's `open F select A B crop` reads only the frames kept: it must end as the three do,
+// for a canonical file with bytes after its data and for a truncated one that is rebuilt.
+TEST(EditCommands, OpenCroppedEndsAsOpenSelectAndCropDo) {
+  TempDir dir;
+  std::mt19937 random(27);
+  std::vector<uint8_t> canonical = CanonicalWave(2, kRate, 16, Joined(RandomFrames(kFrames, 4, random)));
+  std::vector<uint8_t> truncated = canonical;
+  canonical.insert(canonical.end(), {'L', 'I', 'S', 'T'});
+  truncated[40] += 6;  // the data chunk promises more than the file holds
+  for (const auto& file : {canonical, truncated}) {
+    WriteBytes(dir.File("in.wav"), file);
+    for (const auto& [start, end] : {std::pair{0, 2}, {4, 6}, {-3, 4}, {8, 15}, {12, 20}}) {
+      SCOPED_TRACE(std::to_string(start) + ".." + std::to_string(end));
+      Session plain, cropped;
+      OpenDocument(plain, dir.File("in.wav"));
+      plain.View.Sel.SelStart = start;
+      plain.View.Sel.SelEnd = end;
+      const bool crops = start < kFrames;
+      if (crops) CropToSelection(plain);
+      ASSERT_EQ(OpenCropped(cropped, dir.File("in.wav"), start, end), crops);
+      if (crops) {
+        EXPECT_TRUE(Take(cropped) == Take(plain));
+      }
+    }
+  }
+  EXPECT_FALSE(OpenCropped(*std::make_unique<Session>(), dir.File("missing.wav"), 0, 2));
 }
 
 }  // namespace
