@@ -209,7 +209,8 @@ class TMainForm : public QWidget {
   void TakeChannelBox(const QCheckBox& box, bool& flag);
   void DeleteScratchFile();
   // Undo and Redo enabled when there is something to undo or redo and nothing plays or records,
-  // their hints naming it; the caption says when the last command could not be recorded.
+  // their hints naming it; the dialogs' OK enabled only while nothing plays or records; the
+  // caption says when the last command could not be recorded.
   void ShowUndoState();
   // Undo or Redo: `step` on the session, then every display.
   void StepHistory(void (*step)(Session&));

@@ -15,11 +15,15 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <initializer_list>
 #include <utility>
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
 #include "processing/document_commands.h"
+#include "processing/echo_repeat_form.h"
+#include "processing/signal_generator_form.h"
+#include "processing/wall_filter_form.h"
 #include "processing/number_text.h"
 #include "views/wave_strip_widget.h"
 
@@ -273,6 +277,10 @@ void TMainForm::ShowUndoState() {
   const UndoHistory& history = session_.Undo;
   // Stop is enabled exactly while a sound plays or records.
   const bool idle = !StopBitBtn->isEnabled();
+  // The dialogs stay open while a sound plays or records, and their OK would change the image the
+  // player or the recording reads.
+  for (TToolForm* dialog : std::initializer_list<TToolForm*>{WallFilterForm, EchoRepeatForm, SignalGeneratorForm})
+    dialog->OKButton->setEnabled(idle);
   UndoButton->setEnabled(idle && history.CanUndo());
   RedoButton->setEnabled(idle && history.CanRedo());
   UndoButton->setToolTip(history.CanUndo() ? tr("Undo %1").arg(QString::fromStdString(history.UndoName())) : QString());

@@ -3,6 +3,7 @@
 // device or scratch file leaves the transport where the user can go on.
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QTimer>
 
 #include <signal.h>
@@ -10,9 +11,13 @@
 
 #include <array>
 #include <filesystem>
+#include <initializer_list>
 
 #include "app/rec_options_form.h"
 #include "audio/recording_file.h"
+#include "processing/echo_repeat_form.h"
+#include "processing/signal_generator_form.h"
+#include "processing/wall_filter_form.h"
 #include "main_form_fixture.h"
 #include "wave/system_sound_player.h"
 
@@ -206,6 +211,27 @@ TEST_F(TransportWindow, AScratchFileThatCannotBeMadeKeepsTheDialogOpenAndRecords
   EXPECT_TRUE(player.played.empty());
   EXPECT_EQ(Caption(), "Velorin II");
   EXPECT_EQ(prompts.Shown().size(), 1u);
+}
+
+// A dialog's OK would change the image the player or the recording reads.
+TEST_F(TransportWindow, TheDialogsOKWaitsWhileASoundPlaysOrRecords) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 8000, 8000))});
+  for (TToolForm* dialog : std::initializer_list<TToolForm*>{form->WallFilterForm, form->EchoRepeatForm,
+                                                             form->SignalGeneratorForm}) {
+    for (const bool recording : {false, true}) {
+      SCOPED_TRACE(testing::Message() << dialog->objectName().toStdString() << (recording ? " recording" : " playing"));
+      dialog->ShowCentredOn(*form);
+      const std::vector<uint8_t> before = form->Wave().Image();
+      recording ? Record() : Click("PlayBitBtn");
+      EXPECT_FALSE(dialog->OKButton->isEnabled());
+      Click("OKButton", dialog);
+      EXPECT_TRUE(form->Wave().Image() == before);
+      Click("StopBitBtn");
+      EXPECT_TRUE(dialog->OKButton->isEnabled());
+      dialog->close();
+    }
+  }
+  EXPECT_TRUE(prompts.Shown().empty());
 }
 
 }  // namespace
