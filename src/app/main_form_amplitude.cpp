@@ -4,21 +4,23 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpinBox>
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
 #include "processing/amplitude_tools.h"
+#include "views/spectrum_widget.h"
 
 TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "AmplitudeTabSheet") {
   QBoxLayout* row = AddGroup("VolumeGroupBox", tr("Volume"));
   MuteButton = MakeButton(GroupOf(row), row, "MuteButton", tr("&Mute"), tr("Mutes selection"));
   NormalizeButton = MakeButton(GroupOf(row), row, "NormalizeButton", tr("&Normalize"),
                                tr("Peak normalization of the selection"));
-  NormalizeUpDown = new QSpinBox(GroupOf(row));
+  // Arrows only: the label beside them is the read-out.
+  NormalizeUpDown = new TUpDown(GroupOf(row));
   NormalizeUpDown->setObjectName(QStringLiteral("NormalizeUpDown"));
   NormalizeUpDown->setRange(kMinNormalizeLevel, kMaxNormalizeLevel);
   NormalizeUpDown->setValue(100);
+  NormalizeUpDown->setFixedSize(17, 25);
   SetHint(NormalizeUpDown, tr("Normalization level"));
   row->addWidget(NormalizeUpDown);
   NormalizeLabel = MakeLabel(GroupOf(row), "NormalizeLabel", QStringLiteral("100 %"));
