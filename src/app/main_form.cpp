@@ -55,6 +55,7 @@ TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, const Sound
   BuildPages();
   BuildBottom();
   BuildDialogs();
+  BuildNavigation();
   session_.Wave.SetSoundPlayer(player);
   session_.Wave.OnProgress = [this](TWave& sender, int8_t progress) { WaveProgress(sender, progress); };
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -112,6 +113,7 @@ void TMainForm::RefreshAll() {
   ShowSelection();
   ShowWaveInfo();
   DrawWaves();
+  ShowScrollBar();
   RedrawSpectrum();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 
@@ -20,6 +21,8 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QScrollBar;
+class QWheelEvent;
 class QTabWidget;
 class QTimer;
 class TAmplitudePage;
@@ -159,6 +162,9 @@ class TMainForm : public QWidget {
   QTimer* PlayTimer = nullptr;
   QTimer* RecordTimer = nullptr;
 
+  // Under the strips while the view is narrower than the sound (main_form_navigation.cpp).
+  QScrollBar* ViewScrollBar = nullptr;
+
   // The sound card, through which Rec records into the scratch file.
   TAudio Audio;
 
@@ -181,6 +187,7 @@ class TMainForm : public QWidget {
   void RightCheckBoxClick();
   void LPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
   void RPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
+  void ViewScrollBarChange(int position);
 
   // The sound control (main_form_transport.cpp).
   void RecBitBtnClick();
@@ -196,12 +203,18 @@ class TMainForm : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // The wheel over the strips.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate(const QStringList& arguments);
   void BuildPages();
   void BuildBottom();
   void BuildDialogs();
+  // The scroll bar, the wheel over the strips and the keys of the commonest buttons.
+  void BuildNavigation();
+  void ShowScrollBar();
+  void StripWheel(const QWidget& strip, const QWheelEvent& wheel);
   // Draws the spectrum when its box is checked (which needs a document).
   void RedrawSpectrum();
   void SyncChannelBoxes();
@@ -223,5 +236,7 @@ class TMainForm : public QWidget {
   Prompts& prompts_;
   Session session_;
   bool recording_ = false;
+  // Where the gauge lies while the scroll bar is hidden.
+  QRect gaugePlace_;
   int32_t recordSeconds_ = 0;
 };

@@ -25,11 +25,11 @@ TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "Amplitude
   row->addWidget(NormalizeUpDown);
   NormalizeLabel = MakeLabel(GroupOf(row), "NormalizeLabel", QStringLiteral("100 %"));
   row->addWidget(NormalizeLabel);
-  Button1 = MakeButton(GroupOf(row), row, "Button1", tr("&Remove DC"), tr("Remove DC offset"));
+  Button1 = MakeButton(GroupOf(row), row, "Button1", tr("Remove D&C"), tr("Remove DC offset"));
   row = AddGroup("FadeGroupBox", tr("Windows"));
   FadeInButton = MakeButton(GroupOf(row), row, "FadeInButton", tr("Fade &in"), tr("Fades in the selection"));
   FadeOutButton = MakeButton(GroupOf(row), row, "FadeOutButton", tr("Fade &out"), tr("Fades out the selection"));
-  InvertButton = MakeButton(GroupOf(row), row, "InvertButton", tr("&Invert"), tr("Inverts the selection"));
+  InvertButton = MakeButton(GroupOf(row), row, "InvertButton", tr("In&vert"), tr("Inverts the selection"));
   HanningButton = MakeButton(GroupOf(row), row, "HanningButton", tr("&Hanning"),
                              tr("Applies a Hanning window to the selection"));
   EndPage();

@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 
@@ -96,7 +95,7 @@ void TMainForm::BuildBottom() {
   Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 336);
 
   // Lies over the top-left corner of the left strip.
-  ReloadButton = new QPushButton(tr("&Reload"), this);
+  ReloadButton = new QPushButton(tr("Reloa&d"), this);
   ReloadButton->setObjectName(QStringLiteral("ReloadButton"));
   ReloadButton->setGeometry(40, 120, 49, 17);
   SetHint(ReloadButton, tr("Reload the wave file"));
@@ -108,13 +107,9 @@ void TMainForm::BuildBottom() {
   RedoButton = new QPushButton(tr("Redo"), this);
   RedoButton->setObjectName(QStringLiteral("RedoButton"));
   RedoButton->setGeometry(140, 120, 45, 17);
-  // The keys click at once (a button's own shortcut clicks only after its animation), and
-  // click() does nothing while the button is disabled.
-  const std::pair<QKeySequence, QPushButton*> keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_Z), UndoButton},
-                                                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), RedoButton},
-                                                        {QKeySequence(Qt::CTRL | Qt::Key_Y), RedoButton}};
-  for (const auto& [key, button] : keys)
-    connect(new QShortcut(key, this), &QShortcut::activated, button, &QPushButton::click);
+  ClickOnKeys(this, {{QKeySequence(Qt::CTRL | Qt::Key_Z), UndoButton},
+                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), RedoButton},
+                     {QKeySequence(Qt::CTRL | Qt::Key_Y), RedoButton}});
   for (QPushButton* button : {UndoButton, RedoButton}) {
     button->setEnabled(false);
     button->raise();
@@ -169,7 +164,7 @@ void TMainForm::BuildBottom() {
   selection->addWidget(SelEndLabel, 1, 1, 1, 2);
   LeftCheckBox = new QCheckBox(tr("&Left"), SelectionGroupBox);
   LeftCheckBox->setObjectName(QStringLiteral("LeftCheckBox"));
-  RightCheckBox = new QCheckBox(tr("&Right"), SelectionGroupBox);
+  RightCheckBox = new QCheckBox(tr("Righ&t"), SelectionGroupBox);
   RightCheckBox->setObjectName(QStringLiteral("RightCheckBox"));
   for (QCheckBox* box : {LeftCheckBox, RightCheckBox}) {
     box->setChecked(true);
@@ -177,7 +172,7 @@ void TMainForm::BuildBottom() {
   }
   selection->addWidget(LeftCheckBox, 2, 0, 1, 2);
   selection->addWidget(RightCheckBox, 3, 0, 1, 2);
-  SelAllButton = MakeButton(SelectionGroupBox, nullptr, "SelAllButton", tr("Select &all"));
+  SelAllButton = MakeButton(SelectionGroupBox, nullptr, "SelAllButton", tr("S&elect all"));
   SelAllButton->setEnabled(false);
   selection->addWidget(SelAllButton, 2, 2, 2, 1, Qt::AlignBottom);
   selection->setColumnStretch(1, 1);

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <map>
 
 #include "app/gauge.h"
 #include "main_form_fixture.h"
@@ -205,7 +206,7 @@ TEST_F(StartTest, ControlsBelowThePages) {
 
   QPushButton* reload = Find<QPushButton>("ReloadButton");
   EXPECT_EQ(reload->geometry(), QRect(40, 120, 49, 17));
-  EXPECT_EQ(reload->text(), "&Reload");
+  EXPECT_EQ(reload->text(), "Reloa&d");
   EXPECT_EQ(reload->toolTip(), "Reload the wave file");
   // Over the strip's corner: the button must be the one that receives the click.
   EXPECT_EQ(form->childAt(45, 125), reload);
@@ -216,7 +217,7 @@ TEST_F(StartTest, ControlsBelowThePages) {
     QStringList buttons;
   } groups[] = {
       {"SoundControlGroupBox", "Sound control", {"&Rec", "&Play", "&Stop"}},
-      {"SelectionGroupBox", "Selection", {"&Left", "&Right", "Select &all"}},
+      {"SelectionGroupBox", "Selection", {"&Left", "Righ&t", "S&elect all"}},
   };
   for (const auto& expected : groups) {
     auto* group = Find<QGroupBox>(expected.group);
@@ -231,6 +232,24 @@ TEST_F(StartTest, ControlsBelowThePages) {
     auto* button = Find<QPushButton>(name);
     EXPECT_EQ(button->size(), QSize(65, 57)) << name;
     EXPECT_FALSE(button->icon().isNull()) << name;
+  }
+}
+
+// Alt and a letter shared by two visible controls only moves the focus between them.
+TEST_F(StartTest, NoTwoVisibleControlsShareAnAltLetter) {
+  Start();
+  auto* pages = Find<QTabWidget>("MainPageControl");
+  for (int page = 0; page < pages->count(); ++page) {
+    pages->setCurrentIndex(page);
+    std::map<QChar, QStringList> owners;
+    for (QAbstractButton* control : form->findChildren<QAbstractButton*>()) {
+      const QString text = control->text();
+      const qsizetype at = text.indexOf(u'&');
+      if (control->isVisibleTo(form.get()) && at >= 0 && at + 1 < text.size())
+        owners[text[at + 1].toUpper()] << control->objectName();
+    }
+    for (const auto& [letter, names] : owners)
+      EXPECT_EQ(names.size(), 1) << pages->tabText(page).toStdString() << ": " << names.join(' ').toStdString();
   }
 }
 

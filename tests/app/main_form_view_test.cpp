@@ -1,6 +1,13 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabWidget>
+#include <QWheelEvent>
+
+#include <cmath>
 
 #include "main_form_fixture.h"
 
@@ -200,6 +207,67 @@ TEST_F(ZoomTest, MonoKeepsItsFixedChannelBoxes) {
     EXPECT_FALSE(Checked("RightCheckBox")) << button;
     EXPECT_FALSE(Enabled("RightCheckBox")) << button;
   }
+}
+
+// The keys click the buttons whose commands the pages' tables check; Space plays, then stops.
+TEST_F(ZoomTest, KeysClickTheirButtons) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  prompts.CancelOpenFile();
+  prompts.CancelSaveFile();
+  prompts.CancelInput();
+  for (const auto& [key, modifiers, button] : std::vector<std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*>>{
+           {Qt::Key_O, Qt::ControlModifier, "OpenBitBtn"},
+           {Qt::Key_S, Qt::ControlModifier, "SaveBitBtn"},
+           {Qt::Key_N, Qt::ControlModifier, "NewBitBtn"},
+           {Qt::Key_A, Qt::ControlModifier, "SelAllButton"},
+           {Qt::Key_Plus, Qt::NoModifier, "ZoomBitBtn"},
+           {Qt::Key_Minus, Qt::NoModifier, "BitBtn1"},
+           {Qt::Key_Space, Qt::NoModifier, "PlayBitBtn"},
+           {Qt::Key_Space, Qt::NoModifier, "StopBitBtn"},
+       }) {
+    QSignalSpy clicked(Find<QPushButton>(button), &QPushButton::clicked);
+    QTest::keyClick(form.get(), key, modifiers);
+    EXPECT_EQ(clicked.count(), 1) << button;
+  }
+}
+
+// The wheel and the scroll bar run the view's rules on the window's view, and the bar is there
+// only while the view is narrower than the sound.
+TEST_F(ZoomTest, TheWheelAndTheScrollBarMoveTheView) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  auto* bar = Find<QScrollBar>("ViewScrollBar");
+  QWidget* strip = Find<QWidget>("LPaintBox");
+  const auto wheel = [&](int x, int delta, Qt::KeyboardModifiers modifiers) {
+    const QPointF at(x, 40);
+    QWheelEvent event(at, strip->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(strip, &event);
+  };
+  ViewState expected = form->View();
+  for (const auto& [x, delta, modifiers] : std::vector<std::tuple<int, int, Qt::KeyboardModifiers>>{
+           {380, 120, Qt::ControlModifier},   // in, around the middle
+           {100, 240, Qt::ControlModifier},
+           {0, -120, Qt::NoModifier},          // toward the end
+           {0, 360, Qt::NoModifier},
+           {700, -960, Qt::ControlModifier},  // out to the whole sound
+       }) {
+    SCOPED_TRACE(testing::Message() << x << " " << delta << " " << modifiers);
+    if (modifiers) {
+      ZoomAround(expected, form->Wave(), FrameAtColumn(expected, x, 761), x, 761, std::pow(0.8, delta / 120.0));
+    } else {
+      ScrollView(expected, form->Wave(), expected.ViewStart - delta / 120 * (expected.ViewEnd - expected.ViewStart) / 10);
+    }
+    wheel(x, delta, modifiers);
+    EXPECT_EQ(Viewed(), std::make_pair(expected.ViewStart, expected.ViewEnd));
+    EXPECT_EQ(bar->isVisible(), ViewNarrowerThanWave(expected, form->Wave()));
+    EXPECT_EQ(bar->value(), bar->isVisible() ? expected.ViewStart : bar->value());
+  }
+  Press("LPaintBox", Qt::LeftButton, 300);
+  Click("ZoomBitBtn");
+  bar->setValue(10);
+  EXPECT_EQ(Viewed(), std::make_pair(10, 10 + 999 - 394));
 }
 
 }  // namespace
