@@ -56,6 +56,7 @@ TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, const Sound
   BuildBottom();
   BuildDialogs();
   BuildNavigation();
+  setAcceptDrops(true);
   session_.Wave.SetSoundPlayer(player);
   session_.Wave.OnProgress = [this](TWave& sender, int8_t progress) { WaveProgress(sender, progress); };
   if (QScreen* screen = QGuiApplication::primaryScreen())

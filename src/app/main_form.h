@@ -20,6 +20,7 @@ class ISystemSoundPlayer;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QMimeData;
 class QPushButton;
 class QScrollBar;
 class QWheelEvent;
@@ -205,6 +206,9 @@ class TMainForm : public QWidget {
   void showEvent(QShowEvent* event) override;
   // The wheel over the strips.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A wave file dropped on the window (main_form_drop.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void FormCreate(const QStringList& arguments);
@@ -214,6 +218,7 @@ class TMainForm : public QWidget {
   // The scroll bar, the wheel over the strips and the keys of the commonest buttons.
   void BuildNavigation();
   void ShowScrollBar();
+  bool AcceptsDrop(const QMimeData* data) const;
   void StripWheel(const QWidget& strip, const QWheelEvent& wheel);
   // Draws the spectrum when its box is checked (which needs a document).
   void RedrawSpectrum();

@@ -1,6 +1,11 @@
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include <filesystem>
+#include <tuple>
 
 #include "main_form_fixture.h"
 
@@ -127,6 +132,40 @@ TEST_F(OpenSaveTest, BadFileKeepsThePreviousDocument) {
   prompts.ChooseOpenFile(QString::fromStdString(file));
   Click("OpenBitBtn");
   EXPECT_NE(form->Wave().GetSample(10, true), changed);
+}
+
+// A dropped file takes Open's way, messages and all; a file not named as a wave, or a drop
+// while the sound plays (when Open is disabled), is not taken.
+TEST_F(OpenSaveTest, ADroppedWaveOpensAsOpenWould) {
+  Start({QString::fromStdString(WriteStereoWave("first.wav", 100))});
+  WriteBytes(dir.File("bad.wav"), CanonicalWave(2, 44100, 24, std::vector<uint8_t>(60, 0)));
+  prompts.ChooseOpenFile(Path("bad.wav"));
+  Click("OpenBitBtn");
+  const QStringList openErrors = prompts.Texts(PromptKind::kError);
+  ASSERT_EQ(openErrors.size(), 1);
+  WriteStereoWave("notes.txt", 100);
+  WriteStereoWave("tone.WAV", 441);
+  for (const auto& [name, playing, taken, caption] : std::vector<std::tuple<const char*, bool, bool, QString>>{
+           {"tone.WAV", false, true, "Velorin II - tone.WAV"},
+           {"bad.wav", false, true, "Velorin II - tone.WAV"},
+           {"notes.txt", false, false, "Velorin II - tone.WAV"},
+           {"first.wav", true, false, "Velorin II - tone.WAV"},
+           {"first.wav", false, true, "Velorin II - first.wav"},
+       }) {
+    SCOPED_TRACE(testing::Message() << name << (playing ? " playing" : ""));
+    prompts.ClearShown();
+    if (playing) Click("PlayBitBtn");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path(name))});
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    EXPECT_EQ(enter.isAccepted(), taken);
+    QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    if (playing) Click("StopBitBtn");
+    EXPECT_EQ(Caption(), caption);
+    EXPECT_EQ(prompts.Texts(PromptKind::kError), std::string(name) == "bad.wav" ? openErrors : QStringList());
+  }
 }
 
 TEST_F(OpenSaveTest, SaveWritesReopensAndSelectsTheWholeWave) {
