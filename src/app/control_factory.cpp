@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 constexpr int kButtonWidth = 75;
@@ -38,4 +39,11 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);
   if (name) label->setObjectName(QString::fromLatin1(name));
   return label;
+}
+
+// The keys click at once (a button's own shortcut clicks only after its animation), and click()
+// does nothing while the button is disabled.
+void ClickOnKeys(QWidget* window, std::initializer_list<std::pair<QKeySequence, QPushButton*>> keys) {
+  for (const auto& [key, button] : keys)
+    QObject::connect(new QShortcut(key, window), &QShortcut::activated, button, &QPushButton::click);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QString>
+
+#include <initializer_list>
+#include <utility>
 
 class QBoxLayout;
 class QGroupBox;
@@ -21,3 +25,6 @@ QPushButton* MakeButton(QWidget* parent, QBoxLayout* row, const char* name, cons
                         const QString& hint = QString());
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text);
+
+// Each key clicks its button, from anywhere in `window`, and only while the button is enabled.
+void ClickOnKeys(QWidget* window, std::initializer_list<std::pair<QKeySequence, QPushButton*>> keys);

@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "app/qt_prompts.h"
 #include "audio/platform/portaudio_sound_player.h"
+#include "audio/platform/portaudio_warm_up.h"
 #include "audio/platform/system_sound_card.h"
 #include "velorin_version.h"
 
@@ -41,8 +42,11 @@ std::optional<int> AnswerWithoutWindow(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   if (const std::optional<int> code = AnswerWithoutWindow(argc, argv)) return *code;
+  // The sound card is probed while Qt starts; it goes after everything that uses PortAudio.
+  PortAudioWarmUp soundProbe;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velorin II"));
+  soundProbe.Wait();
 
   // Declared before the window, whose document stops the player and whose recorder closes the
   // input when it goes.

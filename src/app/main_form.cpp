@@ -56,6 +56,8 @@ TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, const Sound
   BuildPages();
   BuildBottom();
   BuildDialogs();
+  BuildNavigation();
+  setAcceptDrops(true);
   session_.Wave.SetSoundPlayer(player);
   session_.Wave.OnProgress = [this](TWave& sender, int8_t progress) { WaveProgress(sender, progress); };
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -114,6 +116,7 @@ void TMainForm::RefreshAll() {
   ShowSelection();
   ShowWaveInfo();
   DrawWaves();
+  ShowScrollBar();
   RedrawSpectrum();
 }
 

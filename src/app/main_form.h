@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 
@@ -19,7 +20,10 @@ class ISystemSoundPlayer;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QMimeData;
 class QPushButton;
+class QScrollBar;
+class QWheelEvent;
 class QTabWidget;
 class QTimer;
 class TAmplitudePage;
@@ -172,6 +176,9 @@ class TMainForm : public QWidget {
   // Moves the play cursor while a sound plays.
   QTimer* CursorTimer = nullptr;
 
+  // Under the strips while the view is narrower than the sound (main_form_navigation.cpp).
+  QScrollBar* ViewScrollBar = nullptr;
+
   // The sound card, through which Rec records into the scratch file.
   TAudio Audio;
 
@@ -194,6 +201,7 @@ class TMainForm : public QWidget {
   void RightCheckBoxClick();
   void LPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
   void RPaintBoxMouseDown(Qt::MouseButton button, int x, int y);
+  void ViewScrollBarChange(int position);
 
   // The sound control (main_form_transport.cpp).
   void RecBitBtnClick();
@@ -210,12 +218,22 @@ class TMainForm : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // The wheel over the strips.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // A wave file dropped on the window (main_form_drop.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void FormCreate(const QStringList& arguments);
   void BuildPages();
   void BuildBottom();
   void BuildDialogs();
+  // The scroll bar, the wheel over the strips and the keys of the commonest buttons.
+  void BuildNavigation();
+  void ShowScrollBar();
+  bool AcceptsDrop(const QMimeData* data) const;
+  void StripWheel(const QWidget& strip, const QWheelEvent& wheel);
   // Draws the spectrum when its box is checked (which needs a document).
   void RedrawSpectrum();
   void SyncChannelBoxes();
@@ -223,7 +241,8 @@ class TMainForm : public QWidget {
   void TakeChannelBox(const QCheckBox& box, bool& flag);
   void DeleteScratchFile();
   // Undo and Redo enabled when there is something to undo or redo and nothing plays or records,
-  // their hints naming it; the caption says when the last command could not be recorded.
+  // their hints naming it; the dialogs' OK enabled only while nothing plays or records; the
+  // caption says when the last command could not be recorded.
   void ShowUndoState();
   // Undo or Redo: `step` on the session, then every display.
   void StepHistory(void (*step)(Session&));
@@ -236,5 +255,7 @@ class TMainForm : public QWidget {
   Prompts& prompts_;
   Session session_;
   bool recording_ = false;
+  // Where the gauge lies while the scroll bar is hidden.
+  QRect gaugePlace_;
   int32_t recordSeconds_ = 0;
 };

@@ -4,30 +4,32 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpinBox>
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
 #include "processing/amplitude_tools.h"
+#include "views/spectrum_widget.h"
 
 TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "AmplitudeTabSheet") {
   QBoxLayout* row = AddGroup("VolumeGroupBox", tr("Volume"));
   MuteButton = MakeButton(GroupOf(row), row, "MuteButton", tr("&Mute"), tr("Mutes selection"));
   NormalizeButton = MakeButton(GroupOf(row), row, "NormalizeButton", tr("&Normalize"),
                                tr("Peak normalization of the selection"));
-  NormalizeUpDown = new QSpinBox(GroupOf(row));
+  // Arrows only: the label beside them is the read-out.
+  NormalizeUpDown = new TUpDown(GroupOf(row));
   NormalizeUpDown->setObjectName(QStringLiteral("NormalizeUpDown"));
   NormalizeUpDown->setRange(kMinNormalizeLevel, kMaxNormalizeLevel);
   NormalizeUpDown->setValue(100);
+  NormalizeUpDown->setFixedSize(17, 25);
   SetHint(NormalizeUpDown, tr("Normalization level"));
   row->addWidget(NormalizeUpDown);
   NormalizeLabel = MakeLabel(GroupOf(row), "NormalizeLabel", QStringLiteral("100 %"));
   row->addWidget(NormalizeLabel);
-  Button1 = MakeButton(GroupOf(row), row, "Button1", tr("&Remove DC"), tr("Remove DC offset"));
+  Button1 = MakeButton(GroupOf(row), row, "Button1", tr("Remove D&C"), tr("Remove DC offset"));
   row = AddGroup("FadeGroupBox", tr("Windows"));
   FadeInButton = MakeButton(GroupOf(row), row, "FadeInButton", tr("Fade &in"), tr("Fades in the selection"));
   FadeOutButton = MakeButton(GroupOf(row), row, "FadeOutButton", tr("Fade &out"), tr("Fades out the selection"));
-  InvertButton = MakeButton(GroupOf(row), row, "InvertButton", tr("&Invert"), tr("Inverts the selection"));
+  InvertButton = MakeButton(GroupOf(row), row, "InvertButton", tr("In&vert"), tr("Inverts the selection"));
   HanningButton = MakeButton(GroupOf(row), row, "HanningButton", tr("&Hanning"),
                              tr("Applies a Hanning window to the selection"));
   EndPage();

@@ -11,15 +11,18 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 
+#include <initializer_list>
 #include <utility>
 
 #include "app/control_factory.h"
 #include "app/main_form.h"
 #include "processing/document_commands.h"
+#include "processing/echo_repeat_form.h"
+#include "processing/signal_generator_form.h"
+#include "processing/wall_filter_form.h"
 #include "processing/number_text.h"
 #include "views/wave_strip_widget.h"
 
@@ -94,7 +97,7 @@ void TMainForm::BuildBottom() {
   Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 336);
 
   // Lies over the top-left corner of the left strip.
-  ReloadButton = new QPushButton(tr("&Reload"), this);
+  ReloadButton = new QPushButton(tr("Reloa&d"), this);
   ReloadButton->setObjectName(QStringLiteral("ReloadButton"));
   ReloadButton->setGeometry(40, 120, 49, 17);
   SetHint(ReloadButton, tr("Reload the wave file"));
@@ -106,13 +109,9 @@ void TMainForm::BuildBottom() {
   RedoButton = new QPushButton(tr("Redo"), this);
   RedoButton->setObjectName(QStringLiteral("RedoButton"));
   RedoButton->setGeometry(140, 120, 45, 17);
-  // The keys click at once (a button's own shortcut clicks only after its animation), and
-  // click() does nothing while the button is disabled.
-  const std::pair<QKeySequence, QPushButton*> keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_Z), UndoButton},
-                                                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), RedoButton},
-                                                        {QKeySequence(Qt::CTRL | Qt::Key_Y), RedoButton}};
-  for (const auto& [key, button] : keys)
-    connect(new QShortcut(key, this), &QShortcut::activated, button, &QPushButton::click);
+  ClickOnKeys(this, {{QKeySequence(Qt::CTRL | Qt::Key_Z), UndoButton},
+                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), RedoButton},
+                     {QKeySequence(Qt::CTRL | Qt::Key_Y), RedoButton}});
   for (QPushButton* button : {UndoButton, RedoButton}) {
     button->setEnabled(false);
     button->raise();
@@ -167,7 +166,7 @@ void TMainForm::BuildBottom() {
   selection->addWidget(SelEndLabel, 1, 1, 1, 2);
   LeftCheckBox = new QCheckBox(tr("&Left"), SelectionGroupBox);
   LeftCheckBox->setObjectName(QStringLiteral("LeftCheckBox"));
-  RightCheckBox = new QCheckBox(tr("&Right"), SelectionGroupBox);
+  RightCheckBox = new QCheckBox(tr("Righ&t"), SelectionGroupBox);
   RightCheckBox->setObjectName(QStringLiteral("RightCheckBox"));
   for (QCheckBox* box : {LeftCheckBox, RightCheckBox}) {
     box->setChecked(true);
@@ -175,7 +174,7 @@ void TMainForm::BuildBottom() {
   }
   selection->addWidget(LeftCheckBox, 2, 0, 1, 2);
   selection->addWidget(RightCheckBox, 3, 0, 1, 2);
-  SelAllButton = MakeButton(SelectionGroupBox, nullptr, "SelAllButton", tr("Select &all"));
+  SelAllButton = MakeButton(SelectionGroupBox, nullptr, "SelAllButton", tr("S&elect all"));
   SelAllButton->setEnabled(false);
   selection->addWidget(SelAllButton, 2, 2, 2, 1, Qt::AlignBottom);
   selection->setColumnStretch(1, 1);
@@ -280,6 +279,10 @@ void TMainForm::ShowUndoState() {
   const UndoHistory& history = session_.Undo;
   // Stop is enabled exactly while a sound plays or records.
   const bool idle = !StopBitBtn->isEnabled();
+  // The dialogs stay open while a sound plays or records, and their OK would change the image the
+  // player or the recording reads.
+  for (TToolForm* dialog : std::initializer_list<TToolForm*>{WallFilterForm, EchoRepeatForm, SignalGeneratorForm})
+    dialog->OKButton->setEnabled(idle);
   UndoButton->setEnabled(idle && history.CanUndo());
   RedoButton->setEnabled(idle && history.CanRedo());
   UndoButton->setToolTip(history.CanUndo() ? tr("Undo %1").arg(QString::fromStdString(history.UndoName())) : QString());

@@ -15,14 +15,14 @@
 
 TEffectsPage::TEffectsPage(TMainForm& form) : TMainFormPage(form, "EffectsTabSheet") {
   QBoxLayout* row = AddGroup("DelayGroupBox", tr("Delay effects"));
-  DelayButton = MakeButton(GroupOf(row), row, "DelayButton", tr("&Delay"), tr("Applies a delay to the selection"));
-  TapDelayButton = MakeButton(GroupOf(row), row, "TapDelayButton", tr("&Echo"),
+  DelayButton = MakeButton(GroupOf(row), row, "DelayButton", tr("Dela&y"), tr("Applies a delay to the selection"));
+  TapDelayButton = MakeButton(GroupOf(row), row, "TapDelayButton", tr("Ec&ho"),
                               tr("Applies a tap delay (single echo) to the selection"));
-  EchoRepeatButton = MakeButton(GroupOf(row), row, "EchoRepeatButton", tr("Echo &repeat"), tr("Repeated echo"));
-  StereoExpandButton = MakeButton(GroupOf(row), row, "StereoExpandButton", tr("&Stereo expand"),
+  EchoRepeatButton = MakeButton(GroupOf(row), row, "EchoRepeatButton", tr("Ech&o repeat"), tr("Repeated echo"));
+  StereoExpandButton = MakeButton(GroupOf(row), row, "StereoExpandButton", tr("Stereo e&xpand"),
                                   tr("Expands the stereo image by using multiple delays"));
   row = AddGroup("MiscGroupBox", tr("Misc"));
-  ReverseButton = MakeButton(GroupOf(row), row, "ReverseButton", tr("&Reverse"), tr("Reverses the selection"));
+  ReverseButton = MakeButton(GroupOf(row), row, "ReverseButton", tr("Re&verse"), tr("Reverses the selection"));
   WallButton = MakeButton(GroupOf(row), row, "WallButton", tr("&Wall"), tr("Apply wall filter"));
   EndPage();
 

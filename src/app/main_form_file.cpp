@@ -20,10 +20,10 @@ TFilePage::TFilePage(TMainForm& form) : TMainFormPage(form, "FileTabSheet") {
   NewBitBtn->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
   OpenBitBtn = MakeButton(GroupOf(row), row, "OpenBitBtn", tr("&Open"), tr("Opens sound file"));
   OpenBitBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  SaveBitBtn = MakeButton(GroupOf(row), row, "SaveBitBtn", tr("&Save"), tr("Saves sound file"));
+  SaveBitBtn = MakeButton(GroupOf(row), row, "SaveBitBtn", tr("Sa&ve"), tr("Saves sound file"));
   SaveBitBtn->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   row = AddGroup("ExitGroupBox", tr("Exit"));
-  ExitButton = MakeButton(GroupOf(row), row, "ExitButton", tr("&Exit"), tr("Exits Velorin"));
+  ExitButton = MakeButton(GroupOf(row), row, "ExitButton", tr("E&xit"), tr("Exits Velorin"));
   EndPage();
 
   connect(NewBitBtn, &QPushButton::clicked, this, &TFilePage::NewBitBtnClick);

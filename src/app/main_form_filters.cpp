@@ -19,7 +19,7 @@ const QString kIIRFilter = QStringLiteral("IIR files (*.iir)");
 
 TFiltersPage::TFiltersPage(TMainForm& form) : TMainFormPage(form, "LinFiltTabSheet") {
   QBoxLayout* row = AddGroup("RCFiltersGroupBox", tr("RC filters"));
-  LowPassButton = MakeButton(GroupOf(row), row, "LowPassButton", tr("&Low-pass"),
+  LowPassButton = MakeButton(GroupOf(row), row, "LowPassButton", tr("Lo&w-pass"),
                              tr("Applies a first order low pass filter to the selection"));
   HighPassButton = MakeButton(GroupOf(row), row, "HighPassButton", tr("&High-pass"),
                               tr("Applies a first order high pass filter to the selection"));
@@ -36,7 +36,7 @@ TFiltersPage::TFiltersPage(TMainForm& form) : TMainFormPage(form, "LinFiltTabShe
   auto* fileButtons = new QVBoxLayout;
   fileButtons->setSpacing(1);
   OpenIIRButton = MakeButton(GroupOf(row), fileButtons, "OpenIIRButton", tr("&Open"), tr("Opens custom IIR file"));
-  SaveIIRButton = MakeButton(GroupOf(row), fileButtons, "SaveIIRButton", tr("&Save"), tr("Saves custom IIR file"));
+  SaveIIRButton = MakeButton(GroupOf(row), fileButtons, "SaveIIRButton", tr("Sa&ve"), tr("Saves custom IIR file"));
   for (QPushButton* small : {OpenIIRButton, SaveIIRButton}) {
     small->setMinimumSize(0, 0);
     small->setFixedSize(45, 19);

@@ -16,7 +16,7 @@ TNoisePage::TNoisePage(TMainForm& form) : TMainFormPage(form, "NoiseTabSheet") {
   AddNoiseButton = MakeButton(GroupOf(row), row, "AddNoiseButton", tr("&Add"), tr("Adds noise"));
   RemoveNoiseButton = MakeButton(GroupOf(row), row, "RemoveNoiseButton", tr("&Gate"), tr("Noise gate"));
   row = AddGroup("SignalsGroupBox", tr("Signals"));
-  SignalGeneratorButton = MakeButton(GroupOf(row), row, "SignalGeneratorButton", tr("&Generator"));
+  SignalGeneratorButton = MakeButton(GroupOf(row), row, "SignalGeneratorButton", tr("Ge&nerator"));
   EndPage();
 
   connect(AddNoiseButton, &QPushButton::clicked, this, &TNoisePage::AddNoiseButtonClick);

@@ -13,11 +13,11 @@
 
 TViewPage::TViewPage(TMainForm& form) : TMainFormPage(form, "ViewTabSheet") {
   QBoxLayout* row = AddGroup("ZoomGroupBox", tr("Zoom"));
-  ZoomBitBtn = MakeButton(GroupOf(row), row, "ZoomBitBtn", tr("&Selection"), tr("Zooms in selection"));
+  ZoomBitBtn = MakeButton(GroupOf(row), row, "ZoomBitBtn", tr("Selectio&n"), tr("Zooms in selection"));
   BitBtn1 = MakeButton(GroupOf(row), row, "BitBtn1", tr("&Out"), tr("Zooms out"));
   AllButton = MakeButton(GroupOf(row), row, "AllButton", tr("&All"), tr("Zooms all"));
   row = AddGroup("WindowsGroupBox", tr("Windows"));
-  SpectrumCheckBox = new QCheckBox(tr("S&pectrum"), GroupOf(row));
+  SpectrumCheckBox = new QCheckBox(tr("Spe&ctrum"), GroupOf(row));
   SpectrumCheckBox->setObjectName(QStringLiteral("SpectrumCheckBox"));
   SetHint(SpectrumCheckBox, tr("Shows spectrum window"));
   row->addWidget(SpectrumCheckBox);

@@ -10,7 +10,7 @@
 
 TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabSheet") {
   QBoxLayout* row = AddGroup("SampleRateGroupBox", tr("Convert samplerate"));
-  DoubleSRButton = MakeButton(GroupOf(row), row, "DoubleSRButton", tr("&Double"));
+  DoubleSRButton = MakeButton(GroupOf(row), row, "DoubleSRButton", tr("Dou&ble"));
   // This hint is set but was never shown as a tool tip.
   SetHint(DoubleSRButton, tr("Doubles the samplerate; larger file, higher quality"), false);
   HalveSRButton = MakeButton(GroupOf(row), row, "HalveSRButton", tr("&Halve"),
@@ -21,7 +21,7 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
   bits8Button = MakeButton(GroupOf(row), row, "bits8Button", tr("&8 bits"),
                            tr("Converts to 8 bit amplitude resolution; smaller file, lower quality"));
   row = AddGroup("ChannelsGroupBox", tr("Convert to stereo/mono"));
-  StereoButton = MakeButton(GroupOf(row), row, "StereoButton", tr("&Stereo"), tr("Converts to stereo"));
+  StereoButton = MakeButton(GroupOf(row), row, "StereoButton", tr("Stere&o"), tr("Converts to stereo"));
   MonoButton = MakeButton(GroupOf(row), row, "MonoButton", tr("&Mono"), tr("Converts to mono"));
   row = AddGroup("SpecialGroupBox", tr("Special"));
   CDFormatButton = MakeButton(GroupOf(row), row, "CDFormatButton", tr("&CD format"), tr("Converts to CD format"));

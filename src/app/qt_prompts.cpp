@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace {
 
@@ -12,22 +13,32 @@ QWidget* Owner() { return QApplication::activeWindow(); }
 
 QString Title() { return QApplication::applicationDisplayName(); }
 
-// A dialog sent to a folder of its own (the IIR files beside the program) leaves the place
-// where the wave dialogs start alone.
-bool RunFileDialog(QFileDialog& dialog, QString& fileName, QString& lastDir,
-                   const QString& directory = QString()) {
-  if (!directory.isEmpty()) {
-    dialog.setDirectory(directory);
-  } else if (!lastDir.isEmpty()) {
-    dialog.setDirectory(lastDir);
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  fileName = dialog.selectedFiles().constFirst();
-  if (directory.isEmpty()) lastDir = QFileInfo(fileName).absolutePath();
-  return true;
+}  // namespace
+
+QtPrompts::QtPrompts() {
+  // Qt's file dialogs write their history, sidebar and view into a settings file of Qt's own
+  // each time one closes, and the program writes no file but the user's. Under a folder that can
+  // never be made, those settings cannot be written; the history lives here instead.
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 }
 
-}  // namespace
+// A dialog sent to a folder of its own (the IIR files beside the program) leaves the place
+// where the wave dialogs start alone.
+bool QtPrompts::RunFileDialog(QFileDialog& dialog, QString& fileName, const QString& directory) {
+  if (!directory.isEmpty()) {
+    dialog.setDirectory(directory);
+  } else if (!lastDir_.isEmpty()) {
+    dialog.setDirectory(lastDir_);
+  }
+  dialog.setHistory(history_);
+  const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+  history_ = dialog.history();
+  if (!accepted) return false;
+  fileName = dialog.selectedFiles().constFirst();
+  if (directory.isEmpty()) lastDir_ = QFileInfo(fileName).absolutePath();
+  return true;
+}
 
 bool QtPrompts::InputQuery(const QString& caption, const QString& prompt, QString& text) {
   bool ok = false;
@@ -51,7 +62,7 @@ bool QtPrompts::OpenFileName(const QString& filter, QString& fileName, const QSt
   QFileDialog dialog(Owner(), QString(), QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  return RunFileDialog(dialog, fileName, lastDir_, directory);
+  return RunFileDialog(dialog, fileName, directory);
 }
 
 bool QtPrompts::SaveFileName(const QString& filter, QString& fileName) {
@@ -59,5 +70,5 @@ bool QtPrompts::SaveFileName(const QString& filter, QString& fileName) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("wav"));
-  return RunFileDialog(dialog, fileName, lastDir_);
+  return RunFileDialog(dialog, fileName);
 }

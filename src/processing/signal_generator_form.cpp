@@ -1,5 +1,7 @@
 #include "processing/signal_generator_form.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,7 +13,8 @@
 namespace {
 
 constexpr int kEditWidth = 60;
-
+// What a common title bar takes beside its caption: the window's icon and its buttons.
+constexpr int kTitleBarRoom = 160;
 
 }  // namespace
 
@@ -51,6 +54,11 @@ TSignalGeneratorForm::TSignalGeneratorForm(QWidget* parent) : TToolForm(parent) 
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(OptionsGroupBox);
   outer->setSizeConstraint(QLayout::SetFixedSize);
-
+  // The controls alone make a window narrower than its caption in the title bar, which is drawn
+  // in the desktop's font, often bold, rather than the dialog's.
+  QFont titleFont = QApplication::font();
+  titleFont.setBold(true);
+  // The layout fixes the window's size to what its box asks for.
+  OptionsGroupBox->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + kTitleBarRoom);
 }
 

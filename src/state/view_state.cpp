@@ -86,3 +86,40 @@ void ZoomOut(ViewState& state, const TWave& wave) {
   state.ViewStart = ClampToFrame(start);
   state.ViewEnd = ClampToFrame(end);
 }
+
+namespace {
+
+int64_t LastFrame(const TWave& wave) { return static_cast<int64_t>(wave.SampleCount()) - 1; }
+
+int64_t ViewWidth(const ViewState& state) { return int64_t{state.ViewEnd} - state.ViewStart; }
+
+// Frames below 2^31 make every sum here fit the view's numbers.
+void PlaceView(ViewState& state, const TWave& wave, int64_t start, int64_t width) {
+  start = std::clamp<int64_t>(start, 0, LastFrame(wave) - width);
+  state.ViewStart = static_cast<int32_t>(start);
+  state.ViewEnd = static_cast<int32_t>(start + width);
+}
+
+}  // namespace
+
+bool ViewNarrowerThanWave(const ViewState& state, const TWave& wave) {
+  const int64_t width = ViewWidth(state);
+  return width >= 0 && width < LastFrame(wave);
+}
+
+void ScrollView(ViewState& state, const TWave& wave, int64_t start) {
+  if (ViewNarrowerThanWave(state, wave)) PlaceView(state, wave, start, ViewWidth(state));
+}
+
+void ZoomAround(ViewState& state, const TWave& wave, int32_t frame, int x, int width, double factor) {
+  const int64_t last = LastFrame(wave);
+  if (last < 1 || width < 2) return;
+  const int64_t old = std::max<int64_t>(ViewWidth(state), 1);
+  int64_t wider = std::llround(static_cast<long double>(old) * factor);
+  // A factor near 1 must not leave a narrow view stuck at its width.
+  if (factor < 1) wider = std::min(wider, old - 1);
+  if (factor > 1) wider = std::max(wider, old + 1);
+  const int64_t span = std::clamp<int64_t>(wider, 1, last);
+  const auto offset = static_cast<int64_t>(std::nearbyint(static_cast<long double>(x) * span / (width - 1)));
+  PlaceView(state, wave, int64_t{frame} - offset, span);
+}

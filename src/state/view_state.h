@@ -42,3 +42,13 @@ void MarkSelection(ViewState& state, bool start, int32_t frame);
 void ZoomToSelection(ViewState& state);
 // The view grows by half its width on each side, kept within the sound at both ends.
 void ZoomOut(ViewState& state, const TWave& wave);
+
+// The view narrower than the sound, so that there is somewhere to scroll to.
+bool ViewNarrowerThanWave(const ViewState& state, const TWave& wave);
+// The view moved to begin at `start`, keeping its width and staying within the sound. A view as
+// wide as the sound, or reversed, stays where it is.
+void ScrollView(ViewState& state, const TWave& wave, int64_t start);
+// The view's width times `factor` (at least one frame, never wider than the sound, and always a
+// step when the factor asks for one), placed so that `frame` stays under column `x` of a strip
+// `width` columns wide as far as the sound's ends allow.
+void ZoomAround(ViewState& state, const TWave& wave, int32_t frame, int x, int width, double factor);

@@ -80,8 +80,10 @@ TSpectrumForm::TSpectrumForm(const TWave& wave, const ViewState& view, QWidget* 
 
 // Drawing happens in the surface's paint: a repaint now, so that the user sees the new spectrum
 // before the next command starts.
+// The readout follows too: another sound may have another rate.
 void TSpectrumForm::DrawSpectrum() {
   SpectrumPaintBox->repaint();
+  ShowFrequencyReadout();
 }
 
 void TSpectrumForm::SpectrumPaintBoxPaint(QPainter& painter) {
@@ -95,7 +97,13 @@ void TSpectrumForm::SpectrumPaintBoxPaint(QPainter& painter) {
 }
 
 void TSpectrumForm::SpectrumPaintBoxMouseMove(int x, int) {
-  const int64_t frequency = SpectrumFrequencyAt(wave_.SampleRate(), x, SpectrumPaintBox->width());
+  readoutX_ = x;
+  ShowFrequencyReadout();
+}
+
+void TSpectrumForm::ShowFrequencyReadout() {
+  if (!readoutX_) return;
+  const int64_t frequency = SpectrumFrequencyAt(wave_.SampleRate(), *readoutX_, SpectrumPaintBox->width());
   setWindowTitle(tr("Spectrum - %1 Hz").arg(frequency));
 }
 

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QPainter;
@@ -45,7 +46,11 @@ class TSpectrumForm final : public QWidget {
 
  private:
   void FormClose();
+  // The frequency under the pointer's last column, in the title, for the sound as it is now.
+  void ShowFrequencyReadout();
 
   const TWave& wave_;
   const ViewState& view_;
+  // Where the pointer last moved over the surface; none before it has.
+  std::optional<int> readoutX_;
 };

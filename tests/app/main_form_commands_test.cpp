@@ -1,6 +1,11 @@
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include <filesystem>
+#include <tuple>
 
 #include "main_form_fixture.h"
 
@@ -127,6 +132,35 @@ TEST_F(OpenSaveTest, BadFileKeepsThePreviousDocument) {
   prompts.ChooseOpenFile(QString::fromStdString(file));
   Click("OpenBitBtn");
   EXPECT_NE(form->Wave().GetSample(10, true), changed);
+}
+
+// A dropped file takes Open's way, messages and all; a file not named as a wave, or a drop while
+// the sound plays (when Open is disabled), is not taken.
+TEST_F(OpenSaveTest, ADroppedWaveOpensAsOpenWould) {
+  Start({QString::fromStdString(WriteStereoWave("tone.WAV", 100))});
+  WriteStereoWave("notes.txt", 100);
+  WriteBytes(dir.File("bad.wav"), CanonicalWave(2, 44100, 24, std::vector<uint8_t>(60, 0)));
+  prompts.ChooseOpenFile(Path("bad.wav"));
+  Click("OpenBitBtn");
+  const QStringList openErrors = prompts.Texts(PromptKind::kError);
+  for (const auto& [name, playing, taken] : std::vector<std::tuple<QString, bool, bool>>{
+           {"bad.wav", false, true}, {"notes.txt", false, false}, {"bad.wav", true, false}, {"tone.WAV", false, true}}) {
+    SCOPED_TRACE(name.toStdString() + (playing ? " playing" : ""));
+    prompts.ClearShown();
+    form->Wave().SetSample(0, true, 0.5);  // a change only a reopening takes back
+    const double changed = form->Wave().GetSample(0, true);
+    if (playing) Click("PlayBitBtn");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path(name.toStdString()))});
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    if (playing) Click("StopBitBtn");
+    EXPECT_EQ(enter.isAccepted(), taken);
+    EXPECT_EQ(form->Wave().GetSample(0, true) != changed, taken && name == "tone.WAV");
+    EXPECT_EQ(prompts.Texts(PromptKind::kError), name == "bad.wav" && taken ? openErrors : QStringList());
+  }
 }
 
 TEST_F(OpenSaveTest, SaveWritesReopensAndSelectsTheWholeWave) {

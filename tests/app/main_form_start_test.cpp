@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <map>
 
 #include "app/gauge.h"
 #include "main_form_fixture.h"
@@ -208,7 +209,7 @@ TEST_F(StartTest, ControlsBelowThePages) {
 
   QPushButton* reload = Find<QPushButton>("ReloadButton");
   EXPECT_EQ(reload->geometry(), QRect(40, 120, 49, 17));
-  EXPECT_EQ(reload->text(), "&Reload");
+  EXPECT_EQ(reload->text(), "Reloa&d");
   EXPECT_EQ(reload->toolTip(), "Reload the wave file");
   // Over the strip's corner: the button must be the one that receives the click.
   EXPECT_EQ(form->childAt(45, 125), reload);
@@ -219,7 +220,7 @@ TEST_F(StartTest, ControlsBelowThePages) {
     QStringList buttons;
   } groups[] = {
       {"SoundControlGroupBox", "Sound control", {"&Rec", "&Play", "&Stop"}},
-      {"SelectionGroupBox", "Selection", {"&Left", "&Right", "Select &all"}},
+      {"SelectionGroupBox", "Selection", {"&Left", "Righ&t", "S&elect all"}},
   };
   for (const auto& expected : groups) {
     auto* group = Find<QGroupBox>(expected.group);
@@ -234,6 +235,20 @@ TEST_F(StartTest, ControlsBelowThePages) {
     auto* button = Find<QPushButton>(name);
     EXPECT_EQ(button->size(), QSize(65, 57)) << name;
     EXPECT_FALSE(button->icon().isNull()) << name;
+  }
+}
+
+// Alt and a letter shared by two visible controls only moves the focus between them.
+TEST_F(StartTest, NoTwoVisibleControlsShareAnAltLetter) {
+  Start();
+  for (int page = 0; page < form->MainPageControl->count(); ++page) {
+    form->MainPageControl->setCurrentIndex(page);
+    std::map<QChar, QStringList> owners;
+    for (QAbstractButton* control : form->findChildren<QAbstractButton*>()) {
+      const qsizetype at = control->text().indexOf(u'&');
+      if (control->isVisibleTo(form.get()) && at >= 0) owners[control->text().at(at + 1).toUpper()] << control->objectName();
+    }
+    for (const auto& [letter, names] : owners) EXPECT_EQ(names.size(), 1) << names.join(' ').toStdString();
   }
 }
 

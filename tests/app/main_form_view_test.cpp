@@ -1,6 +1,11 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabWidget>
+#include <QWheelEvent>
 
 #include "main_form_fixture.h"
 
@@ -250,6 +255,47 @@ TEST_F(ZoomTest, MonoKeepsItsFixedChannelBoxes) {
     EXPECT_FALSE(Checked("RightCheckBox")) << button;
     EXPECT_FALSE(Enabled("RightCheckBox")) << button;
   }
+}
+
+// The keys click the buttons whose commands the pages' tables check; Space plays, then stops.
+TEST_F(ZoomTest, KeysClickTheirButtons) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  prompts.CancelOpenFile();
+  prompts.CancelSaveFile();
+  prompts.CancelInput();
+  for (const auto& [key, button] : std::vector<std::pair<QKeyCombination, const char*>>{
+           {Qt::CTRL | Qt::Key_O, "OpenBitBtn"}, {Qt::CTRL | Qt::Key_S, "SaveBitBtn"},
+           {Qt::CTRL | Qt::Key_N, "NewBitBtn"}, {Qt::CTRL | Qt::Key_A, "SelAllButton"}, {Qt::Key_Plus, "ZoomBitBtn"},
+           {Qt::Key_Minus, "BitBtn1"}, {Qt::Key_Space, "PlayBitBtn"}, {Qt::Key_Space, "StopBitBtn"}}) {
+    QSignalSpy clicked(Find<QPushButton>(button), &QPushButton::clicked);
+    QTest::keyClick(form.get(), key.key(), key.keyboardModifiers());
+    EXPECT_EQ(clicked.count(), 1) << button;
+  }
+}
+
+// The view's rules reach the window's view; the bar shows while there is somewhere to scroll.
+TEST_F(ZoomTest, TheWheelAndTheScrollBarMoveTheView) {
+  StartWith(WriteStereoWave("sound.wav", 1000));
+  auto* bar = Find<QScrollBar>("ViewScrollBar");
+  QWidget* strip = Find<QWidget>("LPaintBox");
+  const auto wheel = [strip](int delta, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(QPointF(380, 40), strip->mapToGlobal(QPointF(380, 40)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(strip, &event);
+  };
+  wheel(120, Qt::ControlModifier);  // frame 500 stays under column 380
+  EXPECT_EQ(Viewed(), std::make_pair(100, 899));
+  wheel(-120, Qt::NoModifier);  // a tenth of the view toward the end
+  EXPECT_EQ(Viewed(), std::make_pair(179, 978));
+  EXPECT_EQ(bar->value(), 179);
+  bar->setValue(0);
+  EXPECT_EQ(Viewed(), std::make_pair(0, 799));
+  EXPECT_TRUE(bar->isVisible());
+  wheel(-960, Qt::ControlModifier);
+  EXPECT_EQ(Viewed(), std::make_pair(0, 999));
+  EXPECT_FALSE(bar->isVisible());
 }
 
 }  // namespace

@@ -77,12 +77,15 @@ TEST_F(SpectrumWindowTest, CurvesFollowStartScaleOriginAndFlagsAndTheMouseReadsT
   EXPECT_TRUE(prompts.Shown().empty());
   // The readout takes the sound's rate and the surface's width.
   for (const auto& [x, caption] : std::vector<std::pair<int, QString>>{
-           {295, "Spectrum - 22050 Hz"}, {59, "Spectrum - 4410 Hz"}, {0, "Spectrum - 0 Hz"}}) {
+           {0, "Spectrum - 0 Hz"}, {59, "Spectrum - 4410 Hz"}, {295, "Spectrum - 22050 Hz"}}) {
     QMouseEvent move(QEvent::MouseMove, QPointF(x, 60), Surface()->mapToGlobal(QPointF(x, 60)), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(Surface(), &move);
     EXPECT_EQ(Window()->windowTitle(), caption);
   }
+  // A sound of another rate: the readout follows the spectrum without the mouse moving.
+  form->OpenWave(WriteStereoWave("slower.wav", 2000, 22050));
+  EXPECT_EQ(Window()->windowTitle(), "Spectrum - 11025 Hz");
 }
 
 TEST_F(SpectrumWindowTest, TheBoxShowsTheWindowOnlyWithADocumentAndClosingItUnchecksTheBox) {

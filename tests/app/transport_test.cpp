@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QPushButton>
 #include <QTimer>
 
 #include <signal.h>
@@ -11,9 +12,13 @@
 
 #include <array>
 #include <filesystem>
+#include <initializer_list>
 
 #include "app/rec_options_form.h"
 #include "audio/recording_file.h"
+#include "processing/echo_repeat_form.h"
+#include "processing/signal_generator_form.h"
+#include "processing/wall_filter_form.h"
 #include "main_form_fixture.h"
 #include "wave/system_sound_player.h"
 
@@ -236,6 +241,22 @@ TEST_F(TransportWindow, AScratchFileThatCannotBeMadeKeepsTheDialogOpenAndRecords
   EXPECT_TRUE(player.played.empty());
   EXPECT_EQ(Caption(), "Velorin II");
   EXPECT_EQ(prompts.Shown().size(), 1u);
+}
+
+// A dialog's OK would change the image the player or the recording reads.
+TEST_F(TransportWindow, TheDialogsOKWaitsWhileASoundPlaysOrRecords) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 8000, 8000))});
+  for (TToolForm* dialog : std::initializer_list<TToolForm*>{form->WallFilterForm, form->EchoRepeatForm, form->SignalGeneratorForm}) {
+    for (const bool recording : {false, true}) {
+      SCOPED_TRACE(dialog->objectName().toStdString() + (recording ? " recording" : " playing"));
+      dialog->ShowCentredOn(*form);
+      recording ? Record() : Click("PlayBitBtn");
+      EXPECT_FALSE(dialog->OKButton->isEnabled());
+      Click("StopBitBtn");
+      EXPECT_TRUE(dialog->OKButton->isEnabled());
+    }
+  }
+  EXPECT_TRUE(prompts.Shown().empty());
 }
 
 }  // namespace

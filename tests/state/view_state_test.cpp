@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "state/view_state.h"
@@ -136,6 +138,37 @@ TEST_F(ZoomOutTest, ReversedViewsHalveTowardZero) {
 TEST_F(ZoomOutTest, ExtremeFrameNumbersDoNotOverflow) {
   EXPECT_EQ(ZoomedOut(kMin, kMax), std::make_pair(0, 999));
   EXPECT_EQ(ZoomedOut(kMax, kMin), std::make_pair(kMax, kMin));
+}
+
+// The wheel over a 761-column strip on the 1000-frame sound.
+TEST_F(ZoomOutTest, ScrollingKeepsTheWidthWithinTheSound) {
+  for (const auto& [start, end, to, expected] : std::vector<std::tuple<int32_t, int32_t, int64_t, std::pair<int32_t, int32_t>>>{
+           {100, 199, 300, {300, 399}}, {100, 199, -50, {0, 99}}, {100, 199, 950, {900, 999}},
+           {2000, 2100, 5, {5, 105}},  // a view past the sound comes back into it
+           {0, 999, 300, {0, 999}}, {10, 5, 300, {10, 5}}}) {
+    ViewState state = View(start, end);
+    ScrollView(state, wave, to);
+    EXPECT_EQ(std::make_pair(state.ViewStart, state.ViewEnd), expected) << start << ".." << end << " to " << to;
+  }
+}
+
+TEST_F(ZoomOutTest, ZoomingAroundAColumnKeepsItsFrameUnlessTheSoundEndsFirst) {
+  // The view, the column, the factor, the view after, and whether the frame under the column stayed.
+  for (const auto& [start, end, x, factor, expected, kept] :
+       std::vector<std::tuple<int32_t, int32_t, int, double, std::pair<int32_t, int32_t>, bool>>{
+           {0, 999, 380, 0.5, {250, 750}, true}, {250, 750, 100, 0.8, {263, 663}, true},
+           {900, 999, 760, 2.0, {801, 999}, true},
+           {250, 750, 0, 2.0, {0, 999}, false},   // never wider than the sound
+           {10, 109, 760, 4.0, {0, 396}, false},  // the sound's start stops it
+           {500, 502, 0, 0.8, {500, 501}, true},  // a narrow view still steps, to one frame at most
+           {500, 501, 0, 0.8, {500, 501}, true}, {500, 501, 760, 1.25, {499, 501}, true}}) {
+    SCOPED_TRACE(testing::Message() << start << ".." << end << " at " << x << " x" << factor);
+    ViewState state = View(start, end);
+    const int32_t frame = FrameAtColumn(state, x, 761);
+    ZoomAround(state, wave, frame, x, 761, factor);
+    EXPECT_EQ(std::make_pair(state.ViewStart, state.ViewEnd), expected);
+    EXPECT_EQ(FrameAtColumn(state, x, 761) == frame, kept);
+  }
 }
 
 TEST(ZoomOutEmptyTest, AnEmptySoundEndsTheViewBeforeFrameZero) {

@@ -22,10 +22,14 @@ void SilenceJack() {
 
 }  // namespace
 
-PaError InitializePortAudioQuietly() {
+void QuietSoundLibraries() {
   snd_lib_error_set_handler(SilentAlsaError);
   // Only for this process and what it starts; a user's own setting is kept.
   setenv("JACK_NO_START_SERVER", "1", 0);
   SilenceJack();
+}
+
+PaError InitializePortAudioQuietly() {
+  QuietSoundLibraries();
   return Pa_Initialize();
 }

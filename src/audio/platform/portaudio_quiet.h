@@ -9,3 +9,6 @@
 // error text. ALSA's error handler stays silent from the first call on, and JACK is told not to
 // start a server of its own.
 PaError InitializePortAudioQuietly();
+// The silencing alone, for a caller that initializes PortAudio on another thread: environment and
+// handlers are set here, on the calling thread, before anything else in the program reads them.
+void QuietSoundLibraries();
