@@ -11,18 +11,19 @@
 #include "processing/edit_commands.h"
 
 // The mnemonics stay clear of those below the pages, which are always visible: Reload, Rec,
-// Play, Stop, Left, Right, Select all.
+// Play, Stop, Left, Right, Select all. Every letter of Delete is taken there; the Delete key
+// stands in for one.
 TEditPage::TEditPage(TMainForm& form) : TMainFormPage(form, "EditTabSheet") {
   const QString whole = tr(" (whole frames, both channels)");
   QBoxLayout* row = AddGroup("ClipboardGroupBox", tr("Clipboard"));
-  CutButton = MakeButton(GroupOf(row), row, "CutButton", tr("Cu&t"),
+  CutButton = MakeButton(GroupOf(row), row, "CutButton", tr("C&ut"),
                          tr("Moves the selection into the clipboard") + whole);
   CopyButton = MakeButton(GroupOf(row), row, "CopyButton", tr("&Copy"),
                           tr("Copies the selection into the clipboard") + whole);
-  PasteButton = MakeButton(GroupOf(row), row, "PasteButton", tr("Past&e"),
+  PasteButton = MakeButton(GroupOf(row), row, "PasteButton", tr("P&aste"),
                            tr("Inserts the clipboard before the selection's start"));
   row = AddGroup("LengthGroupBox", tr("Length"));
-  DeleteButton = MakeButton(GroupOf(row), row, "DeleteButton", tr("&Delete"), tr("Deletes the selection") + whole);
+  DeleteButton = MakeButton(GroupOf(row), row, "DeleteButton", tr("Delete"), tr("Deletes the selection") + whole);
   CropButton = MakeButton(GroupOf(row), row, "CropButton", tr("Cr&op"), tr("Keeps only the selection") + whole);
   InsertSilenceButton = MakeButton(GroupOf(row), row, "InsertSilenceButton", tr("&Insert silence"),
                                    tr("Inserts silence before the selection's start"));
