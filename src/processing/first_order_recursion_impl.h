@@ -122,6 +122,7 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
   try {
     walkAll();
   } catch (...) {
+    samples.SaveUpTo(inside.End);
     if (bytes != 0) std::memcpy(samples.FrameBytes(inside.Begin), kept.data(), bytes);
     throw;
   }
