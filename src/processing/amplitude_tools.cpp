@@ -38,6 +38,16 @@ int Excursion(Code code) {
   }
 }
 
+// The codes whose excursion is at most `excursion`, an excursion some code has.
+template <class Code>
+CodeRange<Code> CodesWithin(int excursion) {
+  if constexpr (sizeof(Code) == 1) {
+    return {static_cast<Code>((255 - excursion) / 2), static_cast<Code>((255 + excursion) / 2)};
+  } else {
+    return {static_cast<Code>((-excursion - 1) / 2), static_cast<Code>((excursion - 1) / 2)};
+  }
+}
+
 // The magnitude of a value with that excursion, exactly as |value| of such a sample reads.
 template <class Samples>
 double Magnitude(const Samples& samples, int excursion) {
@@ -90,7 +100,7 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
       if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
       const double gain = level / (100.0 * loudest);
       RewriteSelectedValues(samples, sel, progress, PassShare::SecondHalf,
-                            [gain](bool, double value) { return value * gain; });
+                            [gain](bool, double value) { return value * gain; }, CodesWithin<Code>(loudestExcursion));
     });
   });
 }

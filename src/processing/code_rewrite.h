@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "processing/code_map_rewrite.h"
 #include "processing/engine_frame.h"
 #include "processing/sample_kernels.h"
 
@@ -11,10 +11,6 @@
 // each selected sample of a checked channel becomes CodeOf(f(right, ValueOf(code))). With enough
 // samples to pay for it, the new code of every possible code is worked out once, with exactly
 // that arithmetic, and the walk only looks codes up.
-
-// The index of a code in a table of all codes of its type.
-inline size_t CodeIndex(uint8_t code) { return code; }
-inline size_t CodeIndex(int16_t code) { return static_cast<size_t>(code + 32768); }
 
 template <class Samples>
 inline constexpr size_t kCodeCount = sizeof(typename Samples::Code) == 1 ? 256 : 65536;
@@ -36,9 +32,12 @@ void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& prog
 
 // Every selected sample of a checked channel becomes CodeOf(f(right, value)). `f` must give a value
 // that can be stored for every value of the layout, since the table holds all codes, not only
-// those present.
+// those present; `present` may say which codes the selected samples hold. While undo is recorded,
+// the rewrite may keep its way back instead of a copy (RewriteThroughTable): the routine must then
+// write nothing after it.
 template <class Samples, class F>
-void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f) {
+void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f,
+                           CodeRange<typename Samples::Code> present = {}) {
   using Code = typename Samples::Code;
   const auto direct = [&](bool right, Code code) { return Samples::CodeOf(f(right, samples.ValueOf(code))); };
   const auto [begin, end] = FramesInside(sel.SelStart, sel.SelEnd, samples.Frames());
@@ -47,17 +46,7 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
     RewriteSelectedCodes(samples, sel, progress, share, direct);
     return;
   }
-  std::vector<Code> table[2];
-  for (const bool right : {false, true}) {
-    if (!(right ? sel.Right : sel.Left)) continue;
-    table[right].resize(kCodeCount<Samples>);
-    for (size_t c = 0; c < kCodeCount<Samples>; ++c) {
-      const auto code = static_cast<Code>(sizeof(Code) == 1 ? c : c - 32768);
-      table[right][c] = direct(right, code);
-    }
-  }
-  RewriteSelectedCodes(samples, sel, progress, share,
-                       [&](bool right, Code code) { return table[right][CodeIndex(code)]; });
+  RewriteThroughTable(samples, sel, progress, share, direct, present);
 }
 
 // Whether the selection takes every sample of its frames (both channels of a stereo sound, the one

@@ -22,17 +22,18 @@ uint64_t RecordBytes(const TWave& wave, const UndoRecord& record) {
 
 // Whether a command that failed left anything to undo.
 bool Changed(const Session& session, const UndoEntry& entry) {
-  if (entry.WholeImage || !(entry.View == session.View)) return true;
+  if (entry.WholeImage || entry.Reversal || !(entry.View == session.View)) return true;
   return !entry.Frames.Empty() &&
          std::memcmp(entry.Frames.Data(), session.Wave.Image().data() + entry.Offset, entry.Frames.Size()) != 0;
 }
 
-// The entry's side and the session's side change places.
-void Swap(Session& session, UndoEntry& entry) {
+// The entry's side and the session's side change places: `back` on the way to the sound before
+// the command.
+void Swap(Session& session, UndoEntry& entry, bool back) {
   if (entry.WholeImage) {
     session.Wave.SwapImage(entry.Bytes, entry.Header);
-  } else if (entry.Inverse) {
-    entry.Inverse(session.Wave);
+  } else if (entry.Reversal) {
+    entry.Reversal.Run(session.Wave, back);
   } else if (!entry.Frames.Empty()) {
     session.Wave.SwapBytes(entry.Offset, entry.Frames.Data(), entry.Frames.Size());
   }
@@ -94,7 +95,7 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
   TWave& wave = session.Wave;
   UndoEntry entry;
   entry.Name = record.Name;
-  entry.Inverse = record.Inverse;
+  if (record.Inverse) entry.Reversal.Run = [inverse = record.Inverse](TWave& sound, bool) { inverse(sound); };
   entry.View = session.View;
   entry.FileName = wave.FileName();
   entry.NewInMemory = session.NewInMemory;
@@ -116,13 +117,18 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
     if (backup) {
       wave.AttachBackup(nullptr);
       backup->Finish();
+      // A routine that handed over its way back wrote none of the copy.
+      if (FrameReversal reversal = backup->TakeReversal()) {
+        entry.Reversal = std::move(reversal);
+        entry.Frames = ByteBuffer();
+      }
     }
     if (record.WholeImage) {
       wave.KeepReplacedImage(false);
       entry.Bytes = wave.TakeReplacedImage(entry.Header);
       entry.WholeImage = !entry.Bytes.empty();
     }
-    if (failed && entry.Inverse) {
+    if (failed && record.Inverse) {
       // What a self-undoing command left half done cannot be taken back by running it again.
       session.Undo.DropAll();
       return;
@@ -147,12 +153,12 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
 
 void Undo(Session& session) {
   if (!session.Undo.CanUndo()) throw InputRefused("Nothing to undo");
-  Swap(session, session.Undo.NextUndo());
+  Swap(session, session.Undo.NextUndo(), true);
   session.Undo.MoveToRedo();
 }
 
 void Redo(Session& session) {
   if (!session.Undo.CanRedo()) throw InputRefused("Nothing to redo");
-  Swap(session, session.Undo.NextRedo());
+  Swap(session, session.Undo.NextRedo(), false);
   session.Undo.MoveToUndo();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "state/view_state.h"
+#include "wave/frame_backup.h"
 #include "wave/image_memory.h"
 #include "wave/wave_header.h"
 
@@ -20,18 +21,18 @@ struct UndoEntry {
   std::string Name;
   // The whole image the command replaced (Bytes, with its header); or Frames, the bytes at Offset
   // it may have written, frames of an image whose size the command kept; or neither, for a
-  // command that undoes itself: Inverse, run on the document, brings back the other side.
+  // command that can be run backward: Reversal, run on the document, brings back the other side.
   bool WholeImage = false;
   std::vector<uint8_t> Bytes;
   TWaveHeader Header{};
   size_t Offset = 0;
   ByteBuffer Frames;
-  std::function<void(TWave&)> Inverse;
+  FrameReversal Reversal;
   ViewState View;
   std::string FileName;
   bool NewInMemory = false;
 
-  uint64_t Size() const { return Bytes.capacity() + Frames.Size() + sizeof(UndoEntry); }
+  uint64_t Size() const { return Bytes.capacity() + Frames.Size() + Reversal.Bytes + sizeof(UndoEntry); }
 };
 
 // The budget every history gets: 1 GiB or a quarter of the machine's memory, whichever is lower.

@@ -1,6 +1,21 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "wave/image_memory.h"
+
+class TWave;
+
+// How a routine's change is taken back without a copy of its frames: Run(wave, true) brings the
+// frames back as they were, Run(wave, false) makes the change again. Bytes: the memory it holds.
+struct FrameReversal {
+  std::function<void(TWave&, bool back)> Run;
+  uint64_t Bytes = 0;
+
+  explicit operator bool() const { return static_cast<bool>(Run); }
+};
 
 // The bytes of frames First..End−1 of a sound as they were before a routine wrote them, taken as
 // the routine reaches them: a routine that is about to write a frame first saves up to it, so the
@@ -18,7 +33,16 @@ class FrameBackup {
     if (end > saved_) SaveMore(end);
   }
   // Before the image changes in any other way, and when the routine is done.
-  void Finish() { SaveMore(end_); }
+  void Finish();
+
+  // The bytes the copy takes in full.
+  uint64_t Size() const { return static_cast<uint64_t>(end_ - first_) * frameBytes_; }
+
+  // A routine that can take back its change without the copy hands over how before it writes
+  // anything, and then writes nothing else: no frame is copied. False, with nothing handed over,
+  // once frames are saved.
+  bool Replace(FrameReversal reversal);
+  FrameReversal TakeReversal() { return std::move(reversal_); }
 
  private:
   void SaveMore(int64_t end);
@@ -29,4 +53,7 @@ class FrameBackup {
   int64_t first_;
   int64_t end_;
   int64_t saved_;  // frames first_..saved_−1 are taken
+  FrameReversal reversal_;
+  // The copy's fresh pages, taken from the system beside the routine from the first save on.
+  std::optional<PagePrefetch> prefetch_;
 };

@@ -11,6 +11,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 void AdviseLargePages(uint8_t* begin, size_t size) {
   constexpr size_t kLargePage = size_t{2} << 20;
@@ -69,4 +70,34 @@ void StreamCopy(uint8_t* to, const uint8_t* from, size_t count) {
 #else
   std::memcpy(to, from, count);
 #endif
+}
+
+namespace {
+constexpr size_t kPrefetchStep = size_t{2} << 20;
+}
+
+PagePrefetch::PagePrefetch(uint8_t* begin, size_t size) {
+  // Below a few large pages the thread costs more than it saves.
+  if (size < 4 * kPrefetchStep) return;
+  const auto take = [this, begin, size] {
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    uintptr_t at = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(begin) + size) & ~(page - 1);
+    while (at < end && !stop_.load(std::memory_order_relaxed)) {
+      const size_t step = std::min<size_t>(kPrefetchStep, end - at);
+      // An older system without the call leaves the pages to the writer.
+      if (madvise(reinterpret_cast<void*>(at), step, MADV_POPULATE_WRITE) != 0) return;
+      at += step;
+    }
+  };
+  try {
+    thread_ = std::thread(take);
+  } catch (const std::system_error&) {
+    // No thread to spare: the writer takes the pages as it goes.
+  }
+}
+
+PagePrefetch::~PagePrefetch() {
+  stop_.store(true, std::memory_order_relaxed);
+  if (thread_.joinable()) thread_.join();
 }

@@ -144,6 +144,9 @@ class TypedSamples {
   void SaveUpTo(int64_t end) const {
     if (backup_ != nullptr) backup_->SaveUpTo(end);
   }
+  // The backup those saves fill, for a routine that can hand over another way back; null when
+  // nothing is recorded.
+  FrameBackup* Backup() const { return backup_; }
 
  private:
   uint8_t* Address(int64_t frame, bool right) const {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -32,11 +33,22 @@ Snapshot Take(const Session& s) {
   return {s.Wave.Image(), {header, header + sizeof(TWaveHeader)}, s.View, s.Wave.FileName(), s.NewInMemory};
 }
 
-// Random samples, so that every command changes something and a wrong restore shows.
-std::vector<uint8_t> RandomWave(uint16_t channels, uint16_t bits, uint32_t frames, uint32_t seed) {
+// Random samples, so that every command changes something and a wrong restore shows; below full
+// scale, each code's distance from the middle scaled by `level`.
+std::vector<uint8_t> RandomWave(uint16_t channels, uint16_t bits, uint32_t frames, uint32_t seed, double level = 1) {
   std::mt19937 random(seed);
   std::vector<uint8_t> data(size_t{frames} * channels * bits / 8);
   for (uint8_t& byte : data) byte = static_cast<uint8_t>(random());
+  for (size_t i = 0; level < 1 && i < data.size(); i += bits / 8) {
+    if (bits == 8) {
+      data[i] = static_cast<uint8_t>(128 + std::lround((data[i] - 128) * level));
+    } else {
+      int16_t code;
+      std::memcpy(&code, &data[i], 2);
+      code = static_cast<int16_t>(std::lround(code * level));
+      std::memcpy(&data[i], &code, 2);
+    }
+  }
   return CanonicalWave(channels, 11025, bits, data);
 }
 
@@ -86,6 +98,47 @@ TEST(Undo, EveryRecordedCommandUndoesAndRedoesExactly) {
         Do(session, "redo");
         EXPECT_TRUE(Take(session.Doc) == after);
       }
+    }
+  }
+}
+
+// Over more samples than there are codes, normalize and remove DC rewrite through a table of
+// codes, and normalize keeps the way back from the new codes in place of a copy: for a sound made
+// louder (no ranks), a little quieter (a bit per sample) and much quieter (two); at a tenth,
+// where up to ten codes become one, it is copied.
+TEST(Undo, TableRewritesOfLongSelectionsUndoAndRedoExactly) {
+  constexpr uint32_t kLong = 1 << 19;
+  const struct {
+    double level;
+    const char* command;
+    const char* arg;
+    bool small;  // the entry smaller than the frames
+  } cases[] = {{0.1, "normalize", "90", true},
+               {1, "normalize", "90", true},
+               {1, "normalize", "40", true},
+               {1, "normalize", "10", false},
+               {0.5, "remove-dc", "", false}};
+  for (const auto& [channels, bits] : {std::pair{1, 8}, {1, 16}, {2, 8}, {2, 16}}) {
+    for (const auto& c : cases) for (const char* which : {"left", "right", "both"}) {
+      SCOPED_TRACE(std::string(c.command) + " " + c.arg + " at " + std::to_string(c.level) + ", " +
+                   std::to_string(channels) + "ch " + std::to_string(bits) + " bits, " + which);
+      NoProgress gauge;
+      CliSession session;
+      session.Gauge = &gauge;
+      OpenDocumentImage(session.Doc, "in.wav", RandomWave(channels, bits, kLong, bits + channels, c.level));
+      Do(session, "channels", std::vector<std::string>{which});
+      session.Doc.View.Sel.SelStart = 1001;
+      session.Doc.View.Sel.SelEnd = kLong + 10;
+      const Snapshot before = Take(session.Doc);
+      Do(session, c.command, *c.arg ? std::vector<std::string>{c.arg} : std::vector<std::string>{});
+      const Snapshot after = Take(session.Doc);
+      if (c.small) EXPECT_LT(session.Doc.Undo.Held(), uint64_t{kLong - 1001} * channels * bits / 8);
+      Do(session, "undo");
+      EXPECT_TRUE(Take(session.Doc) == before);
+      Do(session, "redo");
+      EXPECT_TRUE(Take(session.Doc) == after);
+      Do(session, "undo");
+      EXPECT_TRUE(Take(session.Doc) == before);
     }
   }
 }
