@@ -1,5 +1,5 @@
 // What undo costs on the 10-minute sound: each command plain and recorded for undo (the
-// difference is the recording's share), and an undo followed by a redo.
+// difference is the recording's share), and its undo and its redo.
 
 #include <benchmark/benchmark.h>
 

@@ -93,7 +93,7 @@ class CodeMapRewrite {
         const Raw x = RawOf(static_cast<Code>(code));
         map.Back[(size_t{map.Forward[x]} << bits_) | map.Rank[x]] = x;
       }
-      if (bits_ == 0) map.Rank = {};
+      if (bits_ == 0) std::vector<uint8_t>().swap(map.Rank);
     }
     const auto channels = static_cast<uint64_t>(std::count(taken_, taken_ + kChannels, true));
     const uint64_t samples = static_cast<uint64_t>(std::max<int64_t>(end - first_, 0)) * channels;
