@@ -77,6 +77,12 @@ constexpr size_t kPrefetchStep = size_t{2} << 20;
 }
 
 PagePrefetch::PagePrefetch(uint8_t* begin, size_t size) {
+#ifndef MADV_POPULATE_WRITE
+  // Headers older than the call: the writer takes the pages as it goes.
+  (void)begin;
+  (void)size;
+  return;
+#else
   // Below a few large pages the thread costs more than it saves.
   if (size < 4 * kPrefetchStep) return;
   const auto take = [this, begin, size] {
@@ -95,6 +101,7 @@ PagePrefetch::PagePrefetch(uint8_t* begin, size_t size) {
   } catch (const std::system_error&) {
     // No thread to spare: the writer takes the pages as it goes.
   }
+#endif
 }
 
 PagePrefetch::~PagePrefetch() {
