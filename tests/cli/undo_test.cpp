@@ -132,7 +132,9 @@ TEST(Undo, TableRewritesOfLongSelectionsUndoAndRedoExactly) {
       const Snapshot before = Take(session.Doc);
       Do(session, c.command, *c.arg ? std::vector<std::string>{c.arg} : std::vector<std::string>{});
       const Snapshot after = Take(session.Doc);
-      if (c.small) EXPECT_LT(session.Doc.Undo.Held(), uint64_t{kLong - 1001} * channels * bits / 8);
+      if (c.small) {
+        EXPECT_LT(session.Doc.Undo.Held(), uint64_t{kLong - 1001} * channels * bits / 8);
+      }
       Do(session, "undo");
       EXPECT_TRUE(Take(session.Doc) == before);
       Do(session, "redo");
