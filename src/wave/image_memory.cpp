@@ -76,12 +76,9 @@ namespace {
 constexpr size_t kPrefetchStep = size_t{2} << 20;
 }
 
-PagePrefetch::PagePrefetch(uint8_t* begin, size_t size) {
+PagePrefetch::PagePrefetch([[maybe_unused]] uint8_t* begin, [[maybe_unused]] size_t size) {
 #ifndef MADV_POPULATE_WRITE
   // Headers older than the call: the writer takes the pages as it goes.
-  (void)begin;
-  (void)size;
-  return;
 #else
   // Below a few large pages the thread costs more than it saves.
   if (size < 4 * kPrefetchStep) return;
