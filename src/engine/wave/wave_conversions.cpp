@@ -162,20 +162,15 @@ void WithFormat(bool eightBit, bool mono, F&& f) {
 
 }  // namespace
 
-void CheckConvertedDataSize(uint64_t dataSize, uint32_t frameBytes) {
-  if (dataSize >= DataSizeLimit(frameBytes))
-    throw std::runtime_error("The converted sound would be too large (" + TooLargeText(dataSize, frameBytes) + ")");
-}
-
 void TWave::SetDataSize(TWaveHeader& header, uint64_t dataSize) {
-  header.BlockAlign = static_cast<uint16_t>(header.Channels * header.BitsPerSample / 8);
+  header.BlockAlign = static_cast<uint16_t>(FrameBytesOf(header));
   header.DataSize = static_cast<uint32_t>(dataSize);
   header.RiffSize = header.DataSize + 36;
 }
 
 std::vector<uint8_t> TWave::StartConversion(TWaveHeader& header, uint64_t dataSize) {
   // Before anything is allocated: a result too large is refused at no cost.
-  CheckConvertedDataSize(dataSize, static_cast<uint32_t>(header.Channels * header.BitsPerSample / 8));
+  CheckConvertedDataSize(dataSize, FrameBytesOf(header));
   SetDataSize(header, dataSize);
   std::vector<uint8_t> image;
   try {

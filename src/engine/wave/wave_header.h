@@ -47,6 +47,10 @@ inline void SetFourCC(std::array<char, 4>& id, const char* text) {
   std::memcpy(id.data(), text, 4);
 }
 
+// Bytes of one frame of a sound in this format: every sample of one instant, all channels.
+inline uint32_t FrameBytesOf(uint16_t channels, uint16_t bits) { return uint32_t{channels} * (bits / 8u); }
+inline uint32_t FrameBytesOf(const TWaveHeader& h) { return FrameBytesOf(h.Channels, h.BitsPerSample); }
+
 // The 44-byte header of a plain PCM file of this format holding `dataSize` bytes of sound.
 inline TWaveHeader CanonicalWaveHeader(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t dataSize) {
   TWaveHeader h;
@@ -58,7 +62,7 @@ inline TWaveHeader CanonicalWaveHeader(uint16_t channels, uint32_t rate, uint16_
   h.FormatTag = 1;
   h.Channels = channels;
   h.SampleRate = rate;
-  h.BlockAlign = static_cast<uint16_t>(channels * (bits / 8));
+  h.BlockAlign = static_cast<uint16_t>(FrameBytesOf(channels, bits));
   h.BytesPerSec = rate * h.BlockAlign;
   h.BitsPerSample = bits;
   SetFourCC(h.DataId, "data");

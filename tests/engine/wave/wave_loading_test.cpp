@@ -112,9 +112,23 @@ TEST(WaveLoading, OtherLayoutsAreRebuiltCanonical) {
        RiffFile({Chunk("fmt ", FmtBody(1, 2, 22050, 16, 18)), Chunk("data", kData),
                  Chunk("LIST", Bytes("INFOtext"))}),
        kData},
-      {"first \"data\" bytes anywhere",
-       RiffFile({fmt, Chunk("LIST", list), Chunk("data", kData)}),
+      // Walkable chunks decide: the word inside an earlier chunk is text, not the data chunk.
+      {"\"data\" inside a LIST", RiffFile({fmt, Chunk("LIST", list), Chunk("data", kData)}), kData},
+      // Chunks that cannot be walked (a size past the file) leave the byte search for "data".
+      {"first \"data\" bytes where a size lies",
+       [&] {
+         std::vector<uint8_t> f = RiffFile({fmt, Chunk("LIST", list), Chunk("data", kData)});
+         PutU32(f, 40, 0x7FFFFFF0);
+         return f;
+       }(),
        {1, 2, 3, 4}},
+      {"streamed data size 0xFFFFFFFF",
+       [&] {
+         std::vector<uint8_t> f = CanonicalWave(2, 22050, 16, kData);
+         PutU32(f, 40, 0xFFFFFFFF);
+         return f;
+       }(),
+       kData},
       {"data size beyond the end", cut, {1, 0, 2, 0, 3, 0, 4, 0}},
       // 65527 is the last place where the 16-bit data offset still reaches "data".
       {"data at byte 65527",
@@ -136,11 +150,6 @@ TEST(WaveLoading, RefusedImagesKeepThePreviousDocument) {
       PutU16(f, pos, static_cast<uint16_t>(value));
     else
       PutU32(f, pos, value);
-    return f;
-  };
-  auto mono8Claiming = [](uint32_t dataSize) {
-    std::vector<uint8_t> f = CanonicalWave(1, 11025, 8, kData);
-    PutU32(f, 40, dataSize);
     return f;
   };
   std::vector<uint8_t> farData = RiffFile({Chunk("fmt ", FmtBody(1, 2, 22050, 16, 16)),
@@ -169,10 +178,6 @@ TEST(WaveLoading, RefusedImagesKeepThePreviousDocument) {
       {"floating point tag", withField(20, 3, 2), "PCM"},
       {"compressed tag", withField(20, 2, 2), "PCM"},
       {"extensible float", floatExtensible, "PCM"},
-      // Only the header's claim is read: nothing of that size is allocated.
-      {"data of the WAV limit", withField(40, 0xFFFFFFDC, 4),
-       "too large (4294967260 bytes, 1073741815 frames; the editor takes less than 4294967260 bytes and 2147483648 frames)"},
-      {"8-bit mono of 2^31 frames", mono8Claiming(0x80000000), "(2147483648 bytes, 2147483648 frames;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -204,6 +209,18 @@ TEST(WaveLoading, MalformedFilesAreRefusedOrLoadedStably) {
   const auto withField = [](size_t pos, uint32_t value, int width) {
     std::vector<uint8_t> f = CanonicalWave(2, 22050, 16, kData);
     width == 2 ? PutU16(f, pos, static_cast<uint16_t>(value)) : PutU32(f, pos, value);
+    return f;
+  };
+  const auto sparse = [](std::vector<uint8_t> bytes, uint64_t size) -> Make {
+    return [bytes, size](const TempDir& dir) {
+      WriteBytes(dir.File("in.wav"), bytes);
+      std::filesystem::resize_file(dir.File("in.wav"), size);
+      return dir.File("in.wav");
+    };
+  };
+  const auto mono8Claiming = [](uint32_t dataSize) {
+    std::vector<uint8_t> f = CanonicalWave(1, 11025, 8, kData);
+    PutU32(f, 40, dataSize);
     return f;
   };
   std::vector<uint8_t> rifx = CanonicalWave(2, 22050, 16, kData), avi = rifx;
@@ -241,6 +258,12 @@ TEST(WaveLoading, MalformedFilesAreRefusedOrLoadedStably) {
       {"short format chunk", written(withField(16, 14, 4)), "format chunk is too short"},
       {"no format chunk", written(RiffFile({Chunk("JUNK", U32(0)), Chunk("data", kData)})),
        "no \"fmt \""},
+      // Sparse files as large as their headers claim: only the header is read, nothing of that
+      // size is allocated.
+      {"data of the WAV limit", sparse(withField(40, 0xFFFFFFDC, 4), 0xFFFFFFDCull + 44),
+       "too large (4294967260 bytes, 1073741815 frames; the editor takes less than 4294967260 bytes and 2147483648 frames)"},
+      {"8-bit mono of 2^31 frames", sparse(mono8Claiming(0x80000000), 0x80000000ull + 44),
+       "(2147483648 bytes, 2147483648 frames;"},
       {"huge trailing chunk",
        [](const TempDir& dir) {
          WriteBytes(dir.File("in.wav"), CanonicalWave(2, 22050, 16, kData));
