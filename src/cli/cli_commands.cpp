@@ -24,7 +24,7 @@
 #include "processing/message_text.h"
 #include "processing/noise_signals.h"
 #include "processing/number_text.h"
-#include "views/spectrum.h"
+#include "analysis/spectrum.h"
 
 namespace {
 
@@ -324,6 +324,7 @@ std::string CliUsage() {
   }
   usage +=
       "\nexit status: 0 every command ran; 1 a command refused its input; 2 a command\n"
-      "failed; 64 the command line is wrong, and nothing ran.\n";
+      "failed; 64 the command line is wrong, and nothing ran; 130 or 143 SIGINT or\n"
+      "SIGTERM ended a recording, which was kept.\n";
   return usage;
 }

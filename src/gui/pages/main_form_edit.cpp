@@ -1,13 +1,12 @@
-#include "app/main_form_edit.h"
+#include "gui/pages/main_form_edit.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QPushButton>
-#include <QShortcut>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 #include "processing/edit_commands.h"
 
 // The mnemonics stay clear of those below the pages, which are always visible: Reload, Rec,
@@ -38,12 +37,10 @@ TEditPage::TEditPage(TMainForm& form) : TMainFormPage(form, "EditTabSheet") {
   connect(InsertSilenceButton, &QPushButton::clicked, this, &TEditPage::InsertSilenceButtonClick);
   // The keys work from every page; click() does nothing while the page is disabled, and a text
   // box that has the focus keeps these keys for its own text.
-  const std::pair<QKeySequence, QPushButton*> keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_X), CutButton},
-                                                        {QKeySequence(Qt::CTRL | Qt::Key_C), CopyButton},
-                                                        {QKeySequence(Qt::CTRL | Qt::Key_V), PasteButton},
-                                                        {QKeySequence(Qt::Key_Delete), DeleteButton}};
-  for (const auto& [key, button] : keys)
-    connect(new QShortcut(key, &form), &QShortcut::activated, button, &QPushButton::click);
+  ClickOnKeys(&form, {{QKeySequence(Qt::CTRL | Qt::Key_X), CutButton},
+                      {QKeySequence(Qt::CTRL | Qt::Key_C), CopyButton},
+                      {QKeySequence(Qt::CTRL | Qt::Key_V), PasteButton},
+                      {QKeySequence(Qt::Key_Delete), DeleteButton}});
 }
 
 template <class Command>
