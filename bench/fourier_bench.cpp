@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "bench_sound.h"
-#include "views/fourier.h"
-#include "views/spectrum.h"
+#include "analysis/fourier.h"
+#include "analysis/spectrum.h"
 #include "wave/wave_document.h"
 
 namespace {

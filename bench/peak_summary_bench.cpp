@@ -5,8 +5,8 @@
 
 #include "bench_sound.h"
 #include "state/view_state.h"
-#include "views/peak_summary.h"
-#include "views/wave_drawing.h"
+#include "analysis/peak_summary.h"
+#include "analysis/wave_drawing.h"
 #include "wave/wave_document.h"
 
 namespace {

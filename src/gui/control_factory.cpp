@@ -1,4 +1,4 @@
-#include "app/control_factory.h"
+#include "gui/control_factory.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/main_form.h"
-#include "app/qt_prompts.h"
+#include "gui/main_form.h"
+#include "gui/qt_prompts.h"
 #include "audio/platform/portaudio_sound_player.h"
 #include "audio/platform/portaudio_warm_up.h"
 #include "audio/platform/system_sound_card.h"

@@ -1,4 +1,4 @@
-#include "app/main_form.h"
+#include "gui/main_form.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,22 +15,22 @@
 #include <clocale>
 #include <filesystem>
 
-#include "app/local_path.h"
-#include "app/main_form_amplitude.h"
-#include "app/main_form_edit.h"
-#include "app/main_form_effects.h"
-#include "app/main_form_file.h"
-#include "app/main_form_filters.h"
-#include "app/main_form_noise.h"
-#include "app/main_form_view.h"
-#include "app/main_form_wave_data.h"
-#include "app/rec_options_form.h"
+#include "gui/local_path.h"
+#include "gui/pages/main_form_amplitude.h"
+#include "gui/pages/main_form_edit.h"
+#include "gui/pages/main_form_effects.h"
+#include "gui/pages/main_form_file.h"
+#include "gui/pages/main_form_filters.h"
+#include "gui/pages/main_form_noise.h"
+#include "gui/pages/main_form_view.h"
+#include "gui/pages/main_form_wave_data.h"
+#include "gui/dialogs/rec_options_form.h"
 #include "audio/recording_file.h"
 #include "processing/document_commands.h"
-#include "processing/echo_repeat_form.h"
-#include "processing/signal_generator_form.h"
-#include "processing/wall_filter_form.h"
-#include "views/spectrum_form.h"
+#include "gui/dialogs/echo_repeat_form.h"
+#include "gui/dialogs/signal_generator_form.h"
+#include "gui/dialogs/wall_filter_form.h"
+#include "gui/dialogs/spectrum_form.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <exception>
 #include <string>
 
-#include "app/gauge.h"
-#include "app/prompts.h"
+#include "gui/widgets/gauge.h"
+#include "gui/prompts.h"
 #include "audio/audio_component.h"
 #include "audio/recording_session.h"
 #include "processing/errors.h"

@@ -17,14 +17,14 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 #include "processing/document_commands.h"
-#include "processing/echo_repeat_form.h"
-#include "processing/signal_generator_form.h"
-#include "processing/wall_filter_form.h"
+#include "gui/dialogs/echo_repeat_form.h"
+#include "gui/dialogs/signal_generator_form.h"
+#include "gui/dialogs/wall_filter_form.h"
 #include "processing/number_text.h"
-#include "views/wave_strip_widget.h"
+#include "gui/widgets/wave_strip_widget.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "app/local_path.h"
-#include "app/main_form.h"
-#include "app/main_form_file.h"
+#include "gui/local_path.h"
+#include "gui/main_form.h"
+#include "gui/pages/main_form_file.h"
 
 namespace {
 

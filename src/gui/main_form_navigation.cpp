@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
-#include "app/main_form_file.h"
-#include "app/main_form_view.h"
-#include "views/wave_strip_widget.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
+#include "gui/pages/main_form_file.h"
+#include "gui/pages/main_form_view.h"
+#include "gui/widgets/wave_strip_widget.h"
 
 namespace {
 

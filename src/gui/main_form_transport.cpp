@@ -10,12 +10,12 @@
 #include <climits>
 #include <cmath>
 
-#include "app/main_form.h"
-#include "app/rec_options_form.h"
+#include "gui/main_form.h"
+#include "gui/dialogs/rec_options_form.h"
 #include "audio/recorder.h"
 #include "audio/recording_session.h"
 #include "processing/document_commands.h"
-#include "views/wave_strip_widget.h"
+#include "gui/widgets/wave_strip_widget.h"
 
 namespace {
 

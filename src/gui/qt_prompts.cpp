@@ -1,4 +1,4 @@
-#include "app/qt_prompts.h"
+#include "gui/qt_prompts.h"
 
 #include <QApplication>
 #include <QFileDialog>

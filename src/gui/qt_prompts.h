@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/prompts.h"
+#include "gui/prompts.h"
 
 class QFileDialog;
 

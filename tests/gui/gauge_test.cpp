@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/gauge.h"
+#include "gui/widgets/gauge.h"
 #include "main_form_fixture.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include "main_form_fixture.h"
 #include "processing/delay_effects.h"
-#include "processing/echo_repeat_form.h"
+#include "gui/dialogs/echo_repeat_form.h"
 #include "processing/noise_signals.h"
-#include "processing/signal_generator_form.h"
+#include "gui/dialogs/signal_generator_form.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "main_form_fixture.h"
 #include "processing/iir_file.h"
 #include "processing/linear_filters.h"
-#include "processing/wall_filter_form.h"
+#include "gui/dialogs/wall_filter_form.h"
 
 namespace {
 

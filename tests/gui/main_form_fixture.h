@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "gui/main_form.h"
 #include "audio/test_sound_card.h"
 #include "state/progress.h"
 #include "scripted_prompts.h"

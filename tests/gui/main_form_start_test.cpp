@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <map>
 
-#include "app/gauge.h"
+#include "gui/widgets/gauge.h"
 #include "main_form_fixture.h"
 
 namespace {

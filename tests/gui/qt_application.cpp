@@ -14,7 +14,7 @@ class QtApplicationEnvironment final : public ::testing::Environment {
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
-    static char name[] = "app_tests";
+    static char name[] = "gui_tests";
     static char* argv[] = {name, nullptr};
     app_ = std::make_unique<QApplication>(argc, argv);
   }

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/qt_prompts.h"
+#include "gui/qt_prompts.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-#include "app/prompts.h"
+#include "gui/prompts.h"
 
 enum class PromptKind { kInput, kInformation, kYesNo, kError, kOpenFile, kSaveFile };
 

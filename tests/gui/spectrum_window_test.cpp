@@ -12,8 +12,8 @@
 #include <optional>
 
 #include "main_form_fixture.h"
-#include "views/spectrum.h"
-#include "views/spectrum_form.h"
+#include "analysis/spectrum.h"
+#include "gui/dialogs/spectrum_form.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/rec_options_form.h"
+#include "gui/dialogs/rec_options_form.h"
 #include "audio/alsa_file_home.h"
 #include "audio/platform/system_sound_card.h"
 #include "main_form_fixture.h"

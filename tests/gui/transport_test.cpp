@@ -14,11 +14,11 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "app/rec_options_form.h"
+#include "gui/dialogs/rec_options_form.h"
 #include "audio/recording_file.h"
-#include "processing/echo_repeat_form.h"
-#include "processing/signal_generator_form.h"
-#include "processing/wall_filter_form.h"
+#include "gui/dialogs/echo_repeat_form.h"
+#include "gui/dialogs/signal_generator_form.h"
+#include "gui/dialogs/wall_filter_form.h"
 #include "main_form_fixture.h"
 #include "wave/system_sound_player.h"
 

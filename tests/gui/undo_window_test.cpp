@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QPushButton>
 
-#include "views/wave_strip_widget.h"
+#include "gui/widgets/wave_strip_widget.h"
 
 #include "main_form_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "views/fourier.h"
+#include "analysis/fourier.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "views/peak_summary.h"
+#include "analysis/peak_summary.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,10 +1,10 @@
-#include "views/spectrum.h"
+#include "analysis/spectrum.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "views/fourier.h"
+#include "analysis/fourier.h"
 #include "wave/wave_document.h"
 
 SpectrumPowers ComputeSpectrum(const TWave& wave, int32_t selStart) {

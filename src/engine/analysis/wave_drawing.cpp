@@ -1,9 +1,9 @@
-#include "views/wave_drawing.h"
+#include "analysis/wave_drawing.h"
 
 #include <cmath>
 
 #include "state/view_state.h"
-#include "views/peak_summary.h"
+#include "analysis/peak_summary.h"
 #include "wave/wave_document.h"
 
 namespace {

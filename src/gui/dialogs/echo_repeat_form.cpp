@@ -1,4 +1,4 @@
-#include "processing/echo_repeat_form.h"
+#include "gui/dialogs/echo_repeat_form.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "app/rec_options_form.h"
+#include "gui/dialogs/rec_options_form.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

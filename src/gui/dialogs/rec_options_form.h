@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "audio/audio_settings.h"
-#include "processing/tool_form.h"
+#include "gui/dialogs/tool_form.h"
 
 class QGroupBox;
 class QRadioButton;

@@ -1,4 +1,4 @@
-#include "processing/signal_generator_form.h"
+#include "gui/dialogs/signal_generator_form.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,14 +1,14 @@
-#include "views/spectrum_form.h"
+#include "gui/dialogs/spectrum_form.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPolygon>
 
-#include "processing/tool_form.h"
+#include "gui/dialogs/tool_form.h"
 #include "state/view_state.h"
-#include "views/spectrum.h"
-#include "views/spectrum_widget.h"
+#include "analysis/spectrum.h"
+#include "gui/widgets/spectrum_widget.h"
 #include "wave/wave_document.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "processing/tool_form.h"
+#include "gui/dialogs/tool_form.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "processing/wall_filter_form.h"
+#include "gui/dialogs/wall_filter_form.h"
 
 #include <QComboBox>
 #include <QGridLayout>

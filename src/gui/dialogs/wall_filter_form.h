@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processing/tool_form.h"
+#include "gui/dialogs/tool_form.h"
 
 class QComboBox;
 class QGroupBox;

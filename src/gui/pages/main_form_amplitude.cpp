@@ -1,14 +1,14 @@
-#include "app/main_form_amplitude.h"
+#include "gui/pages/main_form_amplitude.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 #include "processing/amplitude_tools.h"
-#include "views/spectrum_widget.h"
+#include "gui/widgets/spectrum_widget.h"
 
 TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "AmplitudeTabSheet") {
   QBoxLayout* row = AddGroup("VolumeGroupBox", tr("Volume"));

@@ -1,17 +1,17 @@
-#include "app/main_form_effects.h"
+#include "gui/pages/main_form_effects.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 #include "processing/amplitude_tools.h"
 #include "processing/delay_effects.h"
-#include "processing/echo_repeat_form.h"
+#include "gui/dialogs/echo_repeat_form.h"
 #include "processing/linear_filters.h"
-#include "processing/wall_filter_form.h"
+#include "gui/dialogs/wall_filter_form.h"
 
 TEffectsPage::TEffectsPage(TMainForm& form) : TMainFormPage(form, "EffectsTabSheet") {
   QBoxLayout* row = AddGroup("DelayGroupBox", tr("Delay effects"));

@@ -1,13 +1,13 @@
-#include "app/main_form_file.h"
+#include "gui/pages/main_form_file.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/control_factory.h"
-#include "app/local_path.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/local_path.h"
+#include "gui/main_form.h"
 #include "processing/document_commands.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/main_form_page.h"
+#include "gui/pages/main_form_page.h"
 
 class QPushButton;
 

@@ -1,4 +1,4 @@
-#include "app/main_form_filters.h"
+#include "gui/pages/main_form_filters.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -8,9 +8,9 @@
 
 #include <filesystem>
 
-#include "app/control_factory.h"
-#include "app/local_path.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/local_path.h"
+#include "gui/main_form.h"
 #include "processing/iir_file.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/main_form_noise.h"
+#include "gui/pages/main_form_noise.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 #include "processing/noise_signals.h"
-#include "processing/signal_generator_form.h"
+#include "gui/dialogs/signal_generator_form.h"
 
 TNoisePage::TNoisePage(TMainForm& form) : TMainFormPage(form, "NoiseTabSheet") {
   QBoxLayout* row = AddGroup("NoiseGroupBox", tr("Noise options"));

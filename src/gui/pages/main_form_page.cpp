@@ -1,10 +1,10 @@
-#include "app/main_form_page.h"
+#include "gui/pages/main_form_page.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 
 namespace {
 constexpr int kGroupHeight = 65;

@@ -1,15 +1,15 @@
-#include "app/main_form_view.h"
+#include "gui/pages/main_form_view.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 #include "processing/undo_commands.h"
-#include "views/spectrum_form.h"
-#include "views/wave_strip_widget.h"
+#include "gui/dialogs/spectrum_form.h"
+#include "gui/widgets/wave_strip_widget.h"
 
 TViewPage::TViewPage(TMainForm& form) : TMainFormPage(form, "ViewTabSheet") {
   QBoxLayout* row = AddGroup("ZoomGroupBox", tr("Zoom"));

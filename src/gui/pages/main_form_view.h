@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/main_form_page.h"
-#include "views/peak_summary.h"
+#include "gui/pages/main_form_page.h"
+#include "analysis/peak_summary.h"
 
 class QCheckBox;
 class QPushButton;

@@ -1,11 +1,11 @@
-#include "app/main_form_wave_data.h"
+#include "gui/pages/main_form_wave_data.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QPushButton>
 
-#include "app/control_factory.h"
-#include "app/main_form.h"
+#include "gui/control_factory.h"
+#include "gui/main_form.h"
 #include "processing/format_commands.h"
 
 TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabSheet") {

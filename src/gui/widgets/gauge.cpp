@@ -1,4 +1,4 @@
-#include "app/gauge.h"
+#include "gui/widgets/gauge.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "views/spectrum_widget.h"
+#include "gui/widgets/spectrum_widget.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>

@@ -1,11 +1,11 @@
-#include "views/wave_strip_widget.h"
+#include "gui/widgets/wave_strip_widget.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "state/view_state.h"
-#include "views/peak_summary.h"
-#include "views/wave_drawing.h"
+#include "analysis/peak_summary.h"
+#include "analysis/wave_drawing.h"
 #include "wave/wave_document.h"
 
 namespace {

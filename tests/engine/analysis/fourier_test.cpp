@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "processing/errors.h"
-#include "views/fourier.h"
-#include "views/spectrum.h"
+#include "analysis/fourier.h"
+#include "analysis/spectrum.h"
 #include "test_support.h"
 #include "wave/wave_document.h"
 

@@ -8,7 +8,7 @@
 #include "processing/amplitude_tools.h"
 #include "state/progress.h"
 #include "test_support.h"
-#include "views/peak_summary.h"
+#include "analysis/peak_summary.h"
 #include "wave/wave_document.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "state/view_state.h"
 #include "test_support.h"
-#include "views/wave_drawing.h"
+#include "analysis/wave_drawing.h"
 #include "wave/wave_document.h"
 
 namespace {
