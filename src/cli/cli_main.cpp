@@ -104,12 +104,15 @@ std::optional<int> AnswerAlone(int argc, char** argv) {
   return FlushedOutput(kAllRan);
 }
 
-// `open PATH select START END crop` reads only the frames it keeps, where nothing later can undo
-// the crop; false where the three must run one after the other.
-bool RanOpenCropped(const CommandLine& line, size_t i, CliSession& session) {
+// The one shortcut of a run: `open PATH select START END crop` at invocation i reads only the
+// frames it keeps, ending exactly as the three commands do one by one. It is taken only where no
+// undo is still to come (`undosLeft`, counted from i on): an undo must find the whole sound behind
+// the crop. False, with nothing run, where the three must run one after the other.
+bool RanOpenCropped(const CommandLine& line, size_t i, size_t undosLeft, CliSession& session) {
   const auto named = [&](size_t k, std::string_view name) {
     return k < line.Invocations.size() && line.Invocations[k].Command->Name == name;
   };
+  if (undosLeft != 0) return false;
   if (!named(i, "open") || !named(i + 1, "select") || !named(i + 2, "crop")) return false;
   const std::vector<std::string>& select = line.Invocations[i + 1].Args;
   int32_t selStart = 0, selEnd = 0;
@@ -136,7 +139,7 @@ int RunAll(const CommandLine& line) {
     session.Doc.Undo.LimitDepth(undosLeft);
     undosLeft -= invocation.Command->Name == "undo";
     try {
-      if (undosLeft == 0 && RanOpenCropped(line, i, session)) {
+      if (RanOpenCropped(line, i, undosLeft, session)) {
         progress.Finish();
         i += 2;
         continue;

@@ -208,6 +208,10 @@ TEST(Undo, TheProgramUndoesAsFarAsItsCommandsAsk) {
   EXPECT_EQ(result.Code, 0) << result.Err;
   EXPECT_EQ(ReadBytes(dir.File("out.wav")), ReadBytes(dir.File("in.wav")));
   EXPECT_EQ(RunCli({"open", "in.wav", "normalize", "90", "undo", "undo"}, dir.Path()).Code, 1);
+  // An open, select and crop that a later undo reaches runs as three commands, not as the partial
+  // read, so that the undo finds the whole sound.
+  EXPECT_EQ(RunCli({"open", "in.wav", "select", "10", "99", "crop", "undo", "save", "uncropped.wav"}, dir.Path()).Code, 0);
+  EXPECT_EQ(ReadBytes(dir.File("uncropped.wav")), ReadBytes(dir.File("in.wav")));
 }
 
 }  // namespace
