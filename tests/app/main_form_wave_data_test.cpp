@@ -1,4 +1,8 @@
+#include <QComboBox>
 #include <QProgressBar>
+
+#include "processing/resample.h"
+#include "processing/resample_form.h"
 
 #include "main_form_fixture.h"
 
@@ -44,6 +48,34 @@ TEST_F(WaveDataWindow, CDFormatExplainsARefusalAndChangesNothing) {
   EXPECT_EQ(Image(), before);
   EXPECT_EQ(Sel().SelStart, 3);
   EXPECT_EQ(LabelText("SampleRateLabel"), "48000 Hz");
+}
+
+// A refused rate keeps the dialog open; a typed one resamples as the engine does, undone whole.
+TEST_F(WaveDataWindow, TheResampleDialogTakesATypedRateAndKeepsARefusedOneForACorrection) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 4410))});
+  const std::vector<uint8_t> before = Image();
+  Click("ResampleButton");
+  TResampleForm* dialog = form->ResampleForm;
+  ASSERT_TRUE(dialog->isVisible());
+  dialog->RateComboBox->setCurrentText("7999");
+  Click("OKButton", dialog);
+  EXPECT_EQ(prompts.Texts(PromptKind::kInformation), QStringList{"The sample rate must lie between 8000 and 192000 Hz"});
+  EXPECT_EQ(Image(), before);
+  EXPECT_TRUE(dialog->isVisible());
+
+  prompts.ClearShown();
+  dialog->RateComboBox->setCurrentText("12345");
+  std::unique_ptr<Session> twin = Twin();
+  NoProgress quiet;
+  ResampleSound(*twin, quiet, "12345");
+  Click("OKButton", dialog);
+  EXPECT_EQ(Image(), twin->Wave.Image());
+  EXPECT_EQ(form->View().ViewEnd, twin->View.ViewEnd);
+  EXPECT_EQ(LabelText("SampleRateLabel"), "12345 Hz");
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_TRUE(prompts.Shown().empty());
+  Click("UndoButton");
+  EXPECT_EQ(Image(), before);
 }
 
 }  // namespace
