@@ -46,10 +46,10 @@ uint32_t ParseResampleRate(const std::string& rateText) {
 }
 
 int64_t ResampledFrames(int64_t frames, uint32_t from, uint32_t to) {
-  // Exact in 64 bits: frames stay below 2^31 and rates below 2^32 only on the input side.
-  const auto product = static_cast<unsigned __int128>(frames) * to;
+  // Exact: below 2^31 frames times at most 192000 Hz.
+  const auto product = static_cast<uint64_t>(frames) * to;
   auto quotient = static_cast<int64_t>(product / from);
-  const auto twice = 2 * static_cast<uint64_t>(product % from);
+  const uint64_t twice = 2 * (product % from);
   if (twice > from || (twice == from && quotient % 2 != 0)) ++quotient;
   return quotient;
 }
@@ -71,10 +71,12 @@ void ResampleFrames(uint32_t from, uint32_t to, int channels, int64_t inFrames, 
   std::vector<double> out(static_cast<size_t>(outCapacity * channels));
   WalkGauge gauge(progress, 0, inFrames - 1, PassShare::Whole);
   int64_t written = 0;
+  // Output past the frames asked for is left out.
   const auto take = [&](size_t done) {
     const int64_t count = std::min<int64_t>(static_cast<int64_t>(done), outFrames - written);
-    if (count > 0) write(written, count, out.data());
-    written += std::max<int64_t>(count, 0);
+    if (count <= 0) return;
+    write(written, count, out.data());
+    written += count;
   };
   for (int64_t begin = 0; begin < inFrames && written < outFrames; begin += kResampleFrames) {
     gauge.At(begin);
@@ -85,6 +87,9 @@ void ResampleFrames(uint32_t from, uint32_t to, int channels, int64_t inFrames, 
       error = soxr_process(resampler.get(), in.data() + used * channels, count - used, &inDone, out.data(),
                            static_cast<size_t>(outCapacity), &outDone);
       if (error != nullptr) ResamplerFailed(error);
+      // Given room for its output the resampler takes all its input; a call that moves nothing
+      // would otherwise be made for ever.
+      if (inDone == 0 && outDone == 0) ResamplerFailed("it takes no more input");
       used += inDone;
       take(outDone);
     }

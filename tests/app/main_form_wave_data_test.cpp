@@ -56,24 +56,19 @@ TEST_F(WaveDataWindow, TheResampleDialogTakesATypedRateAndKeepsARefusedOneForACo
   const std::vector<uint8_t> before = Image();
   Click("ResampleButton");
   TResampleForm* dialog = form->ResampleForm;
-  ASSERT_TRUE(dialog->isVisible());
-  dialog->RateComboBox->setCurrentText("7999");
-  Click("OKButton", dialog);
-  EXPECT_EQ(prompts.Texts(PromptKind::kInformation), QStringList{"The sample rate must lie between 8000 and 192000 Hz"});
-  EXPECT_EQ(Image(), before);
-  EXPECT_TRUE(dialog->isVisible());
-
-  prompts.ClearShown();
-  dialog->RateComboBox->setCurrentText("12345");
-  std::unique_ptr<Session> twin = Twin();
-  NoProgress quiet;
-  ResampleSound(*twin, quiet, "12345");
-  Click("OKButton", dialog);
-  EXPECT_EQ(Image(), twin->Wave.Image());
-  EXPECT_EQ(form->View().ViewEnd, twin->View.ViewEnd);
+  for (const char* rate : {"7999", "12345"}) {
+    dialog->RateComboBox->setCurrentText(rate);
+    std::unique_ptr<Session> twin = Twin();
+    NoProgress quiet;
+    const bool refused = std::string(rate) == "7999";
+    if (!refused) ResampleSound(*twin, quiet, rate);
+    Click("OKButton", dialog);
+    EXPECT_EQ(Image(), twin->Wave.Image());
+    EXPECT_EQ(dialog->isVisible(), refused);
+    EXPECT_EQ(prompts.Shown().size(), refused ? 1u : 0u);
+    prompts.ClearShown();
+  }
   EXPECT_EQ(LabelText("SampleRateLabel"), "12345 Hz");
-  EXPECT_FALSE(dialog->isVisible());
-  EXPECT_TRUE(prompts.Shown().empty());
   Click("UndoButton");
   EXPECT_EQ(Image(), before);
 }

@@ -10,11 +10,10 @@
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kUnchecked = std::numeric_limits<double>::quiet_NaN();
 
 // The stereo 1 kHz test signals of EBU Tech 3341 (integrated loudness, ±0.1 LU) and Tech 3342
-// (loudness range, ±1 LU) at 48 kHz, and silence, which has no figure at all.
+// (loudness range, ±1 LU) at 48 kHz.
 TEST(Loudness, ConformanceSignalsMeasureAsTheStandardsSay) {
   const struct {
     const char* name;
@@ -30,7 +29,6 @@ TEST(Loudness, ConformanceSignalsMeasureAsTheStandardsSay) {
       {"3342 case 2", {{20, -20}, {20, -15}}, kUnchecked, 5, kUnchecked},
       {"3342 case 3", {{20, -40}, {20, -20}}, kUnchecked, 20, kUnchecked},
       {"3342 case 4", {{20, -50}, {20, -35}, {20, -20}, {20, -35}, {20, -50}}, kUnchecked, 15, kUnchecked},
-      {"silence", {{1, -kInf}}, -kInf, -kInf, -kInf},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -39,10 +37,7 @@ TEST(Loudness, ConformanceSignalsMeasureAsTheStandardsSay) {
     NoProgress gauge;
     const LoudnessFigures figures = MeasureLoudness(wave, gauge);
     const auto expect = [](double measured, double expected, double tolerance) {
-      if (std::isnan(expected)) return;
-      if (std::isinf(expected)) {
-        EXPECT_EQ(measured, expected);
-      } else {
+      if (!std::isnan(expected)) {
         EXPECT_NEAR(measured, expected, tolerance);
       }
     };
