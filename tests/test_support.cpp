@@ -81,26 +81,17 @@ std::vector<uint8_t> Wave16(const std::vector<int16_t>& left, const std::vector<
   return CanonicalWave(2, 44100, 16, Words(frames));
 }
 
-std::vector<uint8_t> ToneWave(uint16_t channels, uint32_t rate, uint16_t bits, double hz,
-                              const std::vector<ToneSegment>& segments) {
-  std::vector<uint8_t> data;
+std::vector<uint8_t> ToneWave(uint16_t channels, uint32_t rate, double hz, const std::vector<ToneSegment>& segments) {
+  std::vector<int16_t> samples;
   int64_t n = 0;
   for (const ToneSegment& segment : segments) {
-    const double amplitude = std::pow(10.0, segment.Dbfs / 20.0);
+    const double amplitude = std::pow(10.0, segment.Dbfs / 20.0) * 32767.5;
     for (const int64_t end = n + std::llround(segment.Seconds * rate); n < end; ++n) {
       const double x = amplitude * std::sin(2 * std::numbers::pi * hz * static_cast<double>(n) / rate);
-      for (int c = 0; c < channels; ++c) {
-        if (bits == 8) {
-          data.push_back(static_cast<uint8_t>(std::clamp<long>(128 + std::lrint(x * 127.5), 0, 255)));
-        } else {
-          const auto code = static_cast<int16_t>(std::clamp<long>(std::lrint(x * 32767.5), -32768, 32767));
-          data.push_back(static_cast<uint8_t>(code & 0xFF));
-          data.push_back(static_cast<uint8_t>((code >> 8) & 0xFF));
-        }
-      }
+      samples.insert(samples.end(), channels, static_cast<int16_t>(std::clamp<long>(std::lrint(x), -32768, 32767)));
     }
   }
-  return CanonicalWave(channels, rate, bits, data);
+  return CanonicalWave(channels, rate, 16, Words(samples));
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

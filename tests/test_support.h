@@ -31,15 +31,14 @@ std::vector<uint8_t> Words(const std::vector<int16_t>& samples);
 std::vector<uint8_t> Wave16(const std::vector<int16_t>& left,
                             const std::vector<int16_t>& right = {});
 
-// A sine of `hz` in each channel, in segments of (seconds, peak level in dBFS), its phase running
-// on from one to the next: a canonical WAV image whose codes are nearest to each value measured
-// from the middle level. A level of -infinity is silence.
+// A 16-bit sine of `hz` in each channel, in segments of (seconds, peak level in dBFS), its phase
+// running on: a canonical WAV image whose codes are nearest to each value measured from the middle
+// level.
 struct ToneSegment {
   double Seconds;
   double Dbfs;
 };
-std::vector<uint8_t> ToneWave(uint16_t channels, uint32_t rate, uint16_t bits, double hz,
-                              const std::vector<ToneSegment>& segments);
+std::vector<uint8_t> ToneWave(uint16_t channels, uint32_t rate, double hz, const std::vector<ToneSegment>& segments);
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::string& path);

@@ -55,7 +55,7 @@ TEST_F(AmplitudeToolsWindow, TheGaugeShowsProgressWhileARoutineRuns) {
 // Normalize in the dialog runs the engine's command on what was typed, shows the new figures, says
 // when the ceiling stopped the gain, and is undone as one command.
 TEST_F(AmplitudeToolsWindow, TheLoudnessDialogShowsTheFiguresAndNormalizesToWhatWasTyped) {
-  WriteBytes(dir.File("tone.wav"), ToneWave(2, 48000, 16, 1000, {{2, -30}}));
+  WriteBytes(dir.File("tone.wav"), ToneWave(2, 48000, 1000, {{2, -30}}));
   Start({Path("tone.wav")});
   const std::vector<uint8_t> before = Image();
   Click("LoudnessButton");

@@ -69,10 +69,8 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
       {{"new", "0.5", "sine", "-1", "50"}, 1, "Error, negative input.\n"},
       {{"new", "0.5", "square", "100", "x"}, 2, "'x'" + noInteger},
       {{"new", "0.5", "resample", "7999"}, 1, "The sample rate must lie between 8000 and 192000 Hz\n"},
-      {{"new", "0.5", "resample", "44100.5"}, 2, "'44100.5'" + noInteger},
       {{"new", "0.5", "normalize-loudness", "-70.1", "-1"}, 1, "The target loudness must lie between -70 and 0 LUFS\n"},
       {{"new", "0.5", "normalize-loudness", "-23", "0.1"}, 1, "The true-peak ceiling must lie between -70 and 0 dBTP\n"},
-      {{"new", "0.5", "normalize-loudness", "-23", "x"}, 2, "'x'" + noFloat + "\n"},
       {{"new", "0.5", "normalize-loudness", "-23", "-1"}, 1,
        "The sound is silent or shorter than 0.4 s: it has no loudness to normalize\n"},
       // Longer than the largest sound the editor holds: refused before the device opens.
