@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times whole velorin-cli commands against the command that does the same job with sox (or with
-# cat and sync for a plain copy), on one generated 10-minute 44,100 Hz 16-bit stereo file.
-# Usage: bench/compare_sox.sh [BUILD_DIR] [RUNS]
+# cat and sync for a plain copy, ffmpeg for loudness), on one generated 10-minute 44,100 Hz 16-bit
+# stereo file, and for loudness and resampling a 48,000 Hz one.
+# Usage: bench/compare_sox.sh [BUILD_DIR] [RUNS] [JOB]
+# JOB, when given, runs only the jobs whose name contains it (e.g. "resample").
 # Each pair runs RUNS times (5 by default), ours and theirs alternately, under /usr/bin/time; the
 # table gives the medians of wall time, CPU time (user + system) and peak resident memory, and
 # our figure divided by theirs. Results go to standard output and to BUILD_DIR/bench/compare_sox.md.
@@ -10,6 +12,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath "${1:-${VELORIN_BUILD_DIR:-$root/build}}")"
 runs="${2:-5}"
+only="${3:-}"
 cli="$build/velorin-cli"
 [[ -x "$cli" ]] || { echo "no $cli; run scripts/build first" >&2; exit 1; }
 [[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
@@ -44,6 +47,7 @@ run() {
 
 compare() {
   local name="$1" velorin="$2" other="$3"
+  [[ "$name" == *"$only"* ]] || return 0
   : >"$work/a"
   : >"$work/b"
   for ((i = 0; i < runs; ++i)); do
@@ -82,4 +86,9 @@ compare "select crop vs sox trim" "$cli_q open '$src' select 11907000 14552999 c
 silent="$work/silent.wav"
 sox -n -r 44100 -b 16 -c 2 "$silent" trim 0 600
 compare "sine 1000 50 on silence vs sox synth sine 1000" "$cli_q open '$silent' sine 1000 50 save '$ours'" "sox -n -r 44100 -b 16 -c 2 '$theirs' synth 600 sine 1000"
+# Pink noise, so that the meter's gates and the resampler's filter see sound of every frequency.
+src48="$work/source48.wav"
+sox -R -n -r 48000 -b 16 -c 2 "$src48" synth 600 pinknoise gain -10
+compare "loudness vs ffmpeg ebur128=peak=true" "$cli_q open '$src48' loudness" "ffmpeg -nostdin -nostats -i '$src48' -af ebur128=peak=true -f null -"
+compare "resample 44100 vs sox -D rate -v 44100" "$cli_q open '$src48' resample 44100 save '$ours'" "sox -D '$src48' '$theirs' rate -v 44100"
 echo "written to $report"

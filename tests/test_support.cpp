@@ -3,7 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -76,6 +79,19 @@ std::vector<uint8_t> Wave16(const std::vector<int16_t>& left, const std::vector<
     frames.push_back(right.at(i));
   }
   return CanonicalWave(2, 44100, 16, Words(frames));
+}
+
+std::vector<uint8_t> ToneWave(uint16_t channels, uint32_t rate, double hz, const std::vector<ToneSegment>& segments) {
+  std::vector<int16_t> samples;
+  int64_t n = 0;
+  for (const ToneSegment& segment : segments) {
+    const double amplitude = std::pow(10.0, segment.Dbfs / 20.0) * 32767.5;
+    for (const int64_t end = n + std::llround(segment.Seconds * rate); n < end; ++n) {
+      const double x = amplitude * std::sin(2 * std::numbers::pi * hz * static_cast<double>(n) / rate);
+      samples.insert(samples.end(), channels, static_cast<int16_t>(std::clamp<long>(std::lrint(x), -32768, 32767)));
+    }
+  }
+  return CanonicalWave(channels, rate, 16, Words(samples));
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

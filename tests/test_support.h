@@ -31,6 +31,15 @@ std::vector<uint8_t> Words(const std::vector<int16_t>& samples);
 std::vector<uint8_t> Wave16(const std::vector<int16_t>& left,
                             const std::vector<int16_t>& right = {});
 
+// A 16-bit sine of `hz` in each channel, in segments of (seconds, peak level in dBFS), its phase
+// running on: a canonical WAV image whose codes are nearest to each value measured from the middle
+// level.
+struct ToneSegment {
+  double Seconds;
+  double Dbfs;
+};
+std::vector<uint8_t> ToneWave(uint16_t channels, uint32_t rate, double hz, const std::vector<ToneSegment>& segments);
+
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void PutU16(std::vector<uint8_t>& bytes, size_t pos, uint16_t v);

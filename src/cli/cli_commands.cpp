@@ -24,7 +24,9 @@
 #include "processing/message_text.h"
 #include "processing/noise_signals.h"
 #include "processing/number_text.h"
+#include "analysis/loudness.h"
 #include "analysis/spectrum.h"
+#include "processing/resample.h"
 
 namespace {
 
@@ -209,6 +211,17 @@ void Convert(CliSession& s, CliArgs) {
 
 void CDFormat(CliSession& s, CliArgs) { ConvertToCDFormat(s.Doc); }
 
+void Resample(CliSession& s, CliArgs a) { ResampleSound(s.Doc, *s.Gauge, a[0]); }
+
+void Loudness(CliSession& s, CliArgs) {
+  std::fputs(LoudnessReport(MeasureLoudness(s.Doc.Wave, *s.Gauge)).c_str(), s.Out);
+}
+
+void NormalizeLoudnessCommand(CliSession& s, CliArgs a) {
+  const LoudnessGain gain = NormalizeLoudness(s.Doc.Wave, *s.Gauge, a[0], a[1]);
+  if (gain.Limited) std::fprintf(stderr, "%s\n", LimitedGainText(gain).c_str());
+}
+
 void Copy(CliSession& s, CliArgs) { CopySelection(s.Doc); }
 void Cut(CliSession& s, CliArgs) { CutSelection(s.Doc); }
 void Paste(CliSession& s, CliArgs) { PasteClipboard(s.Doc); }
@@ -226,6 +239,7 @@ UndoRecord WholeImage(const Session&, CliArgs) { return WholeImageRecord({}); }
 UndoRecord DelayedFrames(const Session& s, CliArgs a) { return DelayRecord({}, s, a[0]); }
 UndoRecord ExpandedSound(const Session& s, CliArgs) { return StereoExpandRecord({}, s); }
 UndoRecord ReversedFrames(const Session& s, CliArgs) { return ReverseRecord({}, s); }
+UndoRecord AllFrames(const Session& s, CliArgs) { return FramesRecord({}, s.Wave, 0, int64_t{s.Wave.SampleCount()} - 1); }
 
 constexpr CliNeeds kAny = CliNeeds::Nothing;
 constexpr CliNeeds kSound = CliNeeds::Sound;
@@ -261,6 +275,9 @@ const std::vector<CliCommand>& Commands() {
       {"to-stereo", 0, "", "copy the one channel into two", kSound, nullptr, Convert<FormatConversion::ToStereo>, WholeImage},
       {"to-mono", 0, "", "mix the two channels into one", kSound, nullptr, Convert<FormatConversion::ToMono>, WholeImage},
       {"cd-format", 0, "", "convert to 44100 Hz 16-bit stereo", kSound, nullptr, CDFormat, WholeImage},
+      {"resample", 1, "RATE", "resample the whole sound to RATE Hz (8000..192000)", kSound, nullptr, Resample, WholeImage},
+      {"loudness", 0, "", "print integrated loudness, range, sample and true peak", kSound, nullptr, Loudness},
+      {"normalize-loudness", 2, "TARGET_LUFS CEILING_DBTP", "one gain to TARGET LUFS, true peak at most CEILING", kSound, nullptr, NormalizeLoudnessCommand, AllFrames},
       {"mute", 0, "", "silence the selection", kSound, nullptr, Mute, SelectedFrames},
       {"normalize", 1, "LEVEL", "scale the selection's peak to LEVEL % (0..100)", kSound, IsLevelWord, Normalize, SelectedFrames},
       {"remove-dc", 0, "", "remove each channel's mean from the selection", kSound, nullptr, RemoveDC, SelectedFrames},

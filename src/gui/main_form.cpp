@@ -28,6 +28,8 @@
 #include "audio/recording_file.h"
 #include "processing/document_commands.h"
 #include "gui/dialogs/echo_repeat_form.h"
+#include "gui/dialogs/loudness_form.h"
+#include "gui/dialogs/resample_form.h"
 #include "gui/dialogs/signal_generator_form.h"
 #include "gui/dialogs/wall_filter_form.h"
 #include "gui/dialogs/spectrum_form.h"
@@ -102,6 +104,10 @@ void TMainForm::BuildDialogs() {
   WallFilterForm->OnOK = [this] { EffectsTabSheet->WallFilterFormOK(); };
   EchoRepeatForm = new TEchoRepeatForm(this);
   EchoRepeatForm->OnOK = [this] { EffectsTabSheet->EchoRepeatFormOK(); };
+  LoudnessForm = new TLoudnessForm(this);
+  LoudnessForm->OnOK = [this] { AmplitudeTabSheet->LoudnessFormOK(); };
+  ResampleForm = new TResampleForm(this);
+  ResampleForm->OnOK = [this] { WaveTabSheet->ResampleFormOK(); };
   SignalGeneratorForm = new TSignalGeneratorForm(this);
   SignalGeneratorForm->OnOK = [this] { NoiseTabSheet->SignalGeneratorFormOK(); };
   RecOptionsForm = new TRecOptionsForm(this);

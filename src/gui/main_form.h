@@ -28,12 +28,14 @@ class QTabWidget;
 class QTimer;
 class TAmplitudePage;
 class TEchoRepeatForm;
+class TLoudnessForm;
 class TEditPage;
 class TEffectsPage;
 class TFilePage;
 class TFiltersPage;
 class TNoisePage;
 class TRecOptionsForm;
+class TResampleForm;
 class TSignalGeneratorForm;
 class TSpectrumForm;
 class TViewPage;
@@ -188,6 +190,8 @@ class TMainForm : public QWidget {
   // The dialogs, made once at start and shown over the window when asked for.
   TWallFilterForm* WallFilterForm = nullptr;
   TEchoRepeatForm* EchoRepeatForm = nullptr;
+  TLoudnessForm* LoudnessForm = nullptr;
+  TResampleForm* ResampleForm = nullptr;
   TSignalGeneratorForm* SignalGeneratorForm = nullptr;
   TRecOptionsForm* RecOptionsForm = nullptr;
 

@@ -21,6 +21,8 @@
 #include "gui/main_form.h"
 #include "processing/document_commands.h"
 #include "gui/dialogs/echo_repeat_form.h"
+#include "gui/dialogs/loudness_form.h"
+#include "gui/dialogs/resample_form.h"
 #include "gui/dialogs/signal_generator_form.h"
 #include "gui/dialogs/wall_filter_form.h"
 #include "processing/number_text.h"
@@ -281,7 +283,7 @@ void TMainForm::ShowUndoState() {
   const bool idle = !StopBitBtn->isEnabled();
   // The dialogs stay open while a sound plays or records, and their OK would change the image the
   // player or the recording reads.
-  for (TToolForm* dialog : std::initializer_list<TToolForm*>{WallFilterForm, EchoRepeatForm, SignalGeneratorForm})
+  for (TToolForm* dialog : std::initializer_list<TToolForm*>{WallFilterForm, EchoRepeatForm, SignalGeneratorForm, LoudnessForm, ResampleForm})
     dialog->OKButton->setEnabled(idle);
   UndoButton->setEnabled(idle && history.CanUndo());
   RedoButton->setEnabled(idle && history.CanRedo());

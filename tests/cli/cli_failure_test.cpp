@@ -68,6 +68,11 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
       {{"new", "0.5", "gate", "-1"}, 1, aborting},
       {{"new", "0.5", "sine", "-1", "50"}, 1, "Error, negative input.\n"},
       {{"new", "0.5", "square", "100", "x"}, 2, "'x'" + noInteger},
+      {{"new", "0.5", "resample", "7999"}, 1, "The sample rate must lie between 8000 and 192000 Hz\n"},
+      {{"new", "0.5", "normalize-loudness", "-70.1", "-1"}, 1, "The target loudness must lie between -70 and 0 LUFS\n"},
+      {{"new", "0.5", "normalize-loudness", "-23", "0.1"}, 1, "The true-peak ceiling must lie between -70 and 0 dBTP\n"},
+      {{"new", "0.5", "normalize-loudness", "-23", "-1"}, 1,
+       "The sound is silent or shorter than 0.4 s: it has no loudness to normalize\n"},
       // Longer than the largest sound the editor holds: refused before the device opens.
       {{"record", "86400", "44100", "16", "2"}, 2,
        "A recording in this format lasts from 0 to " + std::to_string(MaxRecordedDataSize(4) / (44100 * 4)) +

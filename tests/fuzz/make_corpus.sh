@@ -118,4 +118,4 @@ for pick in $(seq 0 23); do
 done
 # Found by fuzzing: sine at 50847080 % on a 16-bit sound at double rate, whose rounded values did
 # not fit the 32-bit integers the kernels converted them to.
-bytes '\x24\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"
+bytes '\x2a\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"

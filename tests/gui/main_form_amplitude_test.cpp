@@ -1,6 +1,10 @@
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QLineEdit>
 #include <QSpinBox>
+
+#include "gui/dialogs/loudness_form.h"
+#include "analysis/loudness.h"
 
 #include "main_form_fixture.h"
 
@@ -46,6 +50,33 @@ TEST_F(AmplitudeToolsWindow, TheGaugeShowsProgressWhileARoutineRuns) {
     EXPECT_GT(values.at(i).at(0).toInt(), values.at(i - 1).at(0).toInt());
   EXPECT_EQ(values.at(values.size() - 2).at(0).toInt(), 99);
   EXPECT_EQ(values.last().at(0).toInt(), 0);
+}
+
+// Normalize in the dialog runs the engine's command on what was typed, shows the new figures, says
+// when the ceiling stopped the gain, and is undone as one command.
+TEST_F(AmplitudeToolsWindow, TheLoudnessDialogShowsTheFiguresAndNormalizesToWhatWasTyped) {
+  WriteBytes(dir.File("tone.wav"), ToneWave(2, 48000, 1000, {{2, -30}}));
+  Start({Path("tone.wav")});
+  const std::vector<uint8_t> before = Image();
+  Click("LoudnessButton");
+  TLoudnessForm* dialog = form->LoudnessForm;
+  EXPECT_EQ(dialog->TruePeakLabel->text(), "-30.0");
+  for (const auto& [target, ceiling, limited] : {std::tuple{"-20", "-1", false}, {"-5", "-12", true}}) {
+    prompts.ClearShown();
+    dialog->TargetEdit->setText(target);
+    dialog->CeilingEdit->setText(ceiling);
+    std::unique_ptr<Session> twin = Twin();
+    NoProgress quiet;
+    const LoudnessGain gain = NormalizeLoudness(twin->Wave, quiet, target, ceiling);
+    Click("OKButton", dialog);
+    EXPECT_EQ(Image(), twin->Wave.Image());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->IntegratedLabel->text(), QString::fromStdString(DecibelText(gain.Reached)));
+    EXPECT_EQ(prompts.Texts(PromptKind::kInformation).size(), limited ? 1 : 0) << target;
+  }
+  Click("UndoButton");
+  Click("UndoButton");
+  EXPECT_EQ(Image(), before);
 }
 
 }  // namespace

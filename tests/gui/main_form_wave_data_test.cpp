@@ -1,4 +1,8 @@
+#include <QComboBox>
 #include <QProgressBar>
+
+#include "processing/resample.h"
+#include "gui/dialogs/resample_form.h"
 
 #include "main_form_fixture.h"
 
@@ -44,6 +48,29 @@ TEST_F(WaveDataWindow, CDFormatExplainsARefusalAndChangesNothing) {
   EXPECT_EQ(Image(), before);
   EXPECT_EQ(Sel().SelStart, 3);
   EXPECT_EQ(LabelText("SampleRateLabel"), "48000 Hz");
+}
+
+// A refused rate keeps the dialog open; a typed one resamples as the engine does, undone whole.
+TEST_F(WaveDataWindow, TheResampleDialogTakesATypedRateAndKeepsARefusedOneForACorrection) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 4410))});
+  const std::vector<uint8_t> before = Image();
+  Click("ResampleButton");
+  TResampleForm* dialog = form->ResampleForm;
+  for (const char* rate : {"7999", "12345"}) {
+    dialog->RateComboBox->setCurrentText(rate);
+    std::unique_ptr<Session> twin = Twin();
+    NoProgress quiet;
+    const bool refused = std::string(rate) == "7999";
+    if (!refused) ResampleSound(*twin, quiet, rate);
+    Click("OKButton", dialog);
+    EXPECT_EQ(Image(), twin->Wave.Image());
+    EXPECT_EQ(dialog->isVisible(), refused);
+    EXPECT_EQ(prompts.Shown().size(), refused ? 1u : 0u);
+    prompts.ClearShown();
+  }
+  EXPECT_EQ(LabelText("SampleRateLabel"), "12345 Hz");
+  Click("UndoButton");
+  EXPECT_EQ(Image(), before);
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 #include "gui/dialogs/rec_options_form.h"
 #include "audio/recording_file.h"
 #include "gui/dialogs/echo_repeat_form.h"
+#include "gui/dialogs/loudness_form.h"
+#include "gui/dialogs/resample_form.h"
 #include "gui/dialogs/signal_generator_form.h"
 #include "gui/dialogs/wall_filter_form.h"
 #include "main_form_fixture.h"
@@ -246,7 +248,8 @@ TEST_F(TransportWindow, AScratchFileThatCannotBeMadeKeepsTheDialogOpenAndRecords
 // A dialog's OK would change the image the player or the recording reads.
 TEST_F(TransportWindow, TheDialogsOKWaitsWhileASoundPlaysOrRecords) {
   Start({QString::fromStdString(WriteStereoWave("s.wav", 8000, 8000))});
-  for (TToolForm* dialog : std::initializer_list<TToolForm*>{form->WallFilterForm, form->EchoRepeatForm, form->SignalGeneratorForm}) {
+  for (TToolForm* dialog : std::initializer_list<TToolForm*>{form->WallFilterForm, form->EchoRepeatForm, form->SignalGeneratorForm,
+                                                                 form->LoudnessForm, form->ResampleForm}) {
     for (const bool recording : {false, true}) {
       SCOPED_TRACE(dialog->objectName().toStdString() + (recording ? " recording" : " playing"));
       dialog->ShowCentredOn(*form);

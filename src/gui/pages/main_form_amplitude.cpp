@@ -3,11 +3,14 @@
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "gui/control_factory.h"
 #include "gui/main_form.h"
 #include "processing/amplitude_tools.h"
+#include "gui/dialogs/loudness_form.h"
+#include "analysis/loudness.h"
 #include "gui/widgets/spectrum_widget.h"
 
 TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "AmplitudeTabSheet") {
@@ -32,6 +35,9 @@ TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "Amplitude
   InvertButton = MakeButton(GroupOf(row), row, "InvertButton", tr("In&vert"), tr("Inverts the selection"));
   HanningButton = MakeButton(GroupOf(row), row, "HanningButton", tr("&Hanning"),
                              tr("Applies a Hanning window to the selection"));
+  row = AddGroup("LoudnessGroupBox", tr("Loudness"));
+  LoudnessButton = MakeButton(GroupOf(row), row, "LoudnessButton", tr("Lo&udness…"),
+                              tr("Measures the loudness of the sound (EBU R128) and normalizes it"));
   EndPage();
 
   connect(MuteButton, &QPushButton::clicked, this, &TAmplitudePage::MuteButtonClick);
@@ -42,6 +48,7 @@ TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "Amplitude
   connect(FadeOutButton, &QPushButton::clicked, this, &TAmplitudePage::FadeOutButtonClick);
   connect(HanningButton, &QPushButton::clicked, this, &TAmplitudePage::HanningButtonClick);
   connect(InvertButton, &QPushButton::clicked, this, &TAmplitudePage::InvertButtonClick);
+  connect(LoudnessButton, &QPushButton::clicked, this, &TAmplitudePage::LoudnessButtonClick);
 }
 
 namespace {
@@ -70,3 +77,30 @@ void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection(tr("Fade in"), W
 void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection(tr("Fade out"), Window(WindowKind::FadeOut)); }
 void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection(tr("Hanning"), Window(WindowKind::Hanning)); }
 void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection(tr("Invert"), Window(WindowKind::Invert)); }
+
+void TAmplitudePage::MeasureIntoForm() {
+  form_.LoudnessForm->ShowFigures(MeasureLoudness(form_.Wave(), *form_.Gauge));
+}
+
+void TAmplitudePage::LoudnessButtonClick() {
+  form_.RunWithDocument([this] {
+    MeasureIntoForm();
+    form_.LoudnessForm->ShowCentredOn(form_);
+  });
+}
+
+// The dialog stays open with the figures the sound now has. It is modeless, so the document may
+// have gone while it was shown.
+void TAmplitudePage::LoudnessFormOK() {
+  TLoudnessForm& dialog = *form_.LoudnessForm;
+  form_.RunWithDocument([&] {
+    TWave& wave = form_.Wave();
+    LoudnessGain gain;
+    form_.Recorded(FramesRecord(tr("Normalize loudness").toStdString(), wave, 0, int64_t{wave.SampleCount()} - 1), [&] {
+      gain = NormalizeLoudness(wave, *form_.Gauge, dialog.TargetEdit->text().toStdString(),
+                               dialog.CeilingEdit->text().toStdString());
+    });
+    MeasureIntoForm();
+    if (gain.Limited) form_.Ask().ShowInformation(QString::fromStdString(LimitedGainText(gain)));
+  });
+}

@@ -22,6 +22,7 @@ class TAmplitudePage final : public TMainFormPage {
   QPushButton* FadeOutButton = nullptr;
   QPushButton* InvertButton = nullptr;
   QPushButton* HanningButton = nullptr;
+  QPushButton* LoudnessButton = nullptr;
 
  public slots:
   void MuteButtonClick();
@@ -32,4 +33,13 @@ class TAmplitudePage final : public TMainFormPage {
   void FadeOutButtonClick();
   void HanningButtonClick();
   void InvertButtonClick();
+  void LoudnessButtonClick();
+
+ public:
+  // Normalize in the loudness dialog.
+  void LoudnessFormOK();
+
+ private:
+  // The dialog's figures for the sound as it is now.
+  void MeasureIntoForm();
 };

@@ -2,11 +2,14 @@
 
 #include <QBoxLayout>
 #include <QGroupBox>
+#include <QComboBox>
 #include <QPushButton>
 
 #include "gui/control_factory.h"
 #include "gui/main_form.h"
 #include "processing/format_commands.h"
+#include "processing/resample.h"
+#include "gui/dialogs/resample_form.h"
 
 TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabSheet") {
   QBoxLayout* row = AddGroup("SampleRateGroupBox", tr("Convert samplerate"));
@@ -15,6 +18,8 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
   SetHint(DoubleSRButton, tr("Doubles the samplerate; larger file, higher quality"), false);
   HalveSRButton = MakeButton(GroupOf(row), row, "HalveSRButton", tr("&Halve"),
                              tr("Halves the sampling rate; smaller file, lower quality"));
+  ResampleButton = MakeButton(GroupOf(row), row, "ResampleButton", tr("Res&ample…"),
+                              tr("Resamples the whole sound to any rate, in very high quality"));
   row = AddGroup("ResolutionGroupBox", tr("Convert amplitude resolution"));
   bits16Button = MakeButton(GroupOf(row), row, "bits16Button", tr("&16 bits"),
                             tr("Converts to 16 bit amplitude resolution; larger file, higher quality"));
@@ -34,6 +39,7 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
   connect(StereoButton, &QPushButton::clicked, this, &TWaveDataPage::StereoButtonClick);
   connect(MonoButton, &QPushButton::clicked, this, &TWaveDataPage::MonoButtonClick);
   connect(CDFormatButton, &QPushButton::clicked, this, &TWaveDataPage::CDFormatButtonClick);
+  connect(ResampleButton, &QPushButton::clicked, this, &TWaveDataPage::ResampleButtonClick);
 }
 
 // Every conversion builds a new image, and Undo keeps the old one.
@@ -55,4 +61,19 @@ void TWaveDataPage::MonoButtonClick() { Convert(FormatConversion::ToMono, tr("Mo
 
 void TWaveDataPage::CDFormatButtonClick() {
   Convert(tr("CD format"), [this] { ConvertToCDFormat(form_.Document()); });
+}
+
+void TWaveDataPage::ResampleButtonClick() {
+  if (form_.Wave().Loaded()) form_.ResampleForm->ShowCentredOn(form_);
+}
+
+// A rate the command refuses keeps the dialog open for a correction. The dialog is modeless, so
+// the document may have gone while it was shown.
+void TWaveDataPage::ResampleFormOK() {
+  TResampleForm& dialog = *form_.ResampleForm;
+  const std::string rate = dialog.RateComboBox->currentText().toStdString();
+  Convert(tr("Resample"), [&] {
+    ResampleSound(form_.Document(), *form_.Gauge, rate);
+    dialog.close();
+  });
 }

@@ -19,6 +19,7 @@ class TWaveDataPage final : public TMainFormPage {
   QPushButton* StereoButton = nullptr;
   QPushButton* MonoButton = nullptr;
   QPushButton* CDFormatButton = nullptr;
+  QPushButton* ResampleButton = nullptr;
 
  public slots:
   void DoubleSRButtonClick();
@@ -28,6 +29,11 @@ class TWaveDataPage final : public TMainFormPage {
   void StereoButtonClick();
   void MonoButtonClick();
   void CDFormatButtonClick();
+  void ResampleButtonClick();
+
+ public:
+  // OK in the resample dialog.
+  void ResampleFormOK();
 
  private:
   void Convert(FormatConversion conversion, const QString& name);

@@ -1,0 +1,39 @@
+#include "processing/centered_frames.h"
+
+#include <algorithm>
+#include <limits>
+#include <type_traits>
+
+#include "wave/wave_document.h"
+
+CenteredScale CenteredScaleOf(TWave& wave) {
+  // Nothing is written here, so the view that fills an undo copy as a routine goes will do, and
+  // leaves that copy to be taken only where something is written.
+  return wave.WithSavingSamples([&](auto samples) {
+    using Samples = decltype(samples);
+    using Code = typename Samples::Code;
+    CenteredScale scale{.Channels = Samples::kChannels, .Middle = samples.ValueOf(Samples::kSilence)};
+    if constexpr (std::is_integral_v<Code>) {
+      scale.Low = samples.ValueOf(std::numeric_limits<Code>::min());
+      scale.High = samples.ValueOf(std::numeric_limits<Code>::max());
+    } else {
+      scale.Low = -std::numeric_limits<double>::infinity();
+      scale.High = std::numeric_limits<double>::infinity();
+    }
+    return scale;
+  });
+}
+
+void ReadCenteredFrames(const TWave& wave, const CenteredScale& scale, int64_t begin, int64_t count, double* out) {
+  for (int64_t i = 0; i < count; ++i) {
+    const auto frame = static_cast<uint32_t>(begin + i);
+    for (int c = 0; c < scale.Channels; ++c) *out++ = wave.GetSample(frame, c == 1) - scale.Middle;
+  }
+}
+
+void WriteCenteredFrames(TWave& wave, const CenteredScale& scale, int64_t begin, int64_t count, const double* in) {
+  for (int64_t i = 0; i < count; ++i) {
+    const auto frame = static_cast<uint32_t>(begin + i);
+    for (int c = 0; c < scale.Channels; ++c) wave.SetSample(frame, c == 1, std::clamp(*in++ + scale.Middle, scale.Low, scale.High));
+  }
+}

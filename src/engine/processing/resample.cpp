@@ -1,0 +1,152 @@
+#include "processing/resample.h"
+
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "processing/centered_frames.h"
+#include "processing/engine_frame.h"
+#include "processing/errors.h"
+#include "processing/number_text.h"
+#include "state/session.h"
+
+namespace {
+
+// Input frames per call: a multiple of 100, where the gauge moves.
+constexpr int64_t kResampleFrames = 8000;
+
+struct ResamplerDeleter {
+  void operator()(soxr* resampler) const { soxr_delete(resampler); }
+};
+using Resampler = std::unique_ptr<soxr, ResamplerDeleter>;
+
+[[noreturn]] void ResamplerFailed(const char* error) {
+  throw std::runtime_error(std::string("The resampler failed (") + error + ")");
+}
+
+int32_t ScaledViewEnd(int32_t viewEnd, uint32_t from, uint32_t to) {
+  const double scaled = std::nearbyint(static_cast<double>(viewEnd) * to / from);
+  return static_cast<int32_t>(std::clamp<double>(scaled, std::numeric_limits<int32_t>::min(),
+                                                 std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+uint32_t ParseResampleRate(const std::string& rateText) {
+  const int32_t rate = StrToInt(rateText);
+  if (rate < static_cast<int32_t>(kMinResampleRate) || rate > static_cast<int32_t>(kMaxResampleRate))
+    throw InputRefused("The sample rate must lie between 8000 and 192000 Hz");
+  return static_cast<uint32_t>(rate);
+}
+
+int64_t ResampledFrames(int64_t frames, uint32_t from, uint32_t to) {
+  // Exact: below 2^31 frames times at most 192000 Hz.
+  const auto product = static_cast<uint64_t>(frames) * to;
+  auto quotient = static_cast<int64_t>(product / from);
+  const uint64_t twice = 2 * (product % from);
+  if (twice > from || (twice == from && quotient % 2 != 0)) ++quotient;
+  return quotient;
+}
+
+void ResampleFrames(uint32_t from, uint32_t to, int channels, int64_t inFrames, int64_t outFrames,
+                    const FrameReader& read, const FrameWriter& write, Progress& progress) {
+  const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
+  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
+  // One thread: the editor's commands run one at a time, and the time of the whole machine is
+  // what a long resample should spend least of.
+  const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+  soxr_error_t error = nullptr;
+  Resampler resampler(soxr_create(from, to, static_cast<unsigned>(channels), &error, &io, &quality, &runtime));
+  if (error != nullptr) ResamplerFailed(error);
+  if (!resampler) ResamplerFailed("no memory");
+
+  const auto outCapacity = static_cast<int64_t>(std::ceil(static_cast<double>(kResampleFrames) * to / from)) + 64;
+  std::vector<double> in(static_cast<size_t>(kResampleFrames * channels));
+  std::vector<double> out(static_cast<size_t>(outCapacity * channels));
+  WalkGauge gauge(progress, 0, inFrames - 1, PassShare::Whole);
+  int64_t written = 0;
+  // Output past the frames asked for is left out.
+  const auto take = [&](size_t done) {
+    const int64_t count = std::min<int64_t>(static_cast<int64_t>(done), outFrames - written);
+    if (count <= 0) return;
+    write(written, count, out.data());
+    written += count;
+  };
+  for (int64_t begin = 0; begin < inFrames && written < outFrames; begin += kResampleFrames) {
+    gauge.At(begin);
+    const auto count = static_cast<size_t>(std::min(kResampleFrames, inFrames - begin));
+    read(begin, static_cast<int64_t>(count), in.data());
+    for (size_t used = 0; used < count;) {
+      size_t inDone = 0, outDone = 0;
+      error = soxr_process(resampler.get(), in.data() + used * channels, count - used, &inDone, out.data(),
+                           static_cast<size_t>(outCapacity), &outDone);
+      if (error != nullptr) ResamplerFailed(error);
+      // Given room for its output the resampler takes all its input; a call that moves nothing
+      // would otherwise be made for ever.
+      if (inDone == 0 && outDone == 0) ResamplerFailed("it takes no more input");
+      used += inDone;
+      take(outDone);
+    }
+  }
+  // The end of the input: what the filter still holds comes out.
+  while (written < outFrames) {
+    size_t outDone = 0;
+    error = soxr_process(resampler.get(), nullptr, 0, nullptr, out.data(), static_cast<size_t>(outCapacity), &outDone);
+    if (error != nullptr) ResamplerFailed(error);
+    if (outDone == 0) break;
+    take(outDone);
+  }
+  if (written < outFrames) {
+    std::fill(out.begin(), out.end(), 0.0);
+    while (written < outFrames) take(static_cast<size_t>(outCapacity));
+  }
+  progress.SetProgress(0);
+}
+
+void ResampleSound(Session& session, Progress& progress, const std::string& rateText) {
+  const uint32_t to = ParseResampleRate(rateText);
+  TWave& wave = session.Wave;
+  const uint32_t from = wave.SampleRate();
+  const int64_t frames = ResampledFrames(wave.SampleCount(), from, to);
+  const uint64_t dataSize = static_cast<uint64_t>(frames) * wave.FrameBytes();
+  CheckConvertedDataSize(dataSize, wave.FrameBytes());
+
+  // The new image keeps every field of the old header but those of the rate and the size.
+  TWaveHeader header = wave.Header();
+  header.SampleRate = to;
+  header.BytesPerSec = to * header.BlockAlign;
+  header.DataSize = static_cast<uint32_t>(dataSize);
+  header.RiffSize = header.DataSize + 36;
+  std::vector<uint8_t> image;
+  try {
+    image.resize(kWaveHeaderSize + dataSize);
+  } catch (const std::bad_alloc&) {
+    throw std::runtime_error("Out of memory while expanding memory stream");
+  }
+  WriteWaveHeader(header, image.data());
+  TWave resampled;
+  resampled.LoadFromImage(wave.FileName(), std::move(image));
+
+  const CenteredScale scale = CenteredScaleOf(wave);
+  ResampleFrames(
+      from, to, scale.Channels, wave.SampleCount(), frames,
+      [&](int64_t begin, int64_t count, double* values) { ReadCenteredFrames(wave, scale, begin, count, values); },
+      [&](int64_t begin, int64_t count, const double* values) {
+        WriteCenteredFrames(resampled, scale, begin, count, values);
+      },
+      progress);
+
+  // Handed over whole, as a conversion's image is, so that undo keeps the old one.
+  std::vector<uint8_t> result;
+  TWaveHeader resultHeader{};
+  resampled.SwapImage(result, resultHeader);
+  wave.LoadFromImage(wave.FileName(), std::move(result));
+  session.View.ViewEnd = ScaledViewEnd(session.View.ViewEnd, from, to);
+  SelectAll(session.View, wave);
+}
