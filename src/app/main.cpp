@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -42,6 +43,9 @@ std::optional<int> AnswerWithoutWindow(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   if (const std::optional<int> code = AnswerWithoutWindow(argc, argv)) return *code;
+  // Past a file-size limit (ulimit -f) a save then fails with "File too large" in the error box,
+  // the old file kept, instead of the window vanishing.
+  std::signal(SIGXFSZ, SIG_IGN);
   // The sound card is probed while Qt starts; it goes after everything that uses PortAudio.
   PortAudioWarmUp soundProbe;
   QApplication app(argc, argv);

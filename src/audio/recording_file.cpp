@@ -1,5 +1,7 @@
 #include "audio/recording_file.h"
 
+#include "wave/message_path.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,7 +14,7 @@
 namespace {
 
 std::runtime_error CannotCreate(const std::string& fileName, const std::string& reason) {
-  return std::runtime_error("Cannot create file " + fileName + " (" + reason + ")");
+  return std::runtime_error("Cannot create file " + PathForMessage(fileName) + " (" + reason + ")");
 }
 
 // Whether the open file `fd` is still the file that `fileName` names.
@@ -38,7 +40,7 @@ int OpenLocked(const std::string& fileName) {
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int error = errno;
       close(fd);
-      if (error == EWOULDBLOCK) throw std::runtime_error("Another recording is using " + fileName);
+      if (error == EWOULDBLOCK) throw std::runtime_error("Another recording is using " + PathForMessage(fileName));
       throw CannotCreate(fileName, std::strerror(error));
     }
     if (StillNamed(fd, fileName)) return fd;
@@ -77,7 +79,7 @@ void RecordingFile::Fail(std::string message) {
 
 void RecordingFile::CheckStillNamed() {
   if (lost_ || StillNamed(fd_, fileName_)) return;
-  Fail("The recording file " + fileName_ + " was deleted while recording");
+  Fail("The recording file " + PathForMessage(fileName_) + " was deleted while recording");
   lost_ = true;
 }
 
@@ -96,7 +98,7 @@ void RecordingFile::Append(const uint8_t* data, size_t size) {
       // A write cut short may have left part of a frame, which no loader would count.
       const uint64_t whole = size_ - (size_ - 44) % frameBytes_;
       if (whole != size_ && ftruncate(fd_, static_cast<off_t>(whole)) == 0) size_ = whole;
-      Fail("Cannot write file " + fileName_ + " (" + std::strerror(error) + ")");
+      Fail("Cannot write file " + PathForMessage(fileName_) + " (" + std::strerror(error) + ")");
       return;
     }
     data += n;
@@ -114,7 +116,7 @@ void RecordingFile::PatchSizes() {
   for (const auto& [offset, value] : {std::pair<off_t, uint32_t>{4, riffSize}, {40, dataSize}}) {
     for (int b = 0; b < 4; ++b) field[b] = static_cast<uint8_t>(value >> (8 * b));
     if (pwrite(fd_, field, sizeof field, offset) != static_cast<ssize_t>(sizeof field))
-      Fail("Cannot write file " + fileName_ + " (" + std::strerror(errno) + ")");
+      Fail("Cannot write file " + PathForMessage(fileName_) + " (" + std::strerror(errno) + ")");
   }
   patched_ = clock_();
 }
@@ -137,7 +139,7 @@ std::vector<uint8_t> RecordingFile::Contents() const {
     const ssize_t n = pread(fd_, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      throw std::runtime_error("Cannot read file " + fileName_ + " (" + std::strerror(n < 0 ? errno : EIO) + ")");
+      throw std::runtime_error("Cannot read file " + PathForMessage(fileName_) + " (" + std::strerror(n < 0 ? errno : EIO) + ")");
     at += static_cast<size_t>(n);
   }
   return bytes;

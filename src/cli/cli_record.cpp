@@ -14,6 +14,7 @@
 #include "processing/document_commands.h"
 #include "processing/errors.h"
 #include "processing/number_text.h"
+#include "wave/message_path.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ void Record(CliSession& s, CliArgs a) {
   if (outcome.DroppedFrames != 0)
     std::fprintf(stderr, "%llu frames dropped\n", static_cast<unsigned long long>(outcome.DroppedFrames));
   if (const int signal = caughtSignal; signal != 0)
-    throw CliInterrupted(signal, "Recording interrupted; " + scratch + " holds what was recorded");
+    throw CliInterrupted(signal, "Recording interrupted; " + PathForMessage(scratch) + " holds what was recorded");
   OpenDocumentImage(s.Doc, scratch, std::move(outcome.Image));
   if (!outcome.Notice.empty()) std::fprintf(stderr, "%s\n", outcome.Notice.c_str());
 }

@@ -1,5 +1,7 @@
 #include "wave/atomic_file.h"
 
+#include "wave/message_path.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -17,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 [[noreturn]] void CannotCreate(const std::string& fileName, const std::string& reason) {
-  throw std::runtime_error("Cannot create file " + fileName + " (" + reason + ")");
+  throw std::runtime_error("Cannot create file " + PathForMessage(fileName) + " (" + reason + ")");
 }
 
 [[noreturn]] void CannotCreate(const std::string& fileName, int error) {

@@ -9,6 +9,7 @@
 #include "wave/atomic_file.h"
 #include "wave/image_memory.h"
 #include "wave/input_file.h"
+#include "wave/message_path.h"
 #include "wave/system_sound_player.h"
 
 namespace {
@@ -26,7 +27,7 @@ bool IdAt(const uint8_t* bytes, const char* id) {
 }
 
 [[noreturn]] void Refuse(const std::string& fileName, const std::string& why) {
-  throw std::runtime_error("Cannot open " + fileName + ": " + why);
+  throw std::runtime_error("Cannot open " + PathForMessage(fileName) + ": " + why);
 }
 
 // Everything of a file that decides how it is laid out in the editor lies within this many
