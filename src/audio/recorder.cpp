@@ -176,7 +176,7 @@ void TRecorder::WaveInCallback(uint32_t message, WaveHeader*) {
   if (CheckTrigger(left, size)) {
     if (RecordingToFile && file_) {
       file_->Append(left, size);
-      file_->PatchSizesEverySecond();
+      file_->CheckEverySecond();
       // Capturing on into a file that takes nothing more would only lose sound silently.
       if (file_->Ended()) {
         QMetaObject::invokeMethod(

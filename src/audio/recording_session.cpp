@@ -36,7 +36,7 @@ bool StartRecording(TAudio& audio, const std::string& fileName, const RecordingF
   return recorder.Start();
 }
 
-RecordingOutcome StopRecording(TAudio& audio) {
+RecordingOutcome StopRecording(TAudio& audio, uint64_t keepBytes) {
   TRecorder& recorder = audio.Recorder();
   RecordingOutcome outcome;
   // A recorder that stopped itself has said why; closing it again would replace the message.
@@ -50,7 +50,9 @@ RecordingOutcome StopRecording(TAudio& audio) {
   outcome.DroppedFrames = recorder.DroppedFrames();
   const std::unique_ptr<RecordingFile> file = recorder.TakeFile();
   if (!file) return outcome;
+  file->CutTo(keepBytes);
   outcome.FileError = file->Failure();
+  outcome.FileLost = file->Lost();
   if (!outcome.FileError.empty()) {
     // The recorder stopped itself for the file and said so as its device error too.
     outcome.DeviceError.clear();
@@ -70,9 +72,10 @@ RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& file
   TAudio audio(card);
   TRecorder& recorder = audio.Recorder();
   bool late = false;
+  uint64_t wanted = UINT64_MAX;
   if (StartRecording(audio, fileName, request.Format)) {
     const uint64_t frameBytes = recorder.WaveFormat->BlockAlign;
-    const uint64_t wanted = 44 + static_cast<uint64_t>(std::ceil(request.Seconds * request.Format.SampleRate)) * frameBytes;
+    wanted = 44 + static_cast<uint64_t>(std::ceil(request.Seconds * request.Format.SampleRate)) * frameBytes;
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                               std::chrono::duration<double>(request.Seconds)) +
@@ -88,7 +91,9 @@ RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& file
     loop.exec();
     late = recorder.IsOpen && recorder.RecordedBytes() < wanted && !request.Interrupted();
   }
-  RecordingOutcome outcome = StopRecording(audio);
+  // Whole buffers come in while recording; one that ended by its own length keeps that length.
+  const bool reached = recorder.RecordedBytes() >= wanted;
+  RecordingOutcome outcome = StopRecording(audio, reached ? wanted : UINT64_MAX);
   if (late && outcome.DeviceError.empty() && outcome.FileError.empty())
     outcome.DeviceError = "The input device delivered less than the " + SecondsText(request.Seconds) +
                           " seconds asked for";

@@ -84,6 +84,16 @@ void Record(CliSession& s, CliArgs a) {
     request.Interrupted = [] { return caughtSignal != 0; };
     outcome = RecordForSeconds(card.Card(), scratch, request);
   }
+  if (outcome.FileLost) {
+    // The file is gone, but its descriptor still read what was recorded: that goes beside it.
+    std::string kept;
+    try {
+      kept = "; what was recorded is in " + PathForMessage(KeepRecovered(scratch, outcome.Image));
+    } catch (const std::exception& error) {
+      kept = "; what was recorded is lost: " + std::string(error.what());
+    }
+    throw CommandError(outcome.FileError + kept);
+  }
   if (!outcome.FileError.empty()) throw CommandError(outcome.FileError);
   if (!outcome.DeviceError.empty()) throw CommandError(outcome.DeviceError);
   if (outcome.DroppedFrames != 0)
