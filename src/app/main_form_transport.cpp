@@ -13,8 +13,10 @@
 #include "app/main_form.h"
 #include "app/rec_options_form.h"
 #include "audio/recorder.h"
+#include "audio/recording_file.h"
 #include "audio/recording_session.h"
 #include "processing/document_commands.h"
+#include "processing/number_text.h"
 #include "views/wave_strip_widget.h"
 
 namespace {
@@ -125,6 +127,23 @@ void TMainForm::RecOptionsFormOK() {
     RecordTimer->start();
     RecOptionsForm->close();
   });
+}
+
+bool TMainForm::OfferInterruptedRecording() {
+  bool opened = false;
+  Guarded([&] {
+    std::vector<uint8_t> image = InterruptedRecording(ScratchFileName());
+    if (image.empty()) return;
+    const TWaveHeader header = ReadWaveHeader(image.data());
+    const double seconds = static_cast<double>(header.DataSize / header.BlockAlign) / header.SampleRate;
+    if (!prompts_.AskYesNo(tr("A recording was interrupted: %1 s were kept. Open it?")
+                               .arg(QString::fromStdString(FormatRounded(seconds, 2)))))
+      return;
+    OpenDocumentImage(session_, ScratchFileName(), std::move(image));
+    ShowNewDocument();
+    opened = true;
+  });
+  return opened;
 }
 
 void TMainForm::RecordTimerTimer() {

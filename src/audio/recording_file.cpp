@@ -1,7 +1,5 @@
 #include "audio/recording_file.h"
 
-#include "wave/message_path.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,6 +8,9 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+
+#include "wave/message_path.h"
+#include "wave/wave_header.h"
 
 namespace {
 
@@ -38,6 +39,16 @@ bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t offset) {
     offset += n;
   }
   return true;
+}
+
+// Whether `header` is one that a recording writes: plain PCM in a format the recorder makes, its
+// sizes aside, which a recording cut short leaves behind the data.
+bool IsRecordingHeader(const TWaveHeader& header) {
+  TWaveHeader expected = CanonicalWaveHeader(header.Channels, header.SampleRate, header.BitsPerSample, 0);
+  expected.RiffSize = header.RiffSize;
+  expected.DataSize = header.DataSize;
+  return (header.Channels == 1 || header.Channels == 2) && (header.BitsPerSample == 8 || header.BitsPerSample == 16) &&
+         header.SampleRate > 0 && std::memcmp(&expected, &header, sizeof header) == 0;
 }
 
 // Opens and locks the file that `fileName` names, without changing a byte of it. A link there is
@@ -193,6 +204,41 @@ std::string KeepRecovered(const std::string& fileName, const std::vector<uint8_t
     unlink(name.c_str());
     throw CannotCreate(name, std::strerror(written ? errno : error));
   }
+}
+
+std::vector<uint8_t> InterruptedRecording(const std::string& fileName) {
+  const int fd = open(fileName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::vector<uint8_t> image;
+  struct stat status;
+  // A recording running now holds the lock, and its file is not for taking.
+  if (flock(fd, LOCK_SH | LOCK_NB) == 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<uint64_t>(status.st_size) > kWaveHeaderSize) {
+    TWaveHeader header;
+    if (pread(fd, &header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) && IsRecordingHeader(header)) {
+      const uint64_t data = std::min(static_cast<uint64_t>(status.st_size) - kWaveHeaderSize,
+                                     MaxRecordedDataSize(header.BlockAlign));
+      image.resize(kWaveHeaderSize + data - data % header.BlockAlign);
+      size_t at = 0;
+      while (at < image.size()) {
+        const ssize_t n = pread(fd, image.data() + at, image.size() - at, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        at += static_cast<size_t>(n);
+      }
+      // A file cut shorter meanwhile gives what it still holds, in whole frames.
+      const size_t frames = at < kWaveHeaderSize ? 0 : (at - kWaveHeaderSize) / header.BlockAlign;
+      image.resize(frames == 0 ? 0 : kWaveHeaderSize + frames * header.BlockAlign);
+    }
+  }
+  close(fd);
+  if (!image.empty()) {
+    const TWaveHeader found = ReadWaveHeader(image.data());
+    WriteWaveHeader(CanonicalWaveHeader(found.Channels, found.SampleRate, found.BitsPerSample,
+                                        static_cast<uint32_t>(image.size() - kWaveHeaderSize)),
+                    image.data());
+  }
+  return image;
 }
 
 void RemoveUnlessRecording(const std::string& fileName) {

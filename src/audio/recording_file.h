@@ -102,5 +102,11 @@ class RecordingFile {
 // std::runtime_error "Cannot create file <name> (<reason>)", leaving no part of it behind.
 std::string KeepRecovered(const std::string& fileName, const std::vector<uint8_t>& image);
 
+// What a recording left in `fileName` when it did not finish (its program killed, the machine
+// stopped): every whole frame the file holds, whatever its header says, as a WAV image whose sizes
+// count them. Empty when there is no such recording: no file, a link, a file that a recording is
+// writing now, one without the header a recording writes, or one without a whole frame of sound.
+std::vector<uint8_t> InterruptedRecording(const std::string& fileName);
+
 // Removes `fileName` unless a recording holds it, which leaves it where it is.
 void RemoveUnlessRecording(const std::string& fileName);
