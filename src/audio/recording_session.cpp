@@ -9,13 +9,17 @@
 
 #include "audio/audio_component.h"
 #include "audio/message_loop.h"
+#include "audio/platform/sound_system_watch.h"
 #include "audio/recorder.h"
 
 namespace {
 
-// How long past the seconds asked for a recording waits for a device that delivers late (or a
-// trigger level not yet reached) before it stops with what it has.
+// How long past the seconds asked for a recording may last when its device delivers late (or a
+// trigger level is not yet reached): the wait for more, and then the stop, which a stalled
+// device may hold up for as long as the sound system is given to answer, with a second for
+// opening and closing the device.
 constexpr std::chrono::seconds kLateDeviceGrace{10};
+constexpr std::chrono::seconds kLateDeviceWait = kLateDeviceGrace - kSoundSystemBound - std::chrono::seconds(1);
 
 // Seconds as they were typed, whatever the locale.
 std::string SecondsText(double seconds) {
@@ -69,6 +73,7 @@ RecordingOutcome StopRecording(TAudio& audio, uint64_t keepBytes) {
 RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& fileName, const RecordingRequest& request) {
   // The recorder hands filled buffers back through the message loop.
   EnsureMessageLoop();
+  const auto begun = std::chrono::steady_clock::now();
   TAudio audio(card);
   TRecorder& recorder = audio.Recorder();
   bool late = false;
@@ -76,10 +81,10 @@ RecordingOutcome RecordForSeconds(const SoundCard& card, const std::string& file
   if (StartRecording(audio, fileName, request.Format)) {
     const uint64_t frameBytes = recorder.WaveFormat->BlockAlign;
     wanted = 44 + static_cast<uint64_t>(std::ceil(request.Seconds * request.Format.SampleRate)) * frameBytes;
-    const auto deadline = std::chrono::steady_clock::now() +
+    const auto deadline = begun +
                           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                               std::chrono::duration<double>(request.Seconds)) +
-                          kLateDeviceGrace;
+                          kLateDeviceWait;
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -198,6 +199,66 @@ TEST(RecordCommandDeviceTest, ARecordingThatIsInterferedWithSaysSoAndKeepsWhatIt
     std::filesystem::remove(recovered);
   }
   std::filesystem::remove(scratch);
+}
+
+// A sound system that never answers (its capture device a pipe without a writer, or one that
+// stops delivering) holds up neither command past its bound: the probe and a stalled stop give up
+// after five seconds, a recording that falls silent ends within ten seconds of its length, and
+// the first signal ends a recording within a second.
+TEST(RecordCommandDeviceTest, ASoundSystemThatDoesNotAnswerIsGivenUpOnWithinItsBound) {
+  SoundHome();
+  const std::string silent = "The sound system does not answer\n";
+  const std::string interrupted = "Recording interrupted; " + Scratch() + " holds what was recorded\n";
+  struct Row {
+    const char* name;
+    std::vector<std::string> words;
+    bool writer;          // a capture that delivers half a second and then stalls; else no writer
+    double signalAfter;   // seconds, 0 for none
+    int code;
+    std::string err;
+    double most;          // seconds the command may take
+  };
+  const std::vector<Row> rows = {
+      {"record, no writer", {"record", "1", "11025", "8", "1"}, false, 0, 2, silent, 7},
+      {"play, no writer", {"new", "0.2", "play"}, false, 0, 2, silent, 7},
+      {"SIGINT, no writer", {"record", "1", "11025", "8", "1"}, false, 0.5, 130, interrupted, 1.5},
+      {"stalled capture", {"record", "1", "11025", "8", "1"}, true, 0, 2, silent, 11},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir dir;
+    std::optional<UnansweredCapture> unanswered;
+    std::optional<CaptureSource> stalling;
+    if (row.writer) {
+      stalling.emplace([](uint64_t first, size_t count) { return first < 5512 ? Counter(8, 1, first, count) : std::vector<uint8_t>{}; },
+                       11025, 256);
+    } else {
+      unanswered.emplace();
+    }
+    const auto begun = std::chrono::steady_clock::now();
+    const pid_t child = StartCli(row.words, dir, 0);
+    ASSERT_GE(child, 0);
+    if (row.signalAfter > 0) {
+      std::this_thread::sleep_for(std::chrono::duration<double>(row.signalAfter));
+      kill(child, SIGINT);
+    }
+    // A command that hangs after all is ended, so that the test fails rather than waits.
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() - begun > std::chrono::seconds(30)) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begun;
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), row.code);
+    const std::vector<uint8_t> err = ReadBytes(dir.File("err"));
+    EXPECT_EQ(std::string(err.begin(), err.end()), row.err);
+    EXPECT_LT(took.count(), row.most + row.signalAfter);
+  }
+  std::filesystem::remove(Scratch());
 }
 
 }  // namespace
