@@ -191,14 +191,10 @@ TEST(CliSave, ASaveThatCannotBeWrittenExitsWith2AndLeavesNothingBehind) {
   // Over a file-size limit, and with an output that takes nothing (standard output opened for
   // reading): the failure stops the run, the save after it included.
   const std::string cli = ShellQuoted(CliProgramPath()), plain = ShellQuoted(dir.File("plain"));
-  const std::string out = dir.File("out.wav");
-  const struct {
-    std::string line, err;
-  } lines[] = {
-      {"ulimit -f 1; " + cli + " new 1 save " + plain, "Cannot create file " + dir.File("plain") + " (File too large)\n"},
-      {"{ " + cli + " new 0.1 info save " + ShellQuoted(out) + " 1<" + plain + "; }", "Cannot write to standard output\n"},
-  };
-  for (const auto& [line, expected] : lines) {
+  for (const auto& [line, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"ulimit -f 1; " + cli + " new 1 save " + plain, "Cannot create file " + dir.File("plain") + " (File too large)\n"},
+           {"{ " + cli + " new 0.1 info save " + ShellQuoted(dir.File("out.wav")) + " 1<" + plain + "; }",
+            "Cannot write to standard output\n"}}) {
     SCOPED_TRACE(line);
     std::string err;
     EXPECT_EQ(RunCommand(line, nullptr, &err), 2);

@@ -147,28 +147,20 @@ TEST(AtomicFile, AFailureNamesItsReasonAndLeavesNothingBehind) {
 }
 
 // The folder, or the file itself, refuses the user: nothing is replaced, nothing left behind.
+// Permissions do not stop root; with the file-system user id of nobody it loses that privilege,
+// and the files it made become another user's (the last row, which only root can make).
 TEST(AtomicFile, AFileTheUserMayNotWriteKeepsItsContents) {
-  // Permissions do not stop root; with the file-system user id of nobody it loses that privilege,
-  // and the files it made become another user's.
   constexpr int kNobody = 65534;
   const bool root = geteuid() == 0;
-  const struct {
-    const char* name;
-    mode_t folder, file;
-    bool othersOnly;  // the file is the user's unless root made it
-  } rows[] = {
-      {"read-only folder", 0555, 0644, false},
-      {"read-only file", 0777, 0444, false},
-      {"another user's file", 0777, 0644, true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    if (row.othersOnly && !root) continue;
+  // The folder's mode and the file's: a read-only folder, a read-only file, another user's file.
+  for (const auto& [folder, file] : {std::pair<mode_t, mode_t>{0555, 0644}, {0777, 0444}, {0777, 0644}}) {
+    SCOPED_TRACE(file);
+    if (folder == 0777 && file == 0644 && !root) continue;
     TempDir dir;
     const std::string target = dir.File("old.wav");
     WriteBytes(target, {1, 2, 3});
-    ASSERT_EQ(chmod(target.c_str(), row.file), 0);
-    ASSERT_EQ(chmod(dir.Path().c_str(), row.folder), 0);
+    ASSERT_EQ(chmod(target.c_str(), file), 0);
+    ASSERT_EQ(chmod(dir.Path().c_str(), folder), 0);
     if (root) {
       setfsuid(kNobody);
       if (setfsuid(kNobody) != kNobody) GTEST_SKIP() << "root cannot give up its privileges here";
