@@ -10,6 +10,7 @@
 
 #include "audio/audio_component.h"
 #include "audio/recording_file.h"
+#include "wave/message_path.h"
 
 namespace {
 
@@ -175,7 +176,7 @@ void TRecorder::WaveInCallback(uint32_t message, WaveHeader*) {
   if (CheckTrigger(left, size)) {
     if (RecordingToFile && file_) {
       file_->Append(left, size);
-      file_->PatchSizesEverySecond();
+      file_->CheckEverySecond();
       // Capturing on into a file that takes nothing more would only lose sound silently.
       if (file_->Ended()) {
         QMetaObject::invokeMethod(
@@ -258,7 +259,7 @@ void TRecorder::RecordToFile(const std::string& fileName, std::istream* leftStre
     return;
   }
   // The device appends to the open file from its own thread; it must not be replaced under it.
-  if (IsOpen) throw std::runtime_error("Cannot create file " + fileName + " (a recording is running)");
+  if (IsOpen) throw std::runtime_error("Cannot create file " + PathForMessage(fileName) + " (a recording is running)");
   const uint16_t channels = channels_ == TChannels::Mono ? 1 : 2;
   const uint16_t bits = bitsPerSample_ == TBPS::_8 ? 8 : 16;
   const uint16_t blockAlign = WaveFormat ? WaveFormat->BlockAlign : static_cast<uint16_t>(channels * bits / 8);

@@ -30,6 +30,8 @@ struct RecordingOutcome {
   std::string DeviceError;
   // Why the file holds less than was captured: a write error, or the file deleted meanwhile.
   std::string FileError;
+  // Set when the file lost its name while recording: Image is then all that is left of it.
+  bool FileLost = false;
   // Set when the recording stopped at the largest sound the editor holds, saying so.
   std::string Notice;
   // The recording as its file holds it, read through the descriptor that wrote it; empty when
@@ -39,11 +41,12 @@ struct RecordingOutcome {
 };
 
 // Stops the recording that StartRecording began, as Stop in the window does, and hands over
-// what it made. The scratch file's lock ends here.
-RecordingOutcome StopRecording(TAudio& audio);
+// what it made, cut to `keepBytes` (header included) when it holds more. The scratch file's lock
+// ends here.
+RecordingOutcome StopRecording(TAudio& audio, uint64_t keepBytes = UINT64_MAX);
 
 // A recording made without a window: started as above and stopped once at least `Seconds` of
-// sound have reached the file, as Rec, OK and Stop do in the window. Runs the user-interface
+// sound have reached the file, which then keeps exactly those frames, as Rec, OK and Stop do in the window. Runs the user-interface
 // thread's message loop meanwhile, making one when the process has none.
 struct RecordingRequest {
   double Seconds = 0;

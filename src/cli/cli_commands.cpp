@@ -11,6 +11,7 @@
 #include "audio/device_listing.h"
 #include "audio/message_loop.h"
 #include "audio/platform/portaudio_sound_player.h"
+#include "audio/platform/sound_system_watch.h"
 #include "audio/platform/system_sound_card.h"
 #include "cli/cli_record.h"
 #include "processing/amplitude_tools.h"
@@ -188,7 +189,9 @@ void ListDevices(CliSession& s, CliArgs) {
   EnsureMessageLoop();
   SystemSoundCard card;
   TAudio audio(card.Card());
-  std::fputs(DeviceListing(audio).c_str(), s.Out);
+  const std::string listing = DeviceListing(audio);
+  if (!SoundSystemAnswers()) throw CommandError(kSoundSystemSilentText);
+  std::fputs(listing.c_str(), s.Out);
 }
 
 // Play, waiting out the sound's duration as the window's gauge does.
@@ -201,7 +204,7 @@ void Play(CliSession& s, CliArgs) {
   if (playing) std::this_thread::sleep_for(std::chrono::duration<double>(wave.Duration() + 0.25));
   // The player goes with this command; the document must not keep pointing at it.
   wave.SetSoundPlayer(nullptr);
-  if (!playing) throw CommandError("No output device can play the sound");
+  if (!playing) throw CommandError(SoundSystemAnswers() ? "No output device can play the sound" : kSoundSystemSilentText);
 }
 
 template <FormatConversion conversion>

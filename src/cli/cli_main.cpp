@@ -1,4 +1,5 @@
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -23,6 +24,7 @@ constexpr int kAllRan = 0;
 constexpr int kRefused = 1;
 constexpr int kFailed = 2;
 constexpr int kWrongCommandLine = 64;
+constexpr char kCannotWriteOutput[] = "Cannot write to standard output";
 
 class UsageError : public std::runtime_error {
  public:
@@ -83,7 +85,7 @@ int Stop(CliProgress& progress, int code, const char* message) {
 // Printed results that never arrived (a full disk behind a redirection) are a failure too.
 int FlushedOutput(int code) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "Cannot write to standard output\n");
+    std::fprintf(stderr, "%s\n", kCannotWriteOutput);
     return kFailed;
   }
   return code;
@@ -146,6 +148,9 @@ int RunAll(const CommandLine& line) {
       }
       RunCliCommand(*invocation.Command, session, invocation.Args);
       progress.Finish();
+      // What a command printed must have arrived before the next one runs: a save after an info
+      // whose output was lost would report success for a run that failed.
+      if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Stop(progress, kFailed, kCannotWriteOutput);
     } catch (const CliInterrupted& interruption) {
       return Stop(progress, 128 + interruption.Signal, interruption.what());
     } catch (const InputRefused& refusal) {
@@ -164,6 +169,9 @@ int RunAll(const CommandLine& line) {
 int main(int argc, char** argv) {
   // Numbers are read and printed with "." whatever the user's locale says.
   std::setlocale(LC_ALL, "C");
+  // Past a file-size limit (ulimit -f) a write then fails with "File too large", which a save
+  // reports with the target left as it was, instead of the process dying without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (const std::optional<int> code = AnswerAlone(argc, argv)) return *code;
   CommandLine line;
   try {

@@ -164,12 +164,15 @@ printed on standard error, and no command runs.
 SIGINT or SIGTERM ended \fBrecord\fR. The scratch file is finished as Stop finishes it, and the
 commands after it do not run.
 .SH RECORDING
-\fBrecord\fR stops once at least \fISECONDS\fR of sound have reached the scratch file, up to a
-buffer more. The scratch file is locked while a recording writes it: a second recording is refused
+\fBrecord\fR stops once \fISECONDS\fR of sound have reached the scratch file and keeps exactly
+those frames; a device that stops delivering ends it within ten seconds more. A sound system that
+does not answer for five seconds fails \fBrecord\fR, \fBplay\fR and \fBdevices\fR with "The sound
+system does not answer". The scratch file is locked while a recording writes it: a second recording is refused
 at once ("Another recording is using \fIPATH\fR"), and the file is left alone. A write error
 (Cannot write file \fIPATH\fR, with the reason, such as a full disk) or the file deleted while
 recording ends the recording with exit status 2; what was written stays in the file, in whole frames with its
-sizes patched. \fISECONDS\fR beyond the largest sound the editor holds fail at once; a recording
+sizes patched (for a deleted file, in a new file \fIvelorin_recovered_N.wav\fR beside it, which the
+message names). \fISECONDS\fR beyond the largest sound the editor holds fail at once; a recording
 that stops at that limit says so on standard error.
 .SH FILES
 .TP

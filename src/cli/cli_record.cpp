@@ -8,12 +8,14 @@
 #include <csignal>
 #include <cstdio>
 
+#include "audio/platform/sound_system_watch.h"
 #include "audio/platform/system_sound_card.h"
 #include "audio/recording_file.h"
 #include "audio/recording_session.h"
 #include "processing/document_commands.h"
 #include "processing/errors.h"
 #include "processing/number_text.h"
+#include "wave/message_path.h"
 
 namespace {
 
@@ -21,11 +23,13 @@ namespace {
 // signal that asked a recording to end, 0 while none has.
 volatile std::sig_atomic_t caughtSignal = 0;
 
-extern "C" void CatchSignal(int signal) { caughtSignal = signal; }
+extern "C" void CatchSignal(int signal) {
+  caughtSignal = signal;
+  EndSoundSystemWaits();
+}
 
 // While it lives, SIGINT and SIGTERM end the recording as Stop does instead of the process, so
-// that the scratch file is finished; afterwards they do what they did before. A second one of the
-// same kind ends the process as usual, for a device that hangs and never lets the loop look.
+// that the scratch file is finished; afterwards they do what they did before.
 class SignalsEndRecording {
  public:
   SignalsEndRecording() {
@@ -33,7 +37,12 @@ class SignalsEndRecording {
     struct sigaction action = {};
     action.sa_handler = CatchSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    // Not restarted: a call that the signal interrupts returns, and the wait on the sound system
+    // under way gives up at once, so that the first signal ends the recording even while the
+    // device hangs. A second one of the same kind ends the process as usual.
+    action.sa_flags = SA_RESETHAND;
+    // Made before a handler can reach it.
+    SoundSystemAnswers();
     for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &action, &previous_[i]);
   }
   ~SignalsEndRecording() {
@@ -83,12 +92,25 @@ void Record(CliSession& s, CliArgs a) {
     request.Interrupted = [] { return caughtSignal != 0; };
     outcome = RecordForSeconds(card.Card(), scratch, request);
   }
+  if (outcome.FileLost) {
+    // The file is gone, but its descriptor still read what was recorded: that goes beside it.
+    std::string kept;
+    try {
+      kept = "; what was recorded is in " + PathForMessage(KeepRecovered(scratch, outcome.Image));
+    } catch (const std::exception& error) {
+      kept = "; what was recorded is lost: " + std::string(error.what());
+    }
+    throw CommandError(outcome.FileError + kept);
+  }
+  if (const int signal = caughtSignal; signal != 0)
+    throw CliInterrupted(signal, "Recording interrupted; " + PathForMessage(scratch) + " holds what was recorded");
+  // A stream abandoned on the way says so rather than how its close failed; its file has counted
+  // every buffer that reached it.
+  if (!SoundSystemAnswers()) throw CommandError(kSoundSystemSilentText);
   if (!outcome.FileError.empty()) throw CommandError(outcome.FileError);
   if (!outcome.DeviceError.empty()) throw CommandError(outcome.DeviceError);
   if (outcome.DroppedFrames != 0)
     std::fprintf(stderr, "%llu frames dropped\n", static_cast<unsigned long long>(outcome.DroppedFrames));
-  if (const int signal = caughtSignal; signal != 0)
-    throw CliInterrupted(signal, "Recording interrupted; " + scratch + " holds what was recorded");
   OpenDocumentImage(s.Doc, scratch, std::move(outcome.Image));
   if (!outcome.Notice.empty()) std::fprintf(stderr, "%s\n", outcome.Notice.c_str());
 }

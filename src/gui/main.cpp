@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -42,11 +43,14 @@ std::optional<int> AnswerWithoutWindow(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   if (const std::optional<int> code = AnswerWithoutWindow(argc, argv)) return *code;
-  // The sound card is probed while Qt starts; it goes after everything that uses PortAudio.
+  // Past a file-size limit (ulimit -f) a save then fails with "File too large" in the error box,
+  // the old file kept, instead of the window vanishing.
+  std::signal(SIGXFSZ, SIG_IGN);
+  // The sound card is probed while Qt starts and the window opens, which waits for it only once it
+  // plays or records; it goes after everything that uses PortAudio.
   PortAudioWarmUp soundProbe;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velorin II"));
-  soundProbe.Wait();
 
   // Declared before the window, whose document stops the player and whose recorder closes the
   // input when it goes.

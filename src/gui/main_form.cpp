@@ -79,6 +79,9 @@ void TMainForm::FormCreate(const QStringList& arguments) {
   session_.Program.ProgramDir = WritableProgramDir(LocalPath(QDir::cleanPath(dir)));
 
   setWindowTitle(kTitle);
+  // A recording that the program lost on its way out is offered first; taken, it is the document
+  // rather than the file named at start.
+  if (OfferInterruptedRecording()) return;
   if (arguments.size() > 1) Guarded([&] { OpenWave(LocalPath(arguments.at(1))); });
 }
 

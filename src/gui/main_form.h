@@ -254,6 +254,9 @@ class TMainForm : public QWidget {
   void ShowTransportIdle();
   // After a recording is opened: what went wrong with the capture, when something did.
   void ReportRecordingTrouble(const RecordingOutcome& outcome, bool hasSound);
+  // At start: offers to open what a recording that did not finish left in the scratch file; true
+  // when it was opened.
+  bool OfferInterruptedRecording();
   QString DocumentCaption() const;
 
   Prompts& prompts_;

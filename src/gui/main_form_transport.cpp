@@ -13,8 +13,11 @@
 #include "gui/main_form.h"
 #include "gui/dialogs/rec_options_form.h"
 #include "audio/recorder.h"
+#include "audio/platform/sound_system_watch.h"
+#include "audio/recording_file.h"
 #include "audio/recording_session.h"
 #include "processing/document_commands.h"
+#include "processing/number_text.h"
 #include "gui/widgets/wave_strip_widget.h"
 
 namespace {
@@ -33,7 +36,7 @@ void TMainForm::PlayBitBtnClick() {
     // A long sound at a low rate would pass the timer's int milliseconds.
     PlayTimer->setInterval(static_cast<int>(
         std::min(std::trunc(session_.Wave.Duration() * kStepMillisecondsPerSecond), double{INT_MAX})));
-    session_.Wave.Play();
+    if (!session_.Wave.Play() && !SoundSystemAnswers()) throw std::runtime_error(kSoundSystemSilentText);
     // A sound shorter than a fiftieth of a second gives no interval at all. A Qt timer of 0 ms
     // would fire at every turn of the event loop; such a sound stays playing until Stop.
     if (PlayTimer->interval() > 0) PlayTimer->start();
@@ -95,6 +98,10 @@ void TMainForm::StopBitBtnClick() {
 // for an empty recording, and drops only for one with sound: the device counts them from its last
 // successful opening, which for a failed one was an earlier recording.
 void TMainForm::ReportRecordingTrouble(const RecordingOutcome& outcome, bool hasSound) {
+  if (!SoundSystemAnswers()) {
+    prompts_.ShowError(kSoundSystemSilentText);
+    return;
+  }
   if (!outcome.FileError.empty()) prompts_.ShowError(QString::fromStdString(outcome.FileError));
   if (!outcome.Notice.empty()) prompts_.ShowInformation(QString::fromStdString(outcome.Notice));
   if (!hasSound && !outcome.DeviceError.empty()) {
@@ -125,6 +132,23 @@ void TMainForm::RecOptionsFormOK() {
     RecordTimer->start();
     RecOptionsForm->close();
   });
+}
+
+bool TMainForm::OfferInterruptedRecording() {
+  bool opened = false;
+  Guarded([&] {
+    std::vector<uint8_t> image = InterruptedRecording(ScratchFileName());
+    if (image.empty()) return;
+    const TWaveHeader header = ReadWaveHeader(image.data());
+    const double seconds = static_cast<double>(header.DataSize / header.BlockAlign) / header.SampleRate;
+    if (!prompts_.AskYesNo(tr("A recording was interrupted: %1 s were kept. Open it?")
+                               .arg(QString::fromStdString(FormatRounded(seconds, 2)))))
+      return;
+    OpenDocumentImage(session_, ScratchFileName(), std::move(image));
+    ShowNewDocument();
+    opened = true;
+  });
+  return opened;
 }
 
 void TMainForm::RecordTimerTimer() {

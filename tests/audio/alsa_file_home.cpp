@@ -106,6 +106,16 @@ void CaptureSource::Feed(Frames frames, double framesPerSecond, size_t chunkFram
   }
 }
 
+UnansweredCapture::UnansweredCapture() {
+  std::filesystem::remove(CaptureFile());
+  if (mkfifo(CaptureFile().c_str(), 0600) != 0) {
+    RestoreCaptureFile();
+    throw std::runtime_error("mkfifo " + CaptureFile());
+  }
+}
+
+UnansweredCapture::~UnansweredCapture() { RestoreCaptureFile(); }
+
 namespace {
 class SoundHomeEnvironment : public testing::Environment {
  public:

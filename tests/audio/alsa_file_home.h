@@ -55,6 +55,17 @@ class CaptureSource {
   std::thread writer_;
 };
 
+// For as long as it lives, CaptureFile is a named pipe that nothing holds open for writing: a
+// sound system that opens its capture device waits there for a writer that never comes, in the
+// probe of the cards that every PortAudio start makes. Only programs started meanwhile see it.
+class UnansweredCapture {
+ public:
+  UnansweredCapture();
+  ~UnansweredCapture();
+  UnansweredCapture(const UnansweredCapture&) = delete;
+  UnansweredCapture& operator=(const UnansweredCapture&) = delete;
+};
+
 // Stands in for a stream's output file as a named pipe that is read only once released. Until
 // then the device can play no further than the pipe and its own buffers hold, so buffers
 // written meanwhile are queued for certain, however fast the null device runs and however

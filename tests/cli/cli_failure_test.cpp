@@ -42,6 +42,9 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
       {{"new", "1e308"}, 1, range},
       {{"new", "0.1", "save", dir.File("device.wav")}, 2,
        "Cannot create file " + dir.File("device.wav") + " (not a regular file)\n"},
+      // Control bytes in a path never reach the terminal raw.
+      {{"new", "0.1", "save", dir.File("evil\x1b]0;x\a/x.wav")}, 2,
+       "Cannot create file '" + dir.File("evil\\x1B]0;x\\x07/x.wav") + "' (No such file or directory)\n"},
       {{"new", "0.1", "normalize", " 5", "normalize", "+5", "normalize", "\t5"}, 0, ""},
       {{"new", "0.1", "low-pass", "5512", "high-pass", "1"}, 0, ""},
       {{"new", "0.1", "low-pass", "5513"}, 1, aborting},
@@ -188,6 +191,20 @@ TEST(CliSave, ASaveThatCannotBeWrittenExitsWith2AndLeavesNothingBehind) {
     EXPECT_EQ(r.Out, "");
     EXPECT_EQ(FolderNames(dir.Path()), before);
     EXPECT_EQ(FolderNames(dir.File("folder")), std::vector<std::string>{"inside"});
+    EXPECT_EQ(ReadBytes(dir.File("plain")), (std::vector<uint8_t>{1, 2, 3}));
+  }
+  // Over a file-size limit, and with an output that takes nothing (standard output opened for
+  // reading): the failure stops the run, the save after it included.
+  const std::string cli = ShellQuoted(CliProgramPath()), plain = ShellQuoted(dir.File("plain"));
+  for (const auto& [line, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"ulimit -f 1; " + cli + " new 1 save " + plain, "Cannot create file " + dir.File("plain") + " (File too large)\n"},
+           {"{ " + cli + " new 0.1 info save " + ShellQuoted(dir.File("out.wav")) + " 1<" + plain + "; }",
+            "Cannot write to standard output\n"}}) {
+    SCOPED_TRACE(line);
+    std::string err;
+    EXPECT_EQ(RunCommand(line, nullptr, &err), 2);
+    EXPECT_EQ(err, expected);
+    EXPECT_EQ(FolderNames(dir.Path()), before);
     EXPECT_EQ(ReadBytes(dir.File("plain")), (std::vector<uint8_t>{1, 2, 3}));
   }
 }

@@ -238,6 +238,25 @@ TEST_F(StartTest, ControlsBelowThePages) {
   }
 }
 
+// A scratch file left by a recording that did not finish, its header behind the data as after a
+// power cut, is offered at start with every whole frame it holds; declined, the file named at
+// start opens as usual.
+TEST_F(StartTest, AnInterruptedRecordingIsOfferedWithAllItsWholeFrames) {
+  for (const bool yes : {true, false}) {
+    SCOPED_TRACE(yes);
+    std::vector<uint8_t> image = CanonicalWave(2, 22050, 16, std::vector<uint8_t>(33075 * 4 + 3, 1));
+    PutU32(image, 40, 0);
+    WriteBytes(dir.File("velorin_temp.wav"), image);
+    const std::string other = WriteStereoWave("other.wav", 100);
+    yes ? prompts.AnswerYes() : prompts.AnswerNo();
+    Start({QString::fromStdString(other)});
+    EXPECT_EQ(prompts.Texts(PromptKind::kYesNo), QStringList{"A recording was interrupted: 1.5 s were kept. Open it?"});
+    EXPECT_EQ(form->Wave().SampleCount(), yes ? 33075u : 100u);
+    EXPECT_EQ(form->Wave().FileName(), yes ? form->ScratchFileName() : other);
+    prompts.ClearShown();
+  }
+}
+
 // Alt and a letter shared by two visible controls only moves the focus between them.
 TEST_F(StartTest, NoTwoVisibleControlsShareAnAltLetter) {
   Start();

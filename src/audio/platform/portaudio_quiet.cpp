@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "audio/platform/sound_system_watch.h"
+
 namespace {
 
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
@@ -31,5 +33,5 @@ void QuietSoundLibraries() {
 
 PaError InitializePortAudioQuietly() {
   QuietSoundLibraries();
-  return Pa_Initialize();
+  return CallSoundSystem([] { return Pa_Initialize(); });
 }

@@ -8,6 +8,7 @@
 // someone recording; a device that cannot be used is reported by the caller, with PortAudio's
 // error text. ALSA's error handler stays silent from the first call on, and JACK is told not to
 // start a server of its own.
+// Bounded as the sound system's calls are (sound_system_watch.h).
 PaError InitializePortAudioQuietly();
 // The silencing alone, for a caller that initializes PortAudio on another thread: environment and
 // handlers are set here, on the calling thread, before anything else in the program reads them.

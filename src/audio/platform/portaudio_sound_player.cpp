@@ -7,10 +7,11 @@
 
 #include "wave/wave_header.h"
 #include "audio/platform/portaudio_quiet.h"
+#include "audio/platform/sound_system_watch.h"
 
 PortAudioSoundPlayer::~PortAudioSoundPlayer() {
   CloseStream();
-  if (state_ == State::kReady) Pa_Terminate();
+  if (state_ == State::kReady) CallSoundSystem([] { return Pa_Terminate(); });
 }
 
 bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
@@ -47,13 +48,17 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
   // machine without gaps.
   output.suggestedLatency = info->defaultHighOutputLatency;
 
-  PaStream* stream = nullptr;
-  if (Pa_OpenStream(&stream, nullptr, &output, header.SampleRate, paFramesPerBufferUnspecified,
-                    paNoFlag, &PortAudioSoundPlayer::StreamCallback, &playback_) != paNoError) {
+  // Owned by the call, which may answer after this frame is gone when abandoned.
+  const auto opened = std::make_shared<PaStream*>(nullptr);
+  if (CallSoundSystem([=, rate = header.SampleRate, playback = &playback_] {
+        return Pa_OpenStream(opened.get(), nullptr, &output, rate, paFramesPerBufferUnspecified, paNoFlag,
+                             &PortAudioSoundPlayer::StreamCallback, playback);
+      }) != paNoError) {
     return false;
   }
-  if (Pa_StartStream(stream) != paNoError) {
-    Pa_CloseStream(stream);
+  PaStream* const stream = *opened;
+  if (CallSoundSystem(Pa_StartStream, stream) != paNoError) {
+    CallSoundSystem(Pa_CloseStream, stream);
     return false;
   }
   stream_ = stream;
@@ -66,7 +71,7 @@ bool PortAudioSoundPlayer::StopAll() {
 }
 
 int64_t PortAudioSoundPlayer::PlayingFrame() const {
-  if (!stream_ || Pa_IsStreamActive(stream_) != 1) return -1;
+  if (!stream_ || !SoundSystemAnswers() || Pa_IsStreamActive(stream_) != 1) return -1;
   const int64_t frames = static_cast<int64_t>(playback_.bytes / playback_.frameBytes);
   const double from = playback_.heardFromTime.load(std::memory_order_relaxed);
   double frame = 0.0;
@@ -104,7 +109,7 @@ bool PortAudioSoundPlayer::EnsureInitialized() {
     if (InitializePortAudioQuietly() != paNoError) {
       state_ = State::kNoDevice;
     } else if (Pa_GetDefaultOutputDevice() == paNoDevice) {
-      Pa_Terminate();
+      CallSoundSystem([] { return Pa_Terminate(); });
       state_ = State::kNoDevice;
     } else {
       state_ = State::kReady;
@@ -116,7 +121,7 @@ bool PortAudioSoundPlayer::EnsureInitialized() {
 void PortAudioSoundPlayer::CloseStream() {
   if (!stream_) return;
   // Abort answers an error for a stream that ended by itself; closing is what matters then.
-  Pa_AbortStream(stream_);
-  Pa_CloseStream(stream_);
+  CallSoundSystem(Pa_AbortStream, stream_);
+  CallSoundSystem(Pa_CloseStream, stream_);
   stream_ = nullptr;
 }

@@ -1,18 +1,17 @@
 #include "audio/platform/portaudio_warm_up.h"
 
 #include "audio/platform/portaudio_quiet.h"
+#include "audio/platform/sound_system_watch.h"
 
 PortAudioWarmUp::PortAudioWarmUp() {
   QuietSoundLibraries();
-  // The result is read only after the join, which orders it after this write.
-  probe_ = std::thread([this] { result_ = Pa_Initialize(); });
+  BeginSoundSystemCall([result = result_] {
+    *result = Pa_Initialize();
+    return result->load();
+  });
 }
 
+// A probe that never answered is left where it blocks: there is nothing to terminate.
 PortAudioWarmUp::~PortAudioWarmUp() {
-  Wait();
-  if (result_ == paNoError) Pa_Terminate();
-}
-
-void PortAudioWarmUp::Wait() {
-  if (probe_.joinable()) probe_.join();
+  if (AwaitSoundSystem() && *result_ == paNoError) CallSoundSystem([] { return Pa_Terminate(); });
 }

@@ -1,6 +1,7 @@
 #include "audio/platform/portaudio_wave_device.h"
 
 #include "audio/platform/portaudio_quiet.h"
+#include "audio/platform/sound_system_watch.h"
 
 #include <cerrno>
 #include <system_error>
@@ -23,6 +24,7 @@ std::string WaveDeviceErrorText(int code, const char* direction, const std::stri
     case kNoMemory: return "not enough memory for " + device + "'s buffers";
   }
   if (code > 0) return "";
+  if (code == kSoundSystemSilent) return kSoundSystemSilentText;
   std::string text = Pa_GetErrorText(code);
   if (code == paUnanticipatedHostError && !hostErrorText.empty()) text += ": " + hostErrorText;
   return text;
@@ -71,7 +73,7 @@ PortAudioWaveDevice::PortAudioWaveDevice(bool output, uint32_t doneMessage, uint
 
 PortAudioWaveDevice::~PortAudioWaveDevice() {
   Shutdown(false);
-  if (initialized_) Pa_Terminate();
+  if (initialized_) CallSoundSystem([] { return Pa_Terminate(); });
   sem_destroy(&wake_);
 }
 
@@ -82,7 +84,13 @@ PaError PortAudioWaveDevice::EnsureInitialized() {
   return error;
 }
 
-unsigned PortAudioWaveDevice::Devices() { return EnsureInitialized() == paNoError ? CountDevices(output_) : 0; }
+unsigned PortAudioWaveDevice::Devices() {
+  // While the cards are still being probed (the window starting) a device is taken to be there,
+  // so that nothing waits for the sound system before it is used: opening the device waits for
+  // the probe, within its bound, and says what it found.
+  if (!initialized_ && SoundSystemBusy()) return 1;
+  return EnsureInitialized() == paNoError ? CountDevices(output_) : 0;
+}
 
 std::string PortAudioWaveDevice::NameOf(int device) {
   if (EnsureInitialized() != paNoError) return "";
@@ -114,12 +122,17 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
   done_.Clear();
   notified_.store(0);
 
-  PaStream* stream = nullptr;
-  if (const PaError error = Pa_OpenStream(&stream, output_ ? nullptr : &parameters, output_ ? &parameters : nullptr,
-                                          format.SamplesPerSec, kFramesPerCallback, flags, callback, self);
+  // The opened stream comes back through what the call owns: an open abandoned past its bound
+  // may still answer after this frame is gone.
+  const auto opened = std::make_shared<PaStream*>(nullptr);
+  if (const PaError error = CallSoundSystem([=, output = output_] {
+        return Pa_OpenStream(opened.get(), output ? nullptr : &parameters, output ? &parameters : nullptr,
+                             format.SamplesPerSec, kFramesPerCallback, flags, callback, self);
+      });
       error != paNoError) {
     return Failed(error);
   }
+  PaStream* const stream = *opened;
   notify_ = std::move(notify);
   // Posts left over from the last stream would only wake the new thread to find nothing.
   while (sem_trywait(&wake_) == 0) {
@@ -129,7 +142,7 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
   try {
     notifier_ = std::thread([this] { NotificationLoop(); });
   } catch (const std::system_error&) {
-    Pa_CloseStream(stream);
+    CallSoundSystem(Pa_CloseStream, stream);
     notify_ = nullptr;
     return kNoThread;
   }
@@ -176,8 +189,10 @@ int PortAudioWaveDevice::StopStream() {
   if (!running_) return 0;
   // An orderly stop lets what the callback handed over reach the device; a stream that failed by
   // itself may refuse it, and aborting still ends it.
-  if (const PaError error = Pa_StopStream(stream_); error != paNoError) {
-    if (Pa_AbortStream(stream_) != paNoError && Pa_IsStreamStopped(stream_) != 1) return Failed(error);
+  // A stream whose stop did not answer is left to its stalled thread.
+  if (const PaError error = CallSoundSystem(Pa_StopStream, stream_); error != paNoError) {
+    if (error == kSoundSystemSilent) return Failed(error);
+    if (CallSoundSystem(Pa_AbortStream, stream_) != paNoError && Pa_IsStreamStopped(stream_) != 1) return Failed(error);
   }
   running_ = false;
   return 0;
@@ -211,7 +226,7 @@ int PortAudioWaveDevice::CloseStream() {
   // Closing an active stream aborts it, so past this point the callback is gone for certain and
   // the queued buffers can be handed back even if stopping failed. The device counts as closed
   // whatever PortAudio answers.
-  const PaError error = Pa_CloseStream(stream_);
+  const PaError error = CallSoundSystem(Pa_CloseStream, stream_);
   stream_ = nullptr;
   running_ = false;
   ReturnQueued();
@@ -244,8 +259,8 @@ bool PortAudioWaveDevice::OnNotificationThread() const {
 void PortAudioWaveDevice::Shutdown(bool notifyOwner) {
   if (!notifyOwner) quiet_.store(true);
   if (stream_) {
-    Pa_AbortStream(stream_);
-    Pa_CloseStream(stream_);
+    CallSoundSystem(Pa_AbortStream, stream_);
+    CallSoundSystem(Pa_CloseStream, stream_);
     stream_ = nullptr;
     running_ = false;
   }

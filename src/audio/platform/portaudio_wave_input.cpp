@@ -1,5 +1,7 @@
 #include "audio/platform/portaudio_wave_input.h"
 
+#include "audio/platform/sound_system_watch.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -51,7 +53,7 @@ int PortAudioWaveInput::Start() {
   if (OnNotificationThread()) return kFromNotification;
   if (!stream_) return kNotOpen;
   if (running_) return 0;
-  if (const PaError error = Pa_StartStream(stream_); error != paNoError) return Failed(error);
+  if (const PaError error = CallSoundSystem(Pa_StartStream, stream_); error != paNoError) return Failed(error);
   running_ = true;
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "audio/platform/portaudio_wave_output.h"
 
+#include "audio/platform/sound_system_watch.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -39,7 +41,7 @@ int PortAudioWaveOutput::Write(WaveHeader& header) {
   // Queued before the start, so that the stream's first frames are this buffer's. A stopped
   // stream has nothing else queued (Reset handed it all back), so on failure the header is
   // the only one and is taken back as if never written.
-  if (const PaError error = Pa_StartStream(stream_); error != paNoError) {
+  if (const PaError error = CallSoundSystem(Pa_StartStream, stream_); error != paNoError) {
     queued_.Pop();
     HeaderFlags(header).store(flagsBefore & ~kWaveHeaderDone);
     return Failed(error);

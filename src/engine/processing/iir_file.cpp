@@ -5,6 +5,7 @@
 
 #include "wave/atomic_file.h"
 #include "wave/input_file.h"
+#include "wave/message_path.h"
 
 std::string IIRFileName(const std::string& programDir, const std::string& typedName) {
   return programDir + "/" + typedName + ".iir";
@@ -34,7 +35,7 @@ IIRTexts ReadIIRFile(const std::string& fileName) {
   const InputFile file(fileName);
   // Only the size found at opening is read, so a file that grows meanwhile cannot pass the limit.
   if (file.Size() > kMaxIIRFileSize)
-    throw std::runtime_error("Cannot read file " + fileName + " (larger than " +
+    throw std::runtime_error("Cannot read file " + PathForMessage(fileName) + " (larger than " +
                              std::to_string(kMaxIIRFileSize / 1024) + " KiB)");
   std::string content(static_cast<size_t>(file.Size()), '\0');
   file.ReadAt(0, reinterpret_cast<uint8_t*>(content.data()), content.size());

@@ -7,6 +7,7 @@
 #include "processing/errors.h"
 #include "processing/first_order_recursion.h"
 #include "processing/number_text.h"
+#include "wave/message_path.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ double Coefficient(const std::string& text, const char* name, int line, const st
     return StrToFloat(text);
   } catch (const CommandError& error) {
     std::string where = name;
-    if (!origin.empty()) where += ", line " + std::to_string(line) + " of " + origin;
+    if (!origin.empty()) where += ", line " + std::to_string(line) + " of " + PathForMessage(origin);
     throw CommandError(std::string(error.what()) + " (" + where + ")");
   }
 }

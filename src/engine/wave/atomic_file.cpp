@@ -1,5 +1,7 @@
 #include "wave/atomic_file.h"
 
+#include "wave/message_path.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -17,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 [[noreturn]] void CannotCreate(const std::string& fileName, const std::string& reason) {
-  throw std::runtime_error("Cannot create file " + fileName + " (" + reason + ")");
+  throw std::runtime_error("Cannot create file " + PathForMessage(fileName) + " (" + reason + ")");
 }
 
 [[noreturn]] void CannotCreate(const std::string& fileName, int error) {
@@ -53,7 +55,9 @@ class PendingFile {
   PendingFile(std::string fileName, const fs::path& target)
       : fileName_(std::move(fileName)),
         dir_(target.has_parent_path() ? target.parent_path() : fs::path(".")),
-        stem_((dir_ / ("." + target.filename().string() + ".")).string()) {}
+        // Of a fixed length, whatever the target's: a name near the system's limit of 255 bytes
+        // must still be replaceable.
+        stem_((dir_ / ".velorin-save.").string()) {}
   ~PendingFile() {
     if (fd_ >= 0) close(fd_);
     if (!name_.empty()) unlink(name_.c_str());
@@ -145,7 +149,7 @@ class PendingFile {
   }
 
  private:
-  // Tries fresh names ".<target>.XXXXXX" until `create(name)` succeeds (a result of 0 or more)
+  // Tries fresh names ".velorin-save.XXXXXX" until `create(name)` succeeds (a result of 0 or more)
   // or fails for another reason than the name being taken; returns what it returned.
   template <class Create>
   int CreateNamed(Create&& create) {
@@ -183,6 +187,10 @@ void WriteFileAtomically(const std::string& fileName, const uint8_t* data, size_
   const bool exists = stat(target.c_str(), &old) == 0;
   if (exists && S_ISDIR(old.st_mode)) CannotCreate(fileName, EISDIR);
   if (exists && !S_ISREG(old.st_mode)) CannotCreate(fileName, "not a regular file");
+  // The rename needs only the folder's write permission: a file that an open for writing would
+  // refuse (read-only, or another user's) must not be replaced, nor taken over, that way. The
+  // effective ids decide, with the file-system ids and any access list, as for that open.
+  if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) CannotCreate(fileName, errno);
   PendingFile file(fileName, target);
   // Created with 0666, which the umask trims as for any new file.
   file.Open(0666);

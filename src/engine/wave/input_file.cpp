@@ -8,6 +8,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "wave/message_path.h"
+
 InputFile::InputFile(const std::string& fileName) : fileName_(fileName) {
   // Not blocking: opening a FIFO would otherwise wait for a writer.
   fd_ = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -42,5 +44,5 @@ void InputFile::ReadAt(uint64_t offset, uint8_t* into, size_t size) const {
 }
 
 void InputFile::Fail(const char* what, const std::string& why) const {
-  throw std::runtime_error(std::string(what) + " file " + fileName_ + " (" + why + ")");
+  throw std::runtime_error(std::string(what) + " file " + PathForMessage(fileName_) + " (" + why + ")");
 }

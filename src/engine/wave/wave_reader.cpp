@@ -9,6 +9,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "wave/message_path.h"
+
 namespace {
 
 // The bytes a reader may look at: the head of the file, and the size of the whole file.
@@ -32,7 +34,7 @@ class HeadBytes {
   uint64_t FileSize() const { return fileSize_; }
 
   [[noreturn]] void Refuse(const std::string& why) const {
-    throw std::runtime_error("Cannot open " + fileName_ + ": " + why);
+    throw std::runtime_error("Cannot open " + PathForMessage(fileName_) + ": " + why);
   }
 
  private:

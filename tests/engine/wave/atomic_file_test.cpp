@@ -88,6 +88,9 @@ TEST(AtomicFile, WritesNewFilesReplacesOldOnesAndFollowsLinks) {
   const std::vector<uint8_t> data{1, 2, 3};
   WriteBytes(dir.File("old.wav"), std::vector<uint8_t>(1000, 7));
   chmod(dir.File("old.wav").c_str(), 0640);
+  // A name of the most bytes a folder allows, which a temporary name must not lengthen.
+  const std::string longest = std::string(251, 'n') + ".wav";
+  WriteBytes(dir.File(longest), {9});
   WriteBytes(dir.File("real.wav"), {9});
   chmod(dir.File("real.wav").c_str(), 0600);
   // A relative link, resolved from the link's folder.
@@ -97,11 +100,12 @@ TEST(AtomicFile, WritesNewFilesReplacesOldOnesAndFollowsLinks) {
   Write(dir.File("new.wav"), data);
   Write(dir.File("old.wav"), data);
   Write(dir.File("link.wav"), data);
+  Write(dir.File(longest), data);
   umask(mask);
 
   EXPECT_EQ(Names(dir.Path()),
-            (std::set<std::string>{"link.wav", "new.wav", "old.wav", "real.wav"}));
-  for (const char* name : {"new.wav", "old.wav", "real.wav"})
+            (std::set<std::string>{"link.wav", "new.wav", "old.wav", "real.wav", longest}));
+  for (const std::string& name : {std::string("new.wav"), std::string("old.wav"), std::string("real.wav"), longest})
     EXPECT_EQ(ReadBytes(dir.File(name)), data) << name;
   EXPECT_TRUE(fs::is_symlink(dir.File("link.wav")));
   EXPECT_EQ(fs::status(dir.File("new.wav")).permissions(), fs::perms(0644));
@@ -142,21 +146,30 @@ TEST(AtomicFile, AFailureNamesItsReasonAndLeavesNothingBehind) {
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir.File("fifo.wav"))));
 }
 
-TEST(AtomicFile, AReadOnlyFolderKeepsItsFile) {
-  TempDir dir;
-  const std::string target = dir.File("old.wav");
-  WriteBytes(target, {1, 2, 3});
-  ASSERT_EQ(chmod(dir.Path().c_str(), 0555), 0);
-  // Permissions do not stop root; with the file-system user id of nobody it loses that privilege.
+// The folder, or the file itself, refuses the user: nothing is replaced, nothing left behind.
+// Permissions do not stop root; with the file-system user id of nobody it loses that privilege,
+// and the files it made become another user's (the last row, which only root can make).
+TEST(AtomicFile, AFileTheUserMayNotWriteKeepsItsContents) {
   constexpr int kNobody = 65534;
-  if (geteuid() == 0) {
-    setfsuid(kNobody);
-    if (setfsuid(kNobody) != kNobody) GTEST_SKIP() << "root cannot give up its privileges here";
+  const bool root = geteuid() == 0;
+  // The folder's mode and the file's: a read-only folder, a read-only file, another user's file.
+  for (const auto& [folder, file] : {std::pair<mode_t, mode_t>{0555, 0644}, {0777, 0444}, {0777, 0644}}) {
+    SCOPED_TRACE(file);
+    if (folder == 0777 && file == 0644 && !root) continue;
+    TempDir dir;
+    const std::string target = dir.File("old.wav");
+    WriteBytes(target, {1, 2, 3});
+    ASSERT_EQ(chmod(target.c_str(), file), 0);
+    ASSERT_EQ(chmod(dir.Path().c_str(), folder), 0);
+    if (root) {
+      setfsuid(kNobody);
+      if (setfsuid(kNobody) != kNobody) GTEST_SKIP() << "root cannot give up its privileges here";
+    }
+    ExpectRefused(target, "Permission denied");
+    setfsuid(geteuid());
+    EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"old.wav"});
+    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
   }
-  ExpectRefused(target, "Permission denied");
-  setfsuid(geteuid());
-  EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"old.wav"});
-  EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST(AtomicFile, ALinkToNothingGetsItsFileWrittenAndStaysALink) {
@@ -292,8 +305,9 @@ TEST(AtomicFile, KeepsTheOwnerAndGroupWhereAllowed) {
     const std::string path = folder + "/old.wav";
     WriteBytes(path, {9});
     ASSERT_EQ(chown(path.c_str(), c.oldOwner, c.oldGroup), 0);
-    // With the set-user bit, which a change of owner or a write by an ordinary user clears.
-    ASSERT_EQ(chmod(path.c_str(), 04604), 0);
+    // Writable by all, as a file replaced must be, with the set-user bit, which a change of owner
+    // or a write by an ordinary user clears.
+    ASSERT_EQ(chmod(path.c_str(), 04666), 0);
     setfsgid(c.group);
     setfsuid(c.user);
     const bool switched = setfsuid(c.user) == int(c.user) && setfsgid(c.group) == int(c.group);
@@ -311,7 +325,7 @@ TEST(AtomicFile, KeepsTheOwnerAndGroupWhereAllowed) {
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, c.ownerAfter);
     EXPECT_EQ(st.st_gid, c.groupAfter);
-    EXPECT_EQ(st.st_mode & 07777, 04604u);
+    EXPECT_EQ(st.st_mode & 07777, 04666u);
     EXPECT_EQ(ReadBytes(path), data);
     EXPECT_EQ(Names(folder), std::set<std::string>{"old.wav"});
   }
