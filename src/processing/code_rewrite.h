@@ -12,8 +12,11 @@
 // samples to pay for it, the new code of every possible code is worked out once, with exactly
 // that arithmetic, and the walk only looks codes up.
 
+// A layout with too many codes for a table counts as having more than any selection's samples.
 template <class Samples>
-inline constexpr size_t kCodeCount = sizeof(typename Samples::Code) == 1 ? 256 : 65536;
+inline constexpr size_t kCodeCount = !Samples::kTabled                       ? size_t{1} << 62
+                                     : sizeof(typename Samples::Code) == 1 ? 256
+                                                                           : 65536;
 
 // `perCode(right, code)` gives the new code of `code` in the channel `right`; it is applied to every
 // selected sample of the checked channels in frame order, left before right (twice to the one
@@ -46,7 +49,7 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
     RewriteSelectedCodes(samples, sel, progress, share, direct);
     return;
   }
-  RewriteThroughTable(samples, sel, progress, share, direct, present);
+  if constexpr (Samples::kTabled) RewriteThroughTable(samples, sel, progress, share, direct, present);
 }
 
 // Whether the selection takes every sample of its frames (both channels of a stereo sound, the one
@@ -71,11 +74,14 @@ bool RescaleRun(Samples& samples, int64_t begin, int count, const double* frameS
     }
   }
   uint8_t* bytes = samples.FrameBytes(begin);
-  if constexpr (sizeof(typename Samples::Code) == 1) {
-    return ScaleBytes(bytes, scale, offset, count * kChannels);
-  } else {
-    return ScaleWords(bytes, scale, offset, count * kChannels);
+  switch (Samples::kKind) {
+    case SampleKind::Byte: return ScaleBytes(bytes, scale, offset, count * kChannels);
+    case SampleKind::Word: return ScaleWords(bytes, scale, offset, count * kChannels);
+    case SampleKind::Triple: return ScaleTriples(bytes, scale, offset, count * kChannels);
+    case SampleKind::Long: return ScaleLongs(bytes, scale, offset, count * kChannels);
+    case SampleKind::Float: return ScaleFloats(bytes, scale, offset, count * kChannels);
   }
+  return false;
 }
 
 // The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes
@@ -86,9 +92,12 @@ bool StoreRun(Samples& samples, int64_t begin, int count, const double* values) 
   constexpr int kChannels = Samples::kChannels;
   if (count <= 0 || count * kChannels > kKernelRun) return false;
   uint8_t* bytes = samples.FrameBytes(begin);
-  if constexpr (sizeof(typename Samples::Code) == 1) {
-    return StoreBytes(bytes, values, count * kChannels);
-  } else {
-    return StoreWords(bytes, values, count * kChannels);
+  switch (Samples::kKind) {
+    case SampleKind::Byte: return StoreBytes(bytes, values, count * kChannels);
+    case SampleKind::Word: return StoreWords(bytes, values, count * kChannels);
+    case SampleKind::Triple: return StoreTriples(bytes, values, count * kChannels);
+    case SampleKind::Long: return StoreLongs(bytes, values, count * kChannels);
+    case SampleKind::Float: return StoreFloats(bytes, values, count * kChannels);
   }
+  return false;
 }

@@ -57,13 +57,14 @@ void Insert(Session& session, const uint8_t* inserted, uint64_t frames) {
 // The clip in the document's channels and bits: widened first and narrowed last, so that a
 // stereo-to-mono mean is taken at the finer resolution.
 void ConvertLike(TWave& clip, const TWave& wave) {
-  if (wave.BitsPerSample() == 16) clip.ConvertTo16Bit();
+  // The kinds of samples stand in the order of their resolution, floats the finest.
+  if (wave.Kind() > clip.Kind()) clip.ConvertResolution(wave.Kind());
   if (wave.Channels() == 1) {
     clip.ConvertToMono();
   } else {
     clip.ConvertToStereo();
   }
-  if (wave.BitsPerSample() == 8) clip.ConvertTo8Bit();
+  if (wave.Kind() < clip.Kind()) clip.ConvertResolution(wave.Kind());
 }
 
 }  // namespace

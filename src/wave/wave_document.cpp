@@ -84,25 +84,49 @@ size_t FindDataId(const uint8_t* head, size_t headSize, uint64_t fileSize, size_
                        std::to_string(kDataSearchLimit) + " bytes");
 }
 
-// `format` is the format chunk's body, of which `available` bytes can be read.
-void CheckFormat(const TWaveHeader& h, const uint8_t* format, size_t available,
-                 const std::string& fileName) {
-  constexpr uint16_t kPcm = 1, kExtensible = 0xFFFE;
-  if (h.FormatTag != kPcm && h.FormatTag != kExtensible)
-    Refuse(fileName, "only uncompressed PCM sound can be opened (format tag " +
-                         std::to_string(h.FormatTag) + ")");
-  // An extensible format chunk names its real encoding in the sub-format that follows it.
-  if (h.FormatTag == kExtensible && h.FmtSize >= 40 && available >= 26 &&
-      ReadU16(format + 24) != kPcm)
-    Refuse(fileName, "only uncompressed PCM sound can be opened (extensible sub-format " +
-                         std::to_string(ReadU16(format + 24)) + ")");
+// The sub-formats an extensible format chunk may name, whole: the format tag in the first two
+// bytes, then the same twelve bytes for both.
+constexpr uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+std::string SubFormatText(const uint8_t* guid) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+                guid[3], guid[2], guid[1], guid[0], guid[5], guid[4], guid[7], guid[6], guid[8], guid[9], guid[10],
+                guid[11], guid[12], guid[13], guid[14], guid[15]);
+  return text;
+}
+
+// The format the sound is held in, 1 (integer PCM) or 3 (float), from the format chunk's body
+// `format`, of which `available` bytes can be read; refuses whatever the editor cannot hold.
+uint16_t CheckFormat(const TWaveHeader& h, const uint8_t* format, size_t available,
+                     const std::string& fileName) {
+  constexpr uint16_t kPcm = 1, kFloat = 3, kExtensible = 0xFFFE;
+  constexpr size_t kExtensibleSize = 40;
+  uint16_t tag = h.FormatTag;
+  // An extensible format chunk names its real encoding in the sub-format that ends it.
+  if (tag == kExtensible) {
+    if (h.FmtSize < kExtensibleSize || available < kExtensibleSize)
+      Refuse(fileName, "its extensible format chunk is too short to name its sub-format (" +
+                           std::to_string(h.FmtSize) + " bytes)");
+    const uint8_t* guid = format + 24;
+    tag = ReadU16(guid);
+    if ((tag != kPcm && tag != kFloat) || std::memcmp(guid + 2, kSubFormatTail, sizeof kSubFormatTail) != 0)
+      Refuse(fileName, "only uncompressed PCM sound can be opened (extensible sub-format " + SubFormatText(guid) +
+                           ")");
+  } else if (tag != kPcm && tag != kFloat) {
+    Refuse(fileName, "only uncompressed PCM sound can be opened (format tag " + std::to_string(tag) + ")");
+  }
   if (h.Channels != 1 && h.Channels != 2)
     Refuse(fileName, "only mono and stereo sound can be opened (" + std::to_string(h.Channels) +
                          " channels)");
-  if (h.BitsPerSample != 8 && h.BitsPerSample != 16)
-    Refuse(fileName, "only 8-bit and 16-bit samples can be opened (" +
-                         std::to_string(h.BitsPerSample) + " bits)");
+  const uint16_t bits = h.BitsPerSample;
+  if (tag == kFloat && bits != 32)
+    Refuse(fileName, "only 32-bit float samples can be opened (" + std::to_string(bits) + " bits)");
+  if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    Refuse(fileName, "only 8-, 16-, 24- and 32-bit samples can be opened (" + std::to_string(bits) + " bits)");
   if (h.SampleRate == 0) Refuse(fileName, "its sample rate is 0");
+  return tag;
 }
 
 // Checks a file of `fileSize` bytes from its first bytes (`head`, at least kHeadBytes of them or
@@ -126,7 +150,7 @@ FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize,
   h.BytesPerSec = ReadU32(format + 8);
   h.BlockAlign = ReadU16(format + 12);
   h.BitsPerSample = ReadU16(format + 14);
-  CheckFormat(h, format, headSize - fmt.Body, fileName);
+  const uint16_t held = CheckFormat(h, format, headSize - fmt.Body, fileName);
 
   const size_t dataId = FindDataId(head, headSize, fileSize, fmt.Body + fmt.Size, fileName);
   layout.DataOffset = dataId + 8;
@@ -140,8 +164,9 @@ FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize,
   layout.DataSize = dataSize;
   // Only a header that is canonical in every field the rebuild would write is kept as it
   // stands; a wrong BlockAlign is mended so that other programs read the saved file.
-  layout.Canonical = fmt.Body == 20 && fmt.Size == 16 && dataId == 36 && h.FormatTag == 1 &&
+  layout.Canonical = fmt.Body == 20 && fmt.Size == 16 && dataId == 36 && h.FormatTag == held &&
                      h.BlockAlign == frameBytes && !truncated;
+  h.FormatTag = held;
   // What follows the data comes along on a canonical load; it must not make an image larger
   // than a sound the editor can hold.
   if (layout.Canonical && fileSize >= kMaxDataSize + kWaveHeaderSize)
@@ -159,7 +184,6 @@ void RebuildHeader(FileLayout& layout) {
   SetFourCC(h.FmtId, "fmt ");
   SetFourCC(h.DataId, "data");
   h.DataSize = layout.DataSize;
-  h.FormatTag = 1;
   h.FmtSize = 16;
   h.BlockAlign = static_cast<uint16_t>(h.Channels * (h.BitsPerSample / 8));
   h.RiffSize = layout.DataSize + 36;
@@ -341,8 +365,8 @@ void TWave::SwapBytes(size_t offset, uint8_t* bytes, size_t count) {
 
 void TWave::UpdateLayout() {
   const bool mono = header_.Channels == 1;
-  eightBit_ = header_.BitsPerSample == 8;
-  const uint32_t sampleBytes = eightBit_ ? 1 : 2;
+  kind_ = KindOf(header_.BitsPerSample, header_.FormatTag == 3);
+  const uint32_t sampleBytes = std::max(1, header_.BitsPerSample / 8);
   frameBytes_ = sampleBytes * (mono ? 1 : 2);
   rightOffset_ = mono ? 0 : sampleBytes;
   frames_ = header_.DataSize / frameBytes_;
