@@ -102,14 +102,15 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
                     showUpTo(last);
                   });
       };
+      bool tabled = false;
       if constexpr (Samples::kTabled) {
-        if (channelSamples >= static_cast<int64_t>(kCodeCount<Samples>)) {
+        tabled = channelSamples >= static_cast<int64_t>(kCodeCount<Samples>);
+        if (tabled) {
           const std::vector<double> table = FeedbackTable(samples, recurrence.Feedback);
           chains(TableTerms<Samples>{table.data() + (sizeof(Code) == 1 ? 0 : 32768)});
-          return;
         }
       }
-      chains(ProductTerms<Samples>{samples, recurrence.Feedback});
+      if (!tabled) chains(ProductTerms<Samples>{samples, recurrence.Feedback});
     }
     showUpTo(walk.LastOutput);
   };

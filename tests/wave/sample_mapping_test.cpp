@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
 #include "test_support.h"
 #include "wave/wave_document.h"
 
@@ -8,12 +13,19 @@ namespace {
 // A loaded sound of the given format whose data bytes are all zero.
 struct LoadedWave {
   TWave wave;
-  LoadedWave(uint16_t channels, uint16_t bits, uint32_t dataSize) {
-    wave.LoadFromImage("w.wav",
-                       CanonicalWave(channels, 44100, bits, std::vector<uint8_t>(dataSize, 0)));
+  LoadedWave(uint16_t channels, uint16_t bits, uint32_t dataSize, bool floats = false) {
+    std::vector<uint8_t> image = CanonicalWave(channels, 44100, bits, std::vector<uint8_t>(dataSize, 0));
+    if (floats) PutU16(image, 20, 3);
+    wave.LoadFromImage("w.wav", std::move(image));
   }
   uint8_t Byte(size_t pos) const { return wave.Image()[pos]; }
   int16_t Word(size_t pos) const { return static_cast<int16_t>(Byte(pos) | (Byte(pos + 1) << 8)); }
+  int32_t Triple(size_t pos) const { return static_cast<int32_t>(Long(pos - 1) & 0xFFFFFF00) >> 8; }
+  int32_t Long(size_t pos) const {
+    int32_t code;
+    std::memcpy(&code, wave.Image().data() + pos, sizeof code);
+    return code;
+  }
 };
 
 TEST(SampleMapping, EveryEightBitCodeRoundTrips) {
@@ -37,6 +49,64 @@ TEST(SampleMapping, EverySixteenBitCodeRoundTrips) {
     w.wave.SetSample(i, false, v);
     ASSERT_EQ(w.Word(44 + 2 * i), code) << "value " << v;
   }
+}
+
+TEST(SampleMapping, EveryTwentyFourBitCodeRoundTrips) {
+  constexpr int kCodes = 1 << 24;
+  LoadedWave w(1, 24, kCodes * 3);
+  for (int i = 0; i < kCodes; ++i) {
+    const int code = i - kCodes / 2;
+    w.wave.SetSample(i, false, (2.0 * code + 1.0) / 16777215.0);
+    ASSERT_EQ(w.Triple(44 + 3 * i), code);
+    const double v = w.wave.GetSample(i, false);
+    w.wave.SetSample(i, false, v);
+    ASSERT_EQ(w.Triple(44 + 3 * i), code) << "value " << v;
+  }
+}
+
+// The wider integers as 16 bits, over more steps: full scale, the middle, wrapping; 32-bit codes
+// at the ends of the range and between read back as themselves. Floats keep any value a float
+// holds, beyond full scale too.
+TEST(SampleMapping, WiderLayouts) {
+  struct Case {
+    uint16_t bits;
+    double value;
+    int64_t code;  // for floats, the float's bits
+  };
+  const Case cases[] = {
+      {24, 0.0, 0},
+      {24, -1.0, -8388608},
+      {24, 1.0, 8388607},
+      {24, 1.5, 12582911 - 16777216},
+      {24, -1.5, -12582912 + 16777216},
+      {32, 0.0, 0},
+      {32, -1.0, INT32_MIN},
+      {32, 1.0, INT32_MAX},
+      {32, 1.5, int64_t{3221225471} - 4294967296},
+      {32, (2.0 * INT32_MIN + 3.0) / 4294967295.0, INT32_MIN + 1},
+      {32, (2.0 * 123456789 + 1.0) / 4294967295.0, 123456789},
+      {32, (2.0 * (INT32_MAX - 1) + 1.0) / 4294967295.0, INT32_MAX - 1},
+      {0, 1.5, std::bit_cast<int32_t>(1.5f)},
+      {0, -1000.25, std::bit_cast<int32_t>(-1000.25f)},
+      {0, 0.1, std::bit_cast<int32_t>(0.1f)},
+      {0, -0.0, std::bit_cast<int32_t>(-0.0f)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.value));
+    LoadedWave w(1, c.bits == 24 ? 24 : 32, 8, c.bits == 0);
+    w.wave.SetSample(0, false, c.value);
+    EXPECT_EQ(c.bits == 24 ? w.Triple(44) : w.Long(44), c.code);
+    const double v = w.wave.GetSample(0, false);
+    if (c.bits == 0) {
+      EXPECT_EQ(v, static_cast<float>(c.value));
+    }
+    w.wave.SetSample(0, false, v);
+    EXPECT_EQ(c.bits == 24 ? w.Triple(44) : w.Long(44), c.code);
+  }
+  LoadedWave floats(1, 32, 4, true);
+  EXPECT_THROW(floats.wave.SetSample(0, false, std::nan("")), std::domain_error);
+  EXPECT_THROW(floats.wave.SetSample(0, false, 1e39), std::domain_error);
+  EXPECT_EQ(floats.Long(44), 0);
 }
 
 TEST(SampleMapping, ZeroAndFullScale) {
