@@ -16,7 +16,7 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
   HalveSRButton = MakeButton(GroupOf(row), row, "HalveSRButton", tr("&Halve"),
                              tr("Halves the sampling rate; smaller file, lower quality"));
   row = AddGroup("ResolutionGroupBox", tr("Convert amplitude resolution"));
-  floatButton = MakeButton(GroupOf(row), row, "floatButton", tr("F&loat"),
+  floatButton = MakeButton(GroupOf(row), row, "floatButton", tr("&Float"),
                            tr("Converts to 32 bit floating-point samples, which never clip while you edit"));
   bits24Button = MakeButton(GroupOf(row), row, "bits24Button", tr("&24 bits"),
                             tr("Converts to 24 bit amplitude resolution; larger file, higher quality"));

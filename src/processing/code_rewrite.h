@@ -33,6 +33,35 @@ void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& prog
   });
 }
 
+// Whether the selection takes every sample of its frames (both channels of a stereo sound, the one
+// channel of a mono sound once), so that a run's samples lie side by side in the image.
+template <class Samples>
+bool TakesEverySample(const Selection& sel) {
+  return Samples::kChannels == 2 ? sel.Left && sel.Right : sel.Left && !sel.Right;
+}
+
+template <class Samples>
+bool StoreRun(Samples& samples, int64_t begin, int count, const double* values);
+
+// Codes too many for a table: every sample of each run becomes CodeOf(f(right, value)) through the
+// vector kernels, or where a value is beyond them, one by one.
+template <class Samples, class F>
+void RewriteRuns(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f) {
+  constexpr int kChannels = Samples::kChannels;
+  WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
+    samples.SaveUpTo(end);
+    double values[2 * kRunFrames];
+    const int count = static_cast<int>(end - begin);
+    for (int k = 0; k < count; ++k) {
+      for (int c = 0; c < kChannels; ++c)
+        values[kChannels * k + c] = f(c == 1, samples.ValueOf(samples.CodeAt(begin + k, c == 1)));
+    }
+    if (StoreRun(samples, begin, count, values)) return;
+    for (int k = 0; k < count * kChannels; ++k)
+      samples.SetCode(begin + k / kChannels, k % kChannels == 1, Samples::CodeOf(values[k]));
+  });
+}
+
 // Every selected sample of a checked channel becomes CodeOf(f(right, value)). `f` must give a value
 // that can be stored for every value of the layout, since the table holds all codes, not only
 // those present; `present` may say which codes the selected samples hold. While undo is recorded,
@@ -45,18 +74,17 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
   const auto direct = [&](bool right, Code code) { return Samples::CodeOf(f(right, samples.ValueOf(code))); };
   const auto [begin, end] = FramesInside(sel.SelStart, sel.SelEnd, samples.Frames());
   const int64_t work = (end - begin) * (int{sel.Left} + int{sel.Right});
+  if constexpr (!Samples::kTabled) {
+    if (TakesEverySample<Samples>(sel)) {
+      RewriteRuns(samples, sel, progress, share, f);
+      return;
+    }
+  }
   if (work < static_cast<int64_t>(kCodeCount<Samples>)) {
     RewriteSelectedCodes(samples, sel, progress, share, direct);
     return;
   }
   if constexpr (Samples::kTabled) RewriteThroughTable(samples, sel, progress, share, direct, present);
-}
-
-// Whether the selection takes every sample of its frames (both channels of a stereo sound, the one
-// channel of a mono sound once), so that a run's samples lie side by side in the image.
-template <class Samples>
-bool TakesEverySample(const Selection& sel) {
-  return Samples::kChannels == 2 ? sel.Left && sel.Right : sel.Left && !sel.Right;
 }
 
 // The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes

@@ -77,7 +77,9 @@ void CopySelection(Session& session) {
   const auto dataSize = static_cast<uint32_t>((span.End - span.Begin) * frameBytes);
   std::vector<uint8_t> image(kWaveHeaderSize);
   image.reserve(kWaveHeaderSize + dataSize);
-  WriteWaveHeader(CanonicalWaveHeader(wave.Channels(), wave.SampleRate(), wave.BitsPerSample(), dataSize), image.data());
+  TWaveHeader header = CanonicalWaveHeader(wave.Channels(), wave.SampleRate(), wave.BitsPerSample(), dataSize);
+  header.FormatTag = wave.Header().FormatTag;  // floats or integers
+  WriteWaveHeader(header, image.data());
   image.insert(image.end(), data + span.Begin * frameBytes, data + span.End * frameBytes);
   session.Program.Clip.Image = std::move(image);
 }
@@ -115,7 +117,8 @@ void PasteClipboard(Session& session) {
     throw InputRefused("The clipboard holds " + std::to_string(format.SampleRate) + " Hz sound; the document is " +
                        std::to_string(wave.SampleRate()) + " Hz.");
   const uint64_t frames = format.DataSize / format.BlockAlign;
-  if (format.Channels == wave.Channels() && format.BitsPerSample == wave.BitsPerSample()) {
+  if (format.Channels == wave.Channels() && format.BitsPerSample == wave.BitsPerSample() &&
+      format.FormatTag == wave.Header().FormatTag) {
     Insert(session, clipboard.Image.data() + kWaveHeaderSize, frames);
     return;
   }

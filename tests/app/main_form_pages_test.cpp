@@ -82,6 +82,10 @@ TEST_F(PagesTest, WaveDataButtonsRunTheirConversion) {
       {"HalveSRButton", convert(FormatConversion::HalveRate)},
       {"CDFormatButton", [](Session& s, Progress&) { ConvertToCDFormat(s); }},
   });
+  for (const auto& [button, label] : {std::pair("floatButton", "32 bits float"), std::pair("bits24Button", "24 bits")}) {
+    Click(button);
+    EXPECT_EQ(LabelText("AmpResLabel"), label);
+  }
 }
 
 TEST_F(PagesTest, ViewButtonsMoveTheView) {
