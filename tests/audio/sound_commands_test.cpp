@@ -61,8 +61,11 @@ TEST(RecordCommandDeviceTest, RecordsTheInputInTheChosenFormatWithoutLosingOrDou
     std::string err;
     int code;
     {
+      // Each chunk goes into the pipe in one piece, 4096 bytes at most; 6-byte frames go in
+      // chunks of 512, as the device reads them, so that no read of the pipe ends inside a frame
+      // (ALSA's file device fills the rest of a short read with what its buffer held before).
       CaptureSource source([&](uint64_t first, size_t count) { return Counter(c.bits, c.channels, first, count); },
-                           c.rate, 1024);
+                           c.rate, c.bits == 24 ? 512 : 1024);
       code = RunCommand(Cli() + " record 3 " + std::to_string(c.rate) + " " + std::to_string(c.bits) + " " +
                             std::to_string(c.channels) + " save '" + out + "'",
                         nullptr, &err);
