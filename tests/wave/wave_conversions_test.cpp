@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -392,31 +391,19 @@ TEST_F(WaveConversionsTest, EveryResolutionConvertsThroughTheSampleMapping) {
       }
     }
   }
-  // Means: 24-bit stereo to mono, 32-bit halved, floats doubled.
-  const auto triples = [](std::vector<int32_t> codes) {
-    std::vector<uint8_t> out;
-    for (int32_t c : codes) out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
-    return out;
-  };
-  Load(2, 48000, 24, triples({-3, 0, 8388607, 8388607, -8388608, -1}));
+  // Means: 24-bit stereo to mono toward zero; floats doubled, where the exact mean 1 + 2^-24
+  // lies halfway between two floats and rounds to the even one.
+  Load(2, 48000, 24, {0xFD, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF});  // -3, 0; -2^23, -1
   wave.ConvertToMono();
-  EXPECT_EQ(wave.Image(), CanonicalWave(1, 48000, 24, triples({-1, 8388607, -4194304})));
-  const auto longs = [](std::vector<int32_t> codes) {
-    std::vector<uint8_t> out(codes.size() * 4);
-    std::memcpy(out.data(), codes.data(), out.size());
-    return out;
-  };
-  Load(1, 48000, 32, longs({INT32_MIN, -1, INT32_MAX, 5}));
-  wave.HalveSampleRate();
-  EXPECT_EQ(wave.Image(), CanonicalWave(1, 24000, 32, longs({-1073741824, 1073741826})));
-  std::vector<uint8_t> floatImage = CanonicalWave(1, 48000, 32, longs({std::bit_cast<int32_t>(1.0f),
-                                                                       std::bit_cast<int32_t>(0x1.000002p0f)}));
-  PutU16(floatImage, 20, 3);
-  wave.LoadFromImage("f.wav", floatImage);
+  EXPECT_EQ(wave.Image(), CanonicalWave(1, 48000, 24, {0xFF, 0xFF, 0xFF, 0, 0, 0xC0}));  // -1; -2^22
+  std::vector<uint8_t> floats = CanonicalWave(1, 48000, 32, {0, 0, 0x80, 0x3F, 1, 0, 0x80, 0x3F}), doubled = floats;
+  PutU16(floats, 20, 3);
+  wave.LoadFromImage("f.wav", floats);
   wave.DoubleSampleRate();
-  // The exact mean, 1 + 2^-24, lies halfway between two floats and rounds to the even one.
-  std::vector<uint8_t> doubled = CanonicalWave(1, 96000, 32, longs({std::bit_cast<int32_t>(1.0f), std::bit_cast<int32_t>(1.0f)}));
   PutU16(doubled, 20, 3);
+  PutU32(doubled, 28, 384000);
+  PutU32(doubled, 24, 96000);
+  doubled[48] = 0;
   EXPECT_EQ(wave.Image(), doubled);
 }
 
