@@ -9,9 +9,9 @@
 #include "wave/frame_backup.h"
 
 // Samples as stored (codes: unsigned bytes, signed little-endian integers of 16, 24 or 32 bits,
-// floats) and as computed with
-// (values in -1..+1). Every read and write of a sample goes through these, so the single-sample
-// access and the routines' typed loops give the same codes bit for bit.
+// floats) and as computed with (values in -1..+1, floats beyond too). Every read and write of a
+// sample goes through these, so the single-sample access and the routines' typed loops give the
+// same codes bit for bit.
 
 // Round to nearest, ties to even; only the low bits of the result are stored, so values beyond
 // full scale wrap. A value that is no number at all cannot be stored. Loops whose values are
@@ -64,7 +64,7 @@ inline int16_t SixteenBitCode(double value) {
   return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>(UnroundedSixteenBitCode(value))));
 }
 
-// The code of silence in 8-bit data; 16-bit silence is 0.
+// The code of silence in 8-bit data; wider silence is 0.
 inline constexpr uint8_t kSilence8 = 128;
 
 // The wider integer codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
