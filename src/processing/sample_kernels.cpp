@@ -16,12 +16,13 @@ inline bool Fits(double rounded) { return std::fabs(rounded) < 2147483648.0; }
 // the kernels round all values first and convert only once every one fits.
 inline int32_t Code(double rounded) { return static_cast<int32_t>(rounded); }
 
-// The wider codes are loaded as 32-bit integers or floats, one lane each.
+// The wider codes are loaded as 32-bit integers or floats, one lane each. The helpers go whole
+// into each kernel, so that every instruction-set copy of the kernel has its own.
 template <SampleKind K>
 using Lane = std::conditional_t<K == SampleKind::Float, float, int32_t>;
 
 template <SampleKind K>
-inline void LoadLanes(const uint8_t* bytes, Lane<K>* lanes, int count) {
+[[gnu::always_inline]] inline void LoadLanes(const uint8_t* bytes, Lane<K>* lanes, int count) {
   if constexpr (K == SampleKind::Triple) {
     for (int j = 0; j < count; ++j) {
       const uint8_t* p = bytes + 3 * j;
@@ -33,7 +34,7 @@ inline void LoadLanes(const uint8_t* bytes, Lane<K>* lanes, int count) {
 }
 
 template <SampleKind K>
-inline double LaneValue(Lane<K> lane) {
+[[gnu::always_inline]] inline double LaneValue(Lane<K> lane) {
   if constexpr (K == SampleKind::Triple) {
     return TwentyFourBitValue(lane);
   } else if constexpr (K == SampleKind::Long) {
@@ -44,7 +45,7 @@ inline double LaneValue(Lane<K> lane) {
 }
 
 template <SampleKind K>
-inline bool StoreLanes(uint8_t* bytes, const double* values, int count) {
+[[gnu::always_inline]] inline bool StoreLanes(uint8_t* bytes, const double* values, int count) {
   Lane<K> lanes[kKernelRun];
   int outside = 0;
   if constexpr (K == SampleKind::Float) {
@@ -77,7 +78,7 @@ inline bool StoreLanes(uint8_t* bytes, const double* values, int count) {
 }
 
 template <SampleKind K>
-inline bool ScaleLanes(uint8_t* bytes, const double* scale, const double* shift, int count) {
+[[gnu::always_inline]] inline bool ScaleLanes(uint8_t* bytes, const double* scale, const double* shift, int count) {
   if (count > kKernelRun) return false;
   Lane<K> in[kKernelRun];
   double values[kKernelRun];
