@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
 # Times whole velorin-cli commands against the command that does the same job with sox (or with
-# cat and sync for a plain copy, ffmpeg for loudness), on one generated 10-minute 44,100 Hz 16-bit
-# stereo file, and for loudness and resampling a 48,000 Hz one.
-# Usage: bench/compare_sox.sh [BUILD_DIR] [RUNS] [JOB]
+# cat and sync for a plain copy, ffmpeg for loudness), on one generated 10-minute stereo file:
+# 44,100 Hz 16-bit, or 48,000 Hz 24-bit, or the float copy of that one; loudness and resampling
+# work on a 48,000 Hz file of the same encoding.
+# Usage: bench/compare_sox.sh [BUILD_DIR] [RUNS] [16|24|float] [JOB]
 # JOB, when given, runs only the jobs whose name contains it (e.g. "resample").
 # Each pair runs RUNS times (5 by default), ours and theirs alternately, under /usr/bin/time; the
 # table gives the medians of wall time, CPU time (user + system) and peak resident memory, and
-# our figure divided by theirs. Results go to standard output and to BUILD_DIR/bench/compare_sox.md.
+# our figure divided by theirs. Our saves end with fsync, so every sox run ends with a sync of its
+# file: on ext4 our fsync would otherwise also wait for the pages sox left dirty. Results go to
+# standard output and to BUILD_DIR/bench/compare_sox-FORMAT.md.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath "${1:-${VELORIN_BUILD_DIR:-$root/build}}")"
 runs="${2:-5}"
-only="${3:-}"
+format="${3:-16}"
+case "$format" in
+  16) rate=44100 encoding="-b 16" ;;
+  24) rate=48000 encoding="-b 24" ;;
+  float) rate=48000 encoding="-b 32 -e floating-point" ;;
+  *) echo "format $format: 16, 24 or float" >&2; exit 64 ;;
+esac
+only="${4:-}"
 cli="$build/velorin-cli"
 [[ -x "$cli" ]] || { echo "no $cli; run scripts/build first" >&2; exit 1; }
 [[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
@@ -22,9 +32,16 @@ trap 'rm -rf "$work"' EXIT
 src="$work/source.wav"
 ours="$work/ours.wav"
 theirs="$work/theirs.wav"
-sox -n -r 44100 -b 16 -c 2 "$src" synth 600 sine 440 sine 523.25 gain -6
+# The float file is a copy of the 24-bit one, as a workstation would export it.
+if [[ $format == float ]]; then
+  sox -n -r $rate -b 24 -c 2 "$work/source24.wav" synth 600 sine 440 sine 523.25 gain -6
+  sox "$work/source24.wav" $encoding "$src"
+  rm "$work/source24.wav"
+else
+  sox -n -r $rate $encoding -c 2 "$src" synth 600 sine 440 sine 523.25 gain -6
+fi
 
-report="$build/bench/compare_sox.md"
+report="$build/bench/compare_sox-$format.md"
 mkdir -p "$(dirname "$report")"
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
@@ -66,29 +83,34 @@ compare() {
 }
 
 cli_q="'$cli'"
-compare "reverse vs sox reverse" "$cli_q open '$src' reverse save '$ours'" "sox '$src' '$theirs' reverse"
-compare "normalize 100 vs sox gain -n" "$cli_q open '$src' normalize 100 save '$ours'" "sox '$src' '$theirs' gain -n"
-compare "fade-in vs sox fade h" "$cli_q open '$src' fade-in save '$ours'" "sox '$src' '$theirs' fade h 600"
+durable="&& sync '$theirs'"
+compare "reverse vs sox reverse" "$cli_q open '$src' reverse save '$ours'" "sox '$src' '$theirs' reverse $durable"
+compare "invert vs sox vol -1" "$cli_q open '$src' invert save '$ours'" "sox '$src' '$theirs' vol -1 $durable"
+compare "normalize 100 vs sox gain -n" "$cli_q open '$src' normalize 100 save '$ours'" "sox '$src' '$theirs' gain -n $durable"
+compare "fade-in vs sox fade h" "$cli_q open '$src' fade-in save '$ours'" "sox '$src' '$theirs' fade h 600 $durable"
 compare "open and save vs cat and sync" "$cli_q open '$src' save '$ours'" "cat '$src' > '$ours' && sync '$ours'"
 # sox's results differ in value from ours, so only the cost is compared: remix - averages the
 # channels as to-mono does; -D leaves out the dither sox would add when dropping bits.
-compare "to-mono vs sox -D remix -" "$cli_q open '$src' to-mono save '$ours'" "sox -D '$src' '$theirs' remix -"
-compare "to-8bit vs sox -D -b 8" "$cli_q open '$src' to-8bit save '$ours'" "sox -D '$src' -b 8 '$theirs'"
-compare "halve-rate vs sox rate 22050" "$cli_q open '$src' halve-rate save '$ours'" "sox '$src' '$theirs' rate 22050"
+compare "to-mono vs sox -D remix -" "$cli_q open '$src' to-mono save '$ours'" "sox -D '$src' '$theirs' remix - $durable"
+compare "to-8bit vs sox -D -b 8" "$cli_q open '$src' to-8bit save '$ours'" "sox -D '$src' -b 8 '$theirs' $durable"
+if [[ $format != 16 ]]; then
+  compare "to-16bit vs sox -D -b 16" "$cli_q open '$src' to-16bit save '$ours'" "sox -D '$src' -b 16 '$theirs' $durable"
+fi
+compare "halve-rate vs sox rate $((rate / 2))" "$cli_q open '$src' halve-rate save '$ours'" "sox '$src' '$theirs' rate $((rate / 2)) $durable"
 # Both are first-order recursions over every sample; sox's single-pole filters are designed
 # differently (-3 dB where ours has -6 dB), so again only the cost is compared.
-compare "low-pass 1000 vs sox lowpass -1 1000" "$cli_q open '$src' low-pass 1000 save '$ours'" "sox '$src' '$theirs' lowpass -1 1000"
-compare "high-pass 1000 vs sox highpass -1 1000" "$cli_q open '$src' high-pass 1000 save '$ours'" "sox '$src' '$theirs' highpass -1 1000"
-compare "echo 100 50 vs sox echo 1 1 100 0.5" "$cli_q open '$src' echo 100 50 save '$ours'" "sox '$src' '$theirs' echo 1 1 100 0.5"
+compare "low-pass 1000 vs sox lowpass -1 1000" "$cli_q open '$src' low-pass 1000 save '$ours'" "sox '$src' '$theirs' lowpass -1 1000 $durable"
+compare "high-pass 1000 vs sox highpass -1 1000" "$cli_q open '$src' high-pass 1000 save '$ours'" "sox '$src' '$theirs' highpass -1 1000 $durable"
+compare "echo 100 50 vs sox echo 1 1 100 0.5" "$cli_q open '$src' echo 100 50 save '$ours'" "sox '$src' '$theirs' echo 1 1 100 0.5 $durable"
 # One minute from the middle: both read the whole file up to its end, ours writes it from memory.
-compare "select crop vs sox trim" "$cli_q open '$src' select 11907000 14552999 crop save '$ours'" "sox '$src' '$theirs' trim 270 60"
+compare "select crop vs sox trim" "$cli_q open '$src' select $((270 * rate)) $((330 * rate - 1)) crop save '$ours'" "sox '$src' '$theirs' trim 270 60 $durable"
 # Ours adds the tone to a silent file read from disk, sox makes it from nothing.
 silent="$work/silent.wav"
-sox -n -r 44100 -b 16 -c 2 "$silent" trim 0 600
-compare "sine 1000 50 on silence vs sox synth sine 1000" "$cli_q open '$silent' sine 1000 50 save '$ours'" "sox -n -r 44100 -b 16 -c 2 '$theirs' synth 600 sine 1000"
+sox -n -r $rate $encoding -c 2 "$silent" trim 0 600
+compare "sine 1000 50 on silence vs sox synth sine 1000" "$cli_q open '$silent' sine 1000 50 save '$ours'" "sox -n -r $rate $encoding -c 2 '$theirs' synth 600 sine 1000 $durable"
 # Pink noise, so that the meter's gates and the resampler's filter see sound of every frequency.
 src48="$work/source48.wav"
-sox -R -n -r 48000 -b 16 -c 2 "$src48" synth 600 pinknoise gain -10
+sox -R -n -r 48000 $encoding -c 2 "$src48" synth 600 pinknoise gain -10
 compare "loudness vs ffmpeg ebur128=peak=true" "$cli_q open '$src48' loudness" "ffmpeg -nostdin -nostats -i '$src48' -af ebur128=peak=true -f null -"
-compare "resample 44100 vs sox -D rate -v 44100" "$cli_q open '$src48' resample 44100 save '$ours'" "sox -D '$src48' '$theirs' rate -v 44100"
+compare "resample 44100 vs sox -D rate -v 44100" "$cli_q open '$src48' resample 44100 save '$ours'" "sox -D '$src48' '$theirs' rate -v 44100 $durable"
 echo "written to $report"

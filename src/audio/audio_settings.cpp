@@ -47,7 +47,7 @@ void TAudioSettings::Rebuild() {
 
 bool TAudioSettings::AllocBuffers() {
   const uint16_t channels = channels_ == TChannels::Mono ? 1 : 2;
-  const uint16_t blockAlign = bitsPerSample_ == TBPS::_8 ? channels : static_cast<uint16_t>(channels * 2);
+  const auto blockAlign = static_cast<uint16_t>(channels * (BitsOf(bitsPerSample_) / 8));
   const uint32_t bufferBytes = uint32_t{noSamples_} * blockAlign;
   // A 16-bit count would wrap and leave buffers far smaller than the frames asked for.
   if (bufferBytes > 0xFFFF) {
@@ -62,7 +62,7 @@ bool TAudioSettings::AllocBuffers() {
     Owner.ErrorMessage = "Not enough memory to allocate WaveFormat";
     return false;
   }
-  WaveFormat->BitsPerSample = bitsPerSample_ == TBPS::_8 ? 8 : 16;
+  WaveFormat->BitsPerSample = BitsOf(bitsPerSample_);
   WaveFormat->ExtraSize = 0;
   WaveFormat->FormatTag = 1;
   WaveFormat->Channels = channels;

@@ -10,7 +10,9 @@
 class TAudio;
 
 enum class TChannels : uint8_t { Mono = 0, Stereo = 1 };
-enum class TBPS : uint8_t { _8 = 0, _16 = 1 };
+enum class TBPS : uint8_t { _8 = 0, _16 = 1, _24 = 2 };
+
+inline uint16_t BitsOf(TBPS bits) { return bits == TBPS::_8 ? 8 : bits == TBPS::_16 ? 16 : 24; }
 
 inline constexpr int kAudioBuffers = 4;
 

@@ -137,9 +137,11 @@ bool TRecorder::CheckTrigger(const uint8_t* data, uint16_t count) {
       if (static_cast<int16_t>(data[i]) >= level) Triggered = true;
     }
   } else {
-    for (uint16_t i = 0; i + 1 < count && !Triggered; i += 2) {
+    // A 24-bit sample is weighed by its upper 16 bits, on the 16-bit scale of the level.
+    const int sampleBytes = BitsOf(bitsPerSample_) / 8;
+    for (uint16_t i = 0; i + sampleBytes <= count && !Triggered; i += sampleBytes) {
       int16_t sample;
-      std::memcpy(&sample, data + i, sizeof sample);
+      std::memcpy(&sample, data + i + sampleBytes - 2, sizeof sample);
       if (sample >= level) Triggered = true;
     }
   }
@@ -150,7 +152,7 @@ bool TRecorder::CheckTrigger(const uint8_t* data, uint16_t count) {
 void TRecorder::SplitBuffer(uint8_t*& left, uint8_t*& right, uint16_t& size) {
   if (size == 0) return;
   size /= 2;
-  const int sampleBytes = bitsPerSample_ == TBPS::_8 ? 1 : 2;
+  const int sampleBytes = BitsOf(bitsPerSample_) / 8;
   const int frames = size / sampleBytes;
   for (int k = 0; k < frames; ++k) {
     std::memmove(right + k * sampleBytes, left + (2 * k + 1) * sampleBytes, sampleBytes);
@@ -261,7 +263,7 @@ void TRecorder::RecordToFile(const std::string& fileName, std::istream* leftStre
   // The device appends to the open file from its own thread; it must not be replaced under it.
   if (IsOpen) throw std::runtime_error("Cannot create file " + PathForMessage(fileName) + " (a recording is running)");
   const uint16_t channels = channels_ == TChannels::Mono ? 1 : 2;
-  const uint16_t bits = bitsPerSample_ == TBPS::_8 ? 8 : 16;
+  const uint16_t bits = BitsOf(bitsPerSample_);
   const uint16_t blockAlign = WaveFormat ? WaveFormat->BlockAlign : static_cast<uint16_t>(channels * bits / 8);
   uint8_t header[44] = {};
   std::memcpy(header, "RIFF", 4);

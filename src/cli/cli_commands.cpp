@@ -44,10 +44,10 @@ void Reload(CliSession& s, CliArgs) { ReloadDocument(s.Doc); }
 
 void Info(CliSession& s, CliArgs) {
   const TWave& w = s.Doc.Wave;
-  std::fprintf(s.Out, "samplerate %u\nbits %u\nchannels %u\nframes %u\nduration %s\n",
+  std::fprintf(s.Out, "samplerate %u\nbits %u\n%schannels %u\nframes %u\nduration %s\n",
                static_cast<unsigned>(w.SampleRate()), static_cast<unsigned>(w.BitsPerSample()),
-               static_cast<unsigned>(w.Channels()), static_cast<unsigned>(w.SampleCount()),
-               FormatRounded(w.Duration(), 2).c_str());
+               w.FloatSamples() ? "format float\n" : "", static_cast<unsigned>(w.Channels()),
+               static_cast<unsigned>(w.SampleCount()), FormatRounded(w.Duration(), 2).c_str());
 }
 
 // Appends `value` with 17 significant digits, enough to read back the exact double; to_chars
@@ -275,6 +275,8 @@ const std::vector<CliCommand>& Commands() {
       {"halve-rate", 0, "", "halve the sample rate, averaging pairs", kSound, nullptr, Convert<FormatConversion::HalveRate>, WholeImage},
       {"to-16bit", 0, "", "convert to 16-bit samples", kSound, nullptr, Convert<FormatConversion::To16Bit>, WholeImage},
       {"to-8bit", 0, "", "convert to 8-bit samples", kSound, nullptr, Convert<FormatConversion::To8Bit>, WholeImage},
+      {"to-24bit", 0, "", "convert to 24-bit samples", kSound, nullptr, Convert<FormatConversion::To24Bit>, WholeImage},
+      {"to-float", 0, "", "convert to 32-bit float samples", kSound, nullptr, Convert<FormatConversion::ToFloat>, WholeImage},
       {"to-stereo", 0, "", "copy the one channel into two", kSound, nullptr, Convert<FormatConversion::ToStereo>, WholeImage},
       {"to-mono", 0, "", "mix the two channels into one", kSound, nullptr, Convert<FormatConversion::ToMono>, WholeImage},
       {"cd-format", 0, "", "convert to 44100 Hz 16-bit stereo", kSound, nullptr, CDFormat, WholeImage},

@@ -110,8 +110,8 @@ velorin\-cli \- the Velorin II sound editor's commands, without a window
 .BR \-\-help " | " \-h " | " \-\-version
 .SH DESCRIPTION
 .B velorin\-cli
-runs the commands of the Velorin II editor, one after another, on one PCM WAV sound (8 or 16 bit,
-mono or stereo) held in memory. It is built from the same engine as the window, and each command
+runs the commands of the Velorin II editor, one after another, on one PCM WAV sound (8, 16, 24 or
+32 bit integer or 32 bit float, mono or stereo) held in memory, in its own format. It is built from the same engine as the window, and each command
 does what the button of that name does there.
 .PP
 Commands run left to right, and each takes a fixed number of arguments. The whole command line is

@@ -66,7 +66,7 @@ std::string ExecutableFolder() {
 }  // namespace
 
 bool IsRecordFormat(CliArgs a) {
-  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && (a[2] == "8" || a[2] == "16") &&
+  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && (a[2] == "8" || a[2] == "16" || a[2] == "24") &&
          (a[3] == "1" || a[3] == "2");
 }
 
@@ -74,11 +74,11 @@ void Record(CliSession& s, CliArgs a) {
   RecordingRequest request;
   request.Seconds = StrToFloat(a[0]);
   request.Format.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
-  request.Format.Bits = a[2] == "16" ? TBPS::_16 : TBPS::_8;
+  request.Format.Bits = a[2] == "24" ? TBPS::_24 : a[2] == "16" ? TBPS::_16 : TBPS::_8;
   request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
   // Refused before anything starts: a recording stops by itself at the largest sound the editor
   // holds, which would give a script less than it asked for.
-  const uint32_t frameBytes = (a[2] == "16" ? 2 : 1) * (a[3] == "2" ? 2 : 1);
+  const uint32_t frameBytes = BitsOf(request.Format.Bits) / 8u * (a[3] == "2" ? 2 : 1);
   const double most = std::min(
       86400.0, std::floor(static_cast<double>(MaxRecordedDataSize(frameBytes)) / (frameBytes * request.Format.SampleRate)));
   if (!(request.Seconds >= 0 && request.Seconds <= most))

@@ -220,7 +220,8 @@ void TMainForm::ShowWaveInfo() {
   const TWave& wave = session_.Wave;
   if (!wave.Loaded()) return;
   SampleRateLabel->setText(QString::number(wave.SampleRate()) + QStringLiteral(" Hz"));
-  AmpResLabel->setText(QString::number(wave.BitsPerSample()) + QStringLiteral(" bits"));
+  AmpResLabel->setText(QString::number(wave.BitsPerSample()) +
+                       (wave.FloatSamples() ? QStringLiteral(" bits float") : QStringLiteral(" bits")));
   NumChannelsLabel->setText(QString::number(wave.Channels()));
   LengthLabel->setText(QString::fromStdString(FormatRounded(wave.Duration(), 2)) + QStringLiteral(" s"));
 }

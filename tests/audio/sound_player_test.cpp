@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <tuple>
 #include <set>
 #include <thread>
 
@@ -70,31 +72,43 @@ struct PacedPipe : PlaybackPipe {
 class SoundPlayerDeviceTest : public testing::Test {
  protected:
   void Load(TWave& wave, uint16_t channels, uint32_t rate, uint16_t bits,
-            const std::vector<uint8_t>& data) {
-    wave.LoadFromImage("sound.wav", CanonicalWave(channels, rate, bits, data));
+            const std::vector<uint8_t>& data, bool floats = false) {
+    std::vector<uint8_t> image = CanonicalWave(channels, rate, bits, data);
+    if (floats) PutU16(image, 20, 3);
+    wave.LoadFromImage("sound.wav", image);
     wave.SetSoundPlayer(&player_);
   }
 
   PortAudioSoundPlayer player_;
 };
 
+// Every layout reaches the device as it is stored, but floats past full scale, which are clipped
+// (and what is no number, which is silence).
 TEST_F(SoundPlayerDeviceTest, TWavePlaysItsSamplesOnTheDefaultDevice) {
-  {
-    const std::vector<uint8_t> data = Pattern(4 * 4000, 1);
-    TWave wave;
-    Load(wave, 2, 44100, 16, data);
-    ASSERT_TRUE(wave.Play());
-    const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(44100, 2, 16), data);
-    EXPECT_LT(Find(out, data), out.size()) << "16-bit stereo samples never reached the device";
-    EXPECT_TRUE(wave.Stop());
+  std::vector<float> floats, clipped;
+  for (int i = 0; i < 3000; ++i) {
+    const float values[4] = {2.0f, -3.0f, std::nanf(""), i / 3000.0f};
+    floats.push_back(values[i % 4]);
+    clipped.push_back(i % 4 == 2 ? 0.0f : std::clamp(values[i % 4], -1.0f, 1.0f));
   }
-  {
-    const std::vector<uint8_t> data = Pattern(3000, 2);
+  const auto bytes = [](const std::vector<float>& v) {
+    return std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(v.data()), reinterpret_cast<const uint8_t*>(v.data() + v.size()));
+  };
+  const std::tuple<uint16_t, uint32_t, uint16_t, std::vector<uint8_t>, std::vector<uint8_t>> cases[] = {
+      {2, 44100, 16, Pattern(4 * 4000, 1), {}},
+      {1, 11025, 8, Pattern(3000, 2), {}},
+      {2, 22050, 24, Pattern(6 * 3000, 3), {}},
+      {2, 11025, 32, bytes(floats), bytes(clipped)},
+  };
+  for (const auto& [channels, rate, bits, data, heard] : cases) {
+    SCOPED_TRACE(bits);
     TWave wave;
-    Load(wave, 1, 11025, 8, data);
+    Load(wave, channels, rate, bits, data, !heard.empty());
+    const std::vector<uint8_t>& expected = heard.empty() ? data : heard;
     ASSERT_TRUE(wave.Play());
-    const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(11025, 1, 8), data);
-    EXPECT_LT(Find(out, data), out.size()) << "8-bit mono samples never reached the device";
+    const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(rate, channels, bits), expected);
+    EXPECT_LT(Find(out, expected), out.size()) << "the samples never reached the device";
+    EXPECT_TRUE(wave.Stop());
   }
 }
 
@@ -161,7 +175,7 @@ TEST_F(SoundPlayerDeviceTest, RefusesImagesItCannotPlayWithoutOpeningTheDevice) 
   const std::vector<uint8_t> data = Pattern(400, 7);
   std::vector<std::vector<uint8_t>> refused = {
       CanonicalWave(3, 44100, 16, data), CanonicalWave(0, 44100, 16, data),
-      CanonicalWave(2, 44100, 24, data), CanonicalWave(2, 44100, 0, data),
+      CanonicalWave(2, 44100, 12, data), CanonicalWave(2, 44100, 0, data),
       CanonicalWave(2, 0, 16, data),     CanonicalHeader(2, 8000, 16, 0),
   };
   refused.back().pop_back();  // 43 bytes: not even a header

@@ -73,7 +73,7 @@ TYPED_TEST(WaveDeviceTest, RefusesWhatItCannotDoWithAReasonAndResetReturnsEveryQ
   const std::pair<const char*, int> whileClosed[] = {
       {"the device past the last", device.Open(devices, format, notify)},
       {"a negative device other than the default", device.Open(-2, format, notify)},
-      {"24-bit samples", device.Open(-1, Pcm(2, 44100, 24), notify)},
+      {"12-bit samples", device.Open(-1, Pcm(2, 44100, 12), notify)},
       {"no channels", device.Open(-1, Pcm(0, 44100, 16), notify)},
       {"a rate of 0", device.Open(-1, Pcm(2, 0, 16), notify)},
       {"a format tag other than PCM", device.Open(-1, floatTag, notify)},

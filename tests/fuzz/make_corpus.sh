@@ -31,10 +31,12 @@ fmt_chunk() {
   bytes "fmt $(le32 16)$(le16 1)$(le16 "$1")$(le32 "$2")$(le32 $(($2 * align)))$(le16 $align)$(le16 "$3")"
 }
 
-# The four layouts the editor opens, as sox writes them: the canonical 44-byte header.
-for layout in "1 8 mono8" "2 8 stereo8" "1 16 mono16" "2 16 stereo16"; do
-  read -r channels bits name <<<"$layout"
-  sox -R -D -n -r 8000 -e "$(encoding "$bits")" -b "$bits" -c "$channels" "$out/$name.wav" \
+# The layouts the editor opens, as sox writes them: the canonical 44-byte header up to 16 bits,
+# the extensible format chunk for 24 and 32, a format chunk of 18 bytes and a fact chunk for float.
+for layout in "1 8 mono8" "2 8 stereo8" "1 16 mono16" "2 16 stereo16" "1 24 mono24" "2 24 stereo24" \
+  "2 32 stereo32" "1 32 monofloat floating-point"; do
+  read -r channels bits name kind <<<"$layout"
+  sox -R -D -n -r 8000 -e "${kind:-$(encoding "$bits")}" -b "$bits" -c "$channels" "$out/$name.wav" \
     synth 0.03 sine 440 sine 660 vol 0.8
 done
 

@@ -110,7 +110,8 @@ void LoadCopy(const TWave& wave, TWave& copy) {
 void ConvertCopies(const TWave& wave) {
   const std::vector<void (TWave::*)()> conversions = {
       &TWave::ConvertToMono,  &TWave::ConvertToStereo,  &TWave::ConvertTo8Bit,
-      &TWave::ConvertTo16Bit, &TWave::DoubleSampleRate, &TWave::HalveSampleRate};
+      &TWave::ConvertTo16Bit, &TWave::ConvertTo24Bit,   &TWave::ConvertToFloat,
+      &TWave::DoubleSampleRate, &TWave::HalveSampleRate};
   for (auto convert : conversions) {
     TWave copy;
     LoadCopy(wave, copy);

@@ -116,7 +116,7 @@ TEST_F(OpenSaveTest, BadFileKeepsThePreviousDocument) {
   Start({QString::fromStdString(file)});
   form->Wave().SetSample(10, true, 0.25);
   const double changed = form->Wave().GetSample(10, true);
-  std::vector<uint8_t> bad = CanonicalWave(2, 44100, 24, std::vector<uint8_t>(60, 0));
+  std::vector<uint8_t> bad = CanonicalWave(2, 44100, 12, std::vector<uint8_t>(60, 0));
   WriteBytes(dir.File("bad.wav"), bad);
 
   prompts.ChooseOpenFile(Path("bad.wav"));
@@ -139,7 +139,7 @@ TEST_F(OpenSaveTest, BadFileKeepsThePreviousDocument) {
 TEST_F(OpenSaveTest, ADroppedWaveOpensAsOpenWould) {
   Start({QString::fromStdString(WriteStereoWave("tone.WAV", 100))});
   WriteStereoWave("notes.txt", 100);
-  WriteBytes(dir.File("bad.wav"), CanonicalWave(2, 44100, 24, std::vector<uint8_t>(60, 0)));
+  WriteBytes(dir.File("bad.wav"), CanonicalWave(2, 44100, 12, std::vector<uint8_t>(60, 0)));
   prompts.ChooseOpenFile(Path("bad.wav"));
   Click("OpenBitBtn");
   const QStringList openErrors = prompts.Texts(PromptKind::kError);

@@ -19,8 +19,8 @@ TEST_F(PagesTest, CommandsOnTheDocumentDoNothingWithoutOne) {
   for (int page = 0; page < Find<QTabWidget>("MainPageControl")->count(); ++page) {
     Find<QTabWidget>("MainPageControl")->setCurrentIndex(page);
     for (const char* control :
-         {"SaveBitBtn", "ZoomBitBtn", "BitBtn1", "AllButton", "DoubleSRButton", "HalveSRButton", "bits16Button",
-          "bits8Button", "StereoButton", "MonoButton", "CDFormatButton", "MuteButton", "NormalizeButton",
+         {"SaveBitBtn", "ZoomBitBtn", "BitBtn1", "AllButton", "DoubleSRButton", "HalveSRButton", "floatButton",
+          "bits24Button", "bits16Button", "bits8Button", "StereoButton", "MonoButton", "CDFormatButton", "MuteButton", "NormalizeButton",
           "Button1", "FadeInButton", "FadeOutButton", "HanningButton", "InvertButton", "ReverseButton",
           "ReloadButton", "SelAllButton", "AddNoiseButton", "RemoveNoiseButton", "SignalGeneratorButton",
           "DelayButton", "TapDelayButton", "EchoRepeatButton", "StereoExpandButton", "CutButton", "CopyButton",
@@ -76,9 +76,16 @@ TEST_F(PagesTest, WaveDataButtonsRunTheirConversion) {
       {"MonoButton", convert(FormatConversion::ToMono)},
       {"StereoButton", convert(FormatConversion::ToStereo)},
       {"bits16Button", convert(FormatConversion::To16Bit)},
+      {"bits24Button", convert(FormatConversion::To24Bit)},
+      {"floatButton", convert(FormatConversion::ToFloat)},
+      {"bits8Button", convert(FormatConversion::To8Bit)},
       {"HalveSRButton", convert(FormatConversion::HalveRate)},
       {"CDFormatButton", [](Session& s, Progress&) { ConvertToCDFormat(s); }},
   });
+  for (const auto& [button, label] : {std::pair("floatButton", "32 bits float"), std::pair("bits24Button", "24 bits")}) {
+    Click(button);
+    EXPECT_EQ(LabelText("AmpResLabel"), label);
+  }
 }
 
 TEST_F(PagesTest, ViewButtonsMoveTheView) {

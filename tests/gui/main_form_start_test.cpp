@@ -146,7 +146,7 @@ const PageGroup kPageGroups[] = {
     {2, "Clipboard", {"CutButton", "CopyButton", "PasteButton"}},
     {2, "Length", {"DeleteButton", "CropButton", "InsertSilenceButton"}},
     {3, "Convert samplerate", {"DoubleSRButton", "HalveSRButton"}},
-    {3, "Convert amplitude resolution", {"bits16Button", "bits8Button"}},
+    {3, "Convert amplitude resolution", {"floatButton", "bits24Button", "bits16Button", "bits8Button"}},
     {3, "Convert to stereo/mono", {"StereoButton", "MonoButton"}},
     {3, "Special", {"CDFormatButton"}},
     {4, "Volume", {"MuteButton", "NormalizeButton", "NormalizeUpDown", "NormalizeLabel", "Button1"}},

@@ -142,6 +142,7 @@ TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) 
            {{}, 0, 44100, 2, 16, nullptr},
            {{"sr22RadioButton", "r8RadioButton", "MonoRadioButton"}, 0, 22050, 1, 8, nullptr},
            {{"sr11RadioButton"}, 0, 11025, 1, 8, nullptr},
+           {{"sr22RadioButton", "r24RadioButton", "StereoRadioButton"}, 0, 22050, 2, 24, nullptr},
            {{"sr44RadioButton", "r16RadioButton", "StereoRadioButton"}, 5, 44100, 2, 16, "test error 5"},
        }) {
     SCOPED_TRACE(testing::Message() << rate << " Hz " << bits << " bits " << channels << " open " << openResult);

@@ -20,8 +20,10 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
   CloseStream();
   if (!image || size < kWaveHeaderSize) return false;
   const TWaveHeader header = ReadWaveHeader(image);
+  const bool isFloat = header.FormatTag == 3;
+  const uint16_t bits = header.BitsPerSample;
   const bool playable = (header.Channels == 1 || header.Channels == 2) &&
-                        (header.BitsPerSample == 8 || header.BitsPerSample == 16) &&
+                        (isFloat ? bits == 32 : bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
                         header.SampleRate != 0;
   if (!playable || !EnsureInitialized()) return false;
 
@@ -29,13 +31,14 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
   const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
   if (!info) return false;
 
-  const bool eightBit = header.BitsPerSample == 8;
-  playback_.frameBytes = size_t{header.Channels} * (eightBit ? 1 : 2);
+  const bool eightBit = bits == 8;
+  playback_.frameBytes = size_t{header.Channels} * (bits / 8);
   // A header may promise more data than the image holds; play only whole frames that are there.
   const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize);
   playback_.data = image + kWaveHeaderSize;
   playback_.bytes = available / playback_.frameBytes * playback_.frameBytes;
   playback_.silence = eightBit ? 128 : 0;
+  playback_.clip = isFloat;
   playback_.rate = header.SampleRate;
   playback_.played.store(0);
   playback_.heardFromTime.store(std::numeric_limits<double>::quiet_NaN());
@@ -43,7 +46,7 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
   PaStreamParameters output{};
   output.device = device;
   output.channelCount = header.Channels;
-  output.sampleFormat = eightBit ? paUInt8 : paInt16;
+  output.sampleFormat = isFloat ? paFloat32 : bits == 8 ? paUInt8 : bits == 16 ? paInt16 : bits == 24 ? paInt24 : paInt32;
   // A whole sound from memory gains nothing from low latency; large buffers ride out a busy
   // machine without gaps.
   output.suggestedLatency = info->defaultHighOutputLatency;
@@ -98,7 +101,17 @@ int PortAudioSoundPlayer::StreamCallback(const void*, void* output, unsigned lon
                                  std::memory_order_relaxed);
   }
   const size_t count = std::min(wanted, playback.bytes - played);
-  std::memcpy(out, playback.data + played, count);
+  if (playback.clip) {
+    for (size_t i = 0; i < count; i += sizeof(float)) {
+      float sample;
+      std::memcpy(&sample, playback.data + played + i, sizeof sample);
+      // What is no number is heard as silence.
+      sample = sample >= -1.0f ? std::min(sample, 1.0f) : sample < -1.0f ? -1.0f : 0.0f;
+      std::memcpy(out + i, &sample, sizeof sample);
+    }
+  } else {
+    std::memcpy(out, playback.data + played, count);
+  }
   std::memset(out + count, playback.silence, wanted - count);
   playback.played.store(played + count, std::memory_order_relaxed);
   return played + count < playback.bytes ? paContinue : paComplete;

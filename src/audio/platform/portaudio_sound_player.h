@@ -45,6 +45,8 @@ class PortAudioSoundPlayer : public ISystemSoundPlayer {
     size_t bytes = 0;
     size_t frameBytes = 1;
     uint8_t silence = 0;
+    // Float samples beyond full scale are clipped on their way to the device.
+    bool clip = false;
     double rate = 1.0;
     std::atomic<size_t> played{0};
     // The stream time at which frame 0 is heard, as the latest buffer's output time puts it; NaN

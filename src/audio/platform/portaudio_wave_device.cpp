@@ -41,7 +41,7 @@ PaError RememberHostError(PaError error, std::string& hostErrorText) {
 
 bool IsDevicePcm(const WaveFormatEx& format) {
   return format.FormatTag == 1 && format.Channels > 0 && format.SamplesPerSec > 0 &&
-         (format.BitsPerSample == 8 || format.BitsPerSample == 16) &&
+         (format.BitsPerSample == 8 || format.BitsPerSample == 16 || format.BitsPerSample == 24) &&
          format.BlockAlign == format.Channels * format.BitsPerSample / 8;
 }
 
@@ -113,7 +113,7 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
   PaStreamParameters parameters{};
   parameters.device = index;
   parameters.channelCount = format.Channels;
-  parameters.sampleFormat = format.BitsPerSample == 8 ? paUInt8 : paInt16;
+  parameters.sampleFormat = format.BitsPerSample == 8 ? paUInt8 : format.BitsPerSample == 16 ? paInt16 : paInt24;
   // Nothing listens to a recording while it is made, so capture takes the host's larger buffer,
   // which rides out a callback thread that is late, as on a loaded machine.
   parameters.suggestedLatency = output_ ? info->defaultLowOutputLatency : info->defaultHighInputLatency;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "wave/sample_codes.h"
+
 class TWave;
 
 // The lowest and highest sample value of a run of frames.
@@ -13,8 +15,8 @@ struct PeakRange {
 
 // The lowest and highest sample code of each channel in every block of kBlockFrames frames of a
 // sound, so that a picture of a long stretch reads a few blocks instead of every frame. Codes
-// rather than values are kept: both sample mappings keep the order of codes, and a code is two
-// bytes where a value is eight. The summary knows nothing of later changes to the sound; whoever
+// rather than values are kept, as numbers in the order of their values (see KeyOf): every sample
+// mapping keeps that order, and a code is four bytes at most where a value is eight. The summary knows nothing of later changes to the sound; whoever
 // changes it says which frames changed.
 class PeakSummary {
  public:
@@ -38,10 +40,9 @@ class PeakSummary {
 
   bool built_ = false;
   uint32_t frames_ = 0;
-  uint16_t bits_ = 0;
+  SampleKind kind_ = SampleKind::Byte;
   uint16_t channels_ = 0;
-  // Per channel, one entry a block: a column reads a channel's blocks side by side. 8-bit
-  // codes fit the 16-bit entries.
-  std::vector<int16_t> lows_[2];
-  std::vector<int16_t> highs_[2];
+  // Per channel, one entry a block: a column reads a channel's blocks side by side.
+  std::vector<int32_t> lows_[2];
+  std::vector<int32_t> highs_[2];
 };

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
+#include <type_traits>
 #include <utility>
 
 #include "processing/code_rewrite.h"
@@ -17,43 +18,62 @@
 
 namespace {
 
-// Invert's exact integer form: 255 - b for bytes, -1 - s for words.
+// Invert's exact form: 255 - b for bytes, -1 - s for the signed integers (wrapping in 24 bits),
+// the negated value for floats.
 template <class Code>
 Code Inverted(Code code) {
-  if constexpr (sizeof(Code) == 1) {
+  if constexpr (std::is_same_v<Code, uint8_t>) {
     return static_cast<Code>(255 - code);
+  } else if constexpr (std::is_same_v<Code, Int24>) {
+    return Int24Of(~WordOf(code));
+  } else if constexpr (std::is_same_v<Code, float>) {
+    return -code;
   } else {
     return static_cast<Code>(~code);
   }
 }
 
-// A sample's distance from the middle in units of half a code step: |2b - 255| or |2s + 1|. Its
-// value's magnitude grows with it, so the largest one gives the largest magnitude.
+// A sample's distance from the middle in units of half a code step: |2b - 255| or |2s + 1|, and
+// for floats the magnitude itself. Its value's magnitude grows with it, so the largest one gives
+// the largest magnitude.
 template <class Code>
-int Excursion(Code code) {
-  if constexpr (sizeof(Code) == 1) {
+auto Excursion(Code code) {
+  if constexpr (std::is_same_v<Code, uint8_t>) {
     return std::abs(2 * code - 255);
-  } else {
+  } else if constexpr (std::is_same_v<Code, int16_t>) {
     return std::abs(2 * code + 1);
+  } else if constexpr (std::is_same_v<Code, Int24>) {
+    return std::abs(2 * int64_t{WordOf(code)} + 1);
+  } else if constexpr (std::is_same_v<Code, float>) {
+    return std::fabs(double{code});
+  } else {
+    return std::abs(2 * int64_t{code} + 1);
   }
 }
 
-// The codes whose excursion is at most `excursion`, an excursion some code has.
-template <class Code>
-CodeRange<Code> CodesWithin(int excursion) {
-  if constexpr (sizeof(Code) == 1) {
+// The codes whose excursion is at most `excursion`, an excursion some code has (all of them
+// where codes are too many for a table, which is all this serves).
+template <class Code, class Distance>
+CodeRange<Code> CodesWithin(Distance excursion) {
+  if constexpr (std::is_same_v<Code, uint8_t>) {
     return {static_cast<Code>((255 - excursion) / 2), static_cast<Code>((255 + excursion) / 2)};
-  } else {
+  } else if constexpr (std::is_same_v<Code, int16_t>) {
     return {static_cast<Code>((-excursion - 1) / 2), static_cast<Code>((excursion - 1) / 2)};
+  } else {
+    return {};
   }
 }
 
 // The magnitude of a value with that excursion, exactly as |value| of such a sample reads.
-template <class Samples>
-double Magnitude(const Samples& samples, int excursion) {
+template <class Samples, class Distance>
+double Magnitude(const Samples& samples, Distance excursion) {
   using Code = typename Samples::Code;
-  if constexpr (sizeof(Code) == 1) {
+  if constexpr (std::is_same_v<Code, uint8_t>) {
     return samples.ValueOf(static_cast<Code>((excursion + 255) / 2));
+  } else if constexpr (std::is_same_v<Code, Int24>) {
+    return samples.ValueOf(Int24Of((excursion - 1) / 2));
+  } else if constexpr (std::is_same_v<Code, float>) {
+    return excursion;
   } else {
     return samples.ValueOf(static_cast<Code>((excursion - 1) / 2));
   }
@@ -80,7 +100,7 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
       using Code = typename decltype(samples)::Code;
       // Only the loudest sample of either channel counts. Frames outside the sound read 0 and
       // never raise the peak; with no sample read it stays 0.
-      int loudestExcursion = 0;
+      decltype(Excursion(Code{})) loudestExcursion = 0;
       const bool everySample = TakesEverySample<decltype(samples)>(sel);
       WalkSoundRuns(sel, samples.Frames(), progress, PassShare::FirstHalf, [&](int64_t begin, int64_t end) {
         if (everySample) {

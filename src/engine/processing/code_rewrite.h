@@ -12,8 +12,11 @@
 // samples to pay for it, the new code of every possible code is worked out once, with exactly
 // that arithmetic, and the walk only looks codes up.
 
+// A layout with too many codes for a table counts as having more than any selection's samples.
 template <class Samples>
-inline constexpr size_t kCodeCount = sizeof(typename Samples::Code) == 1 ? 256 : 65536;
+inline constexpr size_t kCodeCount = !Samples::kTabled                       ? size_t{1} << 62
+                                     : sizeof(typename Samples::Code) == 1 ? 256
+                                                                           : 65536;
 
 // `perCode(right, code)` gives the new code of `code` in the channel `right`; it is applied to every
 // selected sample of the checked channels in frame order, left before right (twice to the one
@@ -30,6 +33,35 @@ void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& prog
   });
 }
 
+// Whether the selection takes every sample of its frames (both channels of a stereo sound, the one
+// channel of a mono sound once), so that a run's samples lie side by side in the image.
+template <class Samples>
+bool TakesEverySample(const Selection& sel) {
+  return Samples::kChannels == 2 ? sel.Left && sel.Right : sel.Left && !sel.Right;
+}
+
+template <class Samples>
+bool StoreRun(Samples& samples, int64_t begin, int count, const double* values);
+
+// Codes too many for a table: every sample of each run becomes CodeOf(f(right, value)) through the
+// vector kernels, or where a value is beyond them, one by one.
+template <class Samples, class F>
+void RewriteRuns(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f) {
+  constexpr int kChannels = Samples::kChannels;
+  WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
+    samples.SaveUpTo(end);
+    double values[2 * kRunFrames];
+    const int count = static_cast<int>(end - begin);
+    for (int k = 0; k < count; ++k) {
+      for (int c = 0; c < kChannels; ++c)
+        values[kChannels * k + c] = f(c == 1, samples.ValueOf(samples.CodeAt(begin + k, c == 1)));
+    }
+    if (StoreRun(samples, begin, count, values)) return;
+    for (int k = 0; k < count * kChannels; ++k)
+      samples.SetCode(begin + k / kChannels, k % kChannels == 1, Samples::CodeOf(values[k]));
+  });
+}
+
 // Every selected sample of a checked channel becomes CodeOf(f(right, value)). `f` must give a value
 // that can be stored for every value of the layout, since the table holds all codes, not only
 // those present; `present` may say which codes the selected samples hold. While undo is recorded,
@@ -42,18 +74,17 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
   const auto direct = [&](bool right, Code code) { return Samples::CodeOf(f(right, samples.ValueOf(code))); };
   const auto [begin, end] = FramesInside(sel.SelStart, sel.SelEnd, samples.Frames());
   const int64_t work = (end - begin) * (int{sel.Left} + int{sel.Right});
+  if constexpr (!Samples::kTabled) {
+    if (TakesEverySample<Samples>(sel)) {
+      RewriteRuns(samples, sel, progress, share, f);
+      return;
+    }
+  }
   if (work < static_cast<int64_t>(kCodeCount<Samples>)) {
     RewriteSelectedCodes(samples, sel, progress, share, direct);
     return;
   }
-  RewriteThroughTable(samples, sel, progress, share, direct, present);
-}
-
-// Whether the selection takes every sample of its frames (both channels of a stereo sound, the one
-// channel of a mono sound once), so that a run's samples lie side by side in the image.
-template <class Samples>
-bool TakesEverySample(const Selection& sel) {
-  return Samples::kChannels == 2 ? sel.Left && sel.Right : sel.Left && !sel.Right;
+  if constexpr (Samples::kTabled) RewriteThroughTable(samples, sel, progress, share, direct, present);
 }
 
 // The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes
@@ -71,11 +102,14 @@ bool RescaleRun(Samples& samples, int64_t begin, int count, const double* frameS
     }
   }
   uint8_t* bytes = samples.FrameBytes(begin);
-  if constexpr (sizeof(typename Samples::Code) == 1) {
-    return ScaleBytes(bytes, scale, offset, count * kChannels);
-  } else {
-    return ScaleWords(bytes, scale, offset, count * kChannels);
+  switch (Samples::kKind) {
+    case SampleKind::Byte: return ScaleBytes(bytes, scale, offset, count * kChannels);
+    case SampleKind::Word: return ScaleWords(bytes, scale, offset, count * kChannels);
+    case SampleKind::Triple: return ScaleTriples(bytes, scale, offset, count * kChannels);
+    case SampleKind::Long: return ScaleLongs(bytes, scale, offset, count * kChannels);
+    case SampleKind::Float: return ScaleFloats(bytes, scale, offset, count * kChannels);
   }
+  return false;
 }
 
 // The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes
@@ -86,9 +120,12 @@ bool StoreRun(Samples& samples, int64_t begin, int count, const double* values) 
   constexpr int kChannels = Samples::kChannels;
   if (count <= 0 || count * kChannels > kKernelRun) return false;
   uint8_t* bytes = samples.FrameBytes(begin);
-  if constexpr (sizeof(typename Samples::Code) == 1) {
-    return StoreBytes(bytes, values, count * kChannels);
-  } else {
-    return StoreWords(bytes, values, count * kChannels);
+  switch (Samples::kKind) {
+    case SampleKind::Byte: return StoreBytes(bytes, values, count * kChannels);
+    case SampleKind::Word: return StoreWords(bytes, values, count * kChannels);
+    case SampleKind::Triple: return StoreTriples(bytes, values, count * kChannels);
+    case SampleKind::Long: return StoreLongs(bytes, values, count * kChannels);
+    case SampleKind::Float: return StoreFloats(bytes, values, count * kChannels);
   }
+  return false;
 }

@@ -57,13 +57,14 @@ void Insert(Session& session, const uint8_t* inserted, uint64_t frames) {
 // The clip in the document's channels and bits: widened first and narrowed last, so that a
 // stereo-to-mono mean is taken at the finer resolution.
 void ConvertLike(TWave& clip, const TWave& wave) {
-  if (wave.BitsPerSample() == 16) clip.ConvertTo16Bit();
+  // The kinds of samples stand in the order of their resolution, floats the finest.
+  if (wave.Kind() > clip.Kind()) clip.ConvertResolution(wave.Kind());
   if (wave.Channels() == 1) {
     clip.ConvertToMono();
   } else {
     clip.ConvertToStereo();
   }
-  if (wave.BitsPerSample() == 8) clip.ConvertTo8Bit();
+  if (wave.Kind() < clip.Kind()) clip.ConvertResolution(wave.Kind());
 }
 
 }  // namespace
@@ -76,7 +77,9 @@ void CopySelection(Session& session) {
   const auto dataSize = static_cast<uint32_t>((span.End - span.Begin) * frameBytes);
   std::vector<uint8_t> image(kWaveHeaderSize);
   image.reserve(kWaveHeaderSize + dataSize);
-  WriteWaveHeader(CanonicalWaveHeader(wave.Channels(), wave.SampleRate(), wave.BitsPerSample(), dataSize), image.data());
+  TWaveHeader header = CanonicalWaveHeader(wave.Channels(), wave.SampleRate(), wave.BitsPerSample(), dataSize);
+  header.FormatTag = wave.Header().FormatTag;  // floats or integers
+  WriteWaveHeader(header, image.data());
   image.insert(image.end(), data + span.Begin * frameBytes, data + span.End * frameBytes);
   session.Program.Clip.Image = std::move(image);
 }
@@ -114,7 +117,8 @@ void PasteClipboard(Session& session) {
     throw InputRefused("The clipboard holds " + std::to_string(format.SampleRate) + " Hz sound; the document is " +
                        std::to_string(wave.SampleRate()) + " Hz.");
   const uint64_t frames = format.DataSize / format.BlockAlign;
-  if (format.Channels == wave.Channels() && format.BitsPerSample == wave.BitsPerSample()) {
+  if (format.Channels == wave.Channels() && format.BitsPerSample == wave.BitsPerSample() &&
+      format.FormatTag == wave.Header().FormatTag) {
     Insert(session, clipboard.Image.data() + kWaveHeaderSize, frames);
     return;
   }

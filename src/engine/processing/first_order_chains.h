@@ -199,11 +199,15 @@ class FirstOrderChains {
 };
 
 // The frames a guessed state takes to come within a fraction of a code of the true one when each
-// frame keeps |feedback| of the difference; 0 when the difference never shrinks.
-inline int64_t WarmUpFrames(double feedback) {
+// frame keeps |feedback| of the difference; 0 when the difference never shrinks, or when the
+// codes are floats, whose steps shrink with the value so that two chains may never meet.
+template <class Samples>
+int64_t WarmUpFrames(double feedback) {
   const double kept = std::fabs(feedback);
-  if (!(kept < 1.0)) return 0;
-  // e^−12 of the largest difference, 2, is well below half a code step of 16-bit sound.
-  const double frames = kept == 0.0 ? 32.0 : std::max(32.0, std::ceil(12.0 / -std::log(kept)));
+  if (Samples::kKind == SampleKind::Float || !(kept < 1.0)) return 0;
+  // e^−12 of the largest difference, 2, is well below half a code step of 16-bit sound; finer
+  // codes need e^−18 (24 bits) or e^−24 (32 bits).
+  const double fraction = Samples::kKind == SampleKind::Triple ? 18.0 : Samples::kKind == SampleKind::Long ? 24.0 : 12.0;
+  const double frames = kept == 0.0 ? 32.0 : std::max(32.0, std::ceil(fraction / -std::log(kept)));
   return static_cast<int64_t>(std::min(frames, 1e9));
 }

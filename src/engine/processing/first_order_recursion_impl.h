@@ -10,9 +10,8 @@
 
 // RunRecursion's body, for the files that build it for one layout each.
 
-// Outputs whose magnitude can reach this may be too large to store at all; the walk then keeps
-// the old samples, to put them back when it fails.
-inline constexpr double kStorableBound = 1e14;
+// Outputs whose magnitude can reach the layout's kStorableBound may be too large to store at all;
+// the walk then keeps the old samples, to put them back when it fails.
 
 // The frames of output..end−1 (all inside the sound, channels held apart) by the chains of one
 // kind of feedback term, from `state`.
@@ -21,7 +20,7 @@ void RunChains(Samples& samples, const Selection& sel, const Direct& direct, Ter
                int64_t output, int64_t end, typename FirstOrderChains<Samples, Direct, Terms>::State& state,
                BeforeBlock&& beforeBlock) {
   using Chains = FirstOrderChains<Samples, Direct, Terms>;
-  Chains chains(samples, direct, terms, WarmUpFrames(feedback));
+  Chains chains(samples, direct, terms, WarmUpFrames<Samples>(feedback));
   if (sel.Left && sel.Right) {
     chains.template Run<true, true>(output, end, state, beforeBlock);
   } else if (sel.Left) {
@@ -44,7 +43,7 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
   const FrameSpan inside = FramesInside(walk.FirstOutput, walk.LastOutput, samples.Frames());
   const bool twice = kMono && sel.Left && sel.Right;
   const Direct& direct = recurrence.DirectPart;
-  const bool storable = recurrence.OutputBound < kStorableBound;
+  const bool storable = recurrence.OutputBound < Samples::kStorableBound;
   // Output frames before the sound read 0 and keep nothing, so the first one inside follows either
   // the first selected frame or a frame outside the sound, whose input was 0. The value stored
   // before it may be no code's (0 outside the sound), so that frame takes the general form.
@@ -103,12 +102,15 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
                     showUpTo(last);
                   });
       };
-      if (channelSamples >= static_cast<int64_t>(kCodeCount<Samples>)) {
-        const std::vector<double> table = FeedbackTable(samples, recurrence.Feedback);
-        chains(TableTerms<Samples>{table.data() + (sizeof(Code) == 1 ? 0 : 32768)});
-      } else {
-        chains(ProductTerms<Samples>{samples, recurrence.Feedback});
+      bool tabled = false;
+      if constexpr (Samples::kTabled) {
+        tabled = channelSamples >= static_cast<int64_t>(kCodeCount<Samples>);
+        if (tabled) {
+          const std::vector<double> table = FeedbackTable(samples, recurrence.Feedback);
+          chains(TableTerms<Samples>{table.data() + (sizeof(Code) == 1 ? 0 : 32768)});
+        }
       }
+      if (!tabled) chains(ProductTerms<Samples>{samples, recurrence.Feedback});
     }
     showUpTo(walk.LastOutput);
   };

@@ -39,7 +39,7 @@ uint64_t CDDataSize(const TWave& wave, int doublings) {
   const uint64_t frameBytes = wave.FrameBytes();
   for (int i = 0; i < doublings; ++i) size = size >= frameBytes ? 2 * (size - frameBytes) : 0;
   for (int i = 0; i > doublings; --i) size >>= 1;
-  if (wave.BitsPerSample() == 8) size *= 2;
+  size = size / (wave.FrameBytes() / wave.Channels()) * 2;
   if (wave.Channels() == 1) size *= 2;
   return size;
 }
@@ -54,6 +54,8 @@ void ConvertFormat(Session& session, FormatConversion conversion) {
     case FormatConversion::HalveRate: HalveRate(wave, state); break;
     case FormatConversion::To16Bit: wave.ConvertTo16Bit(); break;
     case FormatConversion::To8Bit: wave.ConvertTo8Bit(); break;
+    case FormatConversion::To24Bit: wave.ConvertTo24Bit(); break;
+    case FormatConversion::ToFloat: wave.ConvertToFloat(); break;
     case FormatConversion::ToStereo: wave.ConvertToStereo(); break;
     case FormatConversion::ToMono: wave.ConvertToMono(); break;
   }
@@ -73,7 +75,7 @@ void ConvertToCDFormat(Session& session) {
     for (int i = 0; i > doublings; --i) HalveRate(wave, state);
     wave.SetSampleRate(kCDRate);
   }
-  if (wave.BitsPerSample() == 8) wave.ConvertTo16Bit();
+  wave.ConvertTo16Bit();
   if (wave.Channels() == 1) wave.ConvertToStereo();
   SelectAll(state, wave);
 }

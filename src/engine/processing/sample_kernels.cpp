@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "wave/sample_codes.h"
 #include "wave/vector_clones.h"
@@ -15,7 +16,97 @@ inline bool Fits(double rounded) { return std::fabs(rounded) < 2147483648.0; }
 // the kernels round all values first and convert only once every one fits.
 inline int32_t Code(double rounded) { return static_cast<int32_t>(rounded); }
 
+// The wider codes are loaded as 32-bit integers or floats, one lane each. The helpers go whole
+// into each kernel, so that every instruction-set copy of the kernel has its own.
+template <SampleKind K>
+using Lane = std::conditional_t<K == SampleKind::Float, float, int32_t>;
+
+template <SampleKind K>
+[[gnu::always_inline]] inline void LoadLanes(const uint8_t* bytes, Lane<K>* lanes, int count) {
+  if constexpr (K == SampleKind::Triple) {
+    for (int j = 0; j < count; ++j) {
+      const uint8_t* p = bytes + 3 * j;
+      lanes[j] = static_cast<int32_t>(static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) << 8) >> 8;
+    }
+  } else {
+    std::memcpy(lanes, bytes, sizeof(Lane<K>) * count);
+  }
+}
+
+template <SampleKind K>
+[[gnu::always_inline]] inline double LaneValue(Lane<K> lane) {
+  if constexpr (K == SampleKind::Triple) {
+    return TwentyFourBitValue(lane);
+  } else if constexpr (K == SampleKind::Long) {
+    return ThirtyTwoBitValue(lane);
+  } else {
+    return lane;
+  }
+}
+
+template <SampleKind K>
+[[gnu::always_inline]] inline bool StoreLanes(uint8_t* bytes, const double* values, int count) {
+  Lane<K> lanes[kKernelRun];
+  int outside = 0;
+  if constexpr (K == SampleKind::Float) {
+    for (int j = 0; j < count; ++j) {
+      lanes[j] = static_cast<float>(values[j]);
+      outside |= !std::isfinite(lanes[j]);
+    }
+  } else {
+    double rounded[kKernelRun];
+    for (int j = 0; j < count; ++j) {
+      rounded[j] = std::nearbyint(K == SampleKind::Triple ? UnroundedTwentyFourBitCode(values[j])
+                                                          : UnroundedThirtyTwoBitCode(values[j]));
+      outside |= !Fits(rounded[j]);
+    }
+    if (outside) return false;
+    for (int j = 0; j < count; ++j) lanes[j] = Code(rounded[j]);
+  }
+  if (outside) return false;
+  if constexpr (K == SampleKind::Triple) {
+    for (int j = 0; j < count; ++j) {
+      const auto u = static_cast<uint32_t>(lanes[j]);
+      bytes[3 * j] = static_cast<uint8_t>(u);
+      bytes[3 * j + 1] = static_cast<uint8_t>(u >> 8);
+      bytes[3 * j + 2] = static_cast<uint8_t>(u >> 16);
+    }
+  } else {
+    std::memcpy(bytes, lanes, sizeof(Lane<K>) * count);
+  }
+  return true;
+}
+
+template <SampleKind K>
+[[gnu::always_inline]] inline bool ScaleLanes(uint8_t* bytes, const double* scale, const double* shift, int count) {
+  if (count > kKernelRun) return false;
+  Lane<K> in[kKernelRun];
+  double values[kKernelRun];
+  LoadLanes<K>(bytes, in, count);
+  for (int j = 0; j < count; ++j) values[j] = scale[j] * LaneValue<K>(in[j]) - shift[j];
+  return StoreLanes<K>(bytes, values, count);
+}
+
 }  // namespace
+
+VELORIN_VECTOR_CLONES bool ScaleTriples(uint8_t* triples, const double* scale, const double* shift, int count) {
+  return ScaleLanes<SampleKind::Triple>(triples, scale, shift, count);
+}
+VELORIN_VECTOR_CLONES bool ScaleLongs(uint8_t* longs, const double* scale, const double* shift, int count) {
+  return ScaleLanes<SampleKind::Long>(longs, scale, shift, count);
+}
+VELORIN_VECTOR_CLONES bool ScaleFloats(uint8_t* floats, const double* scale, const double* shift, int count) {
+  return ScaleLanes<SampleKind::Float>(floats, scale, shift, count);
+}
+VELORIN_VECTOR_CLONES bool StoreTriples(uint8_t* triples, const double* values, int count) {
+  return count <= kKernelRun && StoreLanes<SampleKind::Triple>(triples, values, count);
+}
+VELORIN_VECTOR_CLONES bool StoreLongs(uint8_t* longs, const double* values, int count) {
+  return count <= kKernelRun && StoreLanes<SampleKind::Long>(longs, values, count);
+}
+VELORIN_VECTOR_CLONES bool StoreFloats(uint8_t* floats, const double* values, int count) {
+  return count <= kKernelRun && StoreLanes<SampleKind::Float>(floats, values, count);
+}
 
 VELORIN_VECTOR_CLONES bool ScaleWords(uint8_t* words, const double* scale, const double* shift, int count) {
   if (count > kKernelRun) return false;

@@ -21,6 +21,15 @@ bool ScaleBytes(uint8_t* bytes, const double* scale, const double* shift, int co
 bool StoreWords(uint8_t* words, const double* values, int count);
 bool StoreBytes(uint8_t* bytes, const double* values, int count);
 
+// The same for the wider codes: three-byte and four-byte integers, and floats (which store any
+// finite result).
+bool ScaleTriples(uint8_t* triples, const double* scale, const double* shift, int count);
+bool ScaleLongs(uint8_t* longs, const double* scale, const double* shift, int count);
+bool ScaleFloats(uint8_t* floats, const double* scale, const double* shift, int count);
+bool StoreTriples(uint8_t* triples, const double* values, int count);
+bool StoreLongs(uint8_t* longs, const double* values, int count);
+bool StoreFloats(uint8_t* floats, const double* values, int count);
+
 // sums[k] = start + values[k + from] + values[k + from + 1] + … + values[k + to], added in that
 // order, for k below `count`.
 void WindowSums(const double* values, int count, int from, int to, double start, double* sums);

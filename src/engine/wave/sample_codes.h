@@ -8,9 +8,10 @@
 
 #include "wave/frame_backup.h"
 
-// Samples as stored (codes: unsigned bytes, signed little-endian words) and as computed with
-// (values in -1..+1). Every read and write of a sample goes through these, so the single-sample
-// access and the routines' typed loops give the same codes bit for bit.
+// Samples as stored (codes: unsigned bytes, signed little-endian integers of 16, 24 or 32 bits,
+// floats) and as computed with (values in -1..+1, floats beyond too). Every read and write of a
+// sample goes through these, so the single-sample access and the routines' typed loops give the
+// same codes bit for bit.
 
 // Round to nearest, ties to even; only the low bits of the result are stored, so values beyond
 // full scale wrap. A value that is no number at all cannot be stored. Loops whose values are
@@ -63,39 +64,162 @@ inline int16_t SixteenBitCode(double value) {
   return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>(UnroundedSixteenBitCode(value))));
 }
 
-// The code of silence in 8-bit data; 16-bit silence is 0.
+// The code of silence in 8-bit data; wider silence is 0.
 inline constexpr uint8_t kSilence8 = 128;
 
-// The four layouts of the sample data; a routine picks one per call and runs its loop on it.
-template <class CodeType, int ChannelCount>
-struct SampleLayout {
-  using Code = CodeType;
-  static constexpr int kChannels = ChannelCount;
-  static constexpr bool kEightBit = sizeof(Code) == 1;
-  static constexpr Code kSilence = kEightBit ? Code(kSilence8) : Code(0);
+// The wider integer codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
+inline double TwentyFourBitValue(int32_t code) { return (2.0 * code + 1.0) / 16777215.0; }
+inline double ThirtyTwoBitValue(int32_t code) { return (2.0 * code + 1.0) / 4294967295.0; }
+inline double UnroundedTwentyFourBitCode(double value) { return (16777215.0 * value - 1.0) * 0.5; }
+inline double UnroundedThirtyTwoBitCode(double value) { return (4294967295.0 * value - 1.0) * 0.5; }
 
-  static double Value(const double* values, Code code) {
-    if constexpr (kEightBit) {
-      return values[code];
-    } else {
-      return values[code + 32768];
-    }
+// A 24-bit code as it stands in the file: three bytes, low first, two's complement.
+struct Int24 {
+  uint8_t Bytes[3];
+  friend bool operator==(Int24, Int24) = default;
+};
+static_assert(sizeof(Int24) == 3);
+
+inline int32_t WordOf(Int24 code) {
+  const auto u = static_cast<uint32_t>(code.Bytes[0] | code.Bytes[1] << 8 | code.Bytes[2] << 16);
+  return static_cast<int32_t>(u << 8) >> 8;
+}
+// The low 24 bits of `word`, which is how a value beyond full scale wraps.
+inline Int24 Int24Of(int64_t word) {
+  const auto u = static_cast<uint32_t>(word);
+  return {{static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16)}};
+}
+
+template <bool kChecked = true>
+inline Int24 TwentyFourBitCode(double value) {
+  return Int24Of(RoundToCode<kChecked>(UnroundedTwentyFourBitCode(value)));
+}
+template <bool kChecked = true>
+inline int32_t ThirtyTwoBitCode(double value) {
+  return static_cast<int32_t>(static_cast<uint32_t>(RoundToCode<kChecked>(UnroundedThirtyTwoBitCode(value))));
+}
+// A float sound stores the nearest float: it neither wraps nor clips, and only a value that no
+// float can hold (none at all, or beyond the largest) is refused.
+template <bool kChecked = true>
+inline float FloatCode(double value) {
+  const auto code = static_cast<float>(value);
+  if constexpr (kChecked) {
+    if (!std::isfinite(code)) [[unlikely]]
+      throw std::domain_error("Invalid floating point operation");
   }
+  return code;
+}
+
+// How a sound's samples are stored: unsigned bytes, signed 16-, 24- or 32-bit integers, or floats.
+enum class SampleKind : uint8_t { Byte, Word, Triple, Long, Float };
+
+// The kind of samples of `bits` bits, floats or integers; Word for anything the editor does not
+// hold, which a loaded sound never has.
+inline SampleKind KindOf(uint16_t bits, bool floatSamples) {
+  if (floatSamples) return SampleKind::Float;
+  switch (bits) {
+    case 8: return SampleKind::Byte;
+    case 24: return SampleKind::Triple;
+    case 32: return SampleKind::Long;
+    default: return SampleKind::Word;
+  }
+}
+
+// The codes of one kind: their type, the mapping both ways, silence, and what a loop needs to
+// know of them.
+template <SampleKind K>
+struct SampleCodes;
+
+template <>
+struct SampleCodes<SampleKind::Byte> {
+  using Code = uint8_t;
+  static constexpr Code kSilence = kSilence8;
+  // Whether a table of every code's new code is small enough to build.
+  static constexpr bool kTabled = true;
+  // Outputs of smaller magnitude still give a code that fits 64 bits before it wraps.
+  static constexpr double kStorableBound = 1e14;
+  static double Value(const double* values, Code code) { return values[code]; }
   template <bool kChecked = true>
   static Code CodeOf(double value) {
-    if constexpr (kEightBit) {
-      return EightBitCode<kChecked>(value);
-    } else {
-      return SixteenBitCode<kChecked>(value);
-    }
+    return EightBitCode<kChecked>(value);
   }
-  static const double* Values() { return kEightBit ? EightBitValues() : SixteenBitValues(); }
+  static const double* Values() { return EightBitValues(); }
 };
 
-using Mono8 = SampleLayout<uint8_t, 1>;
-using Stereo8 = SampleLayout<uint8_t, 2>;
-using Mono16 = SampleLayout<int16_t, 1>;
-using Stereo16 = SampleLayout<int16_t, 2>;
+template <>
+struct SampleCodes<SampleKind::Word> {
+  using Code = int16_t;
+  static constexpr Code kSilence = 0;
+  static constexpr bool kTabled = true;
+  static constexpr double kStorableBound = 1e14;
+  static double Value(const double* values, Code code) { return values[code + 32768]; }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return SixteenBitCode<kChecked>(value);
+  }
+  static const double* Values() { return SixteenBitValues(); }
+};
+
+// Too many codes for a table of their values: a read divides, which gives the same quotient.
+template <>
+struct SampleCodes<SampleKind::Triple> {
+  using Code = Int24;
+  static constexpr Code kSilence = {};
+  static constexpr bool kTabled = false;
+  static constexpr double kStorableBound = 1e11;
+  static double Value(const double*, Code code) { return TwentyFourBitValue(WordOf(code)); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return TwentyFourBitCode<kChecked>(value);
+  }
+  static const double* Values() { return nullptr; }
+};
+
+template <>
+struct SampleCodes<SampleKind::Long> {
+  using Code = int32_t;
+  static constexpr Code kSilence = 0;
+  static constexpr bool kTabled = false;
+  static constexpr double kStorableBound = 1e8;
+  static double Value(const double*, Code code) { return ThirtyTwoBitValue(code); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return ThirtyTwoBitCode<kChecked>(value);
+  }
+  static const double* Values() { return nullptr; }
+};
+
+template <>
+struct SampleCodes<SampleKind::Float> {
+  using Code = float;
+  static constexpr Code kSilence = 0.0f;
+  static constexpr bool kTabled = false;
+  static constexpr double kStorableBound = 1e38;
+  static double Value(const double*, Code code) { return code; }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return FloatCode<kChecked>(value);
+  }
+  static const double* Values() { return nullptr; }
+};
+
+// The ten layouts of the sample data; a routine picks one per call and runs its loop on it.
+template <SampleKind K, int ChannelCount>
+struct SampleLayout : SampleCodes<K> {
+  static constexpr SampleKind kKind = K;
+  static constexpr int kChannels = ChannelCount;
+};
+
+using Mono8 = SampleLayout<SampleKind::Byte, 1>;
+using Stereo8 = SampleLayout<SampleKind::Byte, 2>;
+using Mono16 = SampleLayout<SampleKind::Word, 1>;
+using Stereo16 = SampleLayout<SampleKind::Word, 2>;
+using Mono24 = SampleLayout<SampleKind::Triple, 1>;
+using Stereo24 = SampleLayout<SampleKind::Triple, 2>;
+using Mono32 = SampleLayout<SampleKind::Long, 1>;
+using Stereo32 = SampleLayout<SampleKind::Long, 2>;
+using MonoFloat = SampleLayout<SampleKind::Float, 1>;
+using StereoFloat = SampleLayout<SampleKind::Float, 2>;
 
 // The sample data of a sound seen in one layout. Frame numbers are 64-bit while a routine
 // computes with them and wrap to 32 bits here, as the single-sample access takes them: a frame
@@ -107,6 +231,9 @@ class TypedSamples {
   using Code = typename Layout::Code;
   static constexpr int kChannels = Layout::kChannels;
   static constexpr Code kSilence = Layout::kSilence;
+  static constexpr SampleKind kKind = Layout::kKind;
+  static constexpr bool kTabled = Layout::kTabled;
+  static constexpr double kStorableBound = Layout::kStorableBound;
 
   template <bool kChecked = true>
   static Code CodeOf(double value) {
@@ -160,15 +287,27 @@ class TypedSamples {
   FrameBackup* backup_;
 };
 
-// Runs `f(TypedSamples<Layout>)` with the layout of data of `bits` bits and `channels` channels
-// (1 or 2, 8 or 16, as a loaded sound always has), whose SaveUpTo fills `backup` (none: null).
+// Runs `f(TypedSamples<Layout>)` with the layout of data of `kind` and `channels` channels (1 or
+// 2, as a loaded sound always has), whose SaveUpTo fills `backup` (none: null).
 template <class F>
-decltype(auto) WithLayout(uint8_t* data, uint32_t frames, uint16_t bits, uint16_t channels, FrameBackup* backup,
+decltype(auto) WithLayout(uint8_t* data, uint32_t frames, SampleKind kind, uint16_t channels, FrameBackup* backup,
                           F&& f) {
-  if (bits == 8) {
-    if (channels == 1) return f(TypedSamples<Mono8>(data, frames, backup));
-    return f(TypedSamples<Stereo8>(data, frames, backup));
+  const bool mono = channels == 1;
+  switch (kind) {
+    case SampleKind::Byte:
+      if (mono) return f(TypedSamples<Mono8>(data, frames, backup));
+      return f(TypedSamples<Stereo8>(data, frames, backup));
+    case SampleKind::Triple:
+      if (mono) return f(TypedSamples<Mono24>(data, frames, backup));
+      return f(TypedSamples<Stereo24>(data, frames, backup));
+    case SampleKind::Long:
+      if (mono) return f(TypedSamples<Mono32>(data, frames, backup));
+      return f(TypedSamples<Stereo32>(data, frames, backup));
+    case SampleKind::Float:
+      if (mono) return f(TypedSamples<MonoFloat>(data, frames, backup));
+      return f(TypedSamples<StereoFloat>(data, frames, backup));
+    case SampleKind::Word: break;
   }
-  if (channels == 1) return f(TypedSamples<Mono16>(data, frames, backup));
+  if (mono) return f(TypedSamples<Mono16>(data, frames, backup));
   return f(TypedSamples<Stereo16>(data, frames, backup));
 }

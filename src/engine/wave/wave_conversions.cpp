@@ -19,6 +19,10 @@ namespace {
 // signed words (-3 and 0 give -1).
 inline uint8_t Average(uint8_t a, uint8_t b) { return static_cast<uint8_t>((a + b) >> 1); }
 inline int16_t Average(int16_t a, int16_t b) { return static_cast<int16_t>((a + b) / 2); }
+// The wider integers likewise toward zero, and floats to the float nearest their exact mean.
+inline Int24 Average(Int24 a, Int24 b) { return Int24Of((WordOf(a) + WordOf(b)) / 2); }
+inline int32_t Average(int32_t a, int32_t b) { return static_cast<int32_t>((int64_t{a} + b) / 2); }
+inline float Average(float a, float b) { return static_cast<float>((double{a} + b) / 2); }
 
 // Sample `index` of the data, counted in samples of type T in file order.
 template <class T>
@@ -119,6 +123,30 @@ struct To16Bit {
   }
 };
 
+// The value of a code as the sample mapping reads it, without a table.
+template <SampleKind K>
+inline double ExactValue(typename SampleCodes<K>::Code code) {
+  if constexpr (K == SampleKind::Byte) {
+    return EightBitValue(code);
+  } else if constexpr (K == SampleKind::Word) {
+    return SixteenBitValue(code);
+  } else {
+    return SampleCodes<K>::Value(nullptr, code);
+  }
+}
+
+// Step i: sample i read in one resolution and written in another, through the sample mapping.
+// Only float samples can hold a value that is no code's; the others skip the check.
+template <SampleKind From, SampleKind To>
+struct Remap {
+  using In = typename SampleCodes<From>::Code;
+  using Out = typename SampleCodes<To>::Code;
+  static constexpr uint64_t kBytes = sizeof(Out);
+  static void Step(const uint8_t* in, uint8_t* out, uint64_t i) {
+    Store<Out>(out, i, SampleCodes<To>::template CodeOf<From == SampleKind::Float>(ExactValue<From>(Load<In>(in, i))));
+  }
+};
+
 // Step c: frame c, then the mean of frames c and c + 1.
 template <class T, uint64_t C>
 struct Interpolate {
@@ -149,15 +177,32 @@ struct Decimate {
 // `f(T{}, channels)` with the sample type and the channel count of the layout as compile-time
 // values.
 template <class F>
-void WithFormat(bool eightBit, bool mono, F&& f) {
+void WithFormat(SampleKind kind, bool mono, F&& f) {
   using One = std::integral_constant<uint64_t, 1>;
   using Two = std::integral_constant<uint64_t, 2>;
-  if (eightBit) {
-    if (mono) return f(uint8_t{}, One{});
-    return f(uint8_t{}, Two{});
+  const auto with = [&](auto sample) {
+    if (mono) return f(sample, One{});
+    f(sample, Two{});
+  };
+  switch (kind) {
+    case SampleKind::Byte: return with(uint8_t{});
+    case SampleKind::Word: return with(int16_t{});
+    case SampleKind::Triple: return with(Int24{});
+    case SampleKind::Long: return with(int32_t{});
+    case SampleKind::Float: return with(float{});
   }
-  if (mono) return f(int16_t{}, One{});
-  f(int16_t{}, Two{});
+}
+
+// `f(std::integral_constant<SampleKind, kind>{})`.
+template <class F>
+void WithKind(SampleKind kind, F&& f) {
+  switch (kind) {
+    case SampleKind::Byte: return f(std::integral_constant<SampleKind, SampleKind::Byte>{});
+    case SampleKind::Word: return f(std::integral_constant<SampleKind, SampleKind::Word>{});
+    case SampleKind::Triple: return f(std::integral_constant<SampleKind, SampleKind::Triple>{});
+    case SampleKind::Long: return f(std::integral_constant<SampleKind, SampleKind::Long>{});
+    case SampleKind::Float: return f(std::integral_constant<SampleKind, SampleKind::Float>{});
+  }
 }
 
 }  // namespace
@@ -201,7 +246,7 @@ void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
     });
   });
   // Whatever the steps leave unwritten (the half frame of an odd halving) is silence.
-  image.resize(kWaveHeaderSize + dataSize, header.BitsPerSample == 8 ? kSilence8 : 0);
+  image.resize(kWaveHeaderSize + dataSize, header.BitsPerSample == 8 && header.FormatTag != 3 ? kSilence8 : 0);
   ReportProgress(-1);
   AdoptImage(std::move(image), header);
 }
@@ -214,11 +259,7 @@ void TWave::ConvertToMono() {
   const uint64_t n = frames_;
   RunConversion(h, header_.DataSize >> 1, [&](auto steps) {
     const int64_t divisor = static_cast<int64_t>(n) - 1;
-    if (eightBit_) {
-      steps(ToMono<uint8_t>{}, n, 100, divisor);
-    } else {
-      steps(ToMono<int16_t>{}, n, 100, divisor);
-    }
+    WithFormat(kind_, true, [&](auto sample, auto) { steps(ToMono<decltype(sample)>{}, n, 100, divisor); });
   });
 }
 
@@ -230,34 +271,47 @@ void TWave::ConvertToStereo() {
   const uint64_t n = frames_;
   RunConversion(h, uint64_t{header_.DataSize} << 1, [&](auto steps) {
     const int64_t divisor = static_cast<int64_t>(n) - 1;
-    if (eightBit_) {
-      steps(ToStereo<uint8_t>{}, n, 100, divisor);
-    } else {
-      steps(ToStereo<int16_t>{}, n, 100, divisor);
-    }
+    WithFormat(kind_, true, [&](auto sample, auto) { steps(ToStereo<decltype(sample)>{}, n, 100, divisor); });
   });
 }
 
-void TWave::ConvertTo8Bit() {
-  if (header_.BitsPerSample == 8) return;
-  TWaveHeader h = header_;
-  h.BitsPerSample = 8;
-  h.BytesPerSec >>= 1;
-  const uint64_t channels = header_.Channels == 1 ? 1 : 2;
-  const uint64_t samples = uint64_t{frames_} * channels;
-  const int64_t divisor = (static_cast<int64_t>(frames_) - 1) * static_cast<int64_t>(channels);
-  RunConversion(h, header_.DataSize >> 1, [&](auto steps) { steps(To8Bit{}, samples, 100, divisor); });
-}
+void TWave::ConvertTo8Bit() { ConvertResolution(SampleKind::Byte); }
+void TWave::ConvertTo16Bit() { ConvertResolution(SampleKind::Word); }
+void TWave::ConvertTo24Bit() { ConvertResolution(SampleKind::Triple); }
+void TWave::ConvertToFloat() { ConvertResolution(SampleKind::Float); }
 
-void TWave::ConvertTo16Bit() {
-  if (header_.BitsPerSample == 16) return;
-  TWaveHeader h = header_;
-  h.BitsPerSample = 16;
-  h.BytesPerSec <<= 1;
+void TWave::ConvertResolution(SampleKind to) {
+  if (kind_ == to || image_.size() < kWaveHeaderSize) return;
   const uint64_t channels = header_.Channels == 1 ? 1 : 2;
   const uint64_t samples = uint64_t{frames_} * channels;
   const int64_t divisor = (static_cast<int64_t>(frames_) - 1) * static_cast<int64_t>(channels);
-  RunConversion(h, uint64_t{header_.DataSize} << 1, [&](auto steps) { steps(To16Bit{}, samples, 100, divisor); });
+  TWaveHeader h = header_;
+  // Between 8 and 16 bits the sizes follow the header's, whole frames or not, and the mapping has
+  // an exact integer form.
+  if (kind_ == SampleKind::Word && to == SampleKind::Byte) {
+    h.BitsPerSample = 8;
+    h.BytesPerSec >>= 1;
+    RunConversion(h, header_.DataSize >> 1, [&](auto steps) { steps(To8Bit{}, samples, 100, divisor); });
+    return;
+  }
+  if (kind_ == SampleKind::Byte && to == SampleKind::Word) {
+    h.BitsPerSample = 16;
+    h.BytesPerSec <<= 1;
+    RunConversion(h, uint64_t{header_.DataSize} << 1, [&](auto steps) { steps(To16Bit{}, samples, 100, divisor); });
+    return;
+  }
+  const uint32_t oldBytes = header_.BitsPerSample / 8;
+  const uint32_t newBytes = to == SampleKind::Byte ? 1 : to == SampleKind::Word ? 2 : to == SampleKind::Triple ? 3 : 4;
+  h.BitsPerSample = static_cast<uint16_t>(8 * newBytes);
+  h.FormatTag = to == SampleKind::Float ? 3 : 1;
+  h.BytesPerSec = static_cast<uint32_t>(uint64_t{header_.BytesPerSec} * newBytes / oldBytes);
+  RunConversion(h, samples * newBytes, [&](auto steps) {
+    WithKind(kind_, [&](auto from) {
+      WithKind(to, [&](auto into) {
+        if constexpr (from.value != into.value) steps(Remap<from.value, into.value>{}, samples, 100, divisor);
+      });
+    });
+  });
 }
 
 void TWave::DoubleSampleRate() {
@@ -272,7 +326,7 @@ void TWave::DoubleSampleRate() {
   const uint64_t dataSize = header_.DataSize >= frameBytes ? 2 * (header_.DataSize - frameBytes) : 0;
   const uint64_t frames = frames_;
   RunConversion(h, dataSize, [&](auto steps) {
-    WithFormat(eightBit_, header_.Channels == 1, [&](auto sample, auto channels) {
+    WithFormat(kind_, header_.Channels == 1, [&](auto sample, auto channels) {
       steps(Interpolate<decltype(sample), channels>{}, frames > 0 ? frames - 1 : 0, 100,
             static_cast<int64_t>(frames) - 2);
     });
@@ -289,7 +343,7 @@ void TWave::HalveSampleRate() {
   h.BytesPerSec >>= 1;
   const uint64_t frames = frames_;
   RunConversion(h, header_.DataSize >> 1, [&](auto steps) {
-    WithFormat(eightBit_, header_.Channels == 1, [&](auto sample, auto channels) {
+    WithFormat(kind_, header_.Channels == 1, [&](auto sample, auto channels) {
       // The gauge goes by half steps: Round(200 c / (N - 2)).
       steps(Decimate<decltype(sample), channels>{}, frames / 2, 200, static_cast<int64_t>(frames) - 2);
     });

@@ -180,8 +180,8 @@ void TWave::SwapBytes(size_t offset, uint8_t* bytes, size_t count) {
 
 void TWave::UpdateLayout() {
   const bool mono = header_.Channels == 1;
-  eightBit_ = header_.BitsPerSample == 8;
-  const uint32_t sampleBytes = eightBit_ ? 1 : 2;
+  kind_ = KindOf(header_.BitsPerSample, header_.FormatTag == 3);
+  const uint32_t sampleBytes = std::max(1, header_.BitsPerSample / 8);
   frameBytes_ = sampleBytes * (mono ? 1 : 2);
   rightOffset_ = mono ? 0 : sampleBytes;
   frames_ = header_.DataSize / frameBytes_;

@@ -82,11 +82,14 @@ class TWave {
   const std::vector<uint8_t>& Image() const { return image_; }
 
   uint16_t BitsPerSample() const { return header_.BitsPerSample; }
+  // Whether the samples are floats (format tag 3) rather than integers.
+  bool FloatSamples() const { return kind_ == SampleKind::Float; }
+  SampleKind Kind() const { return kind_; }
   uint16_t Channels() const { return header_.Channels; }
   uint32_t SampleRate() const { return header_.SampleRate; }
   void SetSampleRate(uint32_t rate);
   uint32_t SampleCount() const { return frames_; }
-  // Bytes of one frame: 1, 2 or 4.
+  // Bytes of one frame: 1 to 8.
   uint32_t FrameBytes() const { return frameBytes_; }
   double Duration() const { return static_cast<double>(frames_) / header_.SampleRate; }
 
@@ -96,21 +99,26 @@ class TWave {
   double GetSample(uint32_t index, bool right) const {
     if (index >= frames_) return 0.0;
     const uint8_t* p = image_.data() + kWaveHeaderSize + size_t{index} * frameBytes_ + (right ? rightOffset_ : 0);
-    if (eightBit_) return EightBitValue(*p);
-    int16_t s;
-    std::memcpy(&s, p, sizeof s);
-    return SixteenBitValue(s);
+    switch (kind_) {
+      case SampleKind::Byte: return EightBitValue(*p);
+      case SampleKind::Word: return SixteenBitValue(Load<int16_t>(p));
+      case SampleKind::Triple: return TwentyFourBitValue(WordOf(Load<Int24>(p)));
+      case SampleKind::Long: return ThirtyTwoBitValue(Load<int32_t>(p));
+      case SampleKind::Float: return Load<float>(p);
+    }
+    return 0.0;
   }
 
   void SetSample(uint32_t index, bool right, double value) {
     if (index >= frames_) return;
     CompleteBackup();
     uint8_t* p = image_.data() + kWaveHeaderSize + size_t{index} * frameBytes_ + (right ? rightOffset_ : 0);
-    if (eightBit_) {
-      *p = EightBitCode(value);
-    } else {
-      const int16_t s = SixteenBitCode(value);
-      std::memcpy(p, &s, sizeof s);
+    switch (kind_) {
+      case SampleKind::Byte: *p = EightBitCode(value); break;
+      case SampleKind::Word: Store(p, SixteenBitCode(value)); break;
+      case SampleKind::Triple: Store(p, TwentyFourBitCode(value)); break;
+      case SampleKind::Long: Store(p, ThirtyTwoBitCode(value)); break;
+      case SampleKind::Float: Store(p, FloatCode(value)); break;
     }
   }
 
@@ -119,24 +127,32 @@ class TWave {
   template <class F>
   decltype(auto) WithSamples(F&& f) {
     CompleteBackup();
-    return WithLayout(SampleData(), frames_, header_.BitsPerSample, header_.Channels, nullptr, std::forward<F>(f));
+    return WithLayout(SampleData(), frames_, kind_, header_.Channels, nullptr, std::forward<F>(f));
   }
   // The same for a routine that calls the samples' SaveUpTo before each write: the backup
   // attached for undo is then taken as the routine goes instead of all of it before.
   template <class F>
   decltype(auto) WithSavingSamples(F&& f) {
-    return WithLayout(SampleData(), frames_, header_.BitsPerSample, header_.Channels, backup_, std::forward<F>(f));
+    return WithLayout(SampleData(), frames_, kind_, header_.Channels, backup_, std::forward<F>(f));
   }
 
   // The format conversions. Each rebuilds the whole sound as a fresh canonical image beside the
   // old one, reports its progress through OnProgress (0..100 at every hundredth step, then -1)
   // and replaces the image only at the very end: one that fails leaves the document as it was.
   // Mono, Stereo, 8 and 16 bits return at once, reporting nothing, when the sound already is so.
-  // Averages of two samples round down for 8-bit and toward zero for 16-bit samples.
+  // Averages of two samples round down for 8-bit and toward zero for wider integer samples; float
+  // ones give the float nearest the exact mean.
   void ConvertToMono();    // each frame's two samples averaged
   void ConvertToStereo();  // the one channel copied into both
   void ConvertTo8Bit();    // nearest of (s + 32768) / 257
   void ConvertTo16Bit();   // b * 257 - 32768, exact
+  // Every other change of resolution goes through the sample mapping: each sample's value is
+  // read in the old resolution and written in the new. 24 bits and float return at once, as the
+  // others do, when the sound already is so.
+  void ConvertTo24Bit();
+  void ConvertToFloat();
+  // The resolution of `kind`, whichever conversion above leads there (32-bit integers too).
+  void ConvertResolution(SampleKind to);
   // Every frame but the last followed by the mean of it and the next: N frames become 2N - 2.
   void DoubleSampleRate();
   // Each pair of frames becomes its mean; an odd last frame is dropped. With an odd frame count
@@ -178,6 +194,16 @@ class TWave {
   template <class Loop>
   void RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop);
   void UpdateLayout();
+  template <class T>
+  static T Load(const uint8_t* p) {
+    T code;
+    std::memcpy(&code, p, sizeof code);
+    return code;
+  }
+  template <class T>
+  static void Store(uint8_t* p, T code) {
+    std::memcpy(p, &code, sizeof code);
+  }
   void StopIfPlaying();
   uint8_t* SampleData() { return image_.size() > kWaveHeaderSize ? image_.data() + kWaveHeaderSize : nullptr; }
   void CompleteBackup() {
@@ -192,7 +218,7 @@ class TWave {
   uint32_t frames_ = 0;
   uint32_t frameBytes_ = 0;
   uint32_t rightOffset_ = 0;
-  bool eightBit_ = true;
+  SampleKind kind_ = SampleKind::Byte;
 
   bool keepReplaced_ = false;
   std::vector<uint8_t> replaced_;

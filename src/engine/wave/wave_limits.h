@@ -12,7 +12,7 @@
 inline constexpr uint64_t kMaxDataSize = (uint64_t{1} << 32) - 36;
 inline constexpr uint64_t kMaxFrames = uint64_t{1} << 31;
 
-// Data sizes below this hold a sound of `frameBytes` bytes per frame (1, 2 or 4).
+// Data sizes below this hold a sound of `frameBytes` bytes per frame (1 to 8).
 constexpr uint64_t DataSizeLimit(uint32_t frameBytes) {
   return std::min(kMaxDataSize, kMaxFrames * frameBytes);
 }

@@ -5,6 +5,7 @@
 #include "wave/wave_reader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -99,9 +100,24 @@ uint64_t SearchData(const HeadBytes& head, const Chunk& format) {
               " bytes");
 }
 
-// The format fields of the chunk at `format`, checked for what the editor can serve.
-void ReadFormat(const HeadBytes& head, const Chunk& format, TWaveHeader& h) {
-  constexpr uint16_t kPcm = 1, kExtensible = 0xFFFE;
+// The sub-formats an extensible format chunk may name, whole: the format tag in the first two
+// bytes, then the same fourteen bytes for both.
+constexpr uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+std::string SubFormatText(const uint8_t* guid) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+                guid[3], guid[2], guid[1], guid[0], guid[5], guid[4], guid[7], guid[6], guid[8], guid[9], guid[10],
+                guid[11], guid[12], guid[13], guid[14], guid[15]);
+  return text;
+}
+
+// The format fields of the chunk at `format`, checked for what the editor can serve. Returns the
+// format the sound is held in: 1 (integer PCM) or 3 (float), whichever chunk named it.
+uint16_t ReadFormat(const HeadBytes& head, const Chunk& format, TWaveHeader& h) {
+  constexpr uint16_t kPcm = 1, kFloat = 3, kExtensible = 0xFFFE;
+  constexpr uint32_t kExtensibleSize = 40;
   const uint64_t body = format.Body();
   h.FmtSize = format.Size;
   h.FormatTag = head.U16(body);
@@ -110,17 +126,28 @@ void ReadFormat(const HeadBytes& head, const Chunk& format, TWaveHeader& h) {
   h.BytesPerSec = head.U32(body + 8);
   h.BlockAlign = head.U16(body + 12);
   h.BitsPerSample = head.U16(body + 14);
-  if (h.FormatTag != kPcm && h.FormatTag != kExtensible)
-    head.Refuse("only uncompressed PCM sound can be opened (format tag " + std::to_string(h.FormatTag) + ")");
-  // An extensible format chunk names its real encoding in the sub-format that follows it.
-  if (h.FormatTag == kExtensible && h.FmtSize >= 40 && head.Holds(body + 24, 2) && head.U16(body + 24) != kPcm)
-    head.Refuse("only uncompressed PCM sound can be opened (extensible sub-format " +
-                std::to_string(head.U16(body + 24)) + ")");
+  uint16_t tag = h.FormatTag;
+  // An extensible format chunk names its real encoding in the sub-format that ends it.
+  if (tag == kExtensible) {
+    if (h.FmtSize < kExtensibleSize || !head.Holds(body, kExtensibleSize))
+      head.Refuse("its extensible format chunk is too short to name its sub-format (" + std::to_string(h.FmtSize) +
+                  " bytes)");
+    const uint8_t* guid = head.Bytes() + body + 24;
+    tag = head.U16(body + 24);
+    if ((tag != kPcm && tag != kFloat) || std::memcmp(guid + 2, kSubFormatTail, sizeof kSubFormatTail) != 0)
+      head.Refuse("only uncompressed PCM sound can be opened (extensible sub-format " + SubFormatText(guid) + ")");
+  } else if (tag != kPcm && tag != kFloat) {
+    head.Refuse("only uncompressed PCM sound can be opened (format tag " + std::to_string(tag) + ")");
+  }
   if (h.Channels != 1 && h.Channels != 2)
     head.Refuse("only mono and stereo sound can be opened (" + std::to_string(h.Channels) + " channels)");
-  if (h.BitsPerSample != 8 && h.BitsPerSample != 16)
-    head.Refuse("only 8-bit and 16-bit samples can be opened (" + std::to_string(h.BitsPerSample) + " bits)");
+  const uint16_t bits = h.BitsPerSample;
+  if (tag == kFloat && bits != 32)
+    head.Refuse("only 32-bit float samples can be opened (" + std::to_string(bits) + " bits)");
+  if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    head.Refuse("only 8-, 16-, 24- and 32-bit samples can be opened (" + std::to_string(bits) + " bits)");
   if (h.SampleRate == 0) head.Refuse("its sample rate is 0");
+  return tag;
 }
 
 }  // namespace
@@ -135,7 +162,7 @@ WaveLayout ReadWaveLayout(const uint8_t* bytes, size_t headSize, uint64_t fileSi
   WaveLayout layout;
   TWaveHeader& h = layout.Header;
   h = ReadWaveHeader(bytes);
-  ReadFormat(head, format, h);
+  const uint16_t held = ReadFormat(head, format, h);
 
   const std::optional<uint64_t> walked = WalkToData(head, format);
   const uint64_t dataId = walked ? *walked : SearchData(head, format);
@@ -151,8 +178,9 @@ WaveLayout ReadWaveLayout(const uint8_t* bytes, size_t headSize, uint64_t fileSi
   layout.DataSize = static_cast<uint32_t>(taken);
   // Only a header that is canonical in every field the rebuild would write is kept as it
   // stands; a wrong BlockAlign is mended so that other programs read the saved file.
-  layout.Canonical = format.Body() == 20 && format.Size == 16 && dataId == 36 && h.FormatTag == 1 &&
+  layout.Canonical = format.Body() == 20 && format.Size == 16 && dataId == 36 && h.FormatTag == held &&
                      h.BlockAlign == frameBytes && !layout.Truncated();
+  h.FormatTag = held;
   // What follows the data comes along on a canonical load; it must not make an image larger
   // than a sound the editor can hold.
   if (layout.Canonical && fileSize >= kMaxDataSize + kWaveHeaderSize)
@@ -166,7 +194,8 @@ TWaveHeader CanonicalHeaderOf(const WaveLayout& layout) {
   if (layout.Canonical) return layout.Header;
   const TWaveHeader& h = layout.Header;
   TWaveHeader canonical = CanonicalWaveHeader(h.Channels, h.SampleRate, h.BitsPerSample, layout.DataSize);
-  // The rate of bytes is the file's own, as the format chunk gave it.
+  // The rate of bytes is the file's own, as the format chunk gave it; integer or float as it was.
   canonical.BytesPerSec = h.BytesPerSec;
+  canonical.FormatTag = h.FormatTag;
   return canonical;
 }

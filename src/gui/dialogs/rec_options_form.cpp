@@ -49,8 +49,11 @@ TRecOptionsForm::TRecOptionsForm(QWidget* parent) : TToolForm(parent) {
                                {sr22RadioButton, "sr22RadioButton", tr("&22050 Hz")},
                                {sr11RadioButton, "sr11RadioButton", tr("&11025 Hz")}});
   GroupBox2 = MakeChoiceGroup(this, "GroupBox2", tr("Resolution"),
-                              {{r16RadioButton, "r16RadioButton", tr("&16 bit")},
+                              {{r24RadioButton, "r24RadioButton", tr("&24 bit")},
+                               {r16RadioButton, "r16RadioButton", tr("&16 bit")},
                                {r8RadioButton, "r8RadioButton", tr("&8 bit")}});
+  // 16 bits stay what a recording takes unless told otherwise.
+  r16RadioButton->setChecked(true);
   GroupBox3 = MakeChoiceGroup(this, "GroupBox3", tr("Mono/stereo"),
                               {{StereoRadioButton, "StereoRadioButton", tr("&Stereo")},
                                {MonoRadioButton, "MonoRadioButton", tr("&Mono")}});
@@ -73,7 +76,10 @@ uint16_t TRecOptionsForm::SampleRate() const {
   return 11025;
 }
 
-TBPS TRecOptionsForm::BitsPerSample() const { return r16RadioButton->isChecked() ? TBPS::_16 : TBPS::_8; }
+TBPS TRecOptionsForm::BitsPerSample() const {
+  if (r24RadioButton->isChecked()) return TBPS::_24;
+  return r16RadioButton->isChecked() ? TBPS::_16 : TBPS::_8;
+}
 
 TChannels TRecOptionsForm::Channels() const {
   return StereoRadioButton->isChecked() ? TChannels::Stereo : TChannels::Mono;

@@ -27,6 +27,7 @@ class TRecOptionsForm final : public TToolForm {
   QRadioButton* sr22RadioButton = nullptr;
   QRadioButton* sr11RadioButton = nullptr;
   QGroupBox* GroupBox2 = nullptr;
+  QRadioButton* r24RadioButton = nullptr;
   QRadioButton* r16RadioButton = nullptr;
   QRadioButton* r8RadioButton = nullptr;
   QGroupBox* GroupBox3 = nullptr;

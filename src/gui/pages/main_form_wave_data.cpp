@@ -21,6 +21,10 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
   ResampleButton = MakeButton(GroupOf(row), row, "ResampleButton", tr("Res&ample…"),
                               tr("Resamples the whole sound to any rate, in very high quality"));
   row = AddGroup("ResolutionGroupBox", tr("Convert amplitude resolution"));
+  floatButton = MakeButton(GroupOf(row), row, "floatButton", tr("&Float"),
+                           tr("Converts to 32 bit floating-point samples, which never clip while you edit"));
+  bits24Button = MakeButton(GroupOf(row), row, "bits24Button", tr("&24 bits"),
+                            tr("Converts to 24 bit amplitude resolution; larger file, higher quality"));
   bits16Button = MakeButton(GroupOf(row), row, "bits16Button", tr("&16 bits"),
                             tr("Converts to 16 bit amplitude resolution; larger file, higher quality"));
   bits8Button = MakeButton(GroupOf(row), row, "bits8Button", tr("&8 bits"),
@@ -34,6 +38,8 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
 
   connect(DoubleSRButton, &QPushButton::clicked, this, &TWaveDataPage::DoubleSRButtonClick);
   connect(HalveSRButton, &QPushButton::clicked, this, &TWaveDataPage::HalveSRButtonClick);
+  connect(floatButton, &QPushButton::clicked, this, &TWaveDataPage::floatButtonClick);
+  connect(bits24Button, &QPushButton::clicked, this, &TWaveDataPage::bits24ButtonClick);
   connect(bits16Button, &QPushButton::clicked, this, &TWaveDataPage::bits16ButtonClick);
   connect(bits8Button, &QPushButton::clicked, this, &TWaveDataPage::bits8ButtonClick);
   connect(StereoButton, &QPushButton::clicked, this, &TWaveDataPage::StereoButtonClick);
@@ -54,6 +60,8 @@ void TWaveDataPage::Convert(FormatConversion conversion, const QString& name) {
 
 void TWaveDataPage::DoubleSRButtonClick() { Convert(FormatConversion::DoubleRate, tr("Double samplerate")); }
 void TWaveDataPage::HalveSRButtonClick() { Convert(FormatConversion::HalveRate, tr("Halve samplerate")); }
+void TWaveDataPage::floatButtonClick() { Convert(FormatConversion::ToFloat, tr("Float")); }
+void TWaveDataPage::bits24ButtonClick() { Convert(FormatConversion::To24Bit, tr("24 bits")); }
 void TWaveDataPage::bits16ButtonClick() { Convert(FormatConversion::To16Bit, tr("16 bits")); }
 void TWaveDataPage::bits8ButtonClick() { Convert(FormatConversion::To8Bit, tr("8 bits")); }
 void TWaveDataPage::StereoButtonClick() { Convert(FormatConversion::ToStereo, tr("Stereo")); }

@@ -14,6 +14,8 @@ class TWaveDataPage final : public TMainFormPage {
 
   QPushButton* DoubleSRButton = nullptr;
   QPushButton* HalveSRButton = nullptr;
+  QPushButton* floatButton = nullptr;
+  QPushButton* bits24Button = nullptr;
   QPushButton* bits16Button = nullptr;
   QPushButton* bits8Button = nullptr;
   QPushButton* StereoButton = nullptr;
@@ -24,6 +26,8 @@ class TWaveDataPage final : public TMainFormPage {
  public slots:
   void DoubleSRButtonClick();
   void HalveSRButtonClick();
+  void floatButtonClick();
+  void bits24ButtonClick();
   void bits16ButtonClick();
   void bits8ButtonClick();
   void StereoButtonClick();

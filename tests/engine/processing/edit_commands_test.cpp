@@ -138,7 +138,7 @@ TEST(EditCommands, EachCommandMatchesTheFrameModelAndUndoesExactly) {
   const std::vector<SelectionCase> selections = {{"start", 0, 2}, {"middle", 4, 6}, {"end", 8, 9}, {"past the end", 8, 15},
                     {"wholly outside", 12, 20}, {"whole sound", 0, 9}};
   std::mt19937 random(26);
-  for (const auto& [channels, bits] : {std::pair{1, 8}, {1, 16}, {2, 8}, {2, 16}}) {
+  for (const auto& [channels, bits] : {std::pair{1, 8}, {1, 16}, {2, 8}, {2, 16}, {2, 24}, {1, 32}}) {
     const auto frameBytes = static_cast<size_t>(channels * bits / 8);
     const Frames clip = RandomFrames(4, frameBytes, random);
     for (const Command& command : Commands(frameBytes, bits == 8 ? 128 : 0)) {
@@ -201,6 +201,16 @@ TEST(EditCommands, PasteConvertsChannelsAndBitsExactlyAndRefusesAnotherRate) {
   for (uint8_t code : clipCodes) expected.insert(expected.end(), 2, static_cast<int16_t>(code * 257 - 32768));
   EXPECT_EQ(session.Wave.Image(), CanonicalWave(2, 44100, 16, Words(expected)));
   EXPECT_EQ(std::pair(session.View.Sel.SelStart, session.View.Sel.SelEnd), std::pair(0, 3));
+
+  // A float clip into a 24-bit sound: its values through the sample mapping.
+  std::vector<uint8_t> floats = CanonicalWave(1, 44100, 32, {0, 0, 0, 0x3F, 0, 0, 0x80, 0xBE});  // 0.5, -0.25
+  PutU16(floats, 20, 3);
+  OpenDocumentImage(session, "floats.wav", floats);
+  SelectAll(session.View, session.Wave);
+  CopySelection(session);
+  OpenDocumentImage(session, "doc24.wav", CanonicalWave(2, 44100, 24, {}));
+  PasteClipboard(session);
+  EXPECT_EQ(session.Wave.Image(), CanonicalWave(2, 44100, 24, {0xFF, 0xFF, 0x3F, 0xFF, 0xFF, 0x3F, 0, 0, 0xE0, 0, 0, 0xE0}));
 
   OpenDocumentImage(session, "other.wav", CanonicalWave(1, 22050, 8, clipCodes));
   const std::vector<uint8_t> before = session.Wave.Image();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -377,35 +378,40 @@ std::string Difference(const Outcome& typed, const Outcome& plain) {
 
 // Seeded noise. The first half stays below full scale, the left channel more than the right, so
 // that normalizing has a gain other than 1; in the second half one sample in eight is an extreme
-// code or one of the two next to the middle.
-std::vector<uint8_t> Noise(uint16_t channels, uint16_t bits, int frames) {
-  std::mt19937 random(20240611u + channels * 16u + bits);
-  const int low = bits == 8 ? 0 : -32768, high = bits == 8 ? 255 : 32767, mid = bits == 8 ? 128 : 0;
-  const int extremes[4] = {low, high, mid - 1, mid};
+// code or one of the two next to the middle. Floats are 32-bit codes scaled to reach 1.25, past
+// full scale, which a float sound keeps.
+std::vector<uint8_t> Noise(uint16_t channels, uint16_t bits, int frames, bool floats = false) {
+  std::mt19937 random(20240611u + channels * 16u + bits + floats);
+  const int64_t low = bits == 8 ? 0 : -(int64_t{1} << (bits - 1)), high = bits == 8 ? 255 : -low - 1;
+  const int64_t mid = bits == 8 ? 128 : 0;
+  const int64_t extremes[4] = {low, high, mid - 1, mid};
   std::vector<uint8_t> data;
   for (int i = 0; i < frames * channels; ++i) {
     const uint32_t r = random();
+    const uint64_t draw = bits > 16 ? uint64_t{r >> 8} << 32 | random() : r >> 8;
     const bool loud = i >= frames * channels / 2;
-    const int margin = loud ? 0 : (high - low) / (i % channels == 0 ? 4 : 8);
-    const int code =
-        loud && r % 8 == 0
-            ? extremes[(r >> 3) % 4]
-            : low + margin + static_cast<int>((r >> 8) % uint32_t(high - low - 2 * margin + 1));
-    data.push_back(static_cast<uint8_t>(code));
-    if (bits == 16) data.push_back(static_cast<uint8_t>(code >> 8));
+    const int64_t margin = loud ? 0 : (high - low) / (i % channels == 0 ? 4 : 8);
+    int64_t code = loud && r % 8 == 0 ? extremes[(r >> 3) % 4]
+                                      : low + margin + static_cast<int64_t>(draw % uint64_t(high - low - 2 * margin + 1));
+    if (floats) code = std::bit_cast<int32_t>(static_cast<float>((code + 0.5) / 2147483648.0 * 1.25));
+    for (int b = 0; b < bits / 8; ++b) data.push_back(static_cast<uint8_t>(code >> 8 * b));
   }
-  return CanonicalWave(channels, 11025, bits, data);
+  std::vector<uint8_t> image = CanonicalWave(channels, 11025, bits, data);
+  if (floats) PutU16(image, 20, 3);
+  return image;
 }
 
 TEST(TypedPath, EveryRoutineMatchesTheSingleSampleForm) {
   const std::vector<Routine> routines = Routines();
   // Words need over 32768 frames before both channels of a selection pay for a table of codes.
-  const std::tuple<uint16_t, uint16_t, int> layouts[] = {
-      {1, 8, 3000}, {2, 8, 3000}, {1, 16, 33000}, {2, 16, 33000}};
+  const std::tuple<uint16_t, uint16_t, int, bool> layouts[] = {
+      {1, 8, 3000, false},  {2, 8, 3000, false},  {1, 16, 33000, false}, {2, 16, 33000, false},
+      {1, 24, 3000, false}, {2, 24, 3000, false}, {1, 32, 3000, false},  {2, 32, 3000, false},
+      {1, 32, 3000, true},  {2, 32, 3000, true}};
   const std::pair<bool, bool> flags[] = {
       {true, false}, {false, true}, {true, true}, {false, false}};
-  for (const auto& [channels, bits, n] : layouts) {
-    const std::vector<uint8_t> image = Noise(channels, bits, n);
+  for (const auto& [channels, bits, n, floats] : layouts) {
+    const std::vector<uint8_t> image = Noise(channels, bits, n, floats);
     const Selection spans[] = {{0, n - 1},     {137, n - 663},   {-250, 1234},   {n - 321, n + 250},
                                {-101, n + 99}, {n + 5, n + 400}, {n / 3, n / 3}, {500, 499},
                                {n / 2, n / 2 + 1}};
@@ -414,7 +420,7 @@ TEST(TypedPath, EveryRoutineMatchesTheSingleSampleForm) {
         sel.Left = left;
         sel.Right = right;
         for (const Routine& routine : routines) {
-          SCOPED_TRACE(std::to_string(bits) + "-bit " + (channels == 1 ? "mono " : "stereo ") +
+          SCOPED_TRACE(std::to_string(bits) + (floats ? "-bit float " : "-bit ") + (channels == 1 ? "mono " : "stereo ") +
                        routine.name + " on " + std::to_string(sel.SelStart) + ".." +
                        std::to_string(sel.SelEnd) + (left ? " L" : "") + (right ? " R" : ""));
           EXPECT_EQ(Difference(Apply(image, sel, routine.typed), Apply(image, sel, routine.plain)),
@@ -429,12 +435,14 @@ TEST(TypedPath, EveryRoutineMatchesTheSingleSampleForm) {
 // meeting points must not show in the result.
 TEST(TypedPath, FiltersOverManyBlocksMatchTheSingleSampleForm) {
   const std::vector<Routine> routines = Routines();
-  const std::vector<uint8_t> image = Noise(2, 16, 300000);
-  for (const Routine& routine : routines) {
-    if (routine.name.find("pass") == std::string::npos && routine.name != "wall") continue;
-    SCOPED_TRACE(routine.name);
-    const Selection sel{77, 299000, true, true};
-    EXPECT_EQ(Difference(Apply(image, sel, routine.typed), Apply(image, sel, routine.plain)), "");
+  for (const auto& [bits, floats] : {std::pair(16, false), std::pair(24, false), std::pair(32, true)}) {
+    const std::vector<uint8_t> image = Noise(2, static_cast<uint16_t>(bits), 300000, floats);
+    for (const Routine& routine : routines) {
+      if (routine.name.find("pass") == std::string::npos && routine.name != "wall") continue;
+      SCOPED_TRACE(std::to_string(bits) + " bits " + routine.name);
+      const Selection sel{77, 299000, true, true};
+      EXPECT_EQ(Difference(Apply(image, sel, routine.typed), Apply(image, sel, routine.plain)), "");
+    }
   }
 }
 

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
 #include "test_support.h"
 #include "wave/wave_document.h"
 
@@ -8,12 +13,19 @@ namespace {
 // A loaded sound of the given format whose data bytes are all zero.
 struct LoadedWave {
   TWave wave;
-  LoadedWave(uint16_t channels, uint16_t bits, uint32_t dataSize) {
-    wave.LoadFromImage("w.wav",
-                       CanonicalWave(channels, 44100, bits, std::vector<uint8_t>(dataSize, 0)));
+  LoadedWave(uint16_t channels, uint16_t bits, uint32_t dataSize, bool floats = false) {
+    std::vector<uint8_t> image = CanonicalWave(channels, 44100, bits, std::vector<uint8_t>(dataSize, 0));
+    if (floats) PutU16(image, 20, 3);
+    wave.LoadFromImage("w.wav", std::move(image));
   }
   uint8_t Byte(size_t pos) const { return wave.Image()[pos]; }
   int16_t Word(size_t pos) const { return static_cast<int16_t>(Byte(pos) | (Byte(pos + 1) << 8)); }
+  int32_t Triple(size_t pos) const { return static_cast<int32_t>(Long(pos - 1) & 0xFFFFFF00) >> 8; }
+  int32_t Long(size_t pos) const {
+    int32_t code;
+    std::memcpy(&code, wave.Image().data() + pos, sizeof code);
+    return code;
+  }
 };
 
 TEST(SampleMapping, EveryEightBitCodeRoundTrips) {
@@ -27,57 +39,80 @@ TEST(SampleMapping, EveryEightBitCodeRoundTrips) {
   }
 }
 
-TEST(SampleMapping, EverySixteenBitCodeRoundTrips) {
-  LoadedWave w(1, 16, 65536 * 2);
-  for (int i = 0; i < 65536; ++i) {
-    const int code = i - 32768;
-    w.wave.SetSample(i, false, (2.0 * code + 1.0) / 65535.0);
-    ASSERT_EQ(w.Word(44 + 2 * i), code);
-    const double v = w.wave.GetSample(i, false);
-    w.wave.SetSample(i, false, v);
-    ASSERT_EQ(w.Word(44 + 2 * i), code) << "value " << v;
+TEST(SampleMapping, EverySixteenAndTwentyFourBitCodeRoundTrips) {
+  for (const int bits : {16, 24}) {
+    const int codes = 1 << bits, bytes = bits / 8;
+    LoadedWave w(1, static_cast<uint16_t>(bits), codes * bytes);
+    const auto stored = [&](int i) { return bits == 16 ? w.Word(44 + 2 * i) : w.Triple(44 + 3 * i); };
+    for (int i = 0; i < codes; ++i) {
+      const int code = i - codes / 2;
+      w.wave.SetSample(i, false, (2.0 * code + 1.0) / (codes - 1.0));
+      ASSERT_EQ(stored(i), code) << bits;
+      const double v = w.wave.GetSample(i, false);
+      w.wave.SetSample(i, false, v);
+      ASSERT_EQ(stored(i), code) << bits << " bits, value " << v;
+    }
   }
 }
 
-TEST(SampleMapping, ZeroAndFullScale) {
-  LoadedWave eight(1, 8, 4);
-  eight.wave.SetSample(0, false, 0.0);
-  eight.wave.SetSample(1, false, -1.0);
-  eight.wave.SetSample(2, false, 1.0);
-  EXPECT_EQ(eight.Byte(44), 128);
-  EXPECT_EQ(eight.Byte(45), 0);
-  EXPECT_EQ(eight.Byte(46), 255);
-  EXPECT_DOUBLE_EQ(eight.wave.GetSample(0, false), 1.0 / 255.0);
-
-  LoadedWave sixteen(1, 16, 8);
-  sixteen.wave.SetSample(0, false, 0.0);
-  sixteen.wave.SetSample(1, false, -1.0);
-  sixteen.wave.SetSample(2, false, 1.0);
-  EXPECT_EQ(sixteen.Word(44), 0);
-  EXPECT_EQ(sixteen.Word(46), -32768);
-  EXPECT_EQ(sixteen.Word(48), 32767);
-  EXPECT_DOUBLE_EQ(sixteen.wave.GetSample(0, false), 1.0 / 65535.0);
-  EXPECT_EQ(sixteen.wave.GetSample(1, false), -1.0);
-  EXPECT_EQ(sixteen.wave.GetSample(2, false), 1.0);
-}
-
-TEST(SampleMapping, ValuesBeyondFullScaleWrapAround) {
-  LoadedWave eight(1, 8, 2);
-  eight.wave.SetSample(0, false, 1.01);
-  eight.wave.SetSample(1, false, -1.01);
-  EXPECT_EQ(eight.Byte(44), 0);
-  EXPECT_EQ(eight.Byte(45), 255);
-
-  LoadedWave sixteen(1, 16, 2);
-  sixteen.wave.SetSample(0, false, 1.5);  // 49151 -> low 16 bits read as -16385
-  EXPECT_EQ(sixteen.Word(44), static_cast<int16_t>(49151));
+// Zero, full scale and beyond, where integer codes wrap and floats keep the value; each code
+// written reads back as `read` (skipped where NaN) and is written again as itself.
+TEST(SampleMapping, ZeroFullScaleAndBeyondInEveryResolution) {
+  const double kAny = std::nan("");
+  struct Case {
+    uint16_t bits;  // 0: float
+    double value;
+    int64_t code;  // for floats, the float's bits
+    double read;
+  };
+  const Case cases[] = {
+      {8, 0.0, 128, 1.0 / 255.0},
+      {8, -1.0, 0, -1.0},
+      {8, 1.0, 255, 1.0},
+      {8, 1.01, 0, kAny},
+      {8, -1.01, 255, kAny},
+      {16, 0.0, 0, 1.0 / 65535.0},
+      {16, -1.0, -32768, -1.0},
+      {16, 1.0, 32767, 1.0},
+      {16, 1.5, 49151 - 65536, kAny},
+      {24, -1.0, -8388608, -1.0},
+      {24, 1.5, 12582911 - 16777216, kAny},
+      {32, 0.0, 0, 1.0 / 4294967295.0},
+      {32, 1.0, INT32_MAX, 1.0},
+      {32, 1.5, int64_t{3221225471} - 4294967296, kAny},
+      {32, (2.0 * INT32_MIN + 3.0) / 4294967295.0, INT32_MIN + 1, kAny},
+      {0, 1.5, std::bit_cast<int32_t>(1.5f), 1.5},
+      {0, 0.1, std::bit_cast<int32_t>(0.1f), static_cast<float>(0.1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.value));
+    LoadedWave w(1, c.bits == 0 ? 32 : c.bits, 8, c.bits == 0);
+    const auto code = [&] {
+      switch (c.bits) {
+        case 8: return int64_t{w.Byte(44)};
+        case 16: return int64_t{w.Word(44)};
+        case 24: return int64_t{w.Triple(44)};
+        default: return int64_t{w.Long(44)};
+      }
+    };
+    w.wave.SetSample(0, false, c.value);
+    EXPECT_EQ(code(), c.code);
+    const double v = w.wave.GetSample(0, false);
+    if (!std::isnan(c.read)) {
+      EXPECT_EQ(v, c.read);
+    }
+    w.wave.SetSample(0, false, v);
+    EXPECT_EQ(code(), c.code);
+  }
 }
 
 TEST(SampleMapping, NoNumberCannotBeStored) {
-  LoadedWave w(1, 16, 2);
-  EXPECT_THROW(w.wave.SetSample(0, false, std::nan("")), std::domain_error);
-  EXPECT_THROW(w.wave.SetSample(0, false, HUGE_VAL), std::domain_error);
-  EXPECT_EQ(w.Word(44), 0);
+  for (const bool floats : {false, true}) {
+    LoadedWave w(1, floats ? 32 : 16, 4, floats);
+    EXPECT_THROW(w.wave.SetSample(0, false, std::nan("")), std::domain_error);
+    EXPECT_THROW(w.wave.SetSample(0, false, floats ? 1e39 : HUGE_VAL), std::domain_error);
+    EXPECT_EQ(w.Long(44), 0);
+  }
 }
 
 TEST(SampleMapping, ChannelLayouts) {

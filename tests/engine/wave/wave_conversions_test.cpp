@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -346,6 +347,64 @@ TEST_F(WaveConversionsTest, ConvertedSoundsLoadAgainUnchanged) {
   again.LoadFromImage("out.wav", image);
   EXPECT_EQ(again.Image(), image);
   EXPECT_EQ(again.SampleCount(), 6u);
+}
+
+// A sound of `frames` frames of every kind: noise over the whole range, floats past full scale.
+std::vector<uint8_t> KindNoise(uint16_t channels, uint16_t bits, bool floats, uint32_t frames) {
+  std::mt19937 random(bits + channels);
+  std::vector<uint8_t> data;
+  for (uint32_t i = 0; i < frames * channels; ++i) {
+    uint32_t code = random();
+    if (floats) code = std::bit_cast<uint32_t>(static_cast<float>(static_cast<int32_t>(code) / 1.5e9));
+    for (int b = 0; b < bits / 8; ++b) data.push_back(static_cast<uint8_t>(code >> 8 * b));
+  }
+  std::vector<uint8_t> image = CanonicalWave(channels, 48000, bits, data);
+  if (floats) PutU16(image, 20, 3);
+  return image;
+}
+
+// Every change of resolution is each sample read in the old one and written in the new, for every
+// pair of kinds (8 and 16 bits through their integer forms, which must agree); the other
+// conversions take means toward zero of the wider integers and the float nearest the mean of floats.
+TEST_F(WaveConversionsTest, EveryResolutionConvertsThroughTheSampleMapping) {
+  const std::tuple<uint16_t, bool> kinds[] = {{8, false}, {16, false}, {24, false}, {32, false}, {32, true}};
+  const std::tuple<void (TWave::*)(), uint16_t, bool> targets[] = {{&TWave::ConvertTo8Bit, 8, false},
+                                                                   {&TWave::ConvertTo16Bit, 16, false},
+                                                                   {&TWave::ConvertTo24Bit, 24, false},
+                                                                   {&TWave::ConvertToFloat, 32, true}};
+  for (const auto& [bits, floats] : kinds) {
+    for (const uint16_t channels : {1, 2}) {
+      const std::vector<uint8_t> source = KindNoise(channels, bits, floats, 1001);
+      for (const auto& [convert, toBits, toFloats] : targets) {
+        SCOPED_TRACE(std::to_string(bits) + (floats ? " float" : "") + " to " + std::to_string(toBits) +
+                     (toFloats ? " float" : "") + ", " + std::to_string(channels) + " channels");
+        wave.LoadFromImage("w.wav", source);
+        TWave expected;
+        std::vector<uint8_t> image = CanonicalWave(channels, 48000, toBits, std::vector<uint8_t>(1001 * channels * toBits / 8));
+        if (toFloats) PutU16(image, 20, 3);
+        expected.LoadFromImage("e.wav", image);
+        for (uint32_t i = 0; i < 1001; ++i) {
+          for (const bool right : {false, true}) expected.SetSample(i, right, wave.GetSample(i, right));
+        }
+        (wave.*convert)();
+        EXPECT_EQ(wave.Image(), expected.Image());
+      }
+    }
+  }
+  // Means: 24-bit stereo to mono toward zero; floats doubled, where the exact mean 1 + 2^-24
+  // lies halfway between two floats and rounds to the even one.
+  Load(2, 48000, 24, {0xFD, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF});  // -3, 0; -2^23, -1
+  wave.ConvertToMono();
+  EXPECT_EQ(wave.Image(), CanonicalWave(1, 48000, 24, {0xFF, 0xFF, 0xFF, 0, 0, 0xC0}));  // -1; -2^22
+  std::vector<uint8_t> floats = CanonicalWave(1, 48000, 32, {0, 0, 0x80, 0x3F, 1, 0, 0x80, 0x3F}), doubled = floats;
+  PutU16(floats, 20, 3);
+  wave.LoadFromImage("f.wav", floats);
+  wave.DoubleSampleRate();
+  PutU16(doubled, 20, 3);
+  PutU32(doubled, 28, 384000);
+  PutU32(doubled, 24, 96000);
+  doubled[48] = 0;
+  EXPECT_EQ(wave.Image(), doubled);
 }
 
 // Long sounds cross the new image's growth blocks and the steps' fixed runs, where a step that

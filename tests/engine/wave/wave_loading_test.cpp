@@ -43,7 +43,9 @@ std::vector<uint8_t> FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uin
   if (size >= 40) {
     PutU16(b, 18, bits);
     PutU32(b, 20, channels == 2 ? 3 : 4);
-    PutU16(b, 24, 1);  // sub-format: PCM
+    // The sub-format: PCM's GUID.
+    const uint8_t pcm[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    std::copy(pcm, pcm + 16, b.begin() + 24);
   }
   return b;
 }
@@ -155,9 +157,12 @@ TEST(WaveLoading, RefusedImagesKeepThePreviousDocument) {
   std::vector<uint8_t> farData = RiffFile({Chunk("fmt ", FmtBody(1, 2, 22050, 16, 16)),
                                            Chunk("junk", std::vector<uint8_t>(70000, 0)),
                                            Chunk("data", kData)});
-  std::vector<uint8_t> floatExtensible =
+  // Sub-formats other than PCM and float, whole or in the bytes after the tag's two.
+  std::vector<uint8_t> adpcmExtensible =
       RiffFile({Chunk("fmt ", FmtBody(0xFFFE, 2, 22050, 16, 40)), Chunk("data", kData)});
-  PutU16(floatExtensible, 44, 3);
+  std::vector<uint8_t> otherGuid = adpcmExtensible;
+  PutU16(adpcmExtensible, 44, 2);
+  otherGuid[59] = 0x72;
 
   struct Case {
     const char* name;
@@ -172,12 +177,13 @@ TEST(WaveLoading, RefusedImagesKeepThePreviousDocument) {
       {"data beyond 65528 bytes", farData, "no \"data\""},
       {"three channels", withField(22, 3, 2), "mono and stereo"},
       {"no channels", withField(22, 0, 2), "mono and stereo"},
-      {"24 bits", withField(34, 24, 2), "8-bit and 16-bit"},
-      {"0 bits", withField(34, 0, 2), "8-bit and 16-bit"},
+      {"12 bits", withField(34, 12, 2), "only 8-, 16-, 24- and 32-bit samples can be opened (12 bits)"},
+      {"0 bits", withField(34, 0, 2), "8-, 16-, 24- and 32-bit"},
       {"rate 0", withField(24, 0, 4), "sample rate"},
-      {"floating point tag", withField(20, 3, 2), "PCM"},
+      {"16-bit float", withField(20, 3, 2), "only 32-bit float samples can be opened (16 bits)"},
       {"compressed tag", withField(20, 2, 2), "PCM"},
-      {"extensible float", floatExtensible, "PCM"},
+      {"extensible ADPCM", adpcmExtensible, "(extensible sub-format 00000002-0000-0010-8000-00aa00389b71)"},
+      {"extensible PCM tag, other GUID", otherGuid, "(extensible sub-format 00000001-0000-0010-8000-00aa00389b72)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -234,6 +240,12 @@ TEST(WaveLoading, MalformedFilesAreRefusedOrLoadedStably) {
   Append(dataInJunk, U32(4));
   Append(dataInJunk, Bytes("abcd"));
 
+  // The wider formats, in their own chunks and in the extensible one, naming PCM or float.
+  const std::vector<uint8_t> triples = {1, 2, 3, 4, 5, 0x86, 7, 8, 9, 10, 11, 0xFC};
+  std::vector<uint8_t> extensibleFloat =
+      RiffFile({Chunk("fmt ", FmtBody(0xFFFE, 1, 48000, 32, 40)), Chunk("data", triples)});
+  PutU16(extensibleFloat, 44, 3);
+
   struct Case {
     const char* name;
     Make make;
@@ -241,6 +253,7 @@ TEST(WaveLoading, MalformedFilesAreRefusedOrLoadedStably) {
     uint16_t channels = 0, bits = 0;
     uint32_t rate = 0;
     std::vector<uint8_t> data = {};
+    uint16_t tag = 1;
   };
   const std::vector<Case> cases = {
       {"fifo",
@@ -283,8 +296,15 @@ TEST(WaveLoading, MalformedFilesAreRefusedOrLoadedStably) {
        kData},
       {"BlockAlign 0", written(withField(32, 0, 2)), nullptr, 2, 16, 22050, kData},
       {"BlockAlign 2", written(withField(32, 2, 2)), nullptr, 2, 16, 22050, kData},
-      {"extensible tag in 16 bytes", written(withField(20, 0xFFFE, 2)), nullptr, 2, 16, 22050,
-       kData},
+      {"extensible tag in 16 bytes", written(withField(20, 0xFFFE, 2)), "too short to name its sub-format (16 bytes)"},
+      {"24-bit", written(CanonicalWave(2, 48000, 24, triples)), nullptr, 2, 24, 48000, triples},
+      {"24-bit extensible",
+       written(RiffFile({Chunk("fmt ", FmtBody(0xFFFE, 2, 48000, 24, 40)), Chunk("data", triples)})), nullptr, 2,
+       24, 48000, triples},
+      {"float with a fact chunk",
+       written(RiffFile({Chunk("fmt ", FmtBody(3, 2, 48000, 32, 18)), Chunk("fact", U32(1)), Chunk("data", triples)})),
+       nullptr, 2, 32, 48000, triples, 3},
+      {"extensible float", written(extensibleFloat), nullptr, 1, 32, 48000, triples, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -328,7 +348,7 @@ TEST(WaveLoading, MalformedFilesAreRefusedOrLoadedStably) {
     const TWaveHeader& h = wave.Header();
     EXPECT_EQ(std::vector<uint16_t>({h.Channels, h.BitsPerSample, h.FormatTag, h.BlockAlign}),
               std::vector<uint16_t>(
-                  {c.channels, c.bits, 1, static_cast<uint16_t>(c.channels * c.bits / 8)}));
+                  {c.channels, c.bits, c.tag, static_cast<uint16_t>(c.channels * c.bits / 8)}));
     EXPECT_EQ(std::pair(h.SampleRate, h.FmtSize), std::pair(c.rate, 16u));
     EXPECT_EQ(std::memcmp(&h, wave.Image().data(), 44), 0);
     EXPECT_EQ(std::vector<uint8_t>(wave.Image().begin() + 44, wave.Image().end()), c.data);

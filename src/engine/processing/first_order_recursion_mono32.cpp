@@ -1,0 +1,7 @@
+#include "processing/first_order_recursion_impl.h"
+
+// The filters and the wall on 32-bit mono sound.
+template void RunRecursion(TypedSamples<Mono32>&, const Selection&, Progress&, const Recursion&,
+                           const Recurrence<FilterDirect>&);
+template void RunRecursion(TypedSamples<Mono32>&, const Selection&, Progress&, const Recursion&,
+                           const Recurrence<WallDirect>&);
