@@ -109,7 +109,7 @@ void TMainForm::BuildDialogs() {
 }
 
 QString TMainForm::DocumentCaption() const {
-  return kTitle + QStringLiteral(" - ") + QFileInfo(DisplayPath(session_.Wave.FileName())).fileName();
+  return (session_.Changes.Changed() ? QStringLiteral("*") : QString()) + kTitle + QStringLiteral(" - ") + QFileInfo(DisplayPath(session_.Wave.FileName())).fileName();
 }
 
 void TMainForm::RefreshAll() {
@@ -158,11 +158,17 @@ void TMainForm::WaveProgress(TWave&, int8_t progress) {
 }
 
 // Exit and the window manager's close button both end here. The scratch file goes whatever the
-// answer, unless a recording holds it.
+// answer to "Exit now?", unless a recording holds it; a changed sound is asked about instead,
+// and its Cancel leaves everything as it was.
 void TMainForm::closeEvent(QCloseEvent* event) {
   bool confirmed = false;
   Guarded([&] {
-    confirmed = prompts_.AskYesNo(tr("Exit now?"));
+    if (session_.Wave.Loaded() && session_.Changes.Changed()) {
+      confirmed = FileTabSheet->SettleChanges();
+      if (!confirmed) return;
+    } else {
+      confirmed = prompts_.AskYesNo(tr("Exit now?"));
+    }
     DeleteScratchFile();
   });
   if (confirmed) {

@@ -18,6 +18,7 @@ void ShowWholeAndSelectAll(Session& session) {
 // Open, New, Reload and a recording bring a sound whose history starts with it.
 void StartFresh(Session& session) {
   session.Undo.Clear();
+  session.Changes.Reset();
   ShowWholeAndSelectAll(session);
 }
 
@@ -77,6 +78,7 @@ void SaveDocument(Session& session, const std::string& fileName) {
   session.Wave.SaveToFile(fileName);
   session.Wave.ReopenFromImage(fileName);
   session.NewInMemory = false;
+  session.Changes.Saved();
   // The history stays: an undo after a save goes on from the saved sound.
   ShowWholeAndSelectAll(session);
 }
