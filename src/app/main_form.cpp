@@ -43,12 +43,13 @@ const QString kTitle = QStringLiteral("Velorin II");
 
 TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, const SoundCard& card,
                      ISystemSoundPlayer* player, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       Audio(card),
       prompts_(prompts) {
   setObjectName(QStringLiteral("MainForm"));
-  setFixedSize(kClientWidth, kClientHeight);
+  setMinimumSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
   // The layout is planned for a small dialog font, 11 pixels high, whatever the desktop's is.
   QFont small = font();
   small.setPixelSize(kFontPixels);
@@ -138,6 +139,7 @@ void TMainForm::ShowNewDocument() {
   SelAllButton->setEnabled(true);
   EditTabSheet->setEnabled(true);
   PlayBitBtn->setEnabled(true);
+  PlaySelBitBtn->setEnabled(true);
   RefreshAll();
   ShowUndoState();
 }
@@ -145,6 +147,8 @@ void TMainForm::ShowNewDocument() {
 void TMainForm::OpenWave(const std::string& fileName) {
   OpenDocument(session_, fileName);
   ShowNewDocument();
+  const std::string notice = EndsEarlyNotice(session_);
+  if (!notice.empty()) prompts_.ShowInformation(QString::fromStdString(notice));
 }
 
 void TMainForm::WaveProgress(TWave&, int8_t progress) {

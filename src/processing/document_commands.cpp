@@ -1,5 +1,8 @@
 #include "processing/document_commands.h"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "processing/errors.h"
 #include "processing/number_text.h"
 #include "state/session.h"
@@ -89,4 +92,16 @@ void ReloadDocument(Session& session) {
   } else {
     OpenDocument(session, session.Wave.FileName());
   }
+}
+
+std::string EndsEarlyNotice(const Session& session) {
+  const TWave& wave = session.Wave;
+  if (wave.PromisedDataBytes() == 0 || wave.SampleRate() == 0 || wave.FrameBytes() == 0) return {};
+  const double rate = wave.SampleRate();
+  const double promised = static_cast<double>(wave.PromisedDataBytes() / wave.FrameBytes()) / rate;
+  const std::string name = std::filesystem::path(wave.FileName()).filename().string();
+  char tail[128];
+  std::snprintf(tail, sizeof tail, " ends early: the header promises %.2f s, %.2f s are present.", promised,
+                static_cast<double>(wave.PresentDataBytes() / wave.FrameBytes()) / rate);
+  return name + tail;
 }

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 TSpectrumPaintBox::TSpectrumPaintBox(QWidget* parent) : QWidget(parent) {
   // Every paint covers the whole surface.
@@ -24,4 +25,10 @@ void TSpectrumPaintBox::mouseMoveEvent(QMouseEvent* event) {
 TUpDown::TUpDown(QWidget* parent) : QSpinBox(parent) {
   // The field stays in place for the spin box's own bookkeeping; only the arrows show.
   lineEdit()->hide();
+}
+
+void TUpDown::wheelEvent(QWheelEvent* event) {
+  const int delta = event->angleDelta().y();
+  if (delta != 0) stepBy(delta > 0 ? wheelStep_ : -wheelStep_);
+  event->accept();
 }

@@ -38,6 +38,7 @@ struct FileLayout {
   TWaveHeader Header;     // the format as read from the file's format chunk
   size_t DataOffset = 0;  // where the sample data begins
   uint32_t DataSize = 0;  // bytes of sample data to take, whole frames of those present
+  uint32_t Promised = 0;  // the data size the header gave, where the file holds less; else 0
   // The file is the canonical image already: it is taken whole, byte for byte, with whatever
   // follows the data.
   bool Canonical = false;
@@ -136,7 +137,10 @@ FileLayout Inspect(const uint8_t* head, size_t headSize, uint64_t fileSize,
     Refuse(fileName, "its sound data is too large (" + TooLargeText(dataSize, frameBytes) + ")");
   const uint64_t present = fileSize - layout.DataOffset;
   const bool truncated = dataSize > present;
-  if (truncated) dataSize = static_cast<uint32_t>(present - present % frameBytes);
+  if (truncated) {
+    layout.Promised = dataSize;
+    dataSize = static_cast<uint32_t>(present - present % frameBytes);
+  }
   layout.DataSize = dataSize;
   // Only a header that is canonical in every field the rebuild would write is kept as it
   // stands; a wrong BlockAlign is mended so that other programs read the saved file.
@@ -215,6 +219,8 @@ void TWave::LoadFromFile(const std::string& fileName, double newWaveSeconds) {
   }
   AdoptImage(std::move(image), layout.Header);
   fileName_ = fileName;
+  promisedDataBytes_ = layout.Promised;
+  presentDataBytes_ = layout.DataSize;
 }
 
 bool TWave::LoadPartOfFile(const std::string& fileName, int64_t first, int64_t last) {
@@ -238,6 +244,8 @@ bool TWave::LoadPartOfFile(const std::string& fileName, int64_t first, int64_t l
   file.ReadAt(layout.DataOffset + static_cast<uint64_t>(begin) * frameBytes, image.data() + kWaveHeaderSize, kept);
   AdoptImage(std::move(image), header);
   fileName_ = fileName;
+  promisedDataBytes_ = layout.Promised;
+  presentDataBytes_ = layout.DataSize;
   return true;
 }
 
@@ -251,6 +259,8 @@ void TWave::LoadFromImage(const std::string& fileName, std::vector<uint8_t> byte
     AdoptImage(std::move(image), layout.Header);
   }
   fileName_ = fileName;
+  promisedDataBytes_ = layout.Promised;
+  presentDataBytes_ = layout.DataSize;
 }
 
 void TWave::CreateSilent(const std::string& fileName, double seconds) {
@@ -261,6 +271,7 @@ void TWave::CreateSilent(const std::string& fileName, double seconds) {
   WriteWaveHeader(h, image.data());
   AdoptImage(std::move(image), h);
   fileName_ = fileName;
+  promisedDataBytes_ = 0;
 }
 
 void TWave::SaveToFile(const std::string& fileName) const {
@@ -286,9 +297,13 @@ void TWave::SetSoundPlayer(ISystemSoundPlayer* player) {
   player_ = player;
 }
 
-bool TWave::Play() {
-  if (!player_ || image_.empty()) return false;
-  handedToPlayer_ = player_->PlayAsync(image_.data(), image_.size());
+bool TWave::Play() { return PlayFrames(0, int64_t{SampleCount()} - 1); }
+
+bool TWave::PlayFrames(int64_t first, int64_t last) {
+  first = std::max<int64_t>(first, 0);
+  last = std::min<int64_t>(last, int64_t{SampleCount()} - 1);
+  if (!player_ || image_.empty() || (last < first && SampleCount() > 0)) return false;
+  handedToPlayer_ = player_->PlayAsync(image_.data(), image_.size(), first, std::max<int64_t>(last - first + 1, 0));
   return handedToPlayer_;
 }
 

@@ -230,16 +230,16 @@ TEST_F(StripMouseTest, LabelsShowTheMarkedFramesInSeconds) {
   EXPECT_EQ(LabelText("SelEndLabel"), "0.5 s");
 }
 
-TEST_F(StripMouseTest, OnlyPressesSelect) {
+TEST_F(StripMouseTest, ADragSelectsFromPressToPointer) {
   StartWith(WriteStereoWave("sound.wav", 1000));
   QWidget* strip = Find<QWidget>("LPaintBox");
   ASSERT_TRUE(strip);
   QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(100, 40));
   QTest::mouseMove(strip, QPoint(300, 40));
   QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(300, 40));
-  EXPECT_EQ(Selected(), std::make_pair(131, 999));
+  EXPECT_EQ(Selected(), std::make_pair(131, 394));
   QTest::mouseRelease(strip, Qt::RightButton, {}, QPoint(200, 40));
-  EXPECT_EQ(Selected(), std::make_pair(131, 999));
+  EXPECT_EQ(Selected(), std::make_pair(131, 394));
 }
 
 using ZoomTest = StripTest;

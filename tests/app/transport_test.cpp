@@ -3,7 +3,9 @@
 // device or scratch file leaves the transport where the user can go on.
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -14,7 +16,9 @@
 #include <filesystem>
 #include <initializer_list>
 
+#include "app/level_meter_widget.h"
 #include "app/rec_options_form.h"
+#include "views/wave_strip_widget.h"
 #include "audio/recording_file.h"
 #include "processing/echo_repeat_form.h"
 #include "processing/signal_generator_form.h"
@@ -29,12 +33,16 @@ namespace fs = std::filesystem;
 // Remembers what it was handed instead of playing it.
 class FakeSoundPlayer final : public ISystemSoundPlayer {
  public:
-  bool PlayAsync(const uint8_t* image, size_t size) override { return played.push_back({image, size}), true; }
+  bool PlayAsync(const uint8_t* image, size_t size, int64_t first, int64_t count) override {
+    range = {first, count};
+    return played.push_back({image, size}), true;
+  }
   bool StopAll() override { return ++stops, true; }
   // Its clock is the test's: the frame it says is heard.
   int64_t PlayingFrame() const override { return heard; }
 
   std::vector<std::pair<const uint8_t*, size_t>> played;
+  std::pair<int64_t, int64_t> range;
   int stops = 0;
   int64_t heard = -1;
 };
@@ -115,6 +123,8 @@ TEST_F(TransportWindow, ThePlayCursorFollowsTheFrameBeingHeard) {
   };
   Click("PlayBitBtn");
   EXPECT_TRUE(form->CursorTimer->isActive());
+  // A frame is believed only once the time for it has passed.
+  QThread::msleep(70);
   for (int64_t frame : {300, 500}) {
     player.heard = frame;
     form->CursorTimerTimer();
@@ -126,6 +136,32 @@ TEST_F(TransportWindow, ThePlayCursorFollowsTheFrameBeingHeard) {
   Click("StopBitBtn");
   EXPECT_FALSE(form->CursorTimer->isActive());
   EXPECT_EQ(highlighted("LPaintBox", 500), 0);
+}
+
+// Play selection hands the player the selected frames and runs the gauge over them alone; where
+// the player tells no frame, the cursor goes by the time since the sound began.
+TEST_F(TransportWindow, PlaySelectionPlaysTheSelectedFramesAndTheCursorKeepsTime) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 28000, 8000))});
+  form->View().Sel.SelStart = 8000;
+  form->View().Sel.SelEnd = 15999;
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_Space, Qt::ShiftModifier);
+  EXPECT_EQ(player.range, std::make_pair(int64_t{8000}, int64_t{8000}));
+  EXPECT_EQ(form->PlayTimer->interval(), 50);
+  EXPECT_EQ(Transport(), kPlaying);
+  QThread::msleep(100);
+  form->CursorTimerTimer();
+  const QImage picture = form->LPaintBox->grab().toImage();
+  const int first = ColumnOfFrame(form->View(), 8000 + 800, picture.width());
+  int column = -1;
+  for (int x = 0; x < picture.width() && column < 0; ++x)
+    if (QColor(picture.pixel(x, 1)) == form->palette().color(QPalette::Highlight)) column = x;
+  EXPECT_GE(column, first);
+  EXPECT_LE(column, ColumnOfFrame(form->View(), 15999, picture.width()));
+  QTest::keyClick(form.get(), Qt::Key_Space, Qt::ShiftModifier);
+  EXPECT_EQ(Transport(), kIdle);
+  EXPECT_EQ(player.stops, 1);
 }
 
 TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) {
@@ -179,6 +215,32 @@ TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) 
   EXPECT_TRUE(form->close());
   EXPECT_TRUE(form->Recording());
   EXPECT_TRUE(fs::exists(form->ScratchFileName()));
+}
+
+// While recording, the meter shows the input's levels and lights a channel's clip light at full
+// scale, until it is clicked; the next recording starts with the lights out.
+TEST_F(TransportWindow, TheMeterLightsAChannelThatReachesFullScaleUntilClicked) {
+  Start();
+  const auto light = [&](int channel) {
+    const QImage picture = form->LevelMeterBox->grab().toImage();
+    return QColor(picture.pixel(picture.width() - 6, channel * picture.height() / 2 + 2));
+  };
+  const QColor lit(255, 0, 0);
+  Record();
+  EXPECT_TRUE(form->LevelMeterBox->isVisible());
+  EXPECT_FALSE(form->Label9->isVisible());
+  waveInput.Fill({0x00, 0x80, 0x00, 0x10});  // left -32768, right 4096
+  QTest::qWait(120);
+  EXPECT_EQ(light(0), lit);
+  EXPECT_NE(light(1), lit);
+  QTest::mouseClick(form->LevelMeterBox, Qt::LeftButton);
+  EXPECT_NE(light(0), lit);
+  waveInput.Fill({0x00, 0x10, 0xFF, 0x7F});
+  Click("StopBitBtn");
+  EXPECT_EQ(light(1), lit);  // the last levels stay in view
+  Record();
+  EXPECT_NE(light(1), lit);
+  Click("StopBitBtn");
 }
 
 // A scratch file that cannot grow ends the recording at once; the window stops, opens what it

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "cli_run.h"
 
 namespace {
@@ -102,6 +104,21 @@ TEST(CliOpen, AMissingFileGivesAnEmptySoundAndStaysMissing) {
   EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(r.Out, Info(11025, 8, 1, 0, "0") + "0 0 0\n");
   EXPECT_TRUE(FolderNames(dir.Path()).empty());
+}
+
+TEST(CliOpen, AFileThatEndsEarlyOpensAndSaysSoOnStandardError) {
+  TempDir dir;
+  std::vector<uint8_t> bytes = CanonicalWave(1, 8000, 8, std::vector<uint8_t>(4560, 128));
+  const uint32_t promised = 240000;  // 30 s
+  std::memcpy(bytes.data() + 40, &promised, sizeof promised);
+  WriteBytes(dir.File("short.wav"), bytes);
+  for (const std::vector<std::string>& run :
+       {std::vector<std::string>{"open", dir.File("short.wav"), "info"},
+        std::vector<std::string>{"open", dir.File("short.wav"), "select", "0", "9", "crop", "info"}}) {
+    const CliResult r = RunCli(run);
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Err, "short.wav ends early: the header promises 30.00 s, 0.57 s are present.\n");
+  }
 }
 
 TEST(CliSelection, SelectAndChannelsTakeWhatTheWindowAcceptsOnMonoAndStereo) {

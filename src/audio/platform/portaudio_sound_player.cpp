@@ -13,7 +13,7 @@ PortAudioSoundPlayer::~PortAudioSoundPlayer() {
   if (state_ == State::kReady) Pa_Terminate();
 }
 
-bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
+bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size, int64_t firstFrame, int64_t frameCount) {
   // Whatever answer this call gives, the old stream must not go on reading an image that the
   // caller now believes is free to change.
   CloseStream();
@@ -31,9 +31,12 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
   const bool eightBit = header.BitsPerSample == 8;
   playback_.frameBytes = size_t{header.Channels} * (eightBit ? 1 : 2);
   // A header may promise more data than the image holds; play only whole frames that are there.
-  const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize);
-  playback_.data = image + kWaveHeaderSize;
-  playback_.bytes = available / playback_.frameBytes * playback_.frameBytes;
+  const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize) / playback_.frameBytes;
+  const size_t first = std::min<size_t>(static_cast<size_t>(std::max<int64_t>(firstFrame, 0)), available);
+  const size_t count = std::min<size_t>(static_cast<size_t>(std::max<int64_t>(frameCount, 0)), available - first);
+  playback_.first = static_cast<int64_t>(first);
+  playback_.data = image + kWaveHeaderSize + first * playback_.frameBytes;
+  playback_.bytes = count * playback_.frameBytes;
   playback_.silence = eightBit ? 128 : 0;
   playback_.rate = header.SampleRate;
   playback_.played.store(0);
@@ -78,7 +81,7 @@ int64_t PortAudioSoundPlayer::PlayingFrame() const {
   } else {
     frame = (Pa_GetStreamTime(stream_) - from) * playback_.rate;
   }
-  return std::clamp<int64_t>(static_cast<int64_t>(frame), 0, std::max<int64_t>(frames - 1, 0));
+  return playback_.first + std::clamp<int64_t>(static_cast<int64_t>(frame), 0, std::max<int64_t>(frames - 1, 0));
 }
 
 int PortAudioSoundPlayer::StreamCallback(const void*, void* output, unsigned long frames,
