@@ -5,6 +5,10 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+namespace {
+constexpr int kWheelNotch = 120;
+}  // namespace
+
 TSpectrumPaintBox::TSpectrumPaintBox(QWidget* parent) : QWidget(parent) {
   // Every paint covers the whole surface.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -28,7 +32,14 @@ TUpDown::TUpDown(QWidget* parent) : QSpinBox(parent) {
 }
 
 void TUpDown::wheelEvent(QWheelEvent* event) {
-  const int delta = event->angleDelta().y();
-  if (delta != 0) stepBy(delta > 0 ? wheelStep_ : -wheelStep_);
+  if (wheelStep_ == 1) {
+    QSpinBox::wheelEvent(event);
+    return;
+  }
+  // A fine wheel sends parts of a notch; they add up to whole ones.
+  wheelAngle_ += event->angleDelta().y();
+  const int notches = wheelAngle_ / kWheelNotch;
+  wheelAngle_ -= notches * kWheelNotch;
+  if (notches != 0) stepBy(notches * wheelStep_);
   event->accept();
 }

