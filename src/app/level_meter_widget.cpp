@@ -16,9 +16,7 @@ constexpr double kSilence = -std::numeric_limits<double>::infinity();
 
 double Fraction(double db) { return std::clamp((db - kFloorDb) / -kFloorDb, 0.0, 1.0); }
 
-QString Reading(double db) {
-  return std::isfinite(db) ? QString::number(db, 'f', 1) + QStringLiteral(" dB") : QStringLiteral("-inf dB");
-}
+QString Reading(double db) { return std::isfinite(db) ? QString::number(db, 'f', 1) : QStringLiteral("-inf"); }
 
 }  // namespace
 
@@ -65,6 +63,6 @@ void TLevelMeterWidget::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::WindowText));
     const QString name = channels == 1 ? QString() : (c == 0 ? QStringLiteral("L ") : QStringLiteral("R "));
     painter.drawText(QRect(0, top + barHeight, width(), rowHeight - barHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                     name + Reading(level.PeakDb) + QStringLiteral("  max ") + Reading(level.HeldDb));
+                     name + Reading(level.PeakDb) + QStringLiteral(" dB  max ") + Reading(level.HeldDb));
   }
 }

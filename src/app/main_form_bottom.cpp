@@ -148,7 +148,7 @@ void TMainForm::BuildBottom() {
   RecBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "RecBitBtn", tr("&Rec"), RecordIcon());
   PlayBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "PlayBitBtn", tr("&Play"),
                                    style()->standardIcon(QStyle::SP_MediaPlay));
-  PlaySelBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "PlaySelBitBtn", tr("Play sel."),
+  PlaySelBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "PlaySelBitBtn", tr("Sel."),
                                       style()->standardIcon(QStyle::SP_MediaPlay));
   SetHint(PlaySelBitBtn, tr("Play the selection (Shift+Space)"));
   StopBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "StopBitBtn", tr("&Stop"),

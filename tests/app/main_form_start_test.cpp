@@ -224,7 +224,7 @@ TEST_F(StartTest, ControlsBelowThePages) {
     const char* title;
     QStringList buttons;
   } groups[] = {
-      {"SoundControlGroupBox", "Sound control", {"&Rec", "&Play", "Play sel.", "&Stop"}},
+      {"SoundControlGroupBox", "Sound control", {"&Rec", "&Play", "Sel.", "&Stop"}},
       {"SelectionGroupBox", "Selection", {"&Left", "Righ&t", "S&elect all"}},
   };
   for (const auto& expected : groups) {
