@@ -67,6 +67,8 @@ uint64_t TRecorder::DroppedFrames() const { return Owner.WaveIn().DroppedFrames(
 bool TRecorder::Open() {
   if (IsOpen) return true;
   ++openings_;
+  // Before the device runs, so that nothing measures meanwhile.
+  Meter.Start(bitsPerSample_ == TBPS::_16 ? 16 : 8, channels_ == TChannels::Stereo ? 2 : 1, sampleRate_);
   AddIndex = 0;
   DoneIndex = 0;
   if (!WaveFormat) {
@@ -175,6 +177,8 @@ void TRecorder::WaveInCallback(uint32_t message, WaveHeader*) {
   uint8_t* right = RightBuffers[done].get();
   const auto recorded = static_cast<uint16_t>(Headers[done]->BytesRecorded);
   uint16_t size = recorded;
+  // Here, beside the file, and never in the device's real-time callback, which only copies.
+  Meter.Take(left, recorded);
   if (CheckTrigger(left, size)) {
     if (RecordingToFile && file_) {
       file_->Append(left, size);

@@ -11,6 +11,7 @@
 
 #include "audio/audio_settings.h"
 #include "audio/recording_file.h"
+#include "state/level_meter.h"
 
 // Captures sound from the wave input through the ring of four buffers. Each filled buffer is
 // tested against the trigger level, appended to the recording file, offered to the owner's
@@ -36,6 +37,8 @@ class TRecorder final : public TAudioSettings {
   std::atomic<uint16_t> TrigLevel{0};
   std::atomic<bool> Triggered{false};
   std::atomic<bool> RecordingToFile{false};
+  // The input's levels, measured from each buffer the device hands back, for a meter to show.
+  LevelMeter Meter;
   // The clock of the files RecordToFile makes.
   RecordingFile::Clock FileClock = &std::chrono::steady_clock::now;
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <cstdint>
 #include <vector>
@@ -29,12 +30,20 @@
 #include "analysis/spectrum.h"
 #include "processing/resample.h"
 
+void ReportEndsEarly(const Session& session) {
+  const std::string notice = EndsEarlyNotice(session);
+  if (!notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
+}
+
 namespace {
 
 // Name of the sound `new` makes, until a save gives it a real one.
 constexpr const char* kNewSoundName = "untitled.wav";
 
-void Open(CliSession& s, CliArgs a) { OpenDocument(s.Doc, a[0]); }
+void Open(CliSession& s, CliArgs a) {
+  OpenDocument(s.Doc, a[0]);
+  ReportEndsEarly(s.Doc);
+}
 
 void New(CliSession& s, CliArgs a) { NewDocumentInMemory(s.Doc, kNewSoundName, ParseNewWaveLength(a[0])); }
 

@@ -24,6 +24,9 @@ struct CliSession {
 
 using CliArgs = std::span<const std::string>;
 
+// After an open: says on standard error when the file held less than its header promised.
+void ReportEndsEarly(const Session& session);
+
 // Whether a command works on the sound. The window simply ignores such a command without one; a
 // script must not believe that a save or a change happened, so velorin-cli fails it.
 enum class CliNeeds { Nothing, Sound };

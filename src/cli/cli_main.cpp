@@ -124,7 +124,9 @@ bool RanOpenCropped(const CommandLine& line, size_t i, size_t undosLeft, CliSess
   } catch (const std::exception&) {
     return false;  // select refuses them after the open, as it always does
   }
-  return OpenCropped(session.Doc, line.Invocations[i].Args[0], selStart, selEnd);
+  if (!OpenCropped(session.Doc, line.Invocations[i].Args[0], selStart, selEnd)) return false;
+  ReportEndsEarly(session.Doc);
+  return true;
 }
 
 int RunAll(const CommandLine& line) {

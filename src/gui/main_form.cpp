@@ -45,12 +45,13 @@ const QString kTitle = QStringLiteral("Velorin II");
 
 TMainForm::TMainForm(Prompts& prompts, const QStringList& arguments, const SoundCard& card,
                      ISystemSoundPlayer* player, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       Audio(card),
       prompts_(prompts) {
   setObjectName(QStringLiteral("MainForm"));
-  setFixedSize(kClientWidth, kClientHeight);
+  setMinimumSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
   // The layout is planned for a small dialog font, 11 pixels high, whatever the desktop's is.
   QFont small = font();
   small.setPixelSize(kFontPixels);
@@ -118,7 +119,7 @@ void TMainForm::BuildDialogs() {
 }
 
 QString TMainForm::DocumentCaption() const {
-  return kTitle + QStringLiteral(" - ") + QFileInfo(DisplayPath(session_.Wave.FileName())).fileName();
+  return (session_.Changes.Changed() ? QStringLiteral("*") : QString()) + kTitle + QStringLiteral(" - ") + QFileInfo(DisplayPath(session_.Wave.FileName())).fileName();
 }
 
 void TMainForm::RefreshAll() {
@@ -147,6 +148,7 @@ void TMainForm::ShowNewDocument() {
   SelAllButton->setEnabled(true);
   EditTabSheet->setEnabled(true);
   PlayBitBtn->setEnabled(true);
+  PlaySelBitBtn->setEnabled(true);
   RefreshAll();
   ShowUndoState();
 }
@@ -154,6 +156,8 @@ void TMainForm::ShowNewDocument() {
 void TMainForm::OpenWave(const std::string& fileName) {
   OpenDocument(session_, fileName);
   ShowNewDocument();
+  const std::string notice = EndsEarlyNotice(session_);
+  if (!notice.empty()) prompts_.ShowInformation(QString::fromStdString(notice));
 }
 
 void TMainForm::WaveProgress(TWave&, int8_t progress) {
@@ -167,11 +171,17 @@ void TMainForm::WaveProgress(TWave&, int8_t progress) {
 }
 
 // Exit and the window manager's close button both end here. The scratch file goes whatever the
-// answer, unless a recording holds it.
+// answer to "Exit now?", unless a recording holds it; a changed sound is asked about instead,
+// and its Cancel leaves everything as it was.
 void TMainForm::closeEvent(QCloseEvent* event) {
   bool confirmed = false;
   Guarded([&] {
-    confirmed = prompts_.AskYesNo(tr("Exit now?"));
+    if (session_.Wave.Loaded() && session_.Changes.Changed()) {
+      confirmed = FileTabSheet->SettleChanges();
+      if (!confirmed) return;
+    } else {
+      confirmed = prompts_.AskYesNo(tr("Exit now?"));
+    }
     DeleteScratchFile();
   });
   if (confirmed) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
@@ -41,6 +42,8 @@ class TSpectrumForm;
 class TViewPage;
 class TWallFilterForm;
 class TWaveDataPage;
+class TLevelMeterWidget;
+class TTimeRuler;
 class TWaveStrip;
 
 // The editor's main window: the pages of commands, the two strips, the gauge and the three
@@ -143,6 +146,7 @@ class TMainForm : public QWidget {
   TEffectsPage* EffectsTabSheet = nullptr;
 
   // Below the pages, each named as its objectName.
+  TTimeRuler* TimeRuler = nullptr;
   TWaveStrip* LPaintBox = nullptr;
   TWaveStrip* RPaintBox = nullptr;
   QLabel* Label7 = nullptr;
@@ -158,6 +162,8 @@ class TMainForm : public QWidget {
   QGroupBox* SoundControlGroupBox = nullptr;
   QPushButton* RecBitBtn = nullptr;
   QPushButton* PlayBitBtn = nullptr;
+  // Beside Play: plays the selected frames only.
+  QPushButton* PlaySelBitBtn = nullptr;
   QPushButton* StopBitBtn = nullptr;
 
   QGroupBox* WaveInfoGroupBox = nullptr;
@@ -177,6 +183,10 @@ class TMainForm : public QWidget {
   QTimer* RecordTimer = nullptr;
   // Moves the play cursor while a sound plays.
   QTimer* CursorTimer = nullptr;
+  // The input's levels, from the first recording on, where the title labels were; brought up to
+  // date by MeterTimer while a recording runs.
+  TLevelMeterWidget* LevelMeterBox = nullptr;
+  QTimer* MeterTimer = nullptr;
 
   // Under the strips while the view is narrower than the sound (main_form_navigation.cpp).
   QScrollBar* ViewScrollBar = nullptr;
@@ -210,6 +220,7 @@ class TMainForm : public QWidget {
   // The sound control (main_form_transport.cpp).
   void RecBitBtnClick();
   void PlayBitBtnClick();
+  void PlaySelBitBtnClick();
   void StopBitBtnClick();
   void PlayTimerTimer();
   void RecordTimerTimer();
@@ -222,6 +233,9 @@ class TMainForm : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // The strips, the ruler and the pages take the width and height beyond the smallest size
+  // (main_form_layout.cpp).
+  void resizeEvent(QResizeEvent* event) override;
   // The wheel over the strips.
   bool eventFilter(QObject* watched, QEvent* event) override;
   // A wave file dropped on the window (main_form_drop.cpp).
@@ -238,6 +252,11 @@ class TMainForm : public QWidget {
   void ShowScrollBar();
   bool AcceptsDrop(const QMimeData* data) const;
   void StripWheel(const QWidget& strip, const QWheelEvent& wheel);
+  // A drag with the left button over a strip, and Shift+click on one (main_form_bottom.cpp).
+  void StripDrag(const QWidget& strip, int fromX, int toX);
+  void StripShiftClick(const QWidget& strip, int x);
+  // Home and End: the view to the start or the end of the sound, as wide as it was.
+  void ScrollToEnd(bool end);
   // Draws the spectrum when its box is checked (which needs a document).
   void RedrawSpectrum();
   void SyncChannelBoxes();
@@ -250,6 +269,8 @@ class TMainForm : public QWidget {
   void ShowUndoState();
   // Undo or Redo: `step` on the session, then every display.
   void StepHistory(void (*step)(Session&));
+  // Plays frames first..last (cut to the sound), the gauge running over their duration.
+  void PlayFrames(int64_t first, int64_t last);
   // Nothing plays: the gauge back at 0, the pages, Play and Reload enabled, Stop disabled.
   void ShowTransportIdle();
   // After a recording is opened: what went wrong with the capture, when something did.
@@ -265,4 +286,8 @@ class TMainForm : public QWidget {
   // Where the gauge lies while the scroll bar is hidden.
   QRect gaugePlace_;
   int32_t recordSeconds_ = 0;
+  // What plays, and since when: the cursor follows the time where the device tells no frame.
+  QElapsedTimer playClock_;
+  int64_t playFirst_ = 0;
+  int64_t playLast_ = -1;
 };

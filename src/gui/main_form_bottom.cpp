@@ -12,13 +12,16 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <initializer_list>
 #include <utility>
 
 #include "gui/control_factory.h"
+#include "gui/widgets/level_meter_widget.h"
 #include "gui/main_form.h"
+#include "audio/recorder.h"
 #include "processing/document_commands.h"
 #include "gui/dialogs/echo_repeat_form.h"
 #include "gui/dialogs/loudness_form.h"
@@ -26,15 +29,21 @@
 #include "gui/dialogs/signal_generator_form.h"
 #include "gui/dialogs/wall_filter_form.h"
 #include "processing/number_text.h"
+#include "gui/widgets/time_ruler_widget.h"
 #include "gui/widgets/wave_strip_widget.h"
 
 namespace {
 
 constexpr int kStripWidth = 761;
 constexpr int kStripHeight = 153;
+// Between the pages and the strips, in a smaller font.
+constexpr int kRulerTop = 114;
+constexpr int kRulerHeight = 12;
+constexpr int kRulerFontPixels = 9;
 constexpr int kRecordInterval = 1000;
 // About thirty moves a second: smooth to the eye, and little work beside the sound.
 constexpr int kCursorInterval = 33;
+constexpr int kMeterInterval = 50;
 
 TWaveStrip* MakeStrip(QWidget* parent, const TWave& wave, const ViewState& view, bool right,
                       const char* name, int top) {
@@ -84,7 +93,7 @@ QPushButton* MakeTransportButton(QGroupBox* group, QBoxLayout* row, const char* 
                                  const QString& caption, const QIcon& icon) {
   auto* button = new QPushButton(icon, caption, group);
   button->setObjectName(QString::fromLatin1(name));
-  button->setFixedSize(65, 57);
+  button->setFixedSize(53, 57);
   button->setIconSize(QSize(20, 20));
   row->addWidget(button);
   return button;
@@ -93,46 +102,61 @@ QPushButton* MakeTransportButton(QGroupBox* group, QBoxLayout* row, const char* 
 }  // namespace
 
 void TMainForm::BuildBottom() {
-  LPaintBox = MakeStrip(this, session_.Wave, session_.View, false, "LPaintBox", 120);
-  RPaintBox = MakeStrip(this, session_.Wave, session_.View, true, "RPaintBox", 272);
-  Label7 = MakePlacedLabel(this, "Label7", QStringLiteral("L"), 8, 192);
-  Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 336);
+  TimeRuler = new TTimeRuler(session_.Wave, session_.View, this);
+  TimeRuler->setObjectName(QStringLiteral("TimeRuler"));
+  TimeRuler->setGeometry(24, kRulerTop, kStripWidth, kRulerHeight);
+  QFont rulerFont = TimeRuler->font();
+  rulerFont.setPixelSize(kRulerFontPixels);
+  TimeRuler->setFont(rulerFont);
+  LPaintBox = MakeStrip(this, session_.Wave, session_.View, false, "LPaintBox", kRulerTop + kRulerHeight);
+  RPaintBox = MakeStrip(this, session_.Wave, session_.View, true, "RPaintBox", kRulerTop + kRulerHeight + kStripHeight);
+  Label7 = MakePlacedLabel(this, "Label7", QStringLiteral("L"), 8, 198);
+  Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 343);
 
-  // Lies over the top-left corner of the left strip.
-  ReloadButton = new QPushButton(tr("Reloa&d"), this);
+  // Beside the pages' tabs, clear of the strips: Reload, and the way back and forth through the
+  // commands since the sound was opened.
+  auto* corner = new QWidget(MainPageControl);
+  auto* cornerRow = new QHBoxLayout(corner);
+  cornerRow->setContentsMargins(0, 0, 2, 2);
+  cornerRow->setSpacing(3);
+  ReloadButton = new QPushButton(tr("Reloa&d"), corner);
   ReloadButton->setObjectName(QStringLiteral("ReloadButton"));
-  ReloadButton->setGeometry(40, 120, 49, 17);
+  ReloadButton->setFixedSize(49, 17);
   SetHint(ReloadButton, tr("Reload the wave file"));
-  ReloadButton->raise();
-  // Beside it, the way back and forth through the commands since the sound was opened.
-  UndoButton = new QPushButton(tr("Undo"), this);
+  UndoButton = new QPushButton(tr("Undo"), corner);
   UndoButton->setObjectName(QStringLiteral("UndoButton"));
-  UndoButton->setGeometry(92, 120, 45, 17);
-  RedoButton = new QPushButton(tr("Redo"), this);
+  RedoButton = new QPushButton(tr("Redo"), corner);
   RedoButton->setObjectName(QStringLiteral("RedoButton"));
-  RedoButton->setGeometry(140, 120, 45, 17);
   ClickOnKeys(this, {{QKeySequence(Qt::CTRL | Qt::Key_Z), UndoButton},
                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), RedoButton},
                      {QKeySequence(Qt::CTRL | Qt::Key_Y), RedoButton}});
+  cornerRow->addWidget(ReloadButton);
   for (QPushButton* button : {UndoButton, RedoButton}) {
+    button->setFixedSize(45, 17);
     button->setEnabled(false);
-    button->raise();
+    cornerRow->addWidget(button);
   }
+  MainPageControl->setCornerWidget(corner, Qt::TopRightCorner);
 
   Gauge = new TGauge(this);
   Gauge->setObjectName(QStringLiteral("Gauge"));
-  Gauge->setGeometry(16, 432, 761, 17);
+  Gauge->setGeometry(16, 434, 761, 17);
 
   SoundControlGroupBox =
       MakePlacedGroupBox(this, "SoundControlGroupBox", tr("Sound control"), QRect(16, 456, 241, 97));
   auto* sound = new QHBoxLayout(SoundControlGroupBox);
-  sound->setContentsMargins(8, 4, 8, 6);
+  sound->setContentsMargins(6, 4, 6, 6);
+  sound->setSpacing(4);
   RecBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "RecBitBtn", tr("&Rec"), RecordIcon());
   PlayBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "PlayBitBtn", tr("&Play"),
                                    style()->standardIcon(QStyle::SP_MediaPlay));
+  PlaySelBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "PlaySelBitBtn", tr("Sel."),
+                                      style()->standardIcon(QStyle::SP_MediaPlay));
+  SetHint(PlaySelBitBtn, tr("Play the selection (Shift+Space)"));
   StopBitBtn = MakeTransportButton(SoundControlGroupBox, sound, "StopBitBtn", tr("&Stop"),
                                    style()->standardIcon(QStyle::SP_MediaStop));
   PlayBitBtn->setEnabled(false);
+  PlaySelBitBtn->setEnabled(false);
   StopBitBtn->setEnabled(false);
 
   WaveInfoGroupBox =
@@ -191,6 +215,15 @@ void TMainForm::BuildBottom() {
   Label10 = MakePlacedLabel(this, "Label10", tr("A PCM wave editor"), 672, 504);
   Label11 = MakePlacedLabel(this, "Label11", QStringLiteral("velorin.example.org"), 672, 520);
 
+  LevelMeterBox = new TLevelMeterWidget(Audio.Recorder().Meter, this);
+  LevelMeterBox->setObjectName(QStringLiteral("LevelMeterBox"));
+  LevelMeterBox->setGeometry(658, 462, 127, 88);
+  LevelMeterBox->hide();
+  MeterTimer = new QTimer(this);
+  MeterTimer->setObjectName(QStringLiteral("MeterTimer"));
+  MeterTimer->setInterval(kMeterInterval);
+  connect(MeterTimer, &QTimer::timeout, LevelMeterBox, &TLevelMeterWidget::Refresh);
+
   PlayTimer = new QTimer(this);
   PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
   RecordTimer = new QTimer(this);
@@ -202,12 +235,17 @@ void TMainForm::BuildBottom() {
 
   connect(RecBitBtn, &QPushButton::clicked, this, &TMainForm::RecBitBtnClick);
   connect(PlayBitBtn, &QPushButton::clicked, this, &TMainForm::PlayBitBtnClick);
+  connect(PlaySelBitBtn, &QPushButton::clicked, this, &TMainForm::PlaySelBitBtnClick);
   connect(StopBitBtn, &QPushButton::clicked, this, &TMainForm::StopBitBtnClick);
   connect(PlayTimer, &QTimer::timeout, this, &TMainForm::PlayTimerTimer);
   connect(RecordTimer, &QTimer::timeout, this, &TMainForm::RecordTimerTimer);
   connect(CursorTimer, &QTimer::timeout, this, &TMainForm::CursorTimerTimer);
   connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
   connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
+  for (TWaveStrip* strip : {LPaintBox, RPaintBox}) {
+    connect(strip, &TWaveStrip::MouseDrag, this, [this, strip](int fromX, int toX) { StripDrag(*strip, fromX, toX); });
+    connect(strip, &TWaveStrip::ShiftClick, this, [this, strip](int x) { StripShiftClick(*strip, x); });
+  }
   connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);
   connect(UndoButton, &QPushButton::clicked, this, &TMainForm::UndoButtonClick);
   connect(RedoButton, &QPushButton::clicked, this, &TMainForm::RedoButtonClick);
@@ -246,6 +284,7 @@ void TMainForm::SyncChannelBoxes() {
 // Commands end by drawing, and the user should see the result before the next one starts, so
 // the strips paint now rather than when the event loop comes round.
 void TMainForm::DrawWaves() {
+  TimeRuler->repaint();
   LPaintBox->repaint();
   RPaintBox->repaint();
 }
@@ -331,5 +370,18 @@ void TMainForm::LPaintBoxMouseDown(Qt::MouseButton button, int x, int) {
 
 void TMainForm::RPaintBoxMouseDown(Qt::MouseButton button, int x, int) {
   MarkFromStrip(*this, *RPaintBox, button, x);
+  RedrawSpectrum();
+}
+
+void TMainForm::StripDrag(const QWidget& strip, int fromX, int toX) {
+  RunWithDocument([&] {
+    ViewState& view = session_.View;
+    DragSelection(view, FrameAtColumn(view, fromX, strip.width()), FrameAtColumn(view, toX, strip.width()));
+  });
+  RedrawSpectrum();
+}
+
+void TMainForm::StripShiftClick(const QWidget& strip, int x) {
+  RunWithDocument([&] { ExtendSelection(session_.View, FrameAtColumn(session_.View, x, strip.width())); });
   RedrawSpectrum();
 }

@@ -37,5 +37,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
   if (!AcceptsDrop(event->mimeData())) return;
   event->acceptProposedAction();
   const QString fileName = DroppedWave(event->mimeData());
-  Guarded([&] { OpenWave(LocalPath(fileName)); });
+  Guarded([&] {
+    if (FileTabSheet->SettleChanges()) OpenWave(LocalPath(fileName));
+  });
 }

@@ -32,7 +32,7 @@ int64_t ScrollStep(const ViewState& view) {
 // The bar fills the gap under the strips; the gauge moves down under it, a little thinner, to
 // keep clear of the groups below.
 constexpr int kScrollBarHeight = 12;
-const QMargins kGaugeUnderScrollBar(0, -8, 0, 6);
+const QMargins kGaugeUnderScrollBar(0, -10, 0, 4);
 
 }  // namespace
 
@@ -52,9 +52,13 @@ void TMainForm::BuildNavigation() {
                      {QKeySequence(Qt::CTRL | Qt::Key_A), SelAllButton},
                      {QKeySequence(Qt::Key_Plus), ViewTabSheet->ZoomBitBtn},
                      {QKeySequence(Qt::Key_Minus), ViewTabSheet->BitBtn1}});
+  connect(new QShortcut(QKeySequence(Qt::Key_Home), this), &QShortcut::activated, this, [this] { ScrollToEnd(false); });
+  connect(new QShortcut(QKeySequence(Qt::Key_End), this), &QShortcut::activated, this, [this] { ScrollToEnd(true); });
   // Stop is enabled exactly while a sound plays or records.
   connect(new QShortcut(QKeySequence(Qt::Key_Space), this), &QShortcut::activated, this,
           [this] { (StopBitBtn->isEnabled() ? StopBitBtn : PlayBitBtn)->click(); });
+  connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Space), this), &QShortcut::activated, this,
+          [this] { (StopBitBtn->isEnabled() ? StopBitBtn : PlaySelBitBtn)->click(); });
 }
 
 void TMainForm::ShowScrollBar() {
@@ -76,6 +80,15 @@ void TMainForm::ViewScrollBarChange(int position) {
   Guarded([&] {
     ScrollView(session_.View, session_.Wave, position);
     DrawWaves();
+  });
+}
+
+void TMainForm::ScrollToEnd(bool end) {
+  Guarded([&] {
+    if (!session_.Wave.Loaded()) return;
+    ScrollView(session_.View, session_.Wave, end ? session_.Wave.SampleCount() : 0);
+    DrawWaves();
+    ShowScrollBar();
   });
 }
 

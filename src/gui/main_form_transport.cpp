@@ -2,6 +2,7 @@
 // over its duration, with a cursor in the strips at the frame being heard; Rec records from the sound card into the scratch file, counting seconds in
 // the title, and Stop opens what was recorded as the document.
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cmath>
 
+#include "gui/widgets/level_meter_widget.h"
 #include "gui/main_form.h"
 #include "gui/dialogs/rec_options_form.h"
 #include "audio/recorder.h"
@@ -31,18 +33,34 @@ constexpr double kStepMillisecondsPerSecond = 50.0;
 void TMainForm::RecBitBtnClick() { RecOptionsForm->ShowCentredOn(*this); }
 
 void TMainForm::PlayBitBtnClick() {
-  Guarded([this] {
-    if (!session_.Wave.Loaded()) return;
+  if (session_.Wave.Loaded()) PlayFrames(0, int64_t{session_.Wave.SampleCount()} - 1);
+}
+
+void TMainForm::PlaySelBitBtnClick() {
+  if (session_.Wave.Loaded()) PlayFrames(session_.View.Sel.SelStart, session_.View.Sel.SelEnd);
+}
+
+void TMainForm::PlayFrames(int64_t first, int64_t last) {
+  Guarded([&] {
+    const int64_t frames = session_.Wave.SampleCount();
+    first = std::max<int64_t>(first, 0);
+    last = std::min(last, frames - 1);
+    // A selection wholly past the sound has nothing to play; an empty sound plays as it did.
+    if (last < first && frames > 0) return;
+    const double seconds = static_cast<double>(std::max<int64_t>(last - first + 1, 0)) / session_.Wave.SampleRate();
     // A long sound at a low rate would pass the timer's int milliseconds.
-    PlayTimer->setInterval(static_cast<int>(
-        std::min(std::trunc(session_.Wave.Duration() * kStepMillisecondsPerSecond), double{INT_MAX})));
-    if (!session_.Wave.Play() && !SoundSystemAnswers()) throw std::runtime_error(kSoundSystemSilentText);
+    PlayTimer->setInterval(static_cast<int>(std::min(std::trunc(seconds * kStepMillisecondsPerSecond), double{INT_MAX})));
+    playFirst_ = first;
+    playLast_ = last;
+    playClock_.start();
+    if (!session_.Wave.PlayFrames(first, last) && !SoundSystemAnswers()) throw std::runtime_error(kSoundSystemSilentText);
     // A sound shorter than a fiftieth of a second gives no interval at all. A Qt timer of 0 ms
     // would fire at every turn of the event loop; such a sound stays playing until Stop.
     if (PlayTimer->interval() > 0) PlayTimer->start();
     CursorTimer->start();
     MainPageControl->setEnabled(false);
     PlayBitBtn->setEnabled(false);
+    PlaySelBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
     ReloadButton->setEnabled(false);
     ShowUndoState();
@@ -55,9 +73,10 @@ void TMainForm::PlayTimerTimer() {
   if (Gauge->value() >= Gauge->maximum()) ShowTransportIdle();
 }
 
-// The cursor follows the player's own position, which the gauge does not.
+// The cursor follows the player's own position where it has a true one, the time otherwise.
 void TMainForm::CursorTimerTimer() {
-  const int64_t frame = session_.Wave.PlayingFrame();
+  const int64_t frame = PlayCursorFrame(session_.Wave.PlayingFrame(), static_cast<double>(playClock_.nsecsElapsed()) / 1e9,
+                                        session_.Wave.SampleRate(), playFirst_, playLast_);
   LPaintBox->ShowCursor(frame);
   RPaintBox->ShowCursor(frame);
 }
@@ -70,6 +89,7 @@ void TMainForm::ShowTransportIdle() {
   Gauge->SetProgress(0);
   MainPageControl->setEnabled(true);
   PlayBitBtn->setEnabled(true);
+  PlaySelBitBtn->setEnabled(true);
   StopBitBtn->setEnabled(false);
   ReloadButton->setEnabled(true);
   ShowUndoState();
@@ -82,6 +102,8 @@ void TMainForm::StopBitBtnClick() {
     if (!recording_) return;
     RecordingOutcome outcome = StopRecording(Audio);
     RecordTimer->stop();
+    MeterTimer->stop();
+    LevelMeterBox->Refresh();
     recordSeconds_ = 0;
     recording_ = false;
     RecBitBtn->setEnabled(true);
@@ -118,6 +140,7 @@ void TMainForm::ReportRecordingTrouble(const RecordingOutcome& outcome, bool has
 void TMainForm::RecOptionsFormOK() {
   Guarded([this] {
     PlayBitBtn->setEnabled(false);
+    PlaySelBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
     ShowUndoState();
     // "Cannot create file …" and "Another recording is using …" end OK here, with the dialog
@@ -126,6 +149,10 @@ void TMainForm::RecOptionsFormOK() {
     StartRecording(Audio, ScratchFileName(),
                    {RecOptionsForm->SampleRate(), RecOptionsForm->BitsPerSample(), RecOptionsForm->Channels()});
     recording_ = true;
+    LevelMeterBox->Reset();
+    for (QLabel* title : {Label9, Label10, Label11}) title->hide();
+    LevelMeterBox->show();
+    MeterTimer->start();
     // The device may be open now: a second OK must neither change its format nor re-create the
     // file it writes.
     RecBitBtn->setEnabled(false);

@@ -25,8 +25,12 @@ QtPrompts::QtPrompts() {
 
 // A dialog sent to a folder of its own (the IIR files beside the program) leaves the place
 // where the wave dialogs start alone.
-bool QtPrompts::RunFileDialog(QFileDialog& dialog, QString& fileName, const QString& directory) {
-  if (!directory.isEmpty()) {
+bool QtPrompts::RunFileDialog(QFileDialog& dialog, QString& fileName, const QString& directory,
+                              const QString& proposal) {
+  if (!proposal.isEmpty()) {
+    // Selecting a path also opens its folder.
+    dialog.selectFile(proposal);
+  } else if (!directory.isEmpty()) {
     dialog.setDirectory(directory);
   } else if (!lastDir_.isEmpty()) {
     dialog.setDirectory(lastDir_);
@@ -56,6 +60,15 @@ bool QtPrompts::AskYesNo(const QString& text) {
          QMessageBox::Yes;
 }
 
+SaveChoice QtPrompts::AskSaveChanges(const QString& text) {
+  switch (QMessageBox::question(Owner(), Title(), text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                QMessageBox::Save)) {
+    case QMessageBox::Save: return SaveChoice::Save;
+    case QMessageBox::Discard: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+  }
+}
+
 void QtPrompts::ShowError(const QString& text) { QMessageBox::critical(Owner(), Title(), text); }
 
 bool QtPrompts::OpenFileName(const QString& filter, QString& fileName, const QString& directory) {
@@ -70,5 +83,5 @@ bool QtPrompts::SaveFileName(const QString& filter, QString& fileName) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("wav"));
-  return RunFileDialog(dialog, fileName);
+  return RunFileDialog(dialog, fileName, QString(), fileName);
 }

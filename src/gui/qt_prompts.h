@@ -16,12 +16,14 @@ class QtPrompts final : public Prompts {
   bool InputQuery(const QString& caption, const QString& prompt, QString& text) override;
   void ShowInformation(const QString& text) override;
   bool AskYesNo(const QString& text) override;
+  SaveChoice AskSaveChanges(const QString& text) override;
   void ShowError(const QString& text) override;
   bool OpenFileName(const QString& filter, QString& fileName, const QString& directory = QString()) override;
   bool SaveFileName(const QString& filter, QString& fileName) override;
 
  private:
-  bool RunFileDialog(QFileDialog& dialog, QString& fileName, const QString& directory = QString());
+  bool RunFileDialog(QFileDialog& dialog, QString& fileName, const QString& directory = QString(),
+                     const QString& proposal = QString());
 
   // The file dialogs start where the last one was confirmed, as the common dialogs do, and offer
   // the folders visited in this run.

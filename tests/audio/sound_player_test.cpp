@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <tuple>
 #include <set>
@@ -122,7 +123,7 @@ TEST_F(SoundPlayerDeviceTest, PlaysOnlyTheWholeFramesTheImageHolds) {
   const size_t imageSize = memory.size() + 2;
   memory.resize(imageSize + 4096, kForbidden);
 
-  ASSERT_TRUE(player_.PlayAsync(memory.data(), imageSize));
+  ASSERT_TRUE(player_.PlayAsync(memory.data(), imageSize, 0, INT64_MAX));
   const std::vector<uint8_t> out = WaitForOutput(PlaybackFile(44100, 2, 16), data, 4);
   EXPECT_TRUE(player_.StopAll());  // the stream reads `memory`, which goes at the first failed ASSERT
   const size_t at = Find(out, data);
@@ -181,8 +182,8 @@ TEST_F(SoundPlayerDeviceTest, RefusesImagesItCannotPlayWithoutOpeningTheDevice) 
   refused.back().pop_back();  // 43 bytes: not even a header
 
   const std::set<std::string> before = PlaybackFiles();
-  for (const auto& image : refused) EXPECT_FALSE(player_.PlayAsync(image.data(), image.size()));
-  EXPECT_FALSE(player_.PlayAsync(nullptr, 0));
+  for (const auto& image : refused) EXPECT_FALSE(player_.PlayAsync(image.data(), image.size(), 0, INT64_MAX));
+  EXPECT_FALSE(player_.PlayAsync(nullptr, 0, 0, 0));
   EXPECT_EQ(PlaybackFiles(), before);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "cli_run.h"
 
 namespace {
@@ -102,6 +104,19 @@ TEST(CliOpen, AMissingFileGivesAnEmptySoundAndStaysMissing) {
   EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(r.Out, Info(11025, 8, 1, 0, "0") + "0 0 0\n");
   EXPECT_TRUE(FolderNames(dir.Path()).empty());
+}
+
+TEST(CliOpen, AFileThatEndsEarlyOpensAndSaysSoOnStandardError) {
+  TempDir dir;
+  std::vector<uint8_t> bytes = CanonicalWave(1, 8000, 8, std::vector<uint8_t>(4560, 128));
+  bytes[40] = 0x80, bytes[41] = 0xA9, bytes[42] = 0x03;  // 240000 bytes promised, 30 s
+  WriteBytes(dir.File("short.wav"), bytes);
+  for (const std::vector<std::string>& tail : {std::vector<std::string>{}, std::vector<std::string>{"select", "0", "9", "crop"}}) {
+    std::vector<std::string> run{"open", dir.File("short.wav")};
+    run.insert(run.end(), tail.begin(), tail.end());
+    const CliResult r = RunCli(run);
+    EXPECT_EQ(std::tie(r.Code, r.Err), std::make_tuple(0, "short.wav ends early: the header promises 30.00 s, 0.57 s are present.\n"));
+  }
 }
 
 TEST(CliSelection, SelectAndChannelsTakeWhatTheWindowAcceptsOnMonoAndStereo) {

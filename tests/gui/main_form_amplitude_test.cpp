@@ -1,7 +1,9 @@
+#include <QApplication>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QWheelEvent>
 
 #include "gui/dialogs/loudness_form.h"
 #include "analysis/loudness.h"
@@ -77,6 +79,18 @@ TEST_F(AmplitudeToolsWindow, TheLoudnessDialogShowsTheFiguresAndNormalizesToWhat
   Click("UndoButton");
   Click("UndoButton");
   EXPECT_EQ(Image(), before);
+}
+
+TEST_F(AmplitudeToolsWindow, TheLevelStepsByTenWithPageKeysAndTheWheel) {
+  Start();
+  auto* level = Find<QSpinBox>("NormalizeUpDown");
+  level->setValue(50);
+  QTest::keyClick(level, Qt::Key_PageDown);
+  EXPECT_EQ(level->value(), 40);
+  QWheelEvent wheel(QPointF(5, 5), level->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 240), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(level, &wheel);
+  EXPECT_EQ(level->value(), 60);
 }
 
 }  // namespace

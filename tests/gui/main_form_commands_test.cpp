@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <tuple>
 
 #include "main_form_fixture.h"
@@ -285,6 +287,68 @@ TEST_F(SelectionGroupTest, ChannelBoxesAndSelectAllOnAStereoWave) {
   EXPECT_EQ(LabelText("SelStartLabel"), "0 s");
   EXPECT_EQ(LabelText("SelEndLabel"), "2 s");  // frame 88199 of 44100 Hz
   EXPECT_EQ(form->View().Sel.SelEnd, 88199);
+}
+
+using UnsavedChanges = MainFormTest;
+
+// A changed sound is marked in the title and never dropped without asking.
+TEST_F(UnsavedChanges, TitleMarksAChangeAndEveryWayOutAsksFirst) {
+  const std::string a = WriteStereoWave("a.wav", 1000);
+  const std::string b = WriteStereoWave("b.wav", 500);
+  Start({QString::fromStdString(a)});
+  WriteBytes(form->ScratchFileName(), {1, 2, 3});
+  for (const char* step : {"MuteButton", "UndoButton", "RedoButton"}) {
+    Click(step);
+    EXPECT_EQ(Caption(), QString(step == std::string("UndoButton") ? "" : "*") + "Velorin II - a.wav") << step;
+  }
+  const std::vector<uint8_t> muted = form->Wave().Image();
+  QMimeData dropped;
+  dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(b))});
+  const auto drop = [&] {
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent event(QPointF(300, 200), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &event);
+  };
+
+  // Cancel leaves everything as it was, whichever way out was taken.
+  for (const std::function<void()>& way : std::vector<std::function<void()>>{
+           [&] { Click("OpenBitBtn"); }, [&] { Click("NewBitBtn"); }, drop, [&] { Click("ExitButton"); }}) {
+    prompts.ClearShown();
+    prompts.AnswerSaveQuestion(SaveChoice::Cancel);
+    way();
+    EXPECT_EQ(prompts.Texts(PromptKind::kSaveChanges), QStringList{"a.wav has changed. Save the changes?"});
+    EXPECT_EQ(prompts.Shown().size(), 1u);
+    EXPECT_EQ(form->Wave().Image(), muted);
+    EXPECT_TRUE(form->isVisible() && std::filesystem::exists(form->ScratchFileName()));
+  }
+  prompts.AnswerSaveQuestion(SaveChoice::Discard);
+  drop();
+  EXPECT_EQ(Caption(), "Velorin II - b.wav");
+  EXPECT_NE(ReadBytes(a), muted);
+
+  // Save proposes the open file, saves, and the window goes on to close.
+  Click("MuteButton");
+  prompts.ClearShown();
+  prompts.AnswerSaveQuestion(SaveChoice::Save);
+  prompts.ChooseSaveFile(QString::fromStdString(b));
+  EXPECT_TRUE(form->close());
+  ASSERT_EQ(prompts.Shown().size(), 2u);
+  EXPECT_EQ(prompts.Shown()[1].proposal, QString::fromStdString(b));
+  EXPECT_EQ(ReadBytes(b), form->Wave().Image());
+}
+
+// A file that ends before its header says opens and says so.
+TEST_F(OpenSaveTest, AFileThatEndsEarlyOpensAndSaysSo) {
+  std::vector<uint8_t> bytes = CanonicalWave(1, 8000, 8, std::vector<uint8_t>(4560, 128));
+  const uint32_t promised = 240000;  // 30 s
+  std::memcpy(bytes.data() + 40, &promised, sizeof promised);
+  WriteBytes(dir.File("short.wav"), bytes);
+  Start();
+  prompts.ChooseOpenFile(Path("short.wav"));
+  Click("OpenBitBtn");
+  EXPECT_EQ(prompts.Texts(PromptKind::kInformation),
+            QStringList{"short.wav ends early: the header promises 30.00 s, 0.57 s are present."});
 }
 
 }  // namespace

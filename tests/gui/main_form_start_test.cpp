@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -12,6 +13,9 @@
 #include <map>
 
 #include "gui/widgets/gauge.h"
+#include "gui/widgets/time_ruler_widget.h"
+#include "gui/widgets/wave_strip_widget.h"
+
 #include "main_form_fixture.h"
 
 namespace {
@@ -71,7 +75,7 @@ TEST_F(StartTest, StateAtStartWithoutDocument) {
 
   EXPECT_EQ(Caption(), "Velorin II");
   EXPECT_EQ(form->size(), QSize(792, 563));
-  EXPECT_EQ(form->minimumSize(), form->maximumSize());
+  EXPECT_EQ(form->minimumSize(), QSize(792, 563));
   EXPECT_FALSE(form->Recording());
   EXPECT_EQ(form->RecordSeconds(), 0);
   EXPECT_EQ(form->ProgramDir(), dir.Path().string());
@@ -197,10 +201,11 @@ TEST_F(StartTest, PagesHoldTheirGroupsAndControlsInOrder) {
 
 TEST_F(StartTest, ControlsBelowThePages) {
   Start();
-  EXPECT_EQ(Find<QWidget>("LPaintBox")->geometry(), QRect(24, 120, 761, 153));
-  EXPECT_EQ(Find<QWidget>("RPaintBox")->geometry(), QRect(24, 272, 761, 153));
+  EXPECT_EQ(Find<QWidget>("TimeRuler")->geometry(), QRect(24, 114, 761, 12));
+  EXPECT_EQ(Find<QWidget>("LPaintBox")->geometry(), QRect(24, 126, 761, 153));
+  EXPECT_EQ(Find<QWidget>("RPaintBox")->geometry(), QRect(24, 279, 761, 153));
   EXPECT_EQ(Find<QWidget>("MainPageControl")->geometry(), QRect(8, 8, 777, 105));
-  EXPECT_EQ(Find<QWidget>("Gauge")->geometry(), QRect(16, 432, 761, 17));
+  EXPECT_EQ(Find<QWidget>("Gauge")->geometry(), QRect(16, 434, 761, 17));
   EXPECT_EQ(LabelText("Label7"), "L");
   EXPECT_EQ(LabelText("Label8"), "R");
   EXPECT_EQ(LabelText("Label9"), "Velorin II");
@@ -208,18 +213,18 @@ TEST_F(StartTest, ControlsBelowThePages) {
   EXPECT_FALSE(LabelText("Label11").isEmpty());
 
   QPushButton* reload = Find<QPushButton>("ReloadButton");
-  EXPECT_EQ(reload->geometry(), QRect(40, 120, 49, 17));
+  EXPECT_EQ(reload->size(), QSize(49, 17));
   EXPECT_EQ(reload->text(), "Reloa&d");
   EXPECT_EQ(reload->toolTip(), "Reload the wave file");
-  // Over the strip's corner: the button must be the one that receives the click.
-  EXPECT_EQ(form->childAt(45, 125), reload);
+  // Beside the tabs, where nothing of the sound lies behind it.
+  EXPECT_EQ(reload->parentWidget(), form->MainPageControl->cornerWidget());
 
   const struct {
     const char* group;
     const char* title;
     QStringList buttons;
   } groups[] = {
-      {"SoundControlGroupBox", "Sound control", {"&Rec", "&Play", "&Stop"}},
+      {"SoundControlGroupBox", "Sound control", {"&Rec", "&Play", "Sel.", "&Stop"}},
       {"SelectionGroupBox", "Selection", {"&Left", "Righ&t", "S&elect all"}},
   };
   for (const auto& expected : groups) {
@@ -231,9 +236,9 @@ TEST_F(StartTest, ControlsBelowThePages) {
     EXPECT_EQ(texts, expected.buttons);
   }
   EXPECT_EQ(Find<QGroupBox>("WaveInfoGroupBox")->title(), "Wave information");
-  for (const char* name : {"RecBitBtn", "PlayBitBtn", "StopBitBtn"}) {
+  for (const char* name : {"RecBitBtn", "PlayBitBtn", "PlaySelBitBtn", "StopBitBtn"}) {
     auto* button = Find<QPushButton>(name);
-    EXPECT_EQ(button->size(), QSize(65, 57)) << name;
+    EXPECT_EQ(button->size(), QSize(53, 57)) << name;
     EXPECT_FALSE(button->icon().isNull()) << name;
   }
 }
@@ -268,6 +273,22 @@ TEST_F(StartTest, NoTwoVisibleControlsShareAnAltLetter) {
       if (control->isVisibleTo(form.get()) && at >= 0) owners[control->text().at(at + 1).toUpper()] << control->objectName();
     }
     for (const auto& [letter, names] : owners) EXPECT_EQ(names.size(), 1) << names.join(' ').toStdString();
+  }
+}
+
+// The window grows from its smallest size, today's, and the ruler and strips take the room.
+TEST_F(StartTest, TheStripsAndRulerTakeTheRoomAndClicksFollowTheirWidth) {
+  Start({QString::fromStdString(WriteStereoWave("a.wav", 2000))});
+  for (const auto& [size, right] : {std::pair{QSize(1200, 800), QRect(24, 397, 1169, 272)},
+                                    std::pair{QSize(792, 563), QRect(24, 279, 761, 153)}}) {
+    form->resize(size);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->RPaintBox->geometry(), right);
+    EXPECT_EQ(form->TimeRuler->width(), right.width());
+    EXPECT_EQ(form->height() - Find<QGroupBox>("SelectionGroupBox")->geometry().bottom(), 11);
+    // The last column is the view's last frame, however wide the strip.
+    QTest::mouseClick(form->RPaintBox, Qt::RightButton, {}, QPoint(right.width() - 1, 20));
+    EXPECT_EQ(form->View().Sel.SelEnd, 1999);
   }
 }
 

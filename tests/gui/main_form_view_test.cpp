@@ -1,11 +1,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QWheelEvent>
+
+#include "gui/widgets/wave_strip_widget.h"
 
 #include "main_form_fixture.h"
 
@@ -230,16 +234,16 @@ TEST_F(StripMouseTest, LabelsShowTheMarkedFramesInSeconds) {
   EXPECT_EQ(LabelText("SelEndLabel"), "0.5 s");
 }
 
-TEST_F(StripMouseTest, OnlyPressesSelect) {
+TEST_F(StripMouseTest, ADragSelectsFromPressToPointer) {
   StartWith(WriteStereoWave("sound.wav", 1000));
   QWidget* strip = Find<QWidget>("LPaintBox");
   ASSERT_TRUE(strip);
   QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(100, 40));
   QTest::mouseMove(strip, QPoint(300, 40));
   QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(300, 40));
-  EXPECT_EQ(Selected(), std::make_pair(131, 999));
+  EXPECT_EQ(Selected(), std::make_pair(131, 394));
   QTest::mouseRelease(strip, Qt::RightButton, {}, QPoint(200, 40));
-  EXPECT_EQ(Selected(), std::make_pair(131, 999));
+  EXPECT_EQ(Selected(), std::make_pair(131, 394));
 }
 
 using ZoomTest = StripTest;
@@ -298,6 +302,62 @@ TEST_F(ZoomTest, TheWheelAndTheScrollBarMoveTheView) {
   wheel(-960, Qt::ControlModifier);
   EXPECT_EQ(Viewed(), std::make_pair(0, 999));
   EXPECT_FALSE(bar->isVisible());
+}
+
+// Selecting with the mouse, the insert line, Home and End, and the keys after a click on a strip.
+class StripSelection : public MainFormTest {
+ protected:
+  // Press at `from`, move to `to` and release there, with `modifiers` held.
+  void Drag(int from, int to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    for (const auto& [type, x] : {std::pair{QEvent::MouseButtonPress, from}, std::pair{QEvent::MouseMove, to},
+                                  std::pair{QEvent::MouseButtonRelease, to}}) {
+      QMouseEvent event(type, QPointF(x, 50), form->LPaintBox->mapToGlobal(QPointF(x, 50)),
+                        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, modifiers);
+      QApplication::sendEvent(form->LPaintBox, &event);
+    }
+  }
+  std::pair<int32_t, int32_t> Sel() const { return {form->View().Sel.SelStart, form->View().Sel.SelEnd}; }
+  std::pair<int32_t, int32_t> ViewRange() const { return {form->View().ViewStart, form->View().ViewEnd}; }
+  int32_t FrameAt(int x) const { return FrameAtColumn(form->View(), x, form->LPaintBox->width()); }
+};
+
+TEST_F(StripSelection, DragShiftClickInsertLineHomeEndAndFocus) {
+  Start({QString::fromStdString(WriteStereoWave("a.wav", 2000))});
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  // A hand that shakes by a pixel clicks (the start moves).
+  for (const auto& [from, to, shift, sel] : std::vector<std::tuple<int, int, bool, std::pair<int, int>>>{
+           {300, 100, false, {100, 300}}, {200, 201, false, {200, 300}}, {280, 280, true, {200, 280}}}) {
+    Drag(from, to, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    EXPECT_EQ(Sel(), std::make_pair(FrameAt(sel.first), FrameAt(sel.second))) << from << " " << to;
+  }
+
+  // Two frames selected: a line at their start in both strips, with Peaks on.
+  Find<QCheckBox>("PeaksCheckBox")->click();
+  form->View().Sel = {FrameAt(400), FrameAt(400) + 1, true, true};
+  for (TWaveStrip* strip : {form->LPaintBox, form->RPaintBox}) {
+    const QImage image = strip->grab().toImage();
+    EXPECT_EQ(image.pixelColor(400, 2), form->palette().color(QPalette::WindowText));
+    EXPECT_EQ(image.pixelColor(400, image.height() - 3), image.pixelColor(400, 2));
+    EXPECT_NE(image.pixelColor(402, 2), image.pixelColor(400, 2));
+  }
+
+  form->View().ViewStart = 500;
+  form->View().ViewEnd = 899;
+  QTest::keyClick(form.get(), Qt::Key_End);
+  EXPECT_EQ(ViewRange(), std::make_pair(1600, 1999));
+  QTest::keyClick(form.get(), Qt::Key_Home);
+  EXPECT_EQ(ViewRange(), std::make_pair(0, 399));
+
+  // A click on a strip takes the keys back from an edit field: Space plays.
+  form->MainPageControl->setCurrentWidget(Find<QWidget>("LinFiltTabSheet"));
+  Find<QLineEdit>("c0Edit")->setFocus();
+  QTest::mouseClick(form->LPaintBox, Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_EQ(QApplication::focusWidget(), form->LPaintBox);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_TRUE(Enabled("StopBitBtn"));
+  Click("StopBitBtn");
 }
 
 }  // namespace

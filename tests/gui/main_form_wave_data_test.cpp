@@ -33,7 +33,7 @@ TEST_F(WaveDataWindow, TheCaptionCountsWhileAConversionRunsAndComesBackAtTheEnd)
   EXPECT_EQ(gauge[5], 50);
   EXPECT_EQ(captions.back(), "Velorin II - long.wav");
   EXPECT_EQ(gauge.back(), 0);
-  EXPECT_EQ(Caption(), "Velorin II - long.wav");
+  EXPECT_EQ(Caption(), "*Velorin II - long.wav");
   EXPECT_EQ(LabelText("NumChannelsLabel"), "1");
   EXPECT_FALSE(Enabled("RightCheckBox"));
 }

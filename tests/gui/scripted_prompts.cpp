@@ -10,6 +10,7 @@ const char* PromptKindName(PromptKind kind) {
     case PromptKind::kError: return "error box";
     case PromptKind::kOpenFile: return "open dialog";
     case PromptKind::kSaveFile: return "save dialog";
+    case PromptKind::kSaveChanges: return "save question";
   }
   return "?";
 }
@@ -59,6 +60,11 @@ bool ScriptedPrompts::AskYesNo(const QString& text) {
   return Next(PromptKind::kYesNo, text).confirmed;
 }
 
+SaveChoice ScriptedPrompts::AskSaveChanges(const QString& text) {
+  shown_.push_back({PromptKind::kSaveChanges, {}, text, {}, {}});
+  return Next(PromptKind::kSaveChanges, text).choice;
+}
+
 void ScriptedPrompts::ShowError(const QString& text) {
   shown_.push_back({PromptKind::kError, {}, text, {}, {}});
 }
@@ -71,7 +77,7 @@ bool ScriptedPrompts::OpenFileName(const QString& filter, QString& fileName, con
 }
 
 bool ScriptedPrompts::SaveFileName(const QString& filter, QString& fileName) {
-  shown_.push_back({PromptKind::kSaveFile, {}, filter, {}, {}});
+  shown_.push_back({PromptKind::kSaveFile, {}, filter, fileName, {}});
   const Answer answer = Next(PromptKind::kSaveFile, filter);
   if (answer.confirmed) fileName = answer.text;
   return answer.confirmed;

@@ -8,13 +8,13 @@
 
 #include "gui/prompts.h"
 
-enum class PromptKind { kInput, kInformation, kYesNo, kError, kOpenFile, kSaveFile };
+enum class PromptKind { kInput, kInformation, kYesNo, kError, kOpenFile, kSaveFile, kSaveChanges };
 
 const char* PromptKindName(PromptKind kind);
 
 // What the window put in front of the user: the kind of box, its caption (input box only), its
 // text (prompt, message or file filter), for an input box the proposed text and for an open
-// dialog the folder it was asked to open in.
+// dialog the folder it was asked to open in, for a save dialog the name proposed.
 struct ShownPrompt {
   PromptKind kind;
   QString caption;
@@ -38,6 +38,7 @@ class ScriptedPrompts final : public Prompts {
   void CancelOpenFile() { answers_.push_back({PromptKind::kOpenFile, false, {}}); }
   void ChooseSaveFile(const QString& name) { answers_.push_back({PromptKind::kSaveFile, true, name}); }
   void CancelSaveFile() { answers_.push_back({PromptKind::kSaveFile, false, {}}); }
+  void AnswerSaveQuestion(SaveChoice choice) { answers_.push_back({PromptKind::kSaveChanges, true, {}, choice}); }
 
   const std::vector<ShownPrompt>& Shown() const { return shown_; }
   // The texts of the boxes of one kind, in the order shown.
@@ -47,6 +48,7 @@ class ScriptedPrompts final : public Prompts {
   bool InputQuery(const QString& caption, const QString& prompt, QString& text) override;
   void ShowInformation(const QString& text) override;
   bool AskYesNo(const QString& text) override;
+  SaveChoice AskSaveChanges(const QString& text) override;
   void ShowError(const QString& text) override;
   bool OpenFileName(const QString& filter, QString& fileName, const QString& directory = QString()) override;
   bool SaveFileName(const QString& filter, QString& fileName) override;
@@ -56,6 +58,7 @@ class ScriptedPrompts final : public Prompts {
     PromptKind kind;
     bool confirmed;
     QString text;
+    SaveChoice choice = SaveChoice::Cancel;
   };
 
   // The next answer, which must be of `kind`; an unanswerable question counts as cancelled.

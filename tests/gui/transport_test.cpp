@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include <signal.h>
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <initializer_list>
 
+#include "gui/widgets/level_meter_widget.h"
 #include "gui/dialogs/rec_options_form.h"
 #include "audio/recording_file.h"
 #include "gui/dialogs/echo_repeat_form.h"
@@ -22,6 +25,7 @@
 #include "gui/dialogs/signal_generator_form.h"
 #include "gui/dialogs/wall_filter_form.h"
 #include "main_form_fixture.h"
+#include "gui/widgets/wave_strip_widget.h"
 #include "wave/system_sound_player.h"
 
 namespace {
@@ -31,12 +35,16 @@ namespace fs = std::filesystem;
 // Remembers what it was handed instead of playing it.
 class FakeSoundPlayer final : public ISystemSoundPlayer {
  public:
-  bool PlayAsync(const uint8_t* image, size_t size) override { return played.push_back({image, size}), true; }
+  bool PlayAsync(const uint8_t* image, size_t size, int64_t first, int64_t count) override {
+    range = {first, count};
+    return played.push_back({image, size}), true;
+  }
   bool StopAll() override { return ++stops, true; }
   // Its clock is the test's: the frame it says is heard.
   int64_t PlayingFrame() const override { return heard; }
 
   std::vector<std::pair<const uint8_t*, size_t>> played;
+  std::pair<int64_t, int64_t> range;
   int stops = 0;
   int64_t heard = -1;
 };
@@ -117,6 +125,8 @@ TEST_F(TransportWindow, ThePlayCursorFollowsTheFrameBeingHeard) {
   };
   Click("PlayBitBtn");
   EXPECT_TRUE(form->CursorTimer->isActive());
+  // A frame is believed only once the time for it has passed.
+  QThread::msleep(70);
   for (int64_t frame : {300, 500}) {
     player.heard = frame;
     form->CursorTimerTimer();
@@ -128,6 +138,22 @@ TEST_F(TransportWindow, ThePlayCursorFollowsTheFrameBeingHeard) {
   Click("StopBitBtn");
   EXPECT_FALSE(form->CursorTimer->isActive());
   EXPECT_EQ(highlighted("LPaintBox", 500), 0);
+}
+
+// Play selection (Shift+Space) hands the player the selected frames and runs the gauge over them.
+TEST_F(TransportWindow, PlaySelectionPlaysTheSelectedFramesOnly) {
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 28000, 8000))});
+  form->View().Sel.SelStart = 8000;
+  form->View().Sel.SelEnd = 15999;
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_Space, Qt::ShiftModifier);
+  EXPECT_EQ(player.range, std::make_pair(int64_t{8000}, int64_t{8000}));
+  EXPECT_EQ(form->PlayTimer->interval(), 50);
+  EXPECT_EQ(Transport(), kPlaying);
+  QTest::keyClick(form.get(), Qt::Key_Space, Qt::ShiftModifier);
+  EXPECT_EQ(Transport(), kIdle);
+  EXPECT_EQ(player.stops, 1);
 }
 
 TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) {
@@ -182,6 +208,32 @@ TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) 
   EXPECT_TRUE(form->close());
   EXPECT_TRUE(form->Recording());
   EXPECT_TRUE(fs::exists(form->ScratchFileName()));
+}
+
+// While recording, the meter shows the input's levels and lights a channel's clip light at full
+// scale, until it is clicked; the next recording starts with the lights out.
+TEST_F(TransportWindow, TheMeterLightsAChannelThatReachesFullScaleUntilClicked) {
+  Start();
+  const auto light = [&](int channel) {
+    const QImage picture = form->LevelMeterBox->grab().toImage();
+    return QColor(picture.pixel(picture.width() - 6, channel * picture.height() / 2 + 2));
+  };
+  const QColor lit(255, 0, 0);
+  Record();
+  EXPECT_TRUE(form->LevelMeterBox->isVisible());
+  EXPECT_FALSE(form->Label9->isVisible());
+  waveInput.Fill({0x00, 0x80, 0x00, 0x10});  // left -32768, right 4096
+  QTest::qWait(120);
+  EXPECT_EQ(light(0), lit);
+  EXPECT_NE(light(1), lit);
+  QTest::mouseClick(form->LevelMeterBox, Qt::LeftButton);
+  EXPECT_NE(light(0), lit);
+  waveInput.Fill({0x00, 0x10, 0xFF, 0x7F});
+  Click("StopBitBtn");
+  EXPECT_EQ(light(1), lit);  // the last levels stay in view
+  Record();
+  EXPECT_NE(light(1), lit);
+  Click("StopBitBtn");
 }
 
 // A scratch file that cannot grow ends the recording at once; the window stops, opens what it

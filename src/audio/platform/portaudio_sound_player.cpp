@@ -14,7 +14,7 @@ PortAudioSoundPlayer::~PortAudioSoundPlayer() {
   if (state_ == State::kReady) CallSoundSystem([] { return Pa_Terminate(); });
 }
 
-bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
+bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size, int64_t firstFrame, int64_t frameCount) {
   // Whatever answer this call gives, the old stream must not go on reading an image that the
   // caller now believes is free to change.
   CloseStream();
@@ -34,9 +34,12 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size) {
   const bool eightBit = bits == 8;
   playback_.frameBytes = size_t{header.Channels} * (bits / 8);
   // A header may promise more data than the image holds; play only whole frames that are there.
-  const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize);
-  playback_.data = image + kWaveHeaderSize;
-  playback_.bytes = available / playback_.frameBytes * playback_.frameBytes;
+  const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize) / playback_.frameBytes;
+  const size_t first = std::min<size_t>(static_cast<size_t>(std::max<int64_t>(firstFrame, 0)), available);
+  const size_t count = std::min<size_t>(static_cast<size_t>(std::max<int64_t>(frameCount, 0)), available - first);
+  playback_.first = static_cast<int64_t>(first);
+  playback_.data = image + kWaveHeaderSize + first * playback_.frameBytes;
+  playback_.bytes = count * playback_.frameBytes;
   playback_.silence = eightBit ? 128 : 0;
   playback_.clip = isFloat;
   playback_.rate = header.SampleRate;
@@ -86,7 +89,7 @@ int64_t PortAudioSoundPlayer::PlayingFrame() const {
   } else {
     frame = (Pa_GetStreamTime(stream_) - from) * playback_.rate;
   }
-  return std::clamp<int64_t>(static_cast<int64_t>(frame), 0, std::max<int64_t>(frames - 1, 0));
+  return playback_.first + std::clamp<int64_t>(static_cast<int64_t>(frame), 0, std::max<int64_t>(frames - 1, 0));
 }
 
 int PortAudioSoundPlayer::StreamCallback(const void*, void* output, unsigned long frames,

@@ -28,7 +28,7 @@ class PortAudioSoundPlayer : public ISystemSoundPlayer {
 
   // Stops what plays, then starts the image and returns at once. False when the header is not
   // one this player can serve (nothing is opened then) or no output device can be opened.
-  bool PlayAsync(const uint8_t* image, size_t size) override;
+  bool PlayAsync(const uint8_t* image, size_t size, int64_t firstFrame, int64_t frameCount) override;
   // Ends whatever plays. False only when the sound system has no output device.
   bool StopAll() override;
   // Worked out from the stream's clock and the time at which the device plays the buffer the
@@ -44,6 +44,8 @@ class PortAudioSoundPlayer : public ISystemSoundPlayer {
     const uint8_t* data = nullptr;
     size_t bytes = 0;
     size_t frameBytes = 1;
+    // The image's frame that `data` begins with.
+    int64_t first = 0;
     uint8_t silence = 0;
     // Float samples beyond full scale are clipped on their way to the device.
     bool clip = false;

@@ -64,3 +64,8 @@ std::vector<PeakColumn> PeakChannel(const TWave& wave, const PeakSummary& peaks,
   }
   return columns;
 }
+
+int InsertColumn(const ViewState& view, int width) {
+  const Selection& sel = view.Sel;
+  return int64_t{sel.SelEnd} - sel.SelStart <= 1 ? ColumnOfFrame(view, sel.SelStart, width) : -1;
+}

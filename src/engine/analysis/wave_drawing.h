@@ -43,3 +43,8 @@ struct PeakColumn {
 // that does not fit the sound, or a view of fewer frames than the strip has columns.
 std::vector<PeakColumn> PeakChannel(const TWave& wave, const PeakSummary& peaks, const ViewState& view,
                                     bool right, int width, int height);
+
+// The column of the insert point, where paste and insert silence act, in a strip `width` pixels
+// wide: the selection's start while the selection holds at most two frames; -1 for a wider
+// selection or one out of view.
+int InsertColumn(const ViewState& view, int width);

@@ -1,5 +1,8 @@
 #include "processing/document_commands.h"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "processing/errors.h"
 #include "processing/number_text.h"
 #include "state/session.h"
@@ -18,6 +21,7 @@ void ShowWholeAndSelectAll(Session& session) {
 // Open, New, Reload and a recording bring a sound whose history starts with it.
 void StartFresh(Session& session) {
   session.Undo.Clear();
+  session.Changes.Reset();
   ShowWholeAndSelectAll(session);
 }
 
@@ -77,6 +81,7 @@ void SaveDocument(Session& session, const std::string& fileName) {
   session.Wave.SaveToFile(fileName);
   session.Wave.ReopenFromImage(fileName);
   session.NewInMemory = false;
+  session.Changes.Saved();
   // The history stays: an undo after a save goes on from the saved sound.
   ShowWholeAndSelectAll(session);
 }
@@ -87,4 +92,16 @@ void ReloadDocument(Session& session) {
   } else {
     OpenDocument(session, session.Wave.FileName());
   }
+}
+
+std::string EndsEarlyNotice(const Session& session) {
+  const TWave& wave = session.Wave;
+  if (wave.PromisedDataBytes() == 0 || wave.SampleRate() == 0 || wave.FrameBytes() == 0) return {};
+  const double rate = wave.SampleRate();
+  const double promised = static_cast<double>(wave.PromisedDataBytes() / wave.FrameBytes()) / rate;
+  const std::string name = std::filesystem::path(wave.FileName()).filename().string();
+  char tail[128];
+  std::snprintf(tail, sizeof tail, " ends early: the header promises %.2f s, %.2f s are present.", promised,
+                static_cast<double>(wave.PresentDataBytes() / wave.FrameBytes()) / rate);
+  return name + tail;
 }

@@ -41,3 +41,7 @@ void SaveDocument(Session& session, const std::string& fileName);
 // Reload: drops every change since the sound was opened, made or saved, by opening its file
 // again, or by making a New sound that has no file again.
 void ReloadDocument(Session& session);
+
+// After an open: "NAME ends early: the header promises 30.00 s, 0.57 s are present." where the
+// file held less than its header promised; empty otherwise.
+std::string EndsEarlyNotice(const Session& session);

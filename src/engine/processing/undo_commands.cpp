@@ -89,6 +89,7 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
   if (session.Undo.DepthLimit() == 0) {
     // No entry could be reached: neither the copy nor the old image is kept.
     session.Undo.Clear();
+    session.Changes.Did();
     command();
     return;
   }
@@ -131,9 +132,11 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
     if (failed && record.Inverse) {
       // What a self-undoing command left half done cannot be taken back by running it again.
       session.Undo.DropAll();
+      session.Changes.Did();
       return;
     }
     if (failed && !Changed(session, entry)) return;
+    session.Changes.Did();
     if (!fits) {
       session.Undo.DropAll();
     } else {
@@ -155,10 +158,12 @@ void Undo(Session& session) {
   if (!session.Undo.CanUndo()) throw InputRefused("Nothing to undo");
   Swap(session, session.Undo.NextUndo(), true);
   session.Undo.MoveToRedo();
+  session.Changes.Undid();
 }
 
 void Redo(Session& session) {
   if (!session.Undo.CanRedo()) throw InputRefused("Nothing to redo");
   Swap(session, session.Undo.NextRedo(), false);
   session.Undo.MoveToUndo();
+  session.Changes.Redid();
 }

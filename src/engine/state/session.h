@@ -1,5 +1,6 @@
 #pragma once
 
+#include "state/change_mark.h"
 #include "state/program_state.h"
 #include "state/undo_history.h"
 #include "state/view_state.h"
@@ -16,4 +17,6 @@ struct Session {
   bool NewInMemory = false;
   // What the commands changed since the sound was opened, made or recorded.
   UndoHistory Undo;
+  // Whether the sound differs from the file last opened or saved.
+  ChangeMark Changes;
 };

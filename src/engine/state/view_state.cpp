@@ -68,6 +68,17 @@ void MarkSelection(ViewState& state, bool start, int32_t frame) {
   if (state.Sel.SelEnd <= state.Sel.SelStart) state.Sel.SelEnd = ClampToFrame(int64_t{state.Sel.SelStart} + 1);
 }
 
+void DragSelection(ViewState& state, int32_t anchor, int32_t frame) {
+  state.Sel.SelStart = std::min(anchor, frame);
+  state.Sel.SelEnd = std::max(anchor, frame);
+  MarkSelection(state, true, state.Sel.SelStart);
+}
+
+void ExtendSelection(ViewState& state, int32_t frame) {
+  const bool nearerStart = 2 * int64_t{frame} < int64_t{state.Sel.SelStart} + state.Sel.SelEnd;
+  MarkSelection(state, nearerStart, frame);
+}
+
 void ZoomToSelection(ViewState& state) {
   state.ViewStart = state.Sel.SelStart;
   state.ViewEnd = state.Sel.SelEnd;
@@ -122,4 +133,10 @@ void ZoomAround(ViewState& state, const TWave& wave, int32_t frame, int x, int w
   const int64_t span = std::clamp<int64_t>(wider, 1, last);
   const auto offset = static_cast<int64_t>(std::nearbyint(static_cast<long double>(x) * span / (width - 1)));
   PlaceView(state, wave, int64_t{frame} - offset, span);
+}
+
+int64_t PlayCursorFrame(int64_t heard, double elapsed, double rate, int64_t first, int64_t last) {
+  const long double timed = first + std::floor(static_cast<long double>(elapsed) * rate);
+  if (timed > last) return heard >= first && heard <= last ? heard : -1;
+  return heard >= first && heard <= timed ? heard : static_cast<int64_t>(timed);
 }

@@ -37,6 +37,12 @@ int ColumnOfFrame(const ViewState& state, int64_t frame, int width);
 // A press on a strip: `start` moves the selection's start to `frame`, otherwise its end moves
 // there. The end always stays at least one frame after the start.
 void MarkSelection(ViewState& state, bool start, int32_t frame);
+// A drag from the frame pressed on, `anchor`, to `frame`: the selection runs from the lower of
+// the two to the higher, and, where they are the same frame, as a press there leaves it.
+void DragSelection(ViewState& state, int32_t anchor, int32_t frame);
+// Shift+click: the edge of the selection nearer to `frame` moves there (the end when `frame` lies
+// halfway or past it), the end kept at least one frame after the start.
+void ExtendSelection(ViewState& state, int32_t frame);
 
 // The view becomes the selection, which may reach past the sound.
 void ZoomToSelection(ViewState& state);
@@ -52,3 +58,9 @@ void ScrollView(ViewState& state, const TWave& wave, int64_t start);
 // step when the factor asks for one), placed so that `frame` stays under column `x` of a strip
 // `width` columns wide as far as the sound's ends allow.
 void ZoomAround(ViewState& state, const TWave& wave, int32_t frame, int x, int width, double factor);
+
+// The frame the play cursor shows `elapsed` seconds after frames first..last began to play at
+// `rate` frames a second: the frame the device says is heard, unless it says none (negative) or
+// one ahead of the time passed, as a device that takes the sound faster than it plays it does;
+// then the time tells. -1 once that time is past the last frame.
+int64_t PlayCursorFrame(int64_t heard, double elapsed, double rate, int64_t first, int64_t last);

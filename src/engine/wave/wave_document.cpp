@@ -55,6 +55,8 @@ void TWave::LoadFromFile(const std::string& fileName, double newWaveSeconds) {
   }
   AdoptImage(std::move(image), header);
   fileName_ = fileName;
+  promisedDataBytes_ = layout.Promised();
+  presentDataBytes_ = layout.DataSize;
 }
 
 bool TWave::LoadPartOfFile(const std::string& fileName, int64_t first, int64_t last) {
@@ -76,6 +78,8 @@ bool TWave::LoadPartOfFile(const std::string& fileName, int64_t first, int64_t l
   file.ReadAt(layout.DataOffset + static_cast<uint64_t>(begin) * frameBytes, image.data() + kWaveHeaderSize, kept);
   AdoptImage(std::move(image), header);
   fileName_ = fileName;
+  promisedDataBytes_ = layout.Promised();
+  presentDataBytes_ = layout.DataSize;
   return true;
 }
 
@@ -90,6 +94,8 @@ void TWave::LoadFromImage(const std::string& fileName, std::vector<uint8_t> byte
     AdoptImage(std::move(image), header);
   }
   fileName_ = fileName;
+  promisedDataBytes_ = layout.Promised();
+  presentDataBytes_ = layout.DataSize;
 }
 
 void TWave::CreateSilent(const std::string& fileName, double seconds) {
@@ -100,6 +106,7 @@ void TWave::CreateSilent(const std::string& fileName, double seconds) {
   WriteWaveHeader(h, image.data());
   AdoptImage(std::move(image), h);
   fileName_ = fileName;
+  promisedDataBytes_ = 0;
 }
 
 void TWave::SaveToFile(const std::string& fileName) const {
@@ -125,9 +132,13 @@ void TWave::SetSoundPlayer(ISystemSoundPlayer* player) {
   player_ = player;
 }
 
-bool TWave::Play() {
-  if (!player_ || image_.empty()) return false;
-  handedToPlayer_ = player_->PlayAsync(image_.data(), image_.size());
+bool TWave::Play() { return PlayFrames(0, int64_t{SampleCount()} - 1); }
+
+bool TWave::PlayFrames(int64_t first, int64_t last) {
+  first = std::max<int64_t>(first, 0);
+  last = std::min<int64_t>(last, int64_t{SampleCount()} - 1);
+  if (!player_ || image_.empty() || (last < first && SampleCount() > 0)) return false;
+  handedToPlayer_ = player_->PlayAsync(image_.data(), image_.size(), first, std::max<int64_t>(last - first + 1, 0));
   return handedToPlayer_;
 }
 

@@ -72,12 +72,19 @@ class TWave {
   void SetSoundPlayer(ISystemSoundPlayer* player);
   // Plays the image through the system sound player; false when nothing took it.
   bool Play();
+  // Plays frames first..last (inclusive) cut to the sound; false also when none of them is in it.
+  bool PlayFrames(int64_t first, int64_t last);
   bool Stop();
   // The frame being heard while the image plays, -1 otherwise.
   int64_t PlayingFrame() const;
 
   const std::string& FileName() const { return fileName_; }
   bool Loaded() const { return !fileName_.empty(); }
+  // The data size the header of the file last loaded promised, when the file held less (the
+  // sound was cut to the whole frames present); 0 when it held all. With the bytes of those
+  // whole frames, which a load of part of the file does not keep all of.
+  uint32_t PromisedDataBytes() const { return promisedDataBytes_; }
+  uint32_t PresentDataBytes() const { return presentDataBytes_; }
   const TWaveHeader& Header() const { return header_; }
   const std::vector<uint8_t>& Image() const { return image_; }
 
@@ -211,6 +218,8 @@ class TWave {
   }
 
   std::string fileName_;
+  uint32_t promisedDataBytes_ = 0;
+  uint32_t presentDataBytes_ = 0;
   TWaveHeader header_{};
   std::vector<uint8_t> image_;
 

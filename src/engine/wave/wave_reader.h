@@ -22,6 +22,8 @@ struct WaveLayout {
   bool Canonical = false;
   // The header promises more data than the file holds; only the whole frames present are taken.
   bool Truncated() const { return StatedSize > DataSize; }
+  // What the header promised where the file holds less; else 0.
+  uint32_t Promised() const { return Truncated() ? StatedSize : 0; }
 };
 
 // Reads the layout of a file of `fileSize` bytes from its first `headSize` bytes (`head`: at

@@ -19,7 +19,10 @@ TAmplitudePage::TAmplitudePage(TMainForm& form) : TMainFormPage(form, "Amplitude
   NormalizeButton = MakeButton(GroupOf(row), row, "NormalizeButton", tr("&Normalize"),
                                tr("Peak normalization of the selection"));
   // Arrows only: the label beside them is the read-out.
-  NormalizeUpDown = new TUpDown(GroupOf(row));
+  auto* normalizeUpDown = new TUpDown(GroupOf(row));
+  // A level is most often chosen in tens.
+  normalizeUpDown->SetWheelStep(10);
+  NormalizeUpDown = normalizeUpDown;
   NormalizeUpDown->setObjectName(QStringLiteral("NormalizeUpDown"));
   NormalizeUpDown->setRange(kMinNormalizeLevel, kMaxNormalizeLevel);
   NormalizeUpDown->setValue(100);

@@ -1,6 +1,7 @@
 #include "gui/pages/main_form_file.h"
 
 #include <QBoxLayout>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QStyle>
@@ -35,6 +36,7 @@ TFilePage::TFilePage(TMainForm& form) : TMainFormPage(form, "FileTabSheet") {
 // The length is refused before the file dialog, so nobody picks a name for a sound never made.
 void TFilePage::NewBitBtnClick() {
   form_.Guarded([this] {
+    if (!SettleChanges()) return;
     QString text = QStringLiteral("1");
     if (!form_.Ask().InputQuery(tr("Length of wave"), tr("Specify length of wave, in seconds:"), text)) return;
     const double seconds = ParseNewWaveLength(text.toStdString());
@@ -47,6 +49,7 @@ void TFilePage::NewBitBtnClick() {
 
 void TFilePage::OpenBitBtnClick() {
   form_.Guarded([this] {
+    if (!SettleChanges()) return;
     QString fileName;
     if (form_.Ask().OpenFileName(kWaveFilter, fileName)) form_.OpenWave(LocalPath(fileName));
   });
@@ -54,12 +57,27 @@ void TFilePage::OpenBitBtnClick() {
 
 void TFilePage::SaveBitBtnClick() {
   form_.Guarded([this] {
-    if (!form_.Wave().Loaded()) return;
-    QString fileName;
-    if (!form_.Ask().SaveFileName(kWaveFilter, fileName)) return;
-    SaveDocument(form_.Document(), LocalPath(fileName));
-    form_.ShowNewDocument();
+    if (form_.Wave().Loaded()) SaveWave();
   });
+}
+
+bool TFilePage::SaveWave() {
+  QString fileName = DisplayPath(form_.Wave().FileName());
+  if (!form_.Ask().SaveFileName(kWaveFilter, fileName)) return false;
+  SaveDocument(form_.Document(), LocalPath(fileName));
+  form_.ShowNewDocument();
+  return true;
+}
+
+bool TFilePage::SettleChanges() {
+  if (!form_.Wave().Loaded() || !form_.Document().Changes.Changed()) return true;
+  const QString name = QFileInfo(DisplayPath(form_.Wave().FileName())).fileName();
+  switch (form_.Ask().AskSaveChanges(tr("%1 has changed. Save the changes?").arg(name))) {
+    case SaveChoice::Save: return SaveWave();
+    case SaveChoice::Discard: return true;
+    case SaveChoice::Cancel: break;
+  }
+  return false;
 }
 
 // Closing asks "Exit now?" and removes the scratch file unless a recording holds it, as the window

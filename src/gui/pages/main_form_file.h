@@ -16,9 +16,17 @@ class TFilePage final : public TMainFormPage {
   QPushButton* SaveBitBtn = nullptr;
   QPushButton* ExitButton = nullptr;
 
+  // Before the sound is dropped: a changed one asks whether to save it first. True when the
+  // command may go on (saved, discarded, or nothing changed); a failed save throws.
+  bool SettleChanges();
+
  public slots:
   void NewBitBtnClick();
   void OpenBitBtnClick();
   void SaveBitBtnClick();
   void ExitButtonClick();
+
+ private:
+  // Save as the Save button does it; false when the dialog was cancelled.
+  bool SaveWave();
 };

@@ -30,4 +30,14 @@ class TUpDown : public QSpinBox {
 
  public:
   explicit TUpDown(QWidget* parent = nullptr);
+
+  // Each notch of the wheel steps `step` values (Page Up and Page Down step ten singles).
+  void SetWheelStep(int step) { wheelStep_ = step; }
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  int wheelStep_ = 1;
+  int wheelAngle_ = 0;
 };

@@ -1,7 +1,11 @@
 #include "gui/widgets/wave_strip_widget.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
 
 #include "state/view_state.h"
 #include "analysis/peak_summary.h"
@@ -28,6 +32,8 @@ TWaveStrip::TWaveStrip(const TWave& wave, const ViewState& view, bool right, QWi
     : QWidget(parent), wave_(wave), view_(view), right_(right) {
   // Every paint covers the whole strip.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // A click takes the keys from an edit field, so that they act on the sound again.
+  setFocusPolicy(Qt::ClickFocus);
 }
 
 void TWaveStrip::Clear() {
@@ -53,6 +59,8 @@ void TWaveStrip::paintEvent(QPaintEvent*) {
   for (size_t x = 0; x < columns.size(); ++x)
     painter.fillRect(static_cast<int>(x), columns[x].Top, 1, columns[x].Bottom - columns[x].Top + 1,
                      PenColour(columns[x].Pen));
+  const int insert = wave_.Loaded() && !(right_ && wave_.Channels() != 2) ? InsertColumn(view_, width()) : -1;
+  if (insert >= 0) painter.fillRect(insert, 0, 1, height(), palette().color(QPalette::WindowText));
   const int cursor = CursorColumn();
   if (cursor >= 0) {
     painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
@@ -75,5 +83,24 @@ void TWaveStrip::ShowCursor(int64_t frame) {
 
 void TWaveStrip::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
+  if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier)) {
+    emit ShiftClick(at.x());
+    return;
+  }
+  if (event->button() == Qt::LeftButton) {
+    pressX_ = at.x();
+    dragging_ = false;
+  }
   emit MouseDown(event->button(), at.x(), at.y());
+}
+
+void TWaveStrip::mouseMoveEvent(QMouseEvent* event) {
+  if (pressX_ < 0 || !(event->buttons() & Qt::LeftButton)) return;
+  const int x = std::clamp(static_cast<int>(event->position().x()), 0, std::max(width() - 1, 0));
+  dragging_ = dragging_ || std::abs(x - pressX_) >= QApplication::startDragDistance();
+  if (dragging_) emit MouseDrag(pressX_, x);
+}
+
+void TWaveStrip::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) pressX_ = -1;
 }

@@ -27,12 +27,19 @@ class TWaveStrip : public QWidget {
   void ShowCursor(int64_t frame);
 
  signals:
-  // Only presses count: selecting is done by clicking, never by dragging.
+  // A press, Shift+left excepted.
   void MouseDown(Qt::MouseButton button, int x, int y);
+  // The left button held and moved from column `fromX` to `toX` (within the strip); a press that
+  // ends where it began, give or take a shaking hand, never drags.
+  void MouseDrag(int fromX, int toX);
+  // Shift and the left button pressed at column `x`.
+  void ShiftClick(int x);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   // The column of the cursor, or -1 when none shows.
@@ -44,4 +51,7 @@ class TWaveStrip : public QWidget {
   bool blank_ = false;
   const PeakSummary* peaks_ = nullptr;
   int64_t cursor_ = -1;
+  // Where the left button went down, while it is held; dragging_ once it has moved away.
+  int pressX_ = -1;
+  bool dragging_ = false;
 };

@@ -94,6 +94,24 @@ TEST(MarkSelectionTest, EndNeverReachesTheStart) {
   EXPECT_EQ(state.Sel.SelEnd, kMax);
 }
 
+// A drag from `anchor` to `frame`, or a Shift+click at `frame`, on a selection of 10..50.
+TEST(DragSelectionTest, RunsLowToHighAndShiftMovesTheNearerEdge) {
+  for (const auto& [drag, anchor, frame, selStart, selEnd] : std::vector<std::tuple<bool, int32_t, int32_t, int32_t, int32_t>>{
+           {true, 30, 20, 20, 30}, {true, 20, 20, 20, 21}, {true, 5, kMax, 5, kMax}, {false, 0, 25, 25, 50},
+           {false, 0, 30, 10, 30}, {false, 0, 3, 3, 50}, {false, 0, 900, 10, 900}}) {
+    ViewState state = Selected(10, 50);
+    drag ? DragSelection(state, anchor, frame) : ExtendSelection(state, frame);
+    EXPECT_EQ(std::make_pair(state.Sel.SelStart, state.Sel.SelEnd), std::make_pair(selStart, selEnd)) << drag << frame;
+  }
+}
+
+// Frames 100..2000 playing at 1000 frames a second.
+TEST(PlayCursorFrameTest, TheDevicesFrameWhereTimeAllowsItOtherwiseTheTime) {
+  for (const auto& [heard, elapsed, shown] : std::vector<std::tuple<int64_t, double, int64_t>>{
+           {550, 0.5, 550}, {-1, 0.5, 600}, {900, 0.5, 600}, {50, 0.5, 600}, {-1, 2.0, -1}, {1990, 2.0, 1990}})
+    EXPECT_EQ(PlayCursorFrame(heard, elapsed, 1000, 100, 2000), shown) << heard << " at " << elapsed;
+}
+
 class ZoomOutTest : public ::testing::Test {
  protected:
   // 1000 frames: the last is 999.

@@ -8,7 +8,7 @@ namespace {
 // Records what the document hands to the system player.
 class RecordingPlayer : public ISystemSoundPlayer {
  public:
-  bool PlayAsync(const uint8_t* image, size_t size) override {
+  bool PlayAsync(const uint8_t* image, size_t size, int64_t, int64_t) override {
     played = image;
     playedSize = size;
     return true;

@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+#include "state/level_meter.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr double kSilent = -INFINITY;
+
+bool Near(double db, double expected) { return db == expected || std::abs(db - expected) < 1e-3; }
+
+// One buffer each: the peaks in dBFS, read once (the next reading starts afresh), and the clip
+// lights, which stay until put out.
+TEST(LevelMeterTest, PeaksAndClipLightsFromKnownBuffers) {
+  for (const auto& [bits, channels, bytes, left, right, clips] :
+       std::vector<std::tuple<int, int, std::vector<uint8_t>, double, double, std::pair<bool, bool>>>{
+           {16, 1, Words({0, 16384, -8192}), -6.0206, kSilent, {false, false}},
+           {16, 1, Words({32767}), -0.000265, kSilent, {true, false}},
+           {16, 2, Words({-32768, 1, 0, 0}), 0.0, -90.309, {true, false}},
+           {8, 2, {128, 0, 192, 128}, -6.0206, 0.0, {false, true}}, {8, 1, {255}, -0.0682, kSilent, {true, false}}}) {
+    LevelMeter meter;
+    meter.Start(bits, channels, 44100);
+    meter.Take(bytes.data(), bytes.size());
+    EXPECT_PRED2(Near, meter.TakePeakDb(0), left) << bits << channels;
+    EXPECT_PRED2(Near, meter.TakePeakDb(1), right) << bits << channels;
+    EXPECT_EQ(meter.TakePeakDb(0), kSilent);
+    EXPECT_EQ(std::make_pair(meter.Clipped(0), meter.Clipped(1)), clips);
+    meter.ClearClips();
+    EXPECT_FALSE(meter.Clipped(0) || meter.Clipped(1));
+  }
+}
+
+TEST(LevelMeterTest, TheHeldPeakIsTheLoudestOfTheLastSecond) {
+  LevelMeter meter;
+  meter.Start(16, 1, 100);  // a second is ten parts of ten frames
+  const std::vector<uint8_t> loud = Words({16384}), quiet = Words(std::vector<int16_t>(10, 1024));
+  meter.Take(loud.data(), loud.size());
+  for (int part = 0; part < 10; ++part) {
+    EXPECT_PRED2(Near, meter.HeldDb(0), -6.0206) << part;
+    meter.Take(quiet.data(), quiet.size());
+  }
+  EXPECT_PRED2(Near, meter.HeldDb(0), -30.103);
+}
+
+}  // namespace
