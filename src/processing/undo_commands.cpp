@@ -153,12 +153,10 @@ void RunRecorded(Session& session, const UndoRecord& record, const std::function
 
 void Undo(Session& session) {
   if (!session.Undo.CanUndo()) throw InputRefused("Nothing to undo");
-  Swap(session, session.Undo.NextUndo(), true);
-  session.Undo.MoveToRedo();
+  session.Undo.StepBack([&](UndoEntry& entry) { Swap(session, entry, true); });
 }
 
 void Redo(Session& session) {
   if (!session.Undo.CanRedo()) throw InputRefused("Nothing to redo");
-  Swap(session, session.Undo.NextRedo(), false);
-  session.Undo.MoveToUndo();
+  session.Undo.StepForward([&](UndoEntry& entry) { Swap(session, entry, false); });
 }

@@ -28,7 +28,7 @@ void UndoHistory::Push(UndoEntry entry) {
     DropAll();
     return;
   }
-  while (held_ + size > budget_) DropOldest();
+  while (!undo_.empty() && held_ + size > budget_) DropOldest();
   held_ += size;
   undo_.push_back(std::move(entry));
   LimitDepth(depthLimit_);
@@ -54,12 +54,25 @@ void UndoHistory::DropAll() {
   notKept_ = true;
 }
 
-void UndoHistory::MoveToRedo() {
-  redo_.push_back(std::move(undo_.back()));
-  undo_.pop_back();
-}
+void UndoHistory::StepBack(const std::function<void(UndoEntry&)>& swap) { Step(undo_, redo_, swap); }
 
-void UndoHistory::MoveToUndo() {
-  undo_.push_back(std::move(redo_.back()));
-  redo_.pop_back();
+void UndoHistory::StepForward(const std::function<void(UndoEntry&)>& swap) { Step(redo_, undo_, swap); }
+
+void UndoHistory::Step(std::deque<UndoEntry>& from, std::deque<UndoEntry>& to,
+                       const std::function<void(UndoEntry&)>& swap) {
+  UndoEntry& entry = from.back();
+  held_ -= entry.Size();
+  try {
+    swap(entry);
+  } catch (...) {
+    held_ += entry.Size();
+    throw;
+  }
+  held_ += entry.Size();
+  to.push_back(std::move(entry));
+  from.pop_back();
+  // An entry that took a larger side than it gave may leave the history over its budget: older
+  // entries go, never the one just stepped over.
+  const size_t kept = &to == &undo_ ? 1 : 0;
+  while (held_ > budget_ && undo_.size() > kept) DropOldest();
 }

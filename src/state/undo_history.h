@@ -74,14 +74,17 @@ class UndoHistory {
   void LimitDepth(size_t entries);
   size_t DepthLimit() const { return depthLimit_; }
 
-  // The entry Undo swaps, then moved to the redo side; and the same the other way.
-  UndoEntry& NextUndo() { return undo_.back(); }
-  UndoEntry& NextRedo() { return redo_.back(); }
-  void MoveToRedo();
-  void MoveToUndo();
+  // Undo: `swap(entry)` exchanges the newest undo entry's side with the document's, and the entry
+  // moves to the redo side. A swap changes what the entry holds, so it is measured again: the
+  // bytes held always equal the sum of the entries' sizes. Redo the same the other way.
+  void StepBack(const std::function<void(UndoEntry&)>& swap);
+  void StepForward(const std::function<void(UndoEntry&)>& swap);
 
  private:
   void DropOldest();
+  // The entry at the back of `from` swapped, measured again and moved to the back of `to`; the
+  // oldest undo entries go while the history is over its budget.
+  void Step(std::deque<UndoEntry>& from, std::deque<UndoEntry>& to, const std::function<void(UndoEntry&)>& swap);
 
   uint64_t budget_;
   uint64_t held_ = 0;

@@ -199,15 +199,26 @@ TEST(Undo, StepsBackThroughSeveralCommandsAndSaveKeepsTheHistory) {
   EXPECT_THROW(Do(session, "undo"), InputRefused);
 }
 
-// velorin-cli keeps only what its later undo commands reach, and they reach all of it.
+// velorin-cli keeps only what its later undo commands reach, and they reach all of it; a paste
+// undone leaves a history that the next command can add to.
 TEST(Undo, TheProgramUndoesAsFarAsItsCommandsAsk) {
   TempDir dir;
   WriteBytes(dir.File("in.wav"), RandomWave(2, 16, kFrames, 5));
-  const CliResult result = RunCli({"open", "in.wav", "normalize", "90", "reverse", "fade-in", "undo", "undo",
-                                   "redo", "undo", "undo", "save", "out.wav"}, dir.Path());
-  EXPECT_EQ(result.Code, 0) << result.Err;
-  EXPECT_EQ(ReadBytes(dir.File("out.wav")), ReadBytes(dir.File("in.wav")));
-  EXPECT_EQ(RunCli({"open", "in.wav", "normalize", "90", "undo", "undo"}, dir.Path()).Code, 1);
+  const struct {
+    std::vector<std::string> args;
+    int code;
+  } cases[] = {
+      {{"open", "in.wav", "normalize", "90", "reverse", "fade-in", "undo", "undo", "redo", "undo", "undo"}, 0},
+      {{"open", "in.wav", "select", "0", "999", "copy", "paste", "undo", "select", "0", "9", "mute", "undo"}, 0},
+      {{"open", "in.wav", "normalize", "90", "undo", "undo"}, 1},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    for (const char* word : {"save", "out.wav"}) args.push_back(word);
+    const CliResult result = RunCli(args, dir.Path());
+    EXPECT_EQ(result.Code, c.code) << result.Err;
+    if (c.code == 0) EXPECT_EQ(ReadBytes(dir.File("out.wav")), ReadBytes(dir.File("in.wav")));
+  }
 }
 
 }  // namespace
