@@ -53,10 +53,10 @@ auto Window(WindowKind kind) {
 
 }  // namespace
 
-void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection(tr("Mute"), MuteSelection); }
+void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection("mute", tr("Mute"), MuteSelection); }
 
 void TAmplitudePage::NormalizeButtonClick() {
-  form_.RunOnSelection(tr("Normalize"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
+  form_.RunOnSelection("normalize", tr("Normalize"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
     NormalizeSelection(wave, sel, gauge, NormalizeUpDown->value());
   });
 }
@@ -65,8 +65,8 @@ void TAmplitudePage::NormalizeUpDownClick() {
   NormalizeLabel->setText(QString::number(NormalizeUpDown->value()) + QStringLiteral(" %"));
 }
 
-void TAmplitudePage::Button1Click() { form_.RunOnSelection(tr("Remove DC"), RemoveDCOffset); }
-void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection(tr("Fade in"), Window(WindowKind::FadeIn)); }
-void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection(tr("Fade out"), Window(WindowKind::FadeOut)); }
-void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection(tr("Hanning"), Window(WindowKind::Hanning)); }
-void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection(tr("Invert"), Window(WindowKind::Invert)); }
+void TAmplitudePage::Button1Click() { form_.RunOnSelection("remove-dc", tr("Remove DC"), RemoveDCOffset); }
+void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection("fade-in", tr("Fade in"), Window(WindowKind::FadeIn)); }
+void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection("fade-out", tr("Fade out"), Window(WindowKind::FadeOut)); }
+void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection("hanning", tr("Hanning"), Window(WindowKind::Hanning)); }
+void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection("invert", tr("Invert"), Window(WindowKind::Invert)); }

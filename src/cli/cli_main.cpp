@@ -143,6 +143,9 @@ int RunAll(const CommandLine& line) {
       }
       RunCliCommand(*invocation.Command, session, invocation.Args);
       progress.Finish();
+      // A later undo would have needed the entry this command could not keep.
+      if (IsRecorded(invocation.Command->Name) && !session.Doc.Undo.NotKept().empty())
+        std::fprintf(stderr, "%s\n", session.Doc.Undo.NotKept().c_str());
     } catch (const CliInterrupted& interruption) {
       return Stop(progress, 128 + interruption.Signal, interruption.what());
     } catch (const InputRefused& refusal) {

@@ -10,8 +10,7 @@
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 
-// Each routine runs on the samples in their layout (TWave::WithSamples; those that save each run
-// before they write it for undo, TWave::WithSavingSamples). Where an integer form
+// Each routine runs on the samples in their layout (TWave::WithSamples). Where an integer form
 // gives exactly the codes of the value arithmetic, for every code, it is used instead: the
 // middle level for mute, the mirrored code for invert, moved codes for reverse.
 
@@ -38,16 +37,6 @@ int Excursion(Code code) {
   }
 }
 
-// The codes whose excursion is at most `excursion`, an excursion some code has.
-template <class Code>
-CodeRange<Code> CodesWithin(int excursion) {
-  if constexpr (sizeof(Code) == 1) {
-    return {static_cast<Code>((255 - excursion) / 2), static_cast<Code>((255 + excursion) / 2)};
-  } else {
-    return {static_cast<Code>((-excursion - 1) / 2), static_cast<Code>((excursion - 1) / 2)};
-  }
-}
-
 // The magnitude of a value with that excursion, exactly as |value| of such a sample reads.
 template <class Samples>
 double Magnitude(const Samples& samples, int excursion) {
@@ -62,7 +51,7 @@ double Magnitude(const Samples& samples, int excursion) {
 }  // namespace
 
 void MuteSelection(TWave& wave, const Selection& sel, Progress& progress) {
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       RewriteSelectedCodes(samples, sel, progress, PassShare::Whole,
@@ -75,7 +64,7 @@ bool IsNormalizeLevel(int level) { return level >= kMinNormalizeLevel && level <
 
 void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, int level) {
   if (!IsNormalizeLevel(level)) throw InputRefused(kAbortingOperation);
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       using Code = typename decltype(samples)::Code;
       // Only the loudest sample of either channel counts. Frames outside the sound read 0 and
@@ -100,13 +89,13 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
       if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
       const double gain = level / (100.0 * loudest);
       RewriteSelectedValues(samples, sel, progress, PassShare::SecondHalf,
-                            [gain](bool, double value) { return value * gain; }, CodesWithin<Code>(loudestExcursion));
+                            [gain](bool, double value) { return value * gain; });
     });
   });
 }
 
 void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       // Frames outside the sound add 0, which leaves a sum as it is, so only those inside are read.
       double sum[2] = {0.0, 0.0};
@@ -136,7 +125,7 @@ double HanningWeight(double t) {
 
 void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKind kind) {
   const int64_t span = int64_t{sel.SelEnd} - sel.SelStart;
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       if (kind == WindowKind::Invert) {
@@ -158,7 +147,6 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
         double weights[kRunFrames];
         WalkSoundRuns(sel, samples.Frames(), progress, PassShare::Whole, [&](int64_t begin, int64_t end) {
           const int count = static_cast<int>(end - begin);
-          samples.SaveUpTo(end);
           // Positions are whole numbers below 2^33, exact in a double, so counting them up in
           // doubles gives the same t as converting each; the weights come first, in a loop of
           // their own, where the compiler can work on several at once.

@@ -22,7 +22,6 @@ template <class Samples, class PerCode>
 void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& progress, PassShare share,
                           PerCode&& perCode) {
   WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
-    samples.SaveUpTo(end);
     for (int64_t i = begin; i < end; ++i) {
       if (sel.Left) samples.SetCode(i, false, perCode(false, samples.CodeAt(i, false)));
       if (sel.Right) samples.SetCode(i, true, perCode(true, samples.CodeAt(i, true)));
@@ -32,12 +31,9 @@ void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& prog
 
 // Every selected sample of a checked channel becomes CodeOf(f(right, value)). `f` must give a value
 // that can be stored for every value of the layout, since the table holds all codes, not only
-// those present; `present` may say which codes the selected samples hold. While undo is recorded,
-// the rewrite may keep its way back instead of a copy (RewriteThroughTable): the routine must then
-// write nothing after it.
+// those present.
 template <class Samples, class F>
-void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f,
-                           CodeRange<typename Samples::Code> present = {}) {
+void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f) {
   using Code = typename Samples::Code;
   const auto direct = [&](bool right, Code code) { return Samples::CodeOf(f(right, samples.ValueOf(code))); };
   const auto [begin, end] = FramesInside(sel.SelStart, sel.SelEnd, samples.Frames());
@@ -46,7 +42,7 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
     RewriteSelectedCodes(samples, sel, progress, share, direct);
     return;
   }
-  RewriteThroughTable(samples, sel, progress, share, direct, present);
+  RewriteThroughTable(samples, sel, progress, share, direct);
 }
 
 // Whether the selection takes every sample of its frames (both channels of a stereo sound, the one

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 uint64_t DefaultUndoBudget() {
@@ -17,7 +18,7 @@ void UndoHistory::Clear() {
   undo_.clear();
   redo_.clear();
   held_ = 0;
-  notKept_ = false;
+  notKept_.clear();
 }
 
 void UndoHistory::Push(UndoEntry entry) {
@@ -25,14 +26,14 @@ void UndoHistory::Push(UndoEntry entry) {
   redo_.clear();
   const uint64_t size = entry.Size();
   if (size > budget_) {
-    DropAll();
+    DropAll(entry.Name, size);
     return;
   }
   while (!undo_.empty() && held_ + size > budget_) DropOldest();
   held_ += size;
   undo_.push_back(std::move(entry));
   LimitDepth(depthLimit_);
-  notKept_ = false;
+  notKept_.clear();
 }
 
 void UndoHistory::LimitDepth(size_t entries) {
@@ -49,9 +50,14 @@ void UndoHistory::DropOldest() {
   undo_.pop_front();
 }
 
-void UndoHistory::DropAll() {
+void UndoHistory::DropAll(const std::string& name, uint64_t bytes) {
   Clear();
-  notKept_ = true;
+  constexpr uint64_t kMB = uint64_t{1} << 20;
+  std::string command = name.empty() ? std::string("The last command") : name;
+  command[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(command[0])));
+  // Rounded so that the entry never reads as fitting the budget.
+  notKept_ = command + " cannot be undone: it would keep " + std::to_string((bytes + kMB - 1) / kMB) +
+             " MB, over the undo budget of " + std::to_string(budget_ / kMB) + " MB";
 }
 
 void UndoHistory::StepBack(const std::function<void(UndoEntry&)>& swap) { Step(undo_, redo_, swap); }

@@ -16,7 +16,7 @@ template <class F>
 decltype(auto) ReadSamples(const TWave& wave, F&& f) {
   const std::vector<uint8_t>& image = wave.Image();
   uint8_t* data = image.size() > kWaveHeaderSize ? const_cast<uint8_t*>(image.data()) + kWaveHeaderSize : nullptr;
-  return WithLayout(data, wave.SampleCount(), wave.BitsPerSample(), wave.Channels(), nullptr, std::forward<F>(f));
+  return WithLayout(data, wave.SampleCount(), wave.BitsPerSample(), wave.Channels(), std::forward<F>(f));
 }
 
 // The lowest and highest code of each channel.

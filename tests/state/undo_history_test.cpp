@@ -36,7 +36,7 @@ TEST(UndoHistory, KeepsWithinItsBudgetDroppingTheOldestFirst) {
   history.Push(EntryOf("f", 10));
   EXPECT_FALSE(history.CanRedo());
   EXPECT_EQ(history.Held(), entry + EntryOf("", 10).Size());
-  EXPECT_FALSE(history.NotKept());
+  EXPECT_EQ(history.NotKept(), "");
 }
 
 TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoUntilTheNext) {
@@ -45,9 +45,9 @@ TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoUntilTheNext) {
   history.Push(EntryOf("large", 1001));
   EXPECT_FALSE(history.CanUndo());
   EXPECT_EQ(history.Held(), 0u);
-  EXPECT_TRUE(history.NotKept());
+  EXPECT_EQ(history.NotKept(), "Large cannot be undone: it would keep 1 MB, over the undo budget of 0 MB");
   history.Push(EntryOf("next", 10));
-  EXPECT_FALSE(history.NotKept());
+  EXPECT_EQ(history.NotKept(), "");
 }
 
 TEST(UndoHistory, ADepthLimitKeepsTheNewestEntries) {
