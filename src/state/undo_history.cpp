@@ -14,6 +14,14 @@ uint64_t DefaultUndoBudget() {
   return std::min(kOneGiB, static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 4);
 }
 
+uint64_t UndoHistory::Measured() const {
+  uint64_t sum = 0;
+  for (const std::deque<UndoEntry>* side : {&undo_, &redo_}) {
+    for (const UndoEntry& entry : *side) sum += entry.Size();
+  }
+  return sum;
+}
+
 void UndoHistory::Clear() {
   undo_.clear();
   redo_.clear();

@@ -52,6 +52,8 @@ class UndoHistory {
 
   uint64_t Budget() const { return budget_; }
   uint64_t Held() const { return held_; }
+  // The sum of the entries' sizes measured afresh, which Held must always equal.
+  uint64_t Measured() const;
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
   // The name of what Undo or Redo would do next; empty when there is none.
