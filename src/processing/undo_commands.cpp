@@ -194,14 +194,14 @@ bool Complete(Session& session, const UndoRecord& record, uint32_t framesBefore,
       const uint32_t framesAfter = wave.SampleCount();
       if (record.How == UndoRecord::Kind::Insertion && framesAfter > framesBefore)
         entry.Pieces.push_back({static_cast<uint32_t>(record.First), framesAfter - framesBefore, {}});
-      if (framesAfter == framesBefore) {
-        // Refused before the splice: at most the view changed.
-        entry.Pieces.clear();
-        entry.Bytes.clear();
-        entry.How = UndoEntry::Kind::Frames;
-        return !failed || viewChanged;
-      }
-      return true;
+      // Refused before the splice, or a crop that kept every frame: no frame came or went, but
+      // the crop still rewrote the header and dropped what followed the data.
+      if (framesAfter == framesBefore) entry.Pieces.clear();
+      const std::vector<uint8_t>& image = wave.Image();
+      const bool sameEnds = std::memcmp(&entry.Header, &wave.Header(), sizeof entry.Header) == 0 &&
+                            TrailerSize(wave) == entry.Bytes.size() &&
+                            std::equal(entry.Bytes.begin(), entry.Bytes.end(), image.end() - static_cast<std::ptrdiff_t>(entry.Bytes.size()));
+      return !failed || viewChanged || framesAfter != framesBefore || !sameEnds;
     }
   }
   return true;

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -118,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   image.insert(image.end(), samples.begin(), samples.end());
   // A chunk after the data stays with the sound until its length changes; undo brings it back.
   if (data[0] & 8) {
-    for (const uint8_t byte : {'L', 'I', 'S', 'T', 2, 0, 0, 0, 'a', 'b'}) image.push_back(byte);
+    const uint8_t chunk[] = {'L', 'I', 'S', 'T', 2, 0, 0, 0, 'a', 'b'};
+    image.insert(image.end(), std::begin(chunk), std::end(chunk));
   }
   WriteFile(InFile(), image);
   std::filesystem::remove(Folder() / "out.wav");

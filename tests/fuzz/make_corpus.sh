@@ -162,3 +162,6 @@ sequence effects 7 100 5 delay:50 echo:50:50 echo-repeat:50:50 stereo-expand add
 sequence save_reload_open 11 30 6 mute save:@out undo reload mute open:@out invert undo
 sequence filters 5 100 7 low-pass:1000 high-pass:1000 iir:0.5:0.5:-0.25 iir-open:@iir iir-apply wall:10:1000 normalize:90 remove-dc fade-in fade-out hanning undo undo undo
 sequence insert_delete_new 6 40 8 insert-silence:1000 delete new:0.5 paste undo undo redo
+# Found by fuzzing: a crop of the whole sound removes no frame but drops the chunk after the data,
+# which its undo must bring back.
+sequence crop_of_everything 9 100 2 select-all crop undo redo
