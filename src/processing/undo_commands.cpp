@@ -9,6 +9,7 @@
 #include "processing/delay_effects.h"
 #include "processing/errors.h"
 #include "state/session.h"
+#include "wave/image_memory.h"
 
 namespace {
 
@@ -149,8 +150,7 @@ void Prepare(const TWave& wave, const UndoRecord& record, UndoEntry& entry) {
       entry.How = UndoEntry::Kind::Frames;
       if (record.Last < record.First) return;
       entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * frameBytes;
-      entry.Bytes.assign(image.begin() + static_cast<std::ptrdiff_t>(entry.Offset),
-                         image.begin() + static_cast<std::ptrdiff_t>(kWaveHeaderSize + (record.Last + 1) * frameBytes));
+      entry.Bytes = CopyOfBytes(image.data() + entry.Offset, static_cast<size_t>(record.Last + 1 - record.First) * frameBytes);
       return;
     case UndoRecord::Kind::Rerun:
       entry.How = UndoEntry::Kind::Rerun;
@@ -164,7 +164,7 @@ void Prepare(const TWave& wave, const UndoRecord& record, UndoEntry& entry) {
         if (span.End <= span.Begin) continue;
         const uint8_t* from = image.data() + kWaveHeaderSize + static_cast<size_t>(span.Begin) * frameBytes;
         entry.Pieces.push_back({static_cast<uint32_t>(span.Begin), static_cast<uint32_t>(span.End - span.Begin),
-                                std::vector<uint8_t>(from, from + static_cast<size_t>(span.End - span.Begin) * frameBytes)});
+                                CopyOfBytes(from, static_cast<size_t>(span.End - span.Begin) * frameBytes)});
       }
       return;
     case UndoRecord::Kind::Insertion:

@@ -29,3 +29,11 @@ std::vector<uint8_t> NewImage(size_t size, uint8_t fill) {
   image.assign(size, fill);
   return image;
 }
+
+std::vector<uint8_t> CopyOfBytes(const uint8_t* from, size_t size) {
+  std::vector<uint8_t> copy;
+  copy.reserve(size);
+  AdviseLargePages(copy.data(), size);
+  copy.assign(from, from + size);
+  return copy;
+}

@@ -14,3 +14,7 @@ void AdviseLargePages(uint8_t* begin, size_t size);
 // memory is asked for in large pages where the system offers them. Without that much memory it
 // throws std::runtime_error with a message for the user.
 std::vector<uint8_t> NewImage(size_t size, uint8_t fill = 0);
+
+// A copy of `size` bytes from `from`, in memory asked for as NewImage asks for it: the copy an
+// undo entry keeps may be as large as the sound. Throws std::bad_alloc without that much memory.
+std::vector<uint8_t> CopyOfBytes(const uint8_t* from, size_t size);

@@ -96,7 +96,7 @@ Sound Take(const Session& session) { return {session.Wave.Image(), session.Wave.
 
 // A sound several commands could double again and again stops the sequence: its length is not
 // what is being tried.
-constexpr size_t kLargestImage = size_t{8} << 20;
+constexpr size_t kLargestImage = size_t{1} << 20;
 
 }  // namespace
 
