@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "bench_sound.h"
 #include "processing/amplitude_tools.h"
@@ -32,8 +33,14 @@ const Command kToMono{"to-mono", true, [](Session& s, Progress&) { s.Wave.Conver
 constexpr int32_t kMinute = 44100 * 60;
 const Command kDelete{"delete", true, [](Session& s, Progress&) { DeleteSelection(s); }};
 
+// The sound is made once; a command that changes its size or format starts from a copy.
 void LoadSession(Session& session, const Command& command) {
-  LoadBenchSound(session.Wave);
+  static const std::vector<uint8_t> image = [] {
+    TWave wave;
+    LoadBenchSound(wave);
+    return wave.Image();
+  }();
+  session.Wave.LoadFromImage("bench.wav", image);
   SelectAll(session.View, session.Wave);
   if (std::string_view(command.Name) == "delete") session.View.Sel = {9 * kMinute / 2, 11 * kMinute / 2 - 1, true, true};
 }
