@@ -245,14 +245,6 @@ void UndoLast(CliSession& s, CliArgs) { Undo(s.Doc); }
 
 void RedoLast(CliSession& s, CliArgs) { Redo(s.Doc); }
 
-// How the commands that change the sound are recorded; RunCliCommand names the entry.
-UndoRecord SelectedFrames(const Session& s, CliArgs) { return SelectionRecord({}, s.Wave, s.View.Sel); }
-UndoRecord WholeImage(const Session&, CliArgs) { return WholeImageRecord({}); }
-UndoRecord DelayedFrames(const Session& s, CliArgs a) { return DelayRecord({}, s, a[0]); }
-UndoRecord ExpandedSound(const Session& s, CliArgs) { return StereoExpandRecord({}, s); }
-UndoRecord ReversedFrames(const Session& s, CliArgs) { return ReverseRecord({}, s); }
-UndoRecord AllFrames(const Session& s, CliArgs) { return FramesRecord({}, s.Wave, 0, int64_t{s.Wave.SampleCount()} - 1); }
-
 constexpr CliNeeds kAny = CliNeeds::Nothing;
 constexpr CliNeeds kSound = CliNeeds::Sound;
 
@@ -275,45 +267,45 @@ const std::vector<CliCommand>& Commands() {
       {"select-all", 0, "", "select the whole sound on both channels", kSound, nullptr, SelectAllFrames},
       {"channels", 1, "left|right|both", "the channels later commands work on", kSound, IsChannelWord, Channels},
       {"copy", 0, "", "copy the selected frames (both channels) to the clipboard", kSound, nullptr, Copy},
-      {"cut", 0, "", "copy the selected frames to the clipboard, then delete them", kSound, nullptr, Cut, WholeImage},
-      {"paste", 0, "", "insert the clipboard before frame START of the selection", kSound, nullptr, Paste, WholeImage},
-      {"delete", 0, "", "delete the selected frames (both channels)", kSound, nullptr, Delete, WholeImage},
-      {"crop", 0, "", "keep only the selected frames (both channels)", kSound, nullptr, Crop, WholeImage},
-      {"insert-silence", 1, "MS", "insert MS milliseconds of silence before frame START", kSound, nullptr, Silence, WholeImage},
-      {"double-rate", 0, "", "double the sample rate, interpolating", kSound, nullptr, Convert<FormatConversion::DoubleRate>, WholeImage},
-      {"halve-rate", 0, "", "halve the sample rate, averaging pairs", kSound, nullptr, Convert<FormatConversion::HalveRate>, WholeImage},
-      {"to-16bit", 0, "", "convert to 16-bit samples", kSound, nullptr, Convert<FormatConversion::To16Bit>, WholeImage},
-      {"to-8bit", 0, "", "convert to 8-bit samples", kSound, nullptr, Convert<FormatConversion::To8Bit>, WholeImage},
-      {"to-24bit", 0, "", "convert to 24-bit samples", kSound, nullptr, Convert<FormatConversion::To24Bit>, WholeImage},
-      {"to-float", 0, "", "convert to 32-bit float samples", kSound, nullptr, Convert<FormatConversion::ToFloat>, WholeImage},
-      {"to-stereo", 0, "", "copy the one channel into two", kSound, nullptr, Convert<FormatConversion::ToStereo>, WholeImage},
-      {"to-mono", 0, "", "mix the two channels into one", kSound, nullptr, Convert<FormatConversion::ToMono>, WholeImage},
-      {"cd-format", 0, "", "convert to 44100 Hz 16-bit stereo", kSound, nullptr, CDFormat, WholeImage},
-      {"resample", 1, "RATE", "resample the whole sound to RATE Hz (8000..192000)", kSound, nullptr, Resample, WholeImage},
+      {"cut", 0, "", "copy the selected frames to the clipboard, then delete them", kSound, nullptr, Cut},
+      {"paste", 0, "", "insert the clipboard before frame START of the selection", kSound, nullptr, Paste},
+      {"delete", 0, "", "delete the selected frames (both channels)", kSound, nullptr, Delete},
+      {"crop", 0, "", "keep only the selected frames (both channels)", kSound, nullptr, Crop},
+      {"insert-silence", 1, "MS", "insert MS milliseconds of silence before frame START", kSound, nullptr, Silence},
+      {"double-rate", 0, "", "double the sample rate, interpolating", kSound, nullptr, Convert<FormatConversion::DoubleRate>},
+      {"halve-rate", 0, "", "halve the sample rate, averaging pairs", kSound, nullptr, Convert<FormatConversion::HalveRate>},
+      {"to-16bit", 0, "", "convert to 16-bit samples", kSound, nullptr, Convert<FormatConversion::To16Bit>},
+      {"to-8bit", 0, "", "convert to 8-bit samples", kSound, nullptr, Convert<FormatConversion::To8Bit>},
+      {"to-24bit", 0, "", "convert to 24-bit samples", kSound, nullptr, Convert<FormatConversion::To24Bit>},
+      {"to-float", 0, "", "convert to 32-bit float samples", kSound, nullptr, Convert<FormatConversion::ToFloat>},
+      {"to-stereo", 0, "", "copy the one channel into two", kSound, nullptr, Convert<FormatConversion::ToStereo>},
+      {"to-mono", 0, "", "mix the two channels into one", kSound, nullptr, Convert<FormatConversion::ToMono>},
+      {"cd-format", 0, "", "convert to 44100 Hz 16-bit stereo", kSound, nullptr, CDFormat},
+      {"resample", 1, "RATE", "resample the whole sound to RATE Hz (8000..192000)", kSound, nullptr, Resample},
       {"loudness", 0, "", "print integrated loudness, range, sample and true peak", kSound, nullptr, Loudness},
-      {"normalize-loudness", 2, "TARGET_LUFS CEILING_DBTP", "one gain to TARGET LUFS, true peak at most CEILING", kSound, nullptr, NormalizeLoudnessCommand, AllFrames},
-      {"mute", 0, "", "silence the selection", kSound, nullptr, Mute, SelectedFrames},
-      {"normalize", 1, "LEVEL", "scale the selection's peak to LEVEL % (0..100)", kSound, IsLevelWord, Normalize, SelectedFrames},
-      {"remove-dc", 0, "", "remove each channel's mean from the selection", kSound, nullptr, RemoveDC, SelectedFrames},
-      {"fade-in", 0, "", "fade the selection in", kSound, nullptr, Window<WindowKind::FadeIn>, SelectedFrames},
-      {"fade-out", 0, "", "fade the selection out", kSound, nullptr, Window<WindowKind::FadeOut>, SelectedFrames},
-      {"hanning", 0, "", "apply a Hanning window to the selection", kSound, nullptr, Window<WindowKind::Hanning>, SelectedFrames},
-      {"invert", 0, "", "invert the selection", kSound, nullptr, Window<WindowKind::Invert>, SelectedFrames},
-      {"reverse", 0, "", "reverse the selection", kSound, nullptr, Reverse, ReversedFrames},
-      {"low-pass", 1, "HZ", "first order RC low pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::LowPass>, SelectedFrames},
-      {"high-pass", 1, "HZ", "first order RC high pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::HighPass>, SelectedFrames},
-      {"iir", 3, "C0 C1 D1", "y(n) = C0 x(n) + C1 x(n-1) + D1 y(n-1)", kSound, nullptr, IIR, SelectedFrames},
+      {"normalize-loudness", 2, "TARGET_LUFS CEILING_DBTP", "one gain to TARGET LUFS, true peak at most CEILING", kSound, nullptr, NormalizeLoudnessCommand},
+      {"mute", 0, "", "silence the selection", kSound, nullptr, Mute},
+      {"normalize", 1, "LEVEL", "scale the selection's peak to LEVEL % (0..100)", kSound, IsLevelWord, Normalize},
+      {"remove-dc", 0, "", "remove each channel's mean from the selection", kSound, nullptr, RemoveDC},
+      {"fade-in", 0, "", "fade the selection in", kSound, nullptr, Window<WindowKind::FadeIn>},
+      {"fade-out", 0, "", "fade the selection out", kSound, nullptr, Window<WindowKind::FadeOut>},
+      {"hanning", 0, "", "apply a Hanning window to the selection", kSound, nullptr, Window<WindowKind::Hanning>},
+      {"invert", 0, "", "invert the selection", kSound, nullptr, Window<WindowKind::Invert>},
+      {"reverse", 0, "", "reverse the selection", kSound, nullptr, Reverse},
+      {"low-pass", 1, "HZ", "first order RC low pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::LowPass>},
+      {"high-pass", 1, "HZ", "first order RC high pass, -6 dB at HZ", kSound, nullptr, RCFilter<FilterKind::HighPass>},
+      {"iir", 3, "C0 C1 D1", "y(n) = C0 x(n) + C1 x(n-1) + D1 y(n-1)", kSound, nullptr, IIR},
       {"iir-open", 1, "PATH", "read the coefficients from an IIR file (at most 64 KiB)", kAny, nullptr, IIROpen},
-      {"iir-apply", 0, "", "the IIR filter with the current coefficients", kSound, nullptr, IIRApply, SelectedFrames},
-      {"wall", 2, "THICKNESS_CM DENSITY", "sound through a wall (density in kg/m3)", kSound, nullptr, Wall, SelectedFrames},
-      {"delay", 1, "MS", "move the selection MS later, silence before", kSound, nullptr, Delay, DelayedFrames},
-      {"echo", 2, "MS AMPLITUDE", "one echo MS later at AMPLITUDE % (1..100)", kSound, nullptr, Echo, SelectedFrames},
-      {"echo-repeat", 2, "PERIOD_MS AMPLITUDE", "decaying echoes every PERIOD_MS (0..90 %)", kSound, nullptr, EchoRepeatCommand, SelectedFrames},
-      {"stereo-expand", 0, "", "make stereo and widen with four short echoes", kSound, nullptr, Expand, ExpandedSound},
-      {"add-noise", 1, "LEVEL", "add uniform noise of LEVEL % (0..100)", kSound, nullptr, Noise, SelectedFrames},
-      {"gate", 1, "LEVEL", "silence what stays below LEVEL % (0..100)", kSound, nullptr, Gate, SelectedFrames},
-      {"sine", 2, "F0 AMPLITUDE", "add a sine of F0 Hz at AMPLITUDE %", kSound, nullptr, Signal<SignalKind::Sine>, SelectedFrames},
-      {"square", 2, "F0 AMPLITUDE", "add a square wave of F0 Hz at AMPLITUDE %", kSound, nullptr, Signal<SignalKind::Square>, SelectedFrames},
+      {"iir-apply", 0, "", "the IIR filter with the current coefficients", kSound, nullptr, IIRApply},
+      {"wall", 2, "THICKNESS_CM DENSITY", "sound through a wall (density in kg/m3)", kSound, nullptr, Wall},
+      {"delay", 1, "MS", "move the selection MS later, silence before", kSound, nullptr, Delay},
+      {"echo", 2, "MS AMPLITUDE", "one echo MS later at AMPLITUDE % (1..100)", kSound, nullptr, Echo},
+      {"echo-repeat", 2, "PERIOD_MS AMPLITUDE", "decaying echoes every PERIOD_MS (0..90 %)", kSound, nullptr, EchoRepeatCommand},
+      {"stereo-expand", 0, "", "make stereo and widen with four short echoes", kSound, nullptr, Expand},
+      {"add-noise", 1, "LEVEL", "add uniform noise of LEVEL % (0..100)", kSound, nullptr, Noise},
+      {"gate", 1, "LEVEL", "silence what stays below LEVEL % (0..100)", kSound, nullptr, Gate},
+      {"sine", 2, "F0 AMPLITUDE", "add a sine of F0 Hz at AMPLITUDE %", kSound, nullptr, Signal<SignalKind::Sine>},
+      {"square", 2, "F0 AMPLITUDE", "add a square wave of F0 Hz at AMPLITUDE %", kSound, nullptr, Signal<SignalKind::Square>},
   };
   return commands;
 }
@@ -323,13 +315,11 @@ const std::vector<CliCommand>& Commands() {
 void RunCliCommand(const CliCommand& command, CliSession& session, CliArgs args) {
   if (command.Needs == CliNeeds::Sound && !session.Doc.Wave.Loaded())
     throw CommandError("No sound is open; use open or new first");
-  if (!command.Records) {
+  if (!IsRecorded(command.Name)) {
     command.Run(session, args);
     return;
   }
-  UndoRecord record = command.Records(session.Doc, args);
-  record.Name = command.Name;
-  RunRecorded(session.Doc, record, [&] { command.Run(session, args); });
+  RunRecorded(session.Doc, RecordOf(command.Name, session.Doc, args), [&] { command.Run(session, args); });
 }
 
 std::span<const CliCommand> CliCommands() { return Commands(); }

@@ -41,14 +41,12 @@ struct CliCommand {
   // only when the command runs, as the window reads what is typed, and fail with exit 2.
   bool (*ArgsValid)(CliArgs args);
   void (*Run)(CliSession& session, CliArgs args);
-  // What the command may change of the sound, for its undo entry, worked out before it runs;
-  // nullptr for a command that changes no sound or, as open and new, starts a fresh one.
-  UndoRecord (*Records)(const Session& session, CliArgs args) = nullptr;
 };
 
 const CliCommand* FindCliCommand(std::string_view name);
 // Runs one command on the session: first the check that it has a sound when it needs one
-// (CommandError), then the command itself, recorded for undo under its name.
+// (CommandError), then the command itself, recorded for undo under its name when the undo table
+// lists it.
 void RunCliCommand(const CliCommand& command, CliSession& session, CliArgs args);
 std::string CliUsage();
 // Every command in the order the usage lists them, for what must describe each of them.

@@ -153,6 +153,9 @@ int RunAll(const CommandLine& line) {
       // What a command printed must have arrived before the next one runs: a save after an info
       // whose output was lost would report success for a run that failed.
       if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Stop(progress, kFailed, kCannotWriteOutput);
+      // A later undo would have needed the entry this command could not keep.
+      if (IsRecorded(invocation.Command->Name) && !session.Doc.Undo.NotKept().empty())
+        std::fprintf(stderr, "%s\n", session.Doc.Undo.NotKept().c_str());
     } catch (const CliInterrupted& interruption) {
       return Stop(progress, 128 + interruption.Signal, interruption.what());
     } catch (const InputRefused& refusal) {

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <exception>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "gui/widgets/gauge.h"
 #include "gui/prompts.h"
@@ -96,9 +98,13 @@ class TMainForm : public QWidget {
   }
 
   // A command that changes the sound, inside RunWithDocument once its questions are answered:
-  // `command()` recorded for Undo as `record` states.
+  // `command()` recorded for Undo under `name` as the undo table says for the command velorin-cli
+  // calls `cliName`, which takes `args`.
   template <class Command>
-  void Recorded(const UndoRecord& record, Command&& command) {
+  void Recorded(std::string_view cliName, const QString& name, Command&& command,
+                std::span<const std::string> args = {}) {
+    UndoRecord record = RecordOf(cliName, session_, args);
+    record.Name = name.toStdString();
     try {
       RunRecorded(session_, record, command);
     } catch (...) {
@@ -112,13 +118,10 @@ class TMainForm : public QWidget {
   void SoundChanged(const UndoRecord* record);
 
   // A processing routine over the selection: `routine(wave, selection, gauge)` on the document,
-  // recorded for Undo under `name`.
+  // recorded for Undo as `cliName` under `name`.
   template <class Routine>
-  void RunOnSelection(const QString& name, Routine&& routine) {
-    RunWithDocument([&] {
-      Recorded(SelectionRecord(name.toStdString(), session_.Wave, session_.View.Sel),
-               [&] { routine(session_.Wave, session_.View.Sel, *Gauge); });
-    });
+  void RunOnSelection(std::string_view cliName, const QString& name, Routine&& routine) {
+    RunWithDocument([&] { Recorded(cliName, name, [&] { routine(session_.Wave, session_.View.Sel, *Gauge); }); });
   }
 
   // Runs a command so that its failure is reported and the window goes on: a refused input as

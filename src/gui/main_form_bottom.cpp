@@ -327,12 +327,12 @@ void TMainForm::ShowUndoState() {
     dialog->OKButton->setEnabled(idle);
   UndoButton->setEnabled(idle && history.CanUndo());
   RedoButton->setEnabled(idle && history.CanRedo());
-  UndoButton->setToolTip(history.CanUndo() ? tr("Undo %1").arg(QString::fromStdString(history.UndoName())) : QString());
+  // Why there is nothing to undo, when the last command was too large to keep.
+  const QString notKept = QString::fromStdString(history.NotKept());
+  UndoButton->setToolTip(history.CanUndo() ? tr("Undo %1").arg(QString::fromStdString(history.UndoName())) : notKept);
   RedoButton->setToolTip(history.CanRedo() ? tr("Redo %1").arg(QString::fromStdString(history.RedoName())) : QString());
   if (recording_ || !session_.Wave.Loaded()) return;
-  // An undo may also have brought back the name the next Save writes to.
-  setWindowTitle(history.NotKept() ? DocumentCaption() + tr(" - the last command cannot be undone: it needs more than the undo memory")
-                                   : DocumentCaption());
+  setWindowTitle(notKept.isEmpty() ? DocumentCaption() : DocumentCaption() + QStringLiteral(" - ") + notKept);
 }
 
 void TMainForm::SelAllButtonClick() {

@@ -3,12 +3,12 @@
 # given). wave_load: one small file of each layout the editor opens and of each shape its loader
 # has to see through or refuse; the samples come from sox, the headers from printf, so the files
 # come out the same every time. text_input: IIR files and the words of each command that takes
-# arguments.
+# arguments. command_sequence: sequences of commands, each followed by its undo and redo.
 set -euo pipefail
 root=${1:-$(dirname "$0")/corpus}
 out=$root/wave_load
-mkdir -p "$out" "$root/text_input"
-rm -f "$out"/* "$root/text_input"/*
+mkdir -p "$out" "$root/text_input" "$root/command_sequence"
+rm -f "$out"/* "$root/text_input"/* "$root/command_sequence"/*
 
 # Little- and big-endian fields as printf escapes.
 le16() { printf '\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)); }
@@ -120,4 +120,50 @@ for pick in $(seq 0 23); do
 done
 # Found by fuzzing: sine at 50847080 % on a 16-bit sound at double rate, whose rounded values did
 # not fit the 32-bit integers the kernels converted them to.
-bytes '\x2a\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"
+bytes '\x24\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"
+
+# command_sequence: the sound's layout, length and seed, then each command as its place among the
+# commands without a device (velorin-cli's usage order, play, record and devices left out),
+# followed by its arguments as places among the fuzz target's words. A table that gains commands
+# turns these into other sequences, which serve as well.
+out=$root/command_sequence
+commands=(open new save reload undo redo info samples spectrum select select-all channels copy cut paste
+  delete crop insert-silence double-rate halve-rate to-16bit to-8bit to-stereo to-mono cd-format mute
+  normalize remove-dc fade-in fade-out hanning invert reverse low-pass high-pass iir iir-open iir-apply
+  wall delay echo echo-repeat stereo-expand add-noise gate sine square)
+words=(0 1 2 3 5 9 10 20 50 90 100 150 199 200 300 999 1000 -1 -7 0.5 -0.25 2.5 1e300 x '' left right
+  both 4000 2147483647 @in @out @iir @missing)
+place() {
+  local list=$1 name=$2 i=0
+  local -n items=$list
+  for item in "${items[@]}"; do
+    if [ "$item" = "$name" ]; then echo "$i"; return; fi
+    i=$((i + 1))
+  done
+  echo "no $name in $list" >&2
+  exit 1
+}
+# NAME LAYOUT PAIRS SEED, then commands, each with its arguments after a colon: select:0:199.
+sequence() {
+  local name=$1
+  local bytes
+  bytes=$(printf '\\x%02x\\x%02x\\x%02x' "$2" "$3" "$4")
+  shift 4
+  for step in "$@"; do
+    IFS=: read -r -a parts <<<"$step"
+    bytes+=$(printf '\\x%02x' "$(place commands "${parts[0]}")")
+    for word in "${parts[@]:1}"; do bytes+=$(printf '\\x%02x' "$(place words "$word")"); done
+  done
+  bytes "$bytes" >"$out/$name"
+}
+sequence paste_undone_then_mute 3 100 1 select:0:199 copy paste undo select:0:9 mute undo
+sequence cut_paste_crop 9 100 2 select:10:100 cut paste crop undo undo redo redo
+sequence conversions 0 50 3 double-rate to-mono halve-rate to-stereo to-16bit to-8bit cd-format undo undo undo redo
+sequence reverse_invert_past_the_end 2 100 4 select:200:999 reverse invert select:-1:100 reverse invert undo undo undo undo
+sequence effects 7 100 5 delay:50 echo:50:50 echo-repeat:50:50 stereo-expand add-noise:10 gate:10 sine:200:50 square:200:50 undo undo redo
+sequence save_reload_open 11 30 6 mute save:@out undo reload mute open:@out invert undo
+sequence filters 5 100 7 low-pass:1000 high-pass:1000 iir:0.5:0.5:-0.25 iir-open:@iir iir-apply wall:10:1000 normalize:90 remove-dc fade-in fade-out hanning undo undo undo
+sequence insert_delete_new 6 40 8 insert-silence:1000 delete new:0.5 paste undo undo redo
+# Found by fuzzing: a crop of the whole sound removes no frame but drops the chunk after the data,
+# which its undo must bring back.
+sequence crop_of_everything 9 100 2 select-all crop undo redo

@@ -18,7 +18,7 @@ template <class F>
 decltype(auto) ReadSamples(const TWave& wave, F&& f) {
   const std::vector<uint8_t>& image = wave.Image();
   uint8_t* data = image.size() > kWaveHeaderSize ? const_cast<uint8_t*>(image.data()) + kWaveHeaderSize : nullptr;
-  return WithLayout(data, wave.SampleCount(), wave.Kind(), wave.Channels(), nullptr, std::forward<F>(f));
+  return WithLayout(data, wave.SampleCount(), wave.Kind(), wave.Channels(), std::forward<F>(f));
 }
 
 // A code as a number in the order of the values: the integer codes as they read, a float's bits

@@ -11,8 +11,7 @@
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 
-// Each routine runs on the samples in their layout (TWave::WithSamples; those that save each run
-// before they write it for undo, TWave::WithSavingSamples). Where an integer form
+// Each routine runs on the samples in their layout (TWave::WithSamples). Where an integer form
 // gives exactly the codes of the value arithmetic, for every code, it is used instead: the
 // middle level for mute, the mirrored code for invert, moved codes for reverse.
 
@@ -51,19 +50,6 @@ auto Excursion(Code code) {
   }
 }
 
-// The codes whose excursion is at most `excursion`, an excursion some code has (all of them
-// where codes are too many for a table, which is all this serves).
-template <class Code, class Distance>
-CodeRange<Code> CodesWithin(Distance excursion) {
-  if constexpr (std::is_same_v<Code, uint8_t>) {
-    return {static_cast<Code>((255 - excursion) / 2), static_cast<Code>((255 + excursion) / 2)};
-  } else if constexpr (std::is_same_v<Code, int16_t>) {
-    return {static_cast<Code>((-excursion - 1) / 2), static_cast<Code>((excursion - 1) / 2)};
-  } else {
-    return {};
-  }
-}
-
 // The magnitude of a value with that excursion, exactly as |value| of such a sample reads.
 template <class Samples, class Distance>
 double Magnitude(const Samples& samples, Distance excursion) {
@@ -82,7 +68,7 @@ double Magnitude(const Samples& samples, Distance excursion) {
 }  // namespace
 
 void MuteSelection(TWave& wave, const Selection& sel, Progress& progress) {
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       RewriteSelectedCodes(samples, sel, progress, PassShare::Whole,
@@ -95,7 +81,7 @@ bool IsNormalizeLevel(int level) { return level >= kMinNormalizeLevel && level <
 
 void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, int level) {
   if (!IsNormalizeLevel(level)) throw InputRefused(kAbortingOperation);
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       using Code = typename decltype(samples)::Code;
       // Only the loudest sample of either channel counts. Frames outside the sound read 0 and
@@ -120,13 +106,13 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
       if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
       const double gain = level / (100.0 * loudest);
       RewriteSelectedValues(samples, sel, progress, PassShare::SecondHalf,
-                            [gain](bool, double value) { return value * gain; }, CodesWithin<Code>(loudestExcursion));
+                            [gain](bool, double value) { return value * gain; });
     });
   });
 }
 
 void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       // Frames outside the sound add 0, which leaves a sum as it is, so only those inside are read.
       double sum[2] = {0.0, 0.0};
@@ -156,7 +142,7 @@ double HanningWeight(double t) {
 
 void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKind kind) {
   const int64_t span = int64_t{sel.SelEnd} - sel.SelStart;
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       if (kind == WindowKind::Invert) {
@@ -178,7 +164,6 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
         double weights[kRunFrames];
         WalkSoundRuns(sel, samples.Frames(), progress, PassShare::Whole, [&](int64_t begin, int64_t end) {
           const int count = static_cast<int>(end - begin);
-          samples.SaveUpTo(end);
           // Positions are whole numbers below 2^33, exact in a double, so counting them up in
           // doubles gives the same t as converting each; the weights come first, in a loop of
           // their own, where the compiler can work on several at once.

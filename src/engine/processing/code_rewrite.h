@@ -25,7 +25,6 @@ template <class Samples, class PerCode>
 void RewriteSelectedCodes(Samples& samples, const Selection& sel, Progress& progress, PassShare share,
                           PerCode&& perCode) {
   WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
-    samples.SaveUpTo(end);
     for (int64_t i = begin; i < end; ++i) {
       if (sel.Left) samples.SetCode(i, false, perCode(false, samples.CodeAt(i, false)));
       if (sel.Right) samples.SetCode(i, true, perCode(true, samples.CodeAt(i, true)));
@@ -49,7 +48,6 @@ template <class Samples, class F>
 void RewriteRuns(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f) {
   constexpr int kChannels = Samples::kChannels;
   WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
-    samples.SaveUpTo(end);
     double values[2 * kRunFrames];
     const int count = static_cast<int>(end - begin);
     for (int k = 0; k < count; ++k) {
@@ -64,12 +62,9 @@ void RewriteRuns(Samples& samples, const Selection& sel, Progress& progress, Pas
 
 // Every selected sample of a checked channel becomes CodeOf(f(right, value)). `f` must give a value
 // that can be stored for every value of the layout, since the table holds all codes, not only
-// those present; `present` may say which codes the selected samples hold. While undo is recorded,
-// the rewrite may keep its way back instead of a copy (RewriteThroughTable): the routine must then
-// write nothing after it.
+// those present.
 template <class Samples, class F>
-void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f,
-                           CodeRange<typename Samples::Code> present = {}) {
+void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, F&& f) {
   using Code = typename Samples::Code;
   const auto direct = [&](bool right, Code code) { return Samples::CodeOf(f(right, samples.ValueOf(code))); };
   const auto [begin, end] = FramesInside(sel.SelStart, sel.SelEnd, samples.Frames());
@@ -84,7 +79,7 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
     RewriteSelectedCodes(samples, sel, progress, share, direct);
     return;
   }
-  if constexpr (Samples::kTabled) RewriteThroughTable(samples, sel, progress, share, direct, present);
+  if constexpr (Samples::kTabled) RewriteThroughTable(samples, sel, progress, share, direct);
 }
 
 // The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes

@@ -33,8 +33,7 @@ void RunChains(Samples& samples, const Selection& sel, const Direct& direct, Ter
 // Per frame the left channel comes first. A mono sound with both flags set filters its one channel
 // twice, the second pass reading the first's output as its input, both reading the frame before as
 // stored; that case keeps to the single-sample form, as do recursions whose outputs may be too
-// large to store, which put the old samples back when they fail. Frames are saved for undo
-// (SaveUpTo) before they are made.
+// large to store, which put the old samples back when they fail.
 template <class Samples, class Direct>
 void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, const Recursion& walk,
                   const Recurrence<Direct>& recurrence) {
@@ -53,7 +52,6 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
     yPrev[right] = samples.Read(inside.Begin - 1, right);
   }
   const auto general = [&](int64_t n) {
-    samples.SaveUpTo(n + 1);
     double stored[2] = {yPrev[0], yPrev[1]};
     for (const bool right : {false, true}) {
       if (!(right ? sel.Right : sel.Left)) continue;
@@ -97,10 +95,7 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
           state.Last[right] = samples.CodeAt(inside.Begin, right);
         }
         RunChains(samples, sel, direct, terms, recurrence.Feedback, inside.Begin + 1, inside.End, state,
-                  [&](int64_t last) {
-                    samples.SaveUpTo(last + 1);
-                    showUpTo(last);
-                  });
+                  [&](int64_t last) { showUpTo(last); });
       };
       bool tabled = false;
       if constexpr (Samples::kTabled) {
@@ -124,7 +119,6 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
   try {
     walkAll();
   } catch (...) {
-    samples.SaveUpTo(inside.End);
     if (bytes != 0) std::memcpy(samples.FrameBytes(inside.Begin), kept.data(), bytes);
     throw;
   }

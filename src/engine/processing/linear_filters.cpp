@@ -53,7 +53,7 @@ void FirstOrderFilter(TWave& wave, const Selection& sel, Progress& progress, Fil
                       double c0, double c1, double d1) {
   const FilterCoefficients c =
       kind == FilterKind::Custom ? FilterCoefficients{c0, c1, d1} : RCCoefficients(kind, cutOff, wave.SampleRate());
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     const int64_t first = sel.SelStart;
     Recursion walk;
     walk.FirstOutput = first + 1;
@@ -97,7 +97,7 @@ void ApplyWallFilter(TWave& wave, const Selection& sel, Progress& progress, doub
   if (divisor == 0.0) throw CommandError(kDivisionByZero);
   const double k = 830.0 / divisor;
   const double a = 1.0 - k;
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     Recursion walk;
     walk.FirstOutput = int64_t{sel.SelStart} + 1;
     walk.LastOutput = sel.SelEnd;

@@ -46,7 +46,7 @@ void ApplyLoudnessGain(TWave& wave, Progress& progress, PassShare share, double 
   const double factor = std::pow(10.0, gainDb / 20.0);
   ViewState whole;
   SelectAll(whole, wave);
-  wave.WithSavingSamples([&](auto samples) {
+  wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       RewriteSelectedValues(samples, whole.Sel, progress, share, [factor](bool, double value) { return value * factor; });
     });

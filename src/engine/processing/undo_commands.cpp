@@ -2,168 +2,305 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "processing/amplitude_tools.h"
 #include "processing/delay_effects.h"
-#include "processing/engine_frame.h"
 #include "processing/errors.h"
 #include "state/session.h"
-#include "wave/frame_backup.h"
 #include "wave/image_memory.h"
 
 namespace {
 
-// The bytes of frames a record keeps: none for a command that undoes itself.
-uint64_t RecordBytes(const TWave& wave, const UndoRecord& record) {
-  return record.Last < record.First || record.Inverse ? 0 : static_cast<uint64_t>(record.Last - record.First + 1) * uint64_t{wave.FrameBytes()};
-}
+// How each command that changes the sound is recorded.
+enum class Recording {
+  Selection,  // the selected frames within the sound
+  Delay,      // the selection, and the frames a pure delay silences past its end
+  Whole,      // every frame changes in place
+  Expand,     // a mono sound becomes a new stereo image; a stereo one changes in place, all of it
+  Reverse,    // run again; a selection reaching past the sound silences frames, which are copied
+  Invert,     // run again
+  Image,      // a new image
+  Removal,    // the selection's frames within the sound go
+  Crop,       // all but the selection's frames within the sound go
+  Insertion,  // frames come in before the selection's start
+};
 
-// Whether a command that failed left anything to undo.
-bool Changed(const Session& session, const UndoEntry& entry) {
-  if (entry.WholeImage || entry.Reversal || !(entry.View == session.View)) return true;
-  return !entry.Frames.Empty() &&
-         std::memcmp(entry.Frames.Data(), session.Wave.Image().data() + entry.Offset, entry.Frames.Size()) != 0;
-}
+struct Row {
+  std::string_view Command;
+  Recording How;
+};
 
-// The entry's side and the session's side change places: `back` on the way to the sound before
-// the command.
-void Swap(Session& session, UndoEntry& entry, bool back) {
-  if (entry.WholeImage) {
-    session.Wave.SwapImage(entry.Bytes, entry.Header);
-  } else if (entry.Reversal) {
-    entry.Reversal.Run(session.Wave, back);
-  } else if (!entry.Frames.Empty()) {
-    session.Wave.SwapBytes(entry.Offset, entry.Frames.Data(), entry.Frames.Size());
+constexpr Row kRecordings[] = {
+    {"cut", Recording::Removal},          {"delete", Recording::Removal},
+    {"crop", Recording::Crop},            {"paste", Recording::Insertion},
+    {"insert-silence", Recording::Insertion},
+    {"double-rate", Recording::Image},    {"halve-rate", Recording::Image},
+    {"to-16bit", Recording::Image},       {"to-8bit", Recording::Image},
+    {"to-stereo", Recording::Image},      {"to-mono", Recording::Image},
+    {"to-24bit", Recording::Image},       {"to-float", Recording::Image},
+    {"cd-format", Recording::Image},      {"resample", Recording::Image},
+    {"normalize-loudness", Recording::Whole}, {"mute", Recording::Selection},
+    {"normalize", Recording::Selection},  {"remove-dc", Recording::Selection},
+    {"fade-in", Recording::Selection},    {"fade-out", Recording::Selection},
+    {"hanning", Recording::Selection},    {"invert", Recording::Invert},
+    {"reverse", Recording::Reverse},      {"low-pass", Recording::Selection},
+    {"high-pass", Recording::Selection},  {"iir", Recording::Selection},
+    {"iir-apply", Recording::Selection},  {"wall", Recording::Selection},
+    {"delay", Recording::Delay},          {"echo", Recording::Selection},
+    {"echo-repeat", Recording::Selection}, {"stereo-expand", Recording::Expand},
+    {"add-noise", Recording::Selection},  {"gate", Recording::Selection},
+    {"sine", Recording::Selection},       {"square", Recording::Selection},
+};
+
+const Row* Find(std::string_view command) {
+  for (const Row& row : kRecordings) {
+    if (row.Command == command) return &row;
   }
-  std::swap(session.View, entry.View);
-  std::swap(session.NewInMemory, entry.NewInMemory);
-  std::string name = session.Wave.FileName();
-  session.Wave.SetFileName(entry.FileName);
-  entry.FileName = std::move(name);
+  return nullptr;
 }
 
-}  // namespace
-
-UndoRecord FramesRecord(std::string name, const TWave& wave, int64_t first, int64_t last) {
+UndoRecord FramesRecord(const TWave& wave, int64_t first, int64_t last) {
   const FrameSpan inside = FramesInside(first, last, wave.SampleCount());
-  return {.Name = std::move(name), .First = inside.Begin, .Last = inside.End - 1};
+  return {.First = inside.Begin, .Last = inside.End - 1};
 }
 
-UndoRecord SelectionRecord(std::string name, const TWave& wave, const Selection& sel) {
-  return FramesRecord(std::move(name), wave, sel.SelStart, sel.SelEnd);
-}
-
-UndoRecord WholeImageRecord(std::string name) { return {.Name = std::move(name), .WholeImage = true}; }
-
-UndoRecord DelayRecord(std::string name, const Session& session, const std::string& delayText) {
-  const Selection& sel = session.View.Sel;
-  int64_t delay = 0;
-  try {
-    delay = DelayFrames(ParseDelayMs(delayText), session.Wave.SampleRate());
-  } catch (const std::exception&) {
-    // Refused before anything is written.
-  }
-  return FramesRecord(std::move(name), session.Wave, sel.SelStart, std::max<int64_t>(sel.SelEnd, sel.SelStart + delay - 1));
-}
-
-UndoRecord ReverseRecord(std::string name, const Session& session) {
-  const Selection sel = session.View.Sel;
-  if (sel.SelStart < 0 || int64_t{sel.SelEnd} >= int64_t{session.Wave.SampleCount()})
-    return SelectionRecord(std::move(name), session.Wave, sel);
-  UndoRecord record = SelectionRecord(std::move(name), session.Wave, sel);
-  record.Inverse = [sel](TWave& wave) {
+UndoRecord RerunRecord(const TWave& wave, const Selection& sel, void (*run)(TWave&, const Selection&, Progress&)) {
+  UndoRecord record = FramesRecord(wave, sel.SelStart, sel.SelEnd);
+  record.How = UndoRecord::Kind::Rerun;
+  record.Rerun = [sel, run](TWave& sound) {
     NoProgress none;
-    ReverseSelection(wave, sel, none);
+    run(sound, sel, none);
   };
   return record;
 }
 
-UndoRecord StereoExpandRecord(std::string name, const Session& session) {
-  if (session.Wave.Channels() == 1) return WholeImageRecord(std::move(name));
-  return FramesRecord(std::move(name), session.Wave, 0, int64_t{session.Wave.SampleCount()} - 1);
+UndoRecord RecordFor(Recording how, const Session& session, std::span<const std::string> args) {
+  const TWave& wave = session.Wave;
+  const Selection& sel = session.View.Sel;
+  const FrameSpan selected = FramesInside(sel.SelStart, sel.SelEnd, wave.SampleCount());
+  // A selection without a frame of the sound is refused before anything is removed.
+  const bool none = selected.Begin == selected.End;
+  switch (how) {
+    case Recording::Selection: return FramesRecord(wave, sel.SelStart, sel.SelEnd);
+    case Recording::Delay: {
+      int64_t delay = 0;
+      try {
+        delay = DelayFrames(ParseDelayMs(args.empty() ? std::string() : args[0]), wave.SampleRate());
+      } catch (const std::exception&) {
+        // Refused before anything is written.
+      }
+      return FramesRecord(wave, sel.SelStart, std::max<int64_t>(sel.SelEnd, sel.SelStart + delay - 1));
+    }
+    case Recording::Whole: return FramesRecord(wave, 0, int64_t{wave.SampleCount()} - 1);
+    case Recording::Expand:
+      if (wave.Channels() == 1) return {.How = UndoRecord::Kind::Image};
+      return FramesRecord(wave, 0, int64_t{wave.SampleCount()} - 1);
+    case Recording::Reverse:
+      if (sel.SelStart < 0 || int64_t{sel.SelEnd} >= int64_t{wave.SampleCount()})
+        return FramesRecord(wave, sel.SelStart, sel.SelEnd);
+      return RerunRecord(wave, sel, ReverseSelection);
+    case Recording::Invert:
+      return RerunRecord(wave, sel, [](TWave& w, const Selection& s, Progress& p) { ApplyWindow(w, s, p, WindowKind::Invert); });
+    case Recording::Image: return {.How = UndoRecord::Kind::Image};
+    case Recording::Removal: return {.How = UndoRecord::Kind::Removal, .Removed = {selected}};
+    case Recording::Crop:
+      if (none) return {.How = UndoRecord::Kind::Removal};
+      return {.How = UndoRecord::Kind::Removal, .Removed = {{0, selected.Begin}, {selected.End, wave.SampleCount()}}};
+    case Recording::Insertion:
+      return {.How = UndoRecord::Kind::Insertion, .First = std::clamp<int64_t>(sel.SelStart, 0, wave.SampleCount())};
+  }
+  throw std::logic_error("A recording kind without a record");
+}
+
+// The bytes of the image past its sound data, which a change of length drops.
+size_t TrailerSize(const TWave& wave) {
+  const size_t data = kWaveHeaderSize + size_t{wave.SampleCount()} * wave.FrameBytes();
+  return wave.Image().size() > data ? wave.Image().size() - data : 0;
+}
+
+// What the entry of `record` will keep of the sound as it stands.
+uint64_t KeptBytes(const TWave& wave, const UndoRecord& record) {
+  const uint64_t frameBytes = wave.FrameBytes();
+  switch (record.How) {
+    case UndoRecord::Kind::Frames: return static_cast<uint64_t>(std::max<int64_t>(record.Last - record.First + 1, 0)) * frameBytes;
+    case UndoRecord::Kind::Rerun: return 0;
+    case UndoRecord::Kind::Image: return wave.Image().size();
+    case UndoRecord::Kind::Removal: {
+      uint64_t bytes = TrailerSize(wave);
+      for (const FrameSpan& span : record.Removed) bytes += static_cast<uint64_t>(span.End - span.Begin) * frameBytes;
+      return bytes;
+    }
+    case UndoRecord::Kind::Insertion: return TrailerSize(wave);
+  }
+  return 0;
+}
+
+// The header and whatever follows the sound data: a change of length rewrites the one and drops
+// the other, and its entry brings both back.
+void KeepEnds(const TWave& wave, UndoEntry& entry) {
+  entry.Header = wave.Header();
+  const std::vector<uint8_t>& image = wave.Image();
+  entry.Bytes.assign(image.end() - static_cast<std::ptrdiff_t>(TrailerSize(wave)), image.end());
+}
+
+// The entry before the command runs: the bytes it may change, copied once.
+void Prepare(const TWave& wave, const UndoRecord& record, UndoEntry& entry) {
+  const std::vector<uint8_t>& image = wave.Image();
+  const size_t frameBytes = wave.FrameBytes();
+  switch (record.How) {
+    case UndoRecord::Kind::Frames:
+      entry.How = UndoEntry::Kind::Frames;
+      if (record.Last < record.First) return;
+      entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * frameBytes;
+      entry.Bytes = CopyOfBytes(image.data() + entry.Offset, static_cast<size_t>(record.Last + 1 - record.First) * frameBytes);
+      return;
+    case UndoRecord::Kind::Rerun:
+      entry.How = UndoEntry::Kind::Rerun;
+      entry.Rerun = record.Rerun;
+      return;
+    case UndoRecord::Kind::Image: entry.How = UndoEntry::Kind::Image; return;
+    case UndoRecord::Kind::Removal:
+      entry.How = UndoEntry::Kind::Splice;
+      KeepEnds(wave, entry);
+      for (const FrameSpan& span : record.Removed) {
+        if (span.End <= span.Begin) continue;
+        const uint8_t* from = image.data() + kWaveHeaderSize + static_cast<size_t>(span.Begin) * frameBytes;
+        entry.Pieces.push_back({static_cast<uint32_t>(span.Begin), static_cast<uint32_t>(span.End - span.Begin),
+                                CopyOfBytes(from, static_cast<size_t>(span.End - span.Begin) * frameBytes)});
+      }
+      return;
+    case UndoRecord::Kind::Insertion:
+      entry.How = UndoEntry::Kind::Splice;
+      KeepEnds(wave, entry);
+      return;
+  }
+}
+
+// The entry once the command has run (or failed): what it left to undo. False when it changed
+// nothing at all.
+bool Complete(Session& session, const UndoRecord& record, uint32_t framesBefore, bool failed, UndoEntry& entry) {
+  TWave& wave = session.Wave;
+  const bool viewChanged = !(entry.View == session.View);
+  switch (entry.How) {
+    case UndoEntry::Kind::Frames:
+      return !failed || viewChanged ||
+             (!entry.Bytes.empty() && std::memcmp(entry.Bytes.data(), wave.Image().data() + entry.Offset, entry.Bytes.size()) != 0);
+    case UndoEntry::Kind::Rerun: return true;
+    case UndoEntry::Kind::Image:
+      wave.KeepReplacedImage(false);
+      entry.Bytes = wave.TakeReplacedImage(entry.Header);
+      // A conversion that found the sound already so kept it: only the view may have changed.
+      if (entry.Bytes.empty()) entry.How = UndoEntry::Kind::Frames;
+      return !failed || viewChanged || entry.How == UndoEntry::Kind::Image;
+    case UndoEntry::Kind::Splice: {
+      const uint32_t framesAfter = wave.SampleCount();
+      if (record.How == UndoRecord::Kind::Insertion && framesAfter > framesBefore)
+        entry.Pieces.push_back({static_cast<uint32_t>(record.First), framesAfter - framesBefore, {}});
+      // Refused before the splice, or a crop that kept every frame: no frame came or went, but
+      // the crop still rewrote the header and dropped what followed the data.
+      if (framesAfter == framesBefore) entry.Pieces.clear();
+      const std::vector<uint8_t>& image = wave.Image();
+      const bool sameEnds = std::memcmp(&entry.Header, &wave.Header(), sizeof entry.Header) == 0 &&
+                            TrailerSize(wave) == entry.Bytes.size() &&
+                            std::equal(entry.Bytes.begin(), entry.Bytes.end(), image.end() - static_cast<std::ptrdiff_t>(entry.Bytes.size()));
+      return !failed || viewChanged || framesAfter != framesBefore || !sameEnds;
+    }
+  }
+  return true;
+}
+
+// The entry's side and the session's side change places.
+void Swap(Session& session, UndoEntry& entry) {
+  TWave& wave = session.Wave;
+  switch (entry.How) {
+    case UndoEntry::Kind::Frames:
+      if (!entry.Bytes.empty()) wave.SwapBytes(entry.Offset, entry.Bytes.data(), entry.Bytes.size());
+      break;
+    case UndoEntry::Kind::Rerun: entry.Rerun(wave); break;
+    case UndoEntry::Kind::Image: wave.SwapImage(entry.Bytes, entry.Header); break;
+    case UndoEntry::Kind::Splice: wave.ExchangeFrames(entry.Pieces, entry.Header, entry.Bytes); break;
+  }
+  std::swap(session.View, entry.View);
+}
+
+}  // namespace
+
+bool IsRecorded(std::string_view command) { return Find(command) != nullptr; }
+
+UndoRecord RecordOf(std::string_view command, const Session& session, std::span<const std::string> args) {
+  const Row* row = Find(command);
+  if (row == nullptr) throw std::logic_error("No undo record for " + std::string(command));
+  UndoRecord record = RecordFor(row->How, session, args);
+  record.Name = command;
+  return record;
 }
 
 void RunRecorded(Session& session, const UndoRecord& record, const std::function<void()>& command) {
-  if (session.Undo.DepthLimit() == 0) {
-    // No entry could be reached: neither the copy nor the old image is kept.
-    session.Undo.Clear();
+  UndoHistory& history = session.Undo;
+  TWave& wave = session.Wave;
+  if (history.DepthLimit() == 0) {
+    // No entry could be reached: nothing is copied or kept.
+    history.Clear();
     session.Changes.Did();
     command();
     return;
   }
-  TWave& wave = session.Wave;
+  const uint64_t kept = KeptBytes(wave, record) + sizeof(UndoEntry);
+  if (kept > history.Budget()) {
+    // Too large to keep: the command runs unrecorded, and what was before it cannot be reached
+    // once it may have changed anything: a refusal comes before any change.
+    try {
+      command();
+    } catch (const InputRefused&) {
+      throw;
+    } catch (...) {
+      history.DropAll(record.Name, kept);
+      session.Changes.Did();
+      throw;
+    }
+    history.DropAll(record.Name, kept);
+    session.Changes.Did();
+    return;
+  }
+  history.MakeRoom(kept);
   UndoEntry entry;
   entry.Name = record.Name;
-  if (record.Inverse) entry.Reversal.Run = [inverse = record.Inverse](TWave& sound, bool) { inverse(sound); };
   entry.View = session.View;
-  entry.FileName = wave.FileName();
-  entry.NewInMemory = session.NewInMemory;
-  const uint64_t bytes = RecordBytes(wave, record);
-  bool fits = bytes <= session.Undo.Budget();
-  // A rebuilding command keeps the old image, as large as the one held now.
-  if (fits) session.Undo.MakeRoom(record.WholeImage ? wave.Image().size() + sizeof(UndoEntry) : bytes + sizeof(UndoEntry));
-  std::optional<FrameBackup> backup;
-  if (fits && bytes != 0) {
-    entry.Offset = kWaveHeaderSize + static_cast<size_t>(record.First) * uint64_t{wave.FrameBytes()};
-    entry.Frames = ByteBuffer::Uncleared(bytes);
-    fits = !entry.Frames.Empty();
-    if (fits) {
-      backup.emplace(wave.Image().data() + kWaveHeaderSize, wave.FrameBytes(), record.First, record.Last + 1,
-                     entry.Frames.Data());
-    }
-  }
-  const auto finish = [&](bool failed) {
-    if (backup) {
-      wave.AttachBackup(nullptr);
-      backup->Finish();
-      // A routine that handed over its way back wrote none of the copy.
-      if (FrameReversal reversal = backup->TakeReversal()) {
-        entry.Reversal = std::move(reversal);
-        entry.Frames = ByteBuffer();
-      }
-    }
-    if (record.WholeImage) {
-      wave.KeepReplacedImage(false);
-      entry.Bytes = wave.TakeReplacedImage(entry.Header);
-      entry.WholeImage = !entry.Bytes.empty();
-    }
-    if (failed && record.Inverse) {
-      // What a self-undoing command left half done cannot be taken back by running it again.
-      session.Undo.DropAll();
-      session.Changes.Did();
-      return;
-    }
-    if (failed && !Changed(session, entry)) return;
-    session.Changes.Did();
-    if (!fits) {
-      session.Undo.DropAll();
-    } else {
-      session.Undo.Push(std::move(entry));
-    }
-  };
-  if (record.WholeImage) wave.KeepReplacedImage(true);
-  if (backup) wave.AttachBackup(&*backup);
+  Prepare(wave, record, entry);
+  const uint32_t framesBefore = wave.SampleCount();
+  if (entry.How == UndoEntry::Kind::Image) wave.KeepReplacedImage(true);
   try {
     command();
   } catch (...) {
-    finish(true);
+    const bool changed = Complete(session, record, framesBefore, true, entry);
+    if (entry.How == UndoEntry::Kind::Rerun) {
+      // What a self-undoing command left half done cannot be taken back by running it again.
+      history.Clear();
+      session.Changes.Did();
+    } else if (changed) {
+      history.Push(std::move(entry));
+      session.Changes.Did();
+    }
     throw;
   }
-  finish(false);
+  Complete(session, record, framesBefore, false, entry);
+  history.Push(std::move(entry));
+  session.Changes.Did();
 }
 
 void Undo(Session& session) {
-  if (!session.Undo.CanUndo()) throw InputRefused("Nothing to undo");
-  Swap(session, session.Undo.NextUndo(), true);
-  session.Undo.MoveToRedo();
+  if (!session.Undo.CanUndo()) {
+    const std::string& why = session.Undo.NotKept();
+    throw InputRefused(why.empty() ? "Nothing to undo" : "Nothing to undo: " + why);
+  }
+  session.Undo.StepBack([&](UndoEntry& entry) { Swap(session, entry); });
   session.Changes.Undid();
 }
 
 void Redo(Session& session) {
   if (!session.Undo.CanRedo()) throw InputRefused("Nothing to redo");
-  Swap(session, session.Undo.NextRedo(), false);
-  session.Undo.MoveToUndo();
+  session.Undo.StepForward([&](UndoEntry& entry) { Swap(session, entry); });
   session.Changes.Redid();
 }

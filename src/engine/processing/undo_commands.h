@@ -2,46 +2,51 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "processing/engine_frame.h"
 
 struct Session;
-struct Selection;
 class TWave;
 
-// What a command may change, stated before it runs: frames First..Last of the sound (inclusive,
-// within it; none when Last < First), or the whole image for a command that rebuilds it. A
-// command that undoes itself when run again names that run as Inverse, and its frames are not
-// kept.
+// What a command may change, stated before it runs, and so what its undo entry keeps.
 struct UndoRecord {
-  std::string Name;
-  bool WholeImage = false;
+  enum class Kind {
+    Frames,     // frames First..Last (inclusive, within the sound; none when Last < First) are copied
+    Rerun,      // nothing is kept: Rerun, run on the sound, gives the old bytes back
+    Image,      // a command that builds a new image: the old one is kept instead of freed
+    Removal,    // the frames of Removed go, and only they are kept, with where they were
+    Insertion,  // frames are inserted before frame First: only where and how many are kept
+  };
+  std::string Name = {};
+  Kind How = Kind::Frames;
   int64_t First = 0;
   int64_t Last = -1;
-  std::function<void(TWave&)> Inverse = nullptr;
+  std::function<void(TWave&)> Rerun = {};
+  std::vector<FrameSpan> Removed = {};
+
+  // Whether the command changes bytes only within frames First..Last, the sound keeping its size.
+  bool InPlace() const { return How == Kind::Frames || How == Kind::Rerun; }
 };
 
-// Frames first..last clipped to the sound.
-UndoRecord FramesRecord(std::string name, const TWave& wave, int64_t first, int64_t last);
-// The selection clipped to the sound: what every routine that writes only there may change.
-UndoRecord SelectionRecord(std::string name, const TWave& wave, const Selection& sel);
-// A command that builds a new image: the old one is kept instead of freed, no copy is made.
-UndoRecord WholeImageRecord(std::string name);
-// Delay: the selection, and as many frames from its start as the delay is long, which a pure
-// delay silences also past the selection's end. A delay that does not parse writes nothing.
-UndoRecord DelayRecord(std::string name, const Session& session, const std::string& delayText);
-// Reverse of frames all inside the sound puts every code back when run again; one that reaches
-// past the sound silences frames, and its frames are kept.
-UndoRecord ReverseRecord(std::string name, const Session& session);
-// Stereo expand rebuilds a mono sound and changes a stereo one in place, all of it.
-UndoRecord StereoExpandRecord(std::string name, const Session& session);
+// Whether the command of that name (as velorin-cli names it) changes the sound and is recorded for
+// undo. The window's buttons and velorin-cli take how each is recorded from the same table.
+bool IsRecorded(std::string_view command);
+// The record of such a command run on the session as it stands now, with the arguments it takes
+// in velorin-cli (the texts the window asks for, in the same order); named `command`.
+UndoRecord RecordOf(std::string_view command, const Session& session, std::span<const std::string> args = {});
 
 // Runs `command` on the session with its undo entry recorded as `record` states. A command that
 // throws after changing something still leaves its entry; one that changed nothing leaves none.
-// An entry larger than the history's budget is not made: the history is cleared instead; with
-// a depth limit of 0 none is made either.
+// An entry larger than the history's budget is not made: the history is cleared instead and says
+// why; with a depth limit of 0 none is made either.
 void RunRecorded(Session& session, const UndoRecord& record, const std::function<void()>& command);
 
-// The last command undone, or the last undone command done again; InputRefused "Nothing to undo"
-// or "Nothing to redo" when there is none.
+// The last command undone, or the last undone command done again; the sound and the view change,
+// the document stays the file it was last opened from or saved to. InputRefused "Nothing to undo"
+// (with the reason when the last command could not be kept) or "Nothing to redo" when there is none.
 void Undo(Session& session);
 void Redo(Session& session);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 uint64_t DefaultUndoBudget() {
@@ -13,11 +14,19 @@ uint64_t DefaultUndoBudget() {
   return std::min(kOneGiB, static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 4);
 }
 
+uint64_t UndoHistory::Measured() const {
+  uint64_t sum = 0;
+  for (const std::deque<UndoEntry>* side : {&undo_, &redo_}) {
+    for (const UndoEntry& entry : *side) sum += entry.Size();
+  }
+  return sum;
+}
+
 void UndoHistory::Clear() {
   undo_.clear();
   redo_.clear();
   held_ = 0;
-  notKept_ = false;
+  notKept_.clear();
 }
 
 void UndoHistory::Push(UndoEntry entry) {
@@ -25,14 +34,14 @@ void UndoHistory::Push(UndoEntry entry) {
   redo_.clear();
   const uint64_t size = entry.Size();
   if (size > budget_) {
-    DropAll();
+    DropAll(entry.Name, size);
     return;
   }
-  while (held_ + size > budget_) DropOldest();
+  while (!undo_.empty() && held_ + size > budget_) DropOldest();
   held_ += size;
   undo_.push_back(std::move(entry));
   LimitDepth(depthLimit_);
-  notKept_ = false;
+  notKept_.clear();
 }
 
 void UndoHistory::LimitDepth(size_t entries) {
@@ -49,17 +58,35 @@ void UndoHistory::DropOldest() {
   undo_.pop_front();
 }
 
-void UndoHistory::DropAll() {
+void UndoHistory::DropAll(const std::string& name, uint64_t bytes) {
   Clear();
-  notKept_ = true;
+  constexpr uint64_t kMB = uint64_t{1} << 20;
+  std::string command = name.empty() ? std::string("The last command") : name;
+  command[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(command[0])));
+  // Rounded so that the entry never reads as fitting the budget.
+  notKept_ = command + " cannot be undone: it would keep " + std::to_string((bytes + kMB - 1) / kMB) +
+             " MB, over the undo budget of " + std::to_string(budget_ / kMB) + " MB";
 }
 
-void UndoHistory::MoveToRedo() {
-  redo_.push_back(std::move(undo_.back()));
-  undo_.pop_back();
-}
+void UndoHistory::StepBack(const std::function<void(UndoEntry&)>& swap) { Step(undo_, redo_, swap); }
 
-void UndoHistory::MoveToUndo() {
-  undo_.push_back(std::move(redo_.back()));
-  redo_.pop_back();
+void UndoHistory::StepForward(const std::function<void(UndoEntry&)>& swap) { Step(redo_, undo_, swap); }
+
+void UndoHistory::Step(std::deque<UndoEntry>& from, std::deque<UndoEntry>& to,
+                       const std::function<void(UndoEntry&)>& swap) {
+  UndoEntry& entry = from.back();
+  held_ -= entry.Size();
+  try {
+    swap(entry);
+  } catch (...) {
+    held_ += entry.Size();
+    throw;
+  }
+  held_ += entry.Size();
+  to.push_back(std::move(entry));
+  from.pop_back();
+  // An entry that took a larger side than it gave may leave the history over its budget: older
+  // entries go, never the one just stepped over.
+  const size_t kept = &to == &undo_ ? 1 : 0;
+  while (held_ > budget_ && undo_.size() > kept) DropOldest();
 }

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "state/view_state.h"
-#include "wave/frame_backup.h"
-#include "wave/image_memory.h"
+#include "wave/wave_document.h"
 #include "wave/wave_header.h"
 
 class TWave;
@@ -18,34 +17,43 @@ class TWave;
 // What one command changed, held as the other side of a swap: before Undo it holds the document
 // as it was before the command, after Undo as it was after it, so one entry serves both ways.
 struct UndoEntry {
+  enum class Kind {
+    Frames,  // Bytes: the bytes at Offset of an image whose size the command kept
+    Rerun,   // nothing: Rerun, run on the document, brings back the other side
+    Image,   // Bytes: a whole image with its Header
+    Splice,  // Pieces: frames in the sound on one side only; Header and Bytes: the other side's
+             // header and what followed its data
+  };
   std::string Name;
-  // The whole image the command replaced (Bytes, with its header); or Frames, the bytes at Offset
-  // it may have written, frames of an image whose size the command kept; or neither, for a
-  // command that can be run backward: Reversal, run on the document, brings back the other side.
-  bool WholeImage = false;
+  Kind How = Kind::Frames;
   std::vector<uint8_t> Bytes;
   TWaveHeader Header{};
   size_t Offset = 0;
-  ByteBuffer Frames;
-  FrameReversal Reversal;
+  std::function<void(TWave&)> Rerun;
+  std::vector<FramePiece> Pieces;
   ViewState View;
-  std::string FileName;
-  bool NewInMemory = false;
 
-  uint64_t Size() const { return Bytes.capacity() + Frames.Size() + Reversal.Bytes + sizeof(UndoEntry); }
+  uint64_t Size() const {
+    uint64_t size = sizeof(UndoEntry) + Bytes.capacity() + Pieces.capacity() * sizeof(FramePiece);
+    for (const FramePiece& piece : Pieces) size += piece.Bytes.capacity();
+    return size;
+  }
 };
 
 // The budget every history gets: 1 GiB or a quarter of the machine's memory, whichever is lower.
 uint64_t DefaultUndoBudget();
 
-// The undo and redo entries of one document within a budget of bytes held. The oldest entries
-// go first when a new one does not fit.
+// The undo and redo entries of one document within a budget of bytes held: the bytes held are
+// always the sum of the entries' sizes. The oldest entries go first when a new one does not fit;
+// a history without entries has none to drop.
 class UndoHistory {
  public:
   explicit UndoHistory(uint64_t budget = DefaultUndoBudget()) : budget_(budget) {}
 
   uint64_t Budget() const { return budget_; }
   uint64_t Held() const { return held_; }
+  // The sum of the entries' sizes measured afresh, which Held must always equal.
+  uint64_t Measured() const;
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
   // The name of what Undo or Redo would do next; empty when there is none.
@@ -55,14 +63,15 @@ class UndoHistory {
   // A fresh history: nothing to undo or redo.
   void Clear();
   // A new command's entry: the redo entries go, then the oldest until it fits and the depth
-  // limit holds. One larger than
-  // the whole budget is not kept, and what was before it cannot be reached either: the history
-  // is cleared and NotKept says so until the next entry or Clear.
+  // limit holds.
   void Push(UndoEntry entry);
-  // A command too large to record ran: the history is cleared and NotKept says so.
-  void DropAll();
-  // Whether the last command could not be recorded.
-  bool NotKept() const { return notKept_; }
+  // A command whose entry would hold `bytes`, more than the whole budget, ran unrecorded: what
+  // was before it cannot be reached either, so the history is cleared, and NotKept says so until
+  // the next entry or Clear.
+  void DropAll(const std::string& name, uint64_t bytes);
+  // Why the last command could not be recorded ("Invert cannot be undone: it would keep 1400 MB,
+  // over the undo budget of 1024 MB"); empty when it was.
+  const std::string& NotKept() const { return notKept_; }
 
   // Before a command's copy of `size` bytes is made: the oldest undo entries go until one more
   // of that size fits the budget and the depth limit, so that the copy never stands beside an
@@ -74,19 +83,22 @@ class UndoHistory {
   void LimitDepth(size_t entries);
   size_t DepthLimit() const { return depthLimit_; }
 
-  // The entry Undo swaps, then moved to the redo side; and the same the other way.
-  UndoEntry& NextUndo() { return undo_.back(); }
-  UndoEntry& NextRedo() { return redo_.back(); }
-  void MoveToRedo();
-  void MoveToUndo();
+  // Undo: `swap(entry)` exchanges the newest undo entry's side with the document's, and the entry
+  // moves to the redo side. A swap changes what the entry holds, so it is measured again. Redo
+  // the same the other way.
+  void StepBack(const std::function<void(UndoEntry&)>& swap);
+  void StepForward(const std::function<void(UndoEntry&)>& swap);
 
  private:
   void DropOldest();
+  // The entry at the back of `from` swapped, measured again and moved to the back of `to`; the
+  // oldest undo entries go while the history is over its budget.
+  void Step(std::deque<UndoEntry>& from, std::deque<UndoEntry>& to, const std::function<void(UndoEntry&)>& swap);
 
   uint64_t budget_;
   uint64_t held_ = 0;
   std::deque<UndoEntry> undo_;
   std::deque<UndoEntry> redo_;
-  bool notKept_ = false;
+  std::string notKept_;
   size_t depthLimit_ = std::numeric_limits<size_t>::max();
 };

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "wave/frame_backup.h"
 
 // Samples as stored (codes: unsigned bytes, signed little-endian integers of 16, 24 or 32 bits,
 // floats) and as computed with (values in -1..+1, floats beyond too). Every read and write of a
@@ -240,8 +239,7 @@ class TypedSamples {
     return Layout::template CodeOf<kChecked>(value);
   }
 
-  TypedSamples(uint8_t* data, uint32_t frames, FrameBackup* backup = nullptr)
-      : data_(data), frames_(frames), values_(Layout::Values()), backup_(backup) {}
+  TypedSamples(uint8_t* data, uint32_t frames) : data_(data), frames_(frames), values_(Layout::Values()) {}
 
   uint32_t Frames() const { return frames_; }
   bool Inside(int64_t frame) const { return static_cast<uint32_t>(frame) < frames_; }
@@ -266,15 +264,6 @@ class TypedSamples {
   // Where a frame inside the sound begins, for loops that take a run of frames at once.
   uint8_t* FrameBytes(int64_t frame) const { return Address(frame, false); }
 
-  // A routine given the samples by TWave::WithSavingSamples calls this before it writes any frame
-  // below `end`, so that undo keeps the frames as they were.
-  void SaveUpTo(int64_t end) const {
-    if (backup_ != nullptr) backup_->SaveUpTo(end);
-  }
-  // The backup those saves fill, for a routine that can hand over another way back; null when
-  // nothing is recorded.
-  FrameBackup* Backup() const { return backup_; }
-
  private:
   uint8_t* Address(int64_t frame, bool right) const {
     const size_t index = static_cast<size_t>(static_cast<uint32_t>(frame)) * kChannels + (kChannels == 2 && right);
@@ -284,30 +273,28 @@ class TypedSamples {
   uint8_t* data_;
   uint32_t frames_;
   const double* values_;
-  FrameBackup* backup_;
 };
 
 // Runs `f(TypedSamples<Layout>)` with the layout of data of `kind` and `channels` channels (1 or
-// 2, as a loaded sound always has), whose SaveUpTo fills `backup` (none: null).
+// 2, as a loaded sound always has).
 template <class F>
-decltype(auto) WithLayout(uint8_t* data, uint32_t frames, SampleKind kind, uint16_t channels, FrameBackup* backup,
-                          F&& f) {
+decltype(auto) WithLayout(uint8_t* data, uint32_t frames, SampleKind kind, uint16_t channels, F&& f) {
   const bool mono = channels == 1;
   switch (kind) {
     case SampleKind::Byte:
-      if (mono) return f(TypedSamples<Mono8>(data, frames, backup));
-      return f(TypedSamples<Stereo8>(data, frames, backup));
+      if (mono) return f(TypedSamples<Mono8>(data, frames));
+      return f(TypedSamples<Stereo8>(data, frames));
     case SampleKind::Triple:
-      if (mono) return f(TypedSamples<Mono24>(data, frames, backup));
-      return f(TypedSamples<Stereo24>(data, frames, backup));
+      if (mono) return f(TypedSamples<Mono24>(data, frames));
+      return f(TypedSamples<Stereo24>(data, frames));
     case SampleKind::Long:
-      if (mono) return f(TypedSamples<Mono32>(data, frames, backup));
-      return f(TypedSamples<Stereo32>(data, frames, backup));
+      if (mono) return f(TypedSamples<Mono32>(data, frames));
+      return f(TypedSamples<Stereo32>(data, frames));
     case SampleKind::Float:
-      if (mono) return f(TypedSamples<MonoFloat>(data, frames, backup));
-      return f(TypedSamples<StereoFloat>(data, frames, backup));
+      if (mono) return f(TypedSamples<MonoFloat>(data, frames));
+      return f(TypedSamples<StereoFloat>(data, frames));
     case SampleKind::Word: break;
   }
-  if (mono) return f(TypedSamples<Mono16>(data, frames, backup));
-  return f(TypedSamples<Stereo16>(data, frames, backup));
+  if (mono) return f(TypedSamples<Mono16>(data, frames));
+  return f(TypedSamples<Stereo16>(data, frames));
 }

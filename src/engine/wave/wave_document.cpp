@@ -160,7 +160,6 @@ void TWave::SetSampleRate(uint32_t rate) {
 void TWave::AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header) {
   // The player reads the old image until it is told to stop; it must not outlive it.
   StopIfPlaying();
-  CompleteBackup();
   if (keepReplaced_ && replaced_.empty()) {
     replaced_ = std::move(image_);
     replacedHeader_ = header_;
@@ -177,7 +176,6 @@ std::vector<uint8_t> TWave::TakeReplacedImage(TWaveHeader& header) {
 
 void TWave::SwapImage(std::vector<uint8_t>& image, TWaveHeader& header) {
   StopIfPlaying();
-  CompleteBackup();
   image_.swap(image);
   std::swap(header_, header);
   UpdateLayout();
@@ -185,7 +183,6 @@ void TWave::SwapImage(std::vector<uint8_t>& image, TWaveHeader& header) {
 
 void TWave::SwapBytes(size_t offset, uint8_t* bytes, size_t count) {
   StopIfPlaying();
-  CompleteBackup();
   std::swap_ranges(bytes, bytes + count, image_.data() + offset);
 }
 

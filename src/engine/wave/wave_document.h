@@ -32,6 +32,14 @@ struct FrameSplice {
   uint32_t End = 0;
 };
 
+// Frames of a sound that are in it on one side of an undo and out of it on the other: Count
+// frames from Frame of the longer sound, with their bytes while they are out.
+struct FramePiece {
+  uint32_t Frame = 0;
+  uint32_t Count = 0;
+  std::vector<uint8_t> Bytes;
+};
+
 // The one sound the editor works on: the whole WAV file as a byte image (canonical 44-byte
 // header, then the sample data) plus a cached copy of the header.
 class TWave {
@@ -118,7 +126,6 @@ class TWave {
 
   void SetSample(uint32_t index, bool right, double value) {
     if (index >= frames_) return;
-    CompleteBackup();
     uint8_t* p = image_.data() + kWaveHeaderSize + size_t{index} * frameBytes_ + (right ? rightOffset_ : 0);
     switch (kind_) {
       case SampleKind::Byte: *p = EightBitCode(value); break;
@@ -133,14 +140,7 @@ class TWave {
   // work on it directly. With nothing loaded the view has no frames.
   template <class F>
   decltype(auto) WithSamples(F&& f) {
-    CompleteBackup();
-    return WithLayout(SampleData(), frames_, kind_, header_.Channels, nullptr, std::forward<F>(f));
-  }
-  // The same for a routine that calls the samples' SaveUpTo before each write: the backup
-  // attached for undo is then taken as the routine goes instead of all of it before.
-  template <class F>
-  decltype(auto) WithSavingSamples(F&& f) {
-    return WithLayout(SampleData(), frames_, kind_, header_.Channels, backup_, std::forward<F>(f));
+    return WithLayout(SampleData(), frames_, kind_, header_.Channels, std::forward<F>(f));
   }
 
   // The format conversions. Each rebuilds the whole sound as a fresh canonical image beside the
@@ -182,10 +182,11 @@ class TWave {
   // `offset` on with `bytes`, which must lie within it.
   void SwapImage(std::vector<uint8_t>& image, TWaveHeader& header);
   void SwapBytes(size_t offset, uint8_t* bytes, size_t count);
-  // While attached, the backup of the frames a command may write: the routines that save as they
-  // go fill it (WithSavingSamples); any other change of the image completes it first.
-  void AttachBackup(FrameBackup* backup) { backup_ = backup; }
-  void SetFileName(const std::string& fileName) { fileName_ = fileName; }
+  // Undoes or redoes a change of length: pieces that hold their bytes come back into the sound
+  // (in order of Frame), the others go out of it into their bytes; `header` and `trailer`, the
+  // other side's header and what followed its data, change places with the image's own. Within
+  // the room the image has, nothing else is allocated.
+  void ExchangeFrames(std::vector<FramePiece>& pieces, TWaveHeader& header, std::vector<uint8_t>& trailer);
 
  private:
   void AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header);
@@ -213,9 +214,6 @@ class TWave {
   }
   void StopIfPlaying();
   uint8_t* SampleData() { return image_.size() > kWaveHeaderSize ? image_.data() + kWaveHeaderSize : nullptr; }
-  void CompleteBackup() {
-    if (backup_ != nullptr) backup_->Finish();
-  }
 
   std::string fileName_;
   uint32_t promisedDataBytes_ = 0;
@@ -233,7 +231,6 @@ class TWave {
   std::vector<uint8_t> replaced_;
   TWaveHeader replacedHeader_{};
 
-  FrameBackup* backup_ = nullptr;
   ISystemSoundPlayer* player_ = nullptr;
   bool handedToPlayer_ = false;
 };

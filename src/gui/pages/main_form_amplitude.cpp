@@ -63,10 +63,10 @@ auto Window(WindowKind kind) {
 
 }  // namespace
 
-void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection(tr("Mute"), MuteSelection); }
+void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection("mute", tr("Mute"), MuteSelection); }
 
 void TAmplitudePage::NormalizeButtonClick() {
-  form_.RunOnSelection(tr("Normalize"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
+  form_.RunOnSelection("normalize", tr("Normalize"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
     NormalizeSelection(wave, sel, gauge, NormalizeUpDown->value());
   });
 }
@@ -75,11 +75,11 @@ void TAmplitudePage::NormalizeUpDownClick() {
   NormalizeLabel->setText(QString::number(NormalizeUpDown->value()) + QStringLiteral(" %"));
 }
 
-void TAmplitudePage::Button1Click() { form_.RunOnSelection(tr("Remove DC"), RemoveDCOffset); }
-void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection(tr("Fade in"), Window(WindowKind::FadeIn)); }
-void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection(tr("Fade out"), Window(WindowKind::FadeOut)); }
-void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection(tr("Hanning"), Window(WindowKind::Hanning)); }
-void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection(tr("Invert"), Window(WindowKind::Invert)); }
+void TAmplitudePage::Button1Click() { form_.RunOnSelection("remove-dc", tr("Remove DC"), RemoveDCOffset); }
+void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection("fade-in", tr("Fade in"), Window(WindowKind::FadeIn)); }
+void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection("fade-out", tr("Fade out"), Window(WindowKind::FadeOut)); }
+void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection("hanning", tr("Hanning"), Window(WindowKind::Hanning)); }
+void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection("invert", tr("Invert"), Window(WindowKind::Invert)); }
 
 void TAmplitudePage::MeasureIntoForm() {
   form_.LoudnessForm->ShowFigures(MeasureLoudness(form_.Wave(), *form_.Gauge));
@@ -99,7 +99,7 @@ void TAmplitudePage::LoudnessFormOK() {
   form_.RunWithDocument([&] {
     TWave& wave = form_.Wave();
     LoudnessGain gain;
-    form_.Recorded(FramesRecord(tr("Normalize loudness").toStdString(), wave, 0, int64_t{wave.SampleCount()} - 1), [&] {
+    form_.Recorded("normalize-loudness", tr("Normalize loudness"), [&] {
       gain = NormalizeLoudness(wave, *form_.Gauge, dialog.TargetEdit->text().toStdString(),
                                dialog.CeilingEdit->text().toStdString());
     });

@@ -44,29 +44,24 @@ TEditPage::TEditPage(TMainForm& form) : TMainFormPage(form, "EditTabSheet") {
 }
 
 template <class Command>
-void TEditPage::Record(const QString& name, Command&& command) {
-  form_.Recorded(WholeImageRecord(name.toStdString()), [&] { command(form_.Document()); });
+void TEditPage::Edit(const char* cliName, const QString& name, Command&& command) {
+  form_.RunWithDocument([&] { form_.Recorded(cliName, name, [&] { command(form_.Document()); }); });
 }
 
-template <class Command>
-void TEditPage::Edit(const QString& name, Command&& command) {
-  form_.RunWithDocument([&] { Record(name, command); });
-}
-
-void TEditPage::CutButtonClick() { Edit(tr("Cut"), CutSelection); }
+void TEditPage::CutButtonClick() { Edit("cut", tr("Cut"), CutSelection); }
 
 void TEditPage::CopyButtonClick() {
   form_.RunWithDocument([this] { CopySelection(form_.Document()); });
 }
 
-void TEditPage::PasteButtonClick() { Edit(tr("Paste"), PasteClipboard); }
-void TEditPage::DeleteButtonClick() { Edit(tr("Delete"), DeleteSelection); }
-void TEditPage::CropButtonClick() { Edit(tr("Crop"), CropToSelection); }
+void TEditPage::PasteButtonClick() { Edit("paste", tr("Paste"), PasteClipboard); }
+void TEditPage::DeleteButtonClick() { Edit("delete", tr("Delete"), DeleteSelection); }
+void TEditPage::CropButtonClick() { Edit("crop", tr("Crop"), CropToSelection); }
 
 void TEditPage::InsertSilenceButtonClick() {
   form_.RunWithDocument([this] {
     std::string ms;
     if (!AskText(tr("Insert silence"), tr("Specify length [mS]"), QStringLiteral("1000"), ms)) return;
-    Record(tr("Insert silence"), [&](Session& session) { InsertSilence(session, ms); });
+    form_.Recorded("insert-silence", tr("Insert silence"), [&] { InsertSilence(form_.Document(), ms); }, std::span(&ms, 1));
   });
 }

@@ -29,10 +29,8 @@ class TEditPage final : public TMainFormPage {
   void InsertSilenceButtonClick();
 
  private:
-  // `command(session)` recorded for Undo under `name`: every one builds a new image.
+  // `command(session)` as a whole command of the window, recorded for Undo under `name` as the
+  // command velorin-cli calls `cliName`: nothing without a sound, the refresh after it.
   template <class Command>
-  void Record(const QString& name, Command&& command);
-  // The same as a whole command of the window: nothing without a sound, the refresh after it.
-  template <class Command>
-  void Edit(const QString& name, Command&& command);
+  void Edit(const char* cliName, const QString& name, Command&& command);
 };

@@ -42,8 +42,8 @@ void TEffectsPage::DelayButtonClick() {
   form_.RunWithDocument([this] {
     std::string delay;
     if (!AskDelay(delay)) return;
-    form_.Recorded(DelayRecord(tr("Delay").toStdString(), form_.Document(), delay),
-                   [&] { DelayCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay); });
+    form_.Recorded("delay", tr("Delay"), [&] { DelayCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay); },
+                   std::span(&delay, 1));
   });
 }
 
@@ -56,7 +56,7 @@ void TEffectsPage::TapDelayButtonClick() {
     ParseDelayMs(delay);
     std::string amplitude;
     if (!AskText(tr("Delay"), tr("Specify echo amplitude [%]"), QStringLiteral("50"), amplitude)) return;
-    form_.Recorded(SelectionRecord(tr("Echo").toStdString(), form_.Wave(), form_.View().Sel), [&] {
+    form_.Recorded("echo", tr("Echo"), [&] {
       EchoCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay, [&](std::string& text) {
         text = amplitude;
         return true;
@@ -86,8 +86,10 @@ void TEffectsPage::EchoRepeatFormOK() {
       throw;
     }
     // Up to 28 passes over the selection: the caption tells how far they have come.
-    EchoRepeat(form_.Wave(), form_.View().Sel, *form_.Gauge, plan, [&dialog](int pass, int passes) {
-      dialog.setWindowTitle(tr("Echo nr %1 of %2").arg(pass).arg(passes));
+    form_.Recorded("echo-repeat", tr("Echo repeat"), [&] {
+      EchoRepeat(form_.Wave(), form_.View().Sel, *form_.Gauge, plan, [&dialog](int pass, int passes) {
+        dialog.setWindowTitle(tr("Echo nr %1 of %2").arg(pass).arg(passes));
+      });
     });
     dialog.close();
   });
@@ -97,15 +99,13 @@ void TEffectsPage::EchoRepeatFormOK() {
 // brings the channel boxes and the wave information in line with that.
 void TEffectsPage::StereoExpandButtonClick() {
   form_.RunWithDocument([this] {
-    form_.Recorded(StereoExpandRecord(tr("Stereo expand").toStdString(), form_.Document()),
-                   [this] { StereoExpand(form_.Document(), *form_.Gauge); });
+    form_.Recorded("stereo-expand", tr("Stereo expand"), [this] { StereoExpand(form_.Document(), *form_.Gauge); });
   });
 }
 
 void TEffectsPage::ReverseButtonClick() {
   form_.RunWithDocument([this] {
-    form_.Recorded(ReverseRecord(tr("Reverse").toStdString(), form_.Document()),
-                   [&] { ReverseSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
+    form_.Recorded("reverse", tr("Reverse"), [&] { ReverseSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
   });
 }
 
@@ -121,7 +121,7 @@ void TEffectsPage::WallFilterFormOK() {
     const double mass = WallMass(dialog.WallThicknessEdit->text().toStdString(),
                                  dialog.WallDensityEdit->text().toStdString());
     dialog.close();
-    form_.RunOnSelection(tr("Wall"), [mass](TWave& wave, const Selection& sel, Progress& gauge) {
+    form_.RunOnSelection("wall", tr("Wall"), [mass](TWave& wave, const Selection& sel, Progress& gauge) {
       ApplyWallFilter(wave, sel, gauge, mass);
     });
   });

@@ -71,7 +71,7 @@ void TViewPage::PeaksCheckBoxClick() {
 
 void TViewPage::SoundChanged(const UndoRecord* record) {
   if (!PeaksCheckBox->isChecked()) return;
-  if (!record || record->WholeImage) {
+  if (!record || !record->InPlace()) {
     peaks_.Build(form_.Wave());
   } else {
     peaks_.Update(form_.Wave(), record->First, record->Last);

@@ -40,7 +40,8 @@ class TWaveDataPage final : public TMainFormPage {
   void ResampleFormOK();
 
  private:
-  void Convert(FormatConversion conversion, const QString& name);
+  // Recorded for Undo under `name` as the command velorin-cli calls `cliName`.
+  void Convert(FormatConversion conversion, const char* cliName, const QString& name);
   template <class Command>
-  void Convert(const QString& name, Command&& command);
+  void Convert(const char* cliName, const QString& name, Command&& command);
 };

@@ -12,6 +12,10 @@ UndoEntry EntryOf(const char* name, size_t bytes) {
   return entry;
 }
 
+// An undo or redo that swaps nothing.
+void Back(UndoHistory& history) { history.StepBack([](UndoEntry&) {}); }
+void Forward(UndoHistory& history) { history.StepForward([](UndoEntry&) {}); }
+
 TEST(UndoHistory, KeepsWithinItsBudgetDroppingTheOldestFirst) {
   const uint64_t entry = EntryOf("", 1000).Size();
   UndoHistory history(3 * entry);
@@ -23,16 +27,16 @@ TEST(UndoHistory, KeepsWithinItsBudgetDroppingTheOldestFirst) {
   for (const char* name : {"e", "d", "c"}) {
     ASSERT_TRUE(history.CanUndo());
     EXPECT_EQ(history.UndoName(), name);
-    history.MoveToRedo();
+    Back(history);
   }
   EXPECT_FALSE(history.CanUndo());
   EXPECT_EQ(history.RedoName(), "c");
   // A new entry drops what could be redone, and what it held.
-  history.MoveToUndo();
+  Forward(history);
   history.Push(EntryOf("f", 10));
   EXPECT_FALSE(history.CanRedo());
   EXPECT_EQ(history.Held(), entry + EntryOf("", 10).Size());
-  EXPECT_FALSE(history.NotKept());
+  EXPECT_EQ(history.NotKept(), "");
 }
 
 TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoUntilTheNext) {
@@ -41,28 +45,44 @@ TEST(UndoHistory, AnEntryLargerThanTheBudgetClearsItAndSaysSoUntilTheNext) {
   history.Push(EntryOf("large", 1001));
   EXPECT_FALSE(history.CanUndo());
   EXPECT_EQ(history.Held(), 0u);
-  EXPECT_TRUE(history.NotKept());
+  EXPECT_EQ(history.NotKept(), "Large cannot be undone: it would keep 1 MB, over the undo budget of 0 MB");
   history.Push(EntryOf("next", 10));
-  EXPECT_FALSE(history.NotKept());
+  EXPECT_EQ(history.NotKept(), "");
 }
 
 TEST(UndoHistory, ADepthLimitKeepsTheNewestEntries) {
   UndoHistory history;
   for (const char* name : {"a", "b", "c"}) history.Push(EntryOf(name, 10));
   history.LimitDepth(2);
-  history.MoveToRedo();
+  Back(history);
   EXPECT_EQ(history.UndoName(), "b");
-  history.MoveToRedo();
+  Back(history);
   EXPECT_FALSE(history.CanUndo());
   EXPECT_EQ(history.Held(), 2 * EntryOf("", 10).Size());
   // Room for the next copy is made before it is taken: the limit and the budget already hold
   // with it, and what could be redone stays.
-  history.MoveToUndo();
-  history.MoveToUndo();
+  Forward(history);
+  Forward(history);
   history.MakeRoom(EntryOf("", 10).Size());
   EXPECT_EQ(history.UndoName(), "c");
-  history.MoveToRedo();
+  Back(history);
   EXPECT_FALSE(history.CanUndo());
+}
+
+// An undo swaps the entry's side with the document's, which may be larger or smaller: what is
+// held follows, so that dropping the entries never runs past the last of them.
+TEST(UndoHistory, HoldsWhatItsEntriesHoldAfterASwapChangedThem) {
+  const uint64_t budget = EntryOf("", 1000).Size() + EntryOf("", 100).Size();
+  for (const size_t swapped : {size_t{10}, size_t{1500}}) {
+    UndoHistory history(budget);
+    history.Push(EntryOf("old", 100));
+    history.Push(EntryOf("paste", 1000));
+    history.StepBack([&](UndoEntry& entry) { entry = EntryOf("paste", swapped); });
+    EXPECT_EQ(history.Held(), EntryOf("", swapped).Size() + (swapped > 1000 ? 0 : EntryOf("", 100).Size()));
+    history.Push(EntryOf("mute", 900));
+    EXPECT_EQ(history.Held(), EntryOf("", 900).Size() + (swapped > 1000 ? 0 : EntryOf("", 100).Size()));
+    EXPECT_EQ(history.UndoName(), "mute");
+  }
 }
 
 TEST(UndoHistory, TheDefaultBudgetIsAtMostOneGiB) {
