@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/audio_component.h"
+#include "wave/wave_header.h"
 
 TAudioSettings::TAudioSettings(TAudio& owner) : Owner(owner) {}
 
@@ -47,7 +48,7 @@ void TAudioSettings::Rebuild() {
 
 bool TAudioSettings::AllocBuffers() {
   const uint16_t channels = channels_ == TChannels::Mono ? 1 : 2;
-  const auto blockAlign = static_cast<uint16_t>(channels * (BitsOf(bitsPerSample_) / 8));
+  const auto blockAlign = static_cast<uint16_t>(FrameBytesOf(channels, BitsOf(bitsPerSample_)));
   const uint32_t bufferBytes = uint32_t{noSamples_} * blockAlign;
   // A 16-bit count would wrap and leave buffers far smaller than the frames asked for.
   if (bufferBytes > 0xFFFF) {

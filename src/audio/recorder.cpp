@@ -11,17 +11,9 @@
 #include "audio/audio_component.h"
 #include "audio/recording_file.h"
 #include "wave/message_path.h"
+#include "wave/wave_header.h"
 
 namespace {
-
-void PutU16(uint8_t* at, uint16_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void PutU32(uint8_t* at, uint32_t value) {
-  for (int b = 0; b < 4; ++b) at[b] = static_cast<uint8_t>(value >> (8 * b));
-}
 
 // The bytes a stream holds from its start; the stream is left at its start.
 uint64_t StreamSize(std::istream& stream) {
@@ -268,18 +260,15 @@ void TRecorder::RecordToFile(const std::string& fileName, std::istream* leftStre
   if (IsOpen) throw std::runtime_error("Cannot create file " + PathForMessage(fileName) + " (a recording is running)");
   const uint16_t channels = channels_ == TChannels::Mono ? 1 : 2;
   const uint16_t bits = BitsOf(bitsPerSample_);
-  const uint16_t blockAlign = WaveFormat ? WaveFormat->BlockAlign : static_cast<uint16_t>(channels * bits / 8);
-  uint8_t header[44] = {};
-  std::memcpy(header, "RIFF", 4);
-  std::memcpy(header + 8, "WAVEfmt ", 8);
-  PutU32(header + 16, 16);
-  PutU16(header + 20, 1);
-  PutU16(header + 22, channels);
-  PutU32(header + 24, sampleRate_);
-  PutU32(header + 28, WaveFormat ? WaveFormat->AvgBytesPerSec : uint32_t{sampleRate_} * blockAlign);
-  PutU16(header + 32, blockAlign);
-  PutU16(header + 34, WaveFormat ? WaveFormat->BitsPerSample : bits);
-  std::memcpy(header + 36, "data", 4);
+  // The canonical header of an empty sound; a device format given for the recording says how its
+  // frames are laid out.
+  TWaveHeader format = CanonicalWaveHeader(channels, sampleRate_, WaveFormat ? WaveFormat->BitsPerSample : bits, 0);
+  if (WaveFormat) {
+    format.BlockAlign = WaveFormat->BlockAlign;
+    format.BytesPerSec = WaveFormat->AvgBytesPerSec;
+  }
+  uint8_t header[kWaveHeaderSize];
+  WriteWaveHeader(format, header);
   if (RecordingToFile) FinishFile();
   // The last recording's file, with its lock, goes before this one is made: it may be the same.
   file_.reset();

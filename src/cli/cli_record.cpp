@@ -16,6 +16,7 @@
 #include "processing/errors.h"
 #include "processing/number_text.h"
 #include "wave/message_path.h"
+#include "wave/wave_header.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void Record(CliSession& s, CliArgs a) {
   request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
   // Refused before anything starts: a recording stops by itself at the largest sound the editor
   // holds, which would give a script less than it asked for.
-  const uint32_t frameBytes = BitsOf(request.Format.Bits) / 8u * (a[3] == "2" ? 2 : 1);
+  const uint32_t frameBytes = FrameBytesOf(a[3] == "2" ? 2 : 1, BitsOf(request.Format.Bits));
   const double most = std::min(
       86400.0, std::floor(static_cast<double>(MaxRecordedDataSize(frameBytes)) / (frameBytes * request.Format.SampleRate)));
   if (!(request.Seconds >= 0 && request.Seconds <= most))

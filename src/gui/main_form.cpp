@@ -150,7 +150,7 @@ void TMainForm::ShowNewDocument() {
   PlayBitBtn->setEnabled(true);
   PlaySelBitBtn->setEnabled(true);
   RefreshAll();
-  ShowUndoState();
+  ShowCommandState();
 }
 
 void TMainForm::OpenWave(const std::string& fileName) {

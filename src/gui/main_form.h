@@ -94,7 +94,7 @@ class TMainForm : public QWidget {
       routine();
       RefreshAll();
     });
-    ShowUndoState();
+    ShowCommandState();
   }
 
   // A command that changes the sound, inside RunWithDocument once its questions are answered:
@@ -249,6 +249,13 @@ class TMainForm : public QWidget {
   void FormCreate(const QStringList& arguments);
   void BuildPages();
   void BuildBottom();
+  void BuildStrips();
+  void BuildHistoryCorner();
+  void BuildSoundControl();
+  void BuildWaveInformation();
+  void BuildSelectionGroup();
+  void BuildTitleAndMeter();
+  void BuildTimers();
   void BuildDialogs();
   // The scroll bar, the wheel over the strips and the keys of the commonest buttons.
   void BuildNavigation();
@@ -266,10 +273,17 @@ class TMainForm : public QWidget {
   // A click on a channel box: its state becomes the channel's flag, and the displays follow.
   void TakeChannelBox(const QCheckBox& box, bool& flag);
   void DeleteScratchFile();
-  // Undo and Redo enabled when there is something to undo or redo and nothing plays or records,
-  // their hints naming it; the dialogs' OK enabled only while nothing plays or records; the
-  // caption says when the last command could not be recorded.
-  void ShowUndoState();
+  // What may be done now, after a command, or as playing or recording starts or ends: the three
+  // below, with "idle" meaning that nothing plays or records.
+  void ShowCommandState();
+  // The dialogs' OK enabled only while idle: it would change the image the player or the
+  // recording reads.
+  void EnableDialogOKs(bool idle);
+  // Undo and Redo enabled while idle when there is something to undo or redo, their hints naming
+  // it, or why nothing can be undone.
+  void ShowUndoButtons(bool idle);
+  // The document's caption, which says when the last command could not be recorded.
+  void ShowDocumentCaption();
   // Undo or Redo: `step` on the session, then every display.
   void StepHistory(void (*step)(Session&));
   // Plays frames first..last (cut to the sound), the gauge running over their duration.

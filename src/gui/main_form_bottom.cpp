@@ -101,7 +101,19 @@ QPushButton* MakeTransportButton(QGroupBox* group, QBoxLayout* row, const char* 
 
 }  // namespace
 
+// The area below the pages, group by group.
 void TMainForm::BuildBottom() {
+  BuildStrips();
+  BuildHistoryCorner();
+  BuildSoundControl();
+  BuildWaveInformation();
+  BuildSelectionGroup();
+  BuildTitleAndMeter();
+  BuildTimers();
+}
+
+// The time ruler over the two strips, and the strips' mouse.
+void TMainForm::BuildStrips() {
   TimeRuler = new TTimeRuler(session_.Wave, session_.View, this);
   TimeRuler->setObjectName(QStringLiteral("TimeRuler"));
   TimeRuler->setGeometry(24, kRulerTop, kStripWidth, kRulerHeight);
@@ -112,7 +124,15 @@ void TMainForm::BuildBottom() {
   RPaintBox = MakeStrip(this, session_.Wave, session_.View, true, "RPaintBox", kRulerTop + kRulerHeight + kStripHeight);
   Label7 = MakePlacedLabel(this, "Label7", QStringLiteral("L"), 8, 198);
   Label8 = MakePlacedLabel(this, "Label8", QStringLiteral("R"), 8, 343);
+  connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
+  connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
+  for (TWaveStrip* strip : {LPaintBox, RPaintBox}) {
+    connect(strip, &TWaveStrip::MouseDrag, this, [this, strip](int fromX, int toX) { StripDrag(*strip, fromX, toX); });
+    connect(strip, &TWaveStrip::ShiftClick, this, [this, strip](int x) { StripShiftClick(*strip, x); });
+  }
+}
 
+void TMainForm::BuildHistoryCorner() {
   // Beside the pages' tabs, clear of the strips: Reload, and the way back and forth through the
   // commands since the sound was opened.
   auto* corner = new QWidget(MainPageControl);
@@ -137,7 +157,13 @@ void TMainForm::BuildBottom() {
     cornerRow->addWidget(button);
   }
   MainPageControl->setCornerWidget(corner, Qt::TopRightCorner);
+  connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);
+  connect(UndoButton, &QPushButton::clicked, this, &TMainForm::UndoButtonClick);
+  connect(RedoButton, &QPushButton::clicked, this, &TMainForm::RedoButtonClick);
+}
 
+// The gauge and the transport buttons.
+void TMainForm::BuildSoundControl() {
   Gauge = new TGauge(this);
   Gauge->setObjectName(QStringLiteral("Gauge"));
   Gauge->setGeometry(16, 434, 761, 17);
@@ -158,7 +184,13 @@ void TMainForm::BuildBottom() {
   PlayBitBtn->setEnabled(false);
   PlaySelBitBtn->setEnabled(false);
   StopBitBtn->setEnabled(false);
+  connect(RecBitBtn, &QPushButton::clicked, this, &TMainForm::RecBitBtnClick);
+  connect(PlayBitBtn, &QPushButton::clicked, this, &TMainForm::PlayBitBtnClick);
+  connect(PlaySelBitBtn, &QPushButton::clicked, this, &TMainForm::PlaySelBitBtnClick);
+  connect(StopBitBtn, &QPushButton::clicked, this, &TMainForm::StopBitBtnClick);
+}
 
+void TMainForm::BuildWaveInformation() {
   WaveInfoGroupBox =
       MakePlacedGroupBox(this, "WaveInfoGroupBox", tr("Wave information"), QRect(272, 456, 193, 97));
   auto* info = new QGridLayout(WaveInfoGroupBox);
@@ -176,7 +208,9 @@ void TMainForm::BuildBottom() {
     info->addWidget(*values[i], i, 1);
   }
   info->setColumnStretch(1, 1);
+}
 
+void TMainForm::BuildSelectionGroup() {
   SelectionGroupBox =
       MakePlacedGroupBox(this, "SelectionGroupBox", tr("Selection"), QRect(480, 456, 169, 97));
   auto* selection = new QGridLayout(SelectionGroupBox);
@@ -204,7 +238,13 @@ void TMainForm::BuildBottom() {
   SelAllButton->setEnabled(false);
   selection->addWidget(SelAllButton, 2, 2, 2, 1, Qt::AlignBottom);
   selection->setColumnStretch(1, 1);
+  connect(SelAllButton, &QPushButton::clicked, this, &TMainForm::SelAllButtonClick);
+  connect(LeftCheckBox, &QCheckBox::clicked, this, &TMainForm::LeftCheckBoxClick);
+  connect(RightCheckBox, &QCheckBox::clicked, this, &TMainForm::RightCheckBoxClick);
+}
 
+// The program's name, which the level meter takes the place of from the first recording on.
+void TMainForm::BuildTitleAndMeter() {
   Label9 = MakeLabel(this, "Label9", QStringLiteral("Velorin II"));
   QFont titleFont = Label9->font();
   titleFont.setBold(true);
@@ -223,7 +263,9 @@ void TMainForm::BuildBottom() {
   MeterTimer->setObjectName(QStringLiteral("MeterTimer"));
   MeterTimer->setInterval(kMeterInterval);
   connect(MeterTimer, &QTimer::timeout, LevelMeterBox, &TLevelMeterWidget::Refresh);
+}
 
+void TMainForm::BuildTimers() {
   PlayTimer = new QTimer(this);
   PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
   RecordTimer = new QTimer(this);
@@ -232,26 +274,9 @@ void TMainForm::BuildBottom() {
   CursorTimer = new QTimer(this);
   CursorTimer->setObjectName(QStringLiteral("CursorTimer"));
   CursorTimer->setInterval(kCursorInterval);
-
-  connect(RecBitBtn, &QPushButton::clicked, this, &TMainForm::RecBitBtnClick);
-  connect(PlayBitBtn, &QPushButton::clicked, this, &TMainForm::PlayBitBtnClick);
-  connect(PlaySelBitBtn, &QPushButton::clicked, this, &TMainForm::PlaySelBitBtnClick);
-  connect(StopBitBtn, &QPushButton::clicked, this, &TMainForm::StopBitBtnClick);
   connect(PlayTimer, &QTimer::timeout, this, &TMainForm::PlayTimerTimer);
   connect(RecordTimer, &QTimer::timeout, this, &TMainForm::RecordTimerTimer);
   connect(CursorTimer, &QTimer::timeout, this, &TMainForm::CursorTimerTimer);
-  connect(LPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::LPaintBoxMouseDown);
-  connect(RPaintBox, &TWaveStrip::MouseDown, this, &TMainForm::RPaintBoxMouseDown);
-  for (TWaveStrip* strip : {LPaintBox, RPaintBox}) {
-    connect(strip, &TWaveStrip::MouseDrag, this, [this, strip](int fromX, int toX) { StripDrag(*strip, fromX, toX); });
-    connect(strip, &TWaveStrip::ShiftClick, this, [this, strip](int x) { StripShiftClick(*strip, x); });
-  }
-  connect(ReloadButton, &QPushButton::clicked, this, &TMainForm::ReloadButtonClick);
-  connect(UndoButton, &QPushButton::clicked, this, &TMainForm::UndoButtonClick);
-  connect(RedoButton, &QPushButton::clicked, this, &TMainForm::RedoButtonClick);
-  connect(SelAllButton, &QPushButton::clicked, this, &TMainForm::SelAllButtonClick);
-  connect(LeftCheckBox, &QCheckBox::clicked, this, &TMainForm::LeftCheckBoxClick);
-  connect(RightCheckBox, &QCheckBox::clicked, this, &TMainForm::RightCheckBoxClick);
 }
 
 void TMainForm::ShowWaveInfo() {
@@ -314,24 +339,35 @@ void TMainForm::StepHistory(void (*step)(Session&)) {
     SoundChanged(nullptr);
     RefreshAll();
   });
-  ShowUndoState();
+  ShowCommandState();
 }
 
-void TMainForm::ShowUndoState() {
-  const UndoHistory& history = session_.Undo;
+void TMainForm::ShowCommandState() {
   // Stop is enabled exactly while a sound plays or records.
   const bool idle = !StopBitBtn->isEnabled();
-  // The dialogs stay open while a sound plays or records, and their OK would change the image the
-  // player or the recording reads.
+  EnableDialogOKs(idle);
+  ShowUndoButtons(idle);
+  ShowDocumentCaption();
+}
+
+void TMainForm::EnableDialogOKs(bool idle) {
   for (TToolForm* dialog : std::initializer_list<TToolForm*>{WallFilterForm, EchoRepeatForm, SignalGeneratorForm, LoudnessForm, ResampleForm})
     dialog->OKButton->setEnabled(idle);
+}
+
+void TMainForm::ShowUndoButtons(bool idle) {
+  const UndoHistory& history = session_.Undo;
   UndoButton->setEnabled(idle && history.CanUndo());
   RedoButton->setEnabled(idle && history.CanRedo());
   // Why there is nothing to undo, when the last command was too large to keep.
   const QString notKept = QString::fromStdString(history.NotKept());
   UndoButton->setToolTip(history.CanUndo() ? tr("Undo %1").arg(QString::fromStdString(history.UndoName())) : notKept);
   RedoButton->setToolTip(history.CanRedo() ? tr("Redo %1").arg(QString::fromStdString(history.RedoName())) : QString());
+}
+
+void TMainForm::ShowDocumentCaption() {
   if (recording_ || !session_.Wave.Loaded()) return;
+  const QString notKept = QString::fromStdString(session_.Undo.NotKept());
   setWindowTitle(notKept.isEmpty() ? DocumentCaption() : DocumentCaption() + QStringLiteral(" - ") + notKept);
 }
 

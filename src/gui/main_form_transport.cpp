@@ -63,7 +63,7 @@ void TMainForm::PlayFrames(int64_t first, int64_t last) {
     PlaySelBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
     ReloadButton->setEnabled(false);
-    ShowUndoState();
+    ShowCommandState();
   });
 }
 
@@ -92,7 +92,7 @@ void TMainForm::ShowTransportIdle() {
   PlaySelBitBtn->setEnabled(true);
   StopBitBtn->setEnabled(false);
   ReloadButton->setEnabled(true);
-  ShowUndoState();
+  ShowCommandState();
 }
 
 void TMainForm::StopBitBtnClick() {
@@ -142,7 +142,7 @@ void TMainForm::RecOptionsFormOK() {
     PlayBitBtn->setEnabled(false);
     PlaySelBitBtn->setEnabled(false);
     StopBitBtn->setEnabled(true);
-    ShowUndoState();
+    ShowCommandState();
     // "Cannot create file …" and "Another recording is using …" end OK here, with the dialog
     // still open and nothing recording. A device that cannot be opened still makes a recording,
     // an empty one, whose Stop says why.

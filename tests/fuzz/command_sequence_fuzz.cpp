@@ -1,12 +1,12 @@
 // Runs a sequence of velorin-cli commands, chosen by the input, on a short sound of one of the
-// four layouts, in one session as velorin-cli runs them: every command of the table that needs
+// layouts (8, 16, 24 or 32 bits or float, mono or stereo), in one session as velorin-cli runs them: every command of the table that needs
 // no device, undo, redo, reload, copy, cut and paste among them. After every command the
 // history's bytes must equal the sum of its entries measured afresh; at the end every command is
 // undone, and the sound must be the one opened (or made, or reloaded) last; then as many are
 // redone, and the sound must be the one the commands left. A crash, a sanitizer report or a
 // difference is a finding.
 //
-// Input: the first byte picks the layout (bits 0 and 1), the sound's rate (bit 2: 8000 or
+// Input: the first byte picks the layout (bits 0, 1, 4 and 5), the sound's rate (bit 2: 8000 or
 // 11025 Hz) and whether a chunk follows its data in the file (bit 3), the second its length in pairs of frames, the third the seed of its samples. Then
 // each command is one byte picking it from the table, followed by one byte for each argument:
 // one of the words below, or a small whole number.
@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iterator>
@@ -108,14 +109,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   (void)prepared;
   const uint16_t channels = (data[0] & 1) ? 2 : 1;
-  const uint16_t bits = (data[0] & 2) ? 16 : 8;
+  // Bits 4 and 5 widen the resolution: 0 leaves 8 or 16 to bit 1, then 24, 32 and float.
+  const int wide = (data[0] >> 4) & 3;
+  const uint16_t bits = wide == 0 ? ((data[0] & 2) ? 16 : 8) : wide == 1 ? 24 : 32;
+  const bool floats = wide == 3;
   const uint32_t rate = (data[0] & 4) ? 11025 : 8000;
   const uint32_t frames = 2u * data[1];
   std::mt19937 random(data[2]);
   std::vector<uint8_t> samples(size_t{frames} * channels * bits / 8);
-  for (uint8_t& byte : samples) byte = static_cast<uint8_t>(random());
+  if (floats) {
+    // Values within full scale: a float sound may hold any, but random bits would be mostly NaN.
+    std::uniform_real_distribution<float> value(-1, 1);
+    for (size_t i = 0; i < samples.size(); i += 4) {
+      const float v = value(random);
+      std::memcpy(&samples[i], &v, 4);
+    }
+  } else {
+    for (uint8_t& byte : samples) byte = static_cast<uint8_t>(random());
+  }
   std::vector<uint8_t> image(kWaveHeaderSize);
-  WriteWaveHeader(CanonicalWaveHeader(channels, rate, bits, static_cast<uint32_t>(samples.size())), image.data());
+  TWaveHeader header = CanonicalWaveHeader(channels, rate, bits, static_cast<uint32_t>(samples.size()));
+  if (floats) header.FormatTag = 3;
+  WriteWaveHeader(header, image.data());
   image.insert(image.end(), samples.begin(), samples.end());
   // A chunk after the data stays with the sound until its length changes; undo brings it back.
   if (data[0] & 8) {

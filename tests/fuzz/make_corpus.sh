@@ -120,7 +120,7 @@ for pick in $(seq 0 23); do
 done
 # Found by fuzzing: sine at 50847080 % on a 16-bit sound at double rate, whose rounded values did
 # not fit the 32-bit integers the kernels converted them to.
-bytes '\x24\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"
+bytes '\x2a\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"
 
 # command_sequence: the sound's layout, length and seed, then each command as its place among the
 # commands without a device (velorin-cli's usage order, play, record and devices left out),
@@ -128,9 +128,10 @@ bytes '\x24\x25'"080\x0050847080\x00" >"$out/sine_amplitude_past_32_bits"
 # turns these into other sequences, which serve as well.
 out=$root/command_sequence
 commands=(open new save reload undo redo info samples spectrum select select-all channels copy cut paste
-  delete crop insert-silence double-rate halve-rate to-16bit to-8bit to-stereo to-mono cd-format mute
-  normalize remove-dc fade-in fade-out hanning invert reverse low-pass high-pass iir iir-open iir-apply
-  wall delay echo echo-repeat stereo-expand add-noise gate sine square)
+  delete crop insert-silence double-rate halve-rate to-16bit to-8bit to-24bit to-float to-stereo to-mono
+  cd-format resample loudness normalize-loudness mute normalize remove-dc fade-in fade-out hanning invert
+  reverse low-pass high-pass iir iir-open iir-apply wall delay echo echo-repeat stereo-expand add-noise
+  gate sine square)
 words=(0 1 2 3 5 9 10 20 50 90 100 150 199 200 300 999 1000 -1 -7 0.5 -0.25 2.5 1e300 x '' left right
   both 4000 2147483647 @in @out @iir @missing)
 place() {
@@ -167,3 +168,8 @@ sequence insert_delete_new 6 40 8 insert-silence:1000 delete new:0.5 paste undo 
 # Found by fuzzing: a crop of the whole sound removes no frame but drops the chunk after the data,
 # which its undo must bring back.
 sequence crop_of_everything 9 100 2 select-all crop undo redo
+# The wider layouts: 24-bit stereo, 32-bit mono and float stereo (bits 4 and 5 of the first byte),
+# with conversions between them and the commands that measure or resample the whole sound.
+sequence wide_24bit 17 100 9 normalize:90 to-float low-pass:1000 to-24bit reverse invert undo undo undo redo
+sequence wide_32bit 32 100 10 fade-in to-16bit undo normalize-loudness:-7:-1 cut paste undo undo
+sequence wide_float 49 100 11 normalize:50 resample:4000 loudness to-24bit to-8bit undo undo redo

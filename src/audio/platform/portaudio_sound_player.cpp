@@ -32,7 +32,7 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size, int64_t 
   if (!info) return false;
 
   const bool eightBit = bits == 8;
-  playback_.frameBytes = size_t{header.Channels} * (bits / 8);
+  playback_.frameBytes = FrameBytesOf(header.Channels, bits);
   // A header may promise more data than the image holds; play only whole frames that are there.
   const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize) / playback_.frameBytes;
   const size_t first = std::min<size_t>(static_cast<size_t>(std::max<int64_t>(firstFrame, 0)), available);

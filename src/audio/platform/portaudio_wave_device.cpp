@@ -2,6 +2,7 @@
 
 #include "audio/platform/portaudio_quiet.h"
 #include "audio/platform/sound_system_watch.h"
+#include "wave/wave_header.h"
 
 #include <cerrno>
 #include <system_error>
@@ -42,7 +43,7 @@ PaError RememberHostError(PaError error, std::string& hostErrorText) {
 bool IsDevicePcm(const WaveFormatEx& format) {
   return format.FormatTag == 1 && format.Channels > 0 && format.SamplesPerSec > 0 &&
          (format.BitsPerSample == 8 || format.BitsPerSample == 16 || format.BitsPerSample == 24) &&
-         format.BlockAlign == format.Channels * format.BitsPerSample / 8;
+         format.BlockAlign == FrameBytesOf(format.Channels, format.BitsPerSample);
 }
 
 namespace {

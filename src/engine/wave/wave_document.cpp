@@ -9,7 +9,6 @@
 #include "wave/atomic_file.h"
 #include "wave/image_memory.h"
 #include "wave/input_file.h"
-#include "wave/system_sound_player.h"
 #include "wave/wave_reader.h"
 
 namespace {
@@ -127,28 +126,6 @@ void TWave::ReopenFromImage(const std::string& fileName) {
   fileName_ = fileName;
 }
 
-void TWave::SetSoundPlayer(ISystemSoundPlayer* player) {
-  StopIfPlaying();
-  player_ = player;
-}
-
-bool TWave::Play() { return PlayFrames(0, int64_t{SampleCount()} - 1); }
-
-bool TWave::PlayFrames(int64_t first, int64_t last) {
-  first = std::max<int64_t>(first, 0);
-  last = std::min<int64_t>(last, int64_t{SampleCount()} - 1);
-  if (!player_ || image_.empty() || (last < first && SampleCount() > 0)) return false;
-  handedToPlayer_ = player_->PlayAsync(image_.data(), image_.size(), first, std::max<int64_t>(last - first + 1, 0));
-  return handedToPlayer_;
-}
-
-int64_t TWave::PlayingFrame() const { return handedToPlayer_ && player_ ? player_->PlayingFrame() : -1; }
-
-bool TWave::Stop() {
-  handedToPlayer_ = false;
-  return player_ && player_->StopAll();
-}
-
 void TWave::SetSampleRate(uint32_t rate) {
   if (image_.size() < kWaveHeaderSize || header_.SampleRate == 0) return;  // nothing loaded
   header_.BytesPerSec = static_cast<uint32_t>(
@@ -197,9 +174,4 @@ void TWave::UpdateLayout() {
   // frame count within the image whatever the header says.
   const size_t held = image_.size() > kWaveHeaderSize ? image_.size() - kWaveHeaderSize : 0;
   if (static_cast<size_t>(frames_) * frameBytes_ > held) frames_ = static_cast<uint32_t>(held / frameBytes_);
-}
-
-void TWave::StopIfPlaying() {
-  if (handedToPlayer_ && player_) player_->StopAll();
-  handedToPlayer_ = false;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "wave/frame_splice.h"
 #include "wave/sample_codes.h"
 #include "wave/wave_header.h"
 #include "wave/wave_limits.h"
@@ -19,26 +20,6 @@ class TWave;
 using TProgressEvent = std::function<void(TWave& sender, int8_t progress)>;
 
 class ISystemSoundPlayer;
-
-// A change of the sound's length, in whole frames: the new sound is old frames Begin..Cut - 1,
-// then InsertedFrames frames copied from Inserted (silence when it is null), then old frames
-// Resume..End - 1. Begin <= Cut <= Resume <= End <= the old frame count.
-struct FrameSplice {
-  uint32_t Begin = 0;
-  uint32_t Cut = 0;
-  const uint8_t* Inserted = nullptr;
-  uint32_t InsertedFrames = 0;
-  uint32_t Resume = 0;
-  uint32_t End = 0;
-};
-
-// Frames of a sound that are in it on one side of an undo and out of it on the other: Count
-// frames from Frame of the longer sound, with their bytes while they are out.
-struct FramePiece {
-  uint32_t Frame = 0;
-  uint32_t Count = 0;
-  std::vector<uint8_t> Bytes;
-};
 
 // The one sound the editor works on: the whole WAV file as a byte image (canonical 44-byte
 // header, then the sample data) plus a cached copy of the header.
@@ -52,8 +33,8 @@ class TWave {
   // Makes `fileName` the document. A missing file gives a silent 8-bit mono 11025 Hz sound of
   // `newWaveSeconds` (nothing is written). A canonical file is taken byte for byte, with whatever
   // follows its data; any other layout is rebuilt canonical with exactly its data. A file the
-  // editor cannot serve (not a regular file, not RIFF WAVE, not 8- or 16-bit mono or stereo PCM,
-  // too large) is refused with std::runtime_error naming the path and the reason, and the
+  // editor cannot serve (not a regular file, not RIFF WAVE, not mono or stereo PCM of 8 to 32
+  // bits or 32-bit float, too large) is refused with std::runtime_error naming the path and the reason, and the
   // previous document stays exactly as it was.
   void LoadFromFile(const std::string& fileName, double newWaveSeconds);
   // Makes `bytes`, the whole content of a WAV file, the document named `fileName`, checked and
