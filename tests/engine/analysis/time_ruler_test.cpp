@@ -30,8 +30,9 @@ TEST(TimeRulerTest, TicksSitAtTheStripsColumnsAndLabelsNeverOverlap) {
     ASSERT_GE(ticks.size(), 2u) << start << ".." << end;
     for (size_t i = 1; i < ticks.size(); ++i)
       EXPECT_GE(ticks[i].X - ticks[i - 1].X, static_cast<int>(ticks[i - 1].Label.size() + 1) * 6) << ticks[i].Label;
-    if (end == 44099)
+    if (end == 44099) {
       EXPECT_EQ(std::tie(ticks[0].Label, ticks[10].X, ticks[10].Label), std::make_tuple("0.00", 380, "0.50"));
+    }
   }
 }
 
