@@ -60,6 +60,15 @@ QLabel* MakePlacedLabel(QWidget* parent, const char* name, const QString& text, 
   return label;
 }
 
+// The grid of an information group: captions and values in tight rows.
+QGridLayout* MakeLabelGrid(QGroupBox* box) {
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(6, 2, 6, 4);
+  grid->setVerticalSpacing(0);
+  grid->setHorizontalSpacing(4);
+  return grid;
+}
+
 // The values of the information groups are written in red.
 QLabel* MakeValueLabel(QWidget* parent, const char* name) {
   QLabel* label = MakeLabel(parent, name, QStringLiteral("-"));
@@ -193,10 +202,7 @@ void TMainForm::BuildSoundControl() {
 void TMainForm::BuildWaveInformation() {
   WaveInfoGroupBox =
       MakePlacedGroupBox(this, "WaveInfoGroupBox", tr("Wave information"), QRect(272, 456, 193, 97));
-  auto* info = new QGridLayout(WaveInfoGroupBox);
-  info->setContentsMargins(6, 2, 6, 4);
-  info->setVerticalSpacing(0);
-  info->setHorizontalSpacing(4);
+  QGridLayout* info = MakeLabelGrid(WaveInfoGroupBox);
   const QString captions[] = {tr("Samplerate: "), tr("Amplitude resolution:"),
                               tr("Number of channels:"), tr("Length:")};
   QLabel** values[] = {&SampleRateLabel, &AmpResLabel, &NumChannelsLabel, &LengthLabel};
@@ -213,10 +219,7 @@ void TMainForm::BuildWaveInformation() {
 void TMainForm::BuildSelectionGroup() {
   SelectionGroupBox =
       MakePlacedGroupBox(this, "SelectionGroupBox", tr("Selection"), QRect(480, 456, 169, 97));
-  auto* selection = new QGridLayout(SelectionGroupBox);
-  selection->setContentsMargins(6, 2, 6, 4);
-  selection->setVerticalSpacing(0);
-  selection->setHorizontalSpacing(4);
+  QGridLayout* selection = MakeLabelGrid(SelectionGroupBox);
   selection->addWidget(MakeLabel(SelectionGroupBox, nullptr, tr("Start:")), 0, 0, Qt::AlignRight);
   SelStartLabel = MakeValueLabel(SelectionGroupBox, "SelStartLabel");
   // The values reach over the button's column, so that a long time never pushes it aside.
