@@ -105,8 +105,8 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
       const double loudest = loudestExcursion == 0 ? 0.0 : Magnitude(samples, loudestExcursion);
       if (loudest == 0.0) throw CommandError(level == 0 ? kInvalidOperation : kDivisionByZero);
       const double gain = level / (100.0 * loudest);
-      RewriteSelectedValues(samples, sel, progress, PassShare::SecondHalf,
-                            [gain](bool, double value) { return value * gain; });
+      const double noShift[2] = {0.0, 0.0};
+      RescaleSelectedValues(samples, sel, progress, PassShare::SecondHalf, gain, noShift);
     });
   });
 }
@@ -125,8 +125,7 @@ void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
       // A selection that ends one past the sound counts that frame, which reads 0, in its mean.
       const auto count = static_cast<double>(int64_t{sel.SelEnd} - sel.SelStart + 1);
       const double mean[2] = {sum[0] / count, sum[1] / count};
-      RewriteSelectedValues(samples, sel, progress, PassShare::SecondHalf,
-                            [&mean](bool right, double value) { return value - mean[right]; });
+      RescaleSelectedValues(samples, sel, progress, PassShare::SecondHalf, 1.0, mean);
     });
   });
 }
@@ -146,6 +145,14 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
       if (kind == WindowKind::Invert) {
+        if (TakesEverySample<Samples>(sel)) {
+          // The samples of a run lie side by side: one pass over their bytes.
+          WalkSoundRuns(sel, samples.Frames(), progress, PassShare::Whole, [&](int64_t begin, int64_t end) {
+            InvertCodes(samples.FrameBytes(begin), static_cast<size_t>(end - begin) * samples.kChannels * sizeof(typename Samples::Code),
+                        Samples::kKind == SampleKind::Float);
+          });
+          return;
+        }
         RewriteSelectedCodes(samples, sel, progress, PassShare::Whole,
                              [](bool, auto code) { return Inverted(code); });
         return;

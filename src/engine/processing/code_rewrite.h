@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <cstdint>
 
 #include "processing/code_map_rewrite.h"
@@ -80,6 +82,35 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
     return;
   }
   if constexpr (Samples::kTabled) RewriteThroughTable(samples, sel, progress, share, direct);
+}
+
+template <class Samples>
+bool RescaleRun(Samples& samples, int64_t begin, int count, const double* frameScale, const double shift[2]);
+
+// Every selected sample of a checked channel becomes CodeOf(scale · value − shift[right]). Where
+// the codes are too many for a table and a run's samples lie side by side, the vector kernels
+// take the runs; a run they leave goes sample by sample.
+template <class Samples>
+void RescaleSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, double scale,
+                           const double shift[2]) {
+  const double left = shift[0], right = shift[1];
+  if constexpr (!Samples::kTabled) {
+    if (TakesEverySample<Samples>(sel)) {
+      double scales[kRunFrames];
+      std::fill(std::begin(scales), std::end(scales), scale);
+      WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
+        const int count = static_cast<int>(end - begin);
+        if (RescaleRun(samples, begin, count, scales, shift)) return;
+        for (int64_t i = begin; i < end; ++i) {
+          for (int c = 0; c < Samples::kChannels; ++c)
+            samples.Write(i, c == 1, scale * samples.ValueOf(samples.CodeAt(i, c == 1)) - shift[c]);
+        }
+      });
+      return;
+    }
+  }
+  RewriteSelectedValues(samples, sel, progress, share,
+                        [=](bool isRight, double value) { return scale * value - (isRight ? right : left); });
 }
 
 // The `count` frames from `begin`, all inside the sound and every sample taken: each code becomes

@@ -48,7 +48,8 @@ void ApplyLoudnessGain(TWave& wave, Progress& progress, PassShare share, double 
   SelectAll(whole, wave);
   wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
-      RewriteSelectedValues(samples, whole.Sel, progress, share, [factor](bool, double value) { return value * factor; });
+      const double noShift[2] = {0.0, 0.0};
+      RescaleSelectedValues(samples, whole.Sel, progress, share, factor, noShift);
     });
   });
 }

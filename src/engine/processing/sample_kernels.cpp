@@ -185,3 +185,17 @@ VELORIN_VECTOR_CLONES void FadeWeights(double* weights, double offset, double sp
     for (int k = 0; k < count; ++k) weights[k] = ramp((offset + k) / span);
   }
 }
+
+VELORIN_VECTOR_CLONES void InvertCodes(uint8_t* bytes, size_t size, bool floats) {
+  if (floats) {
+    // Only whole floats: a loaded sound never holds a part of one.
+    for (size_t j = 0; j + 4 <= size; j += 4) {
+      uint32_t code;
+      std::memcpy(&code, bytes + j, 4);
+      code ^= 0x80000000u;
+      std::memcpy(bytes + j, &code, 4);
+    }
+    return;
+  }
+  for (size_t j = 0; j < size; ++j) bytes[j] = static_cast<uint8_t>(~bytes[j]);
+}

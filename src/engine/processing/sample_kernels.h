@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Sample arithmetic over runs of codes, written so that the compiler can work on several samples at
@@ -29,6 +30,10 @@ bool ScaleFloats(uint8_t* floats, const double* scale, const double* shift, int 
 bool StoreTriples(uint8_t* triples, const double* values, int count);
 bool StoreLongs(uint8_t* longs, const double* values, int count);
 bool StoreFloats(uint8_t* floats, const double* values, int count);
+
+// Invert's exact form on `bytes` bytes of codes in file order: every bit of an integer code flipped
+// (255 − b for bytes, −1 − s for the signed codes), the sign of a float flipped.
+void InvertCodes(uint8_t* bytes, size_t size, bool floats);
 
 // sums[k] = start + values[k + from] + values[k + from + 1] + … + values[k + to], added in that
 // order, for k below `count`.

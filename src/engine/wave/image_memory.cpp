@@ -17,6 +17,16 @@ void AdviseLargePages(uint8_t* begin, size_t size) {
   if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
+void ReleaseSpareCapacity(std::vector<uint8_t>& image) {
+  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto begin = reinterpret_cast<uintptr_t>(image.data());
+  // Only pages wholly past the last byte in use, and within the allocation.
+  const uintptr_t first = (begin + image.size() + page - 1) & ~(page - 1);
+  const uintptr_t end = (begin + image.capacity()) & ~(page - 1);
+  // Bytes past the size are no element's, so nothing reads what the system puts there (zeros).
+  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
+}
+
 std::vector<uint8_t> NewImage(size_t size, uint8_t fill) {
   std::vector<uint8_t> image;
   try {

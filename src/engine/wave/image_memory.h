@@ -15,6 +15,10 @@ void AdviseLargePages(uint8_t* begin, size_t size);
 // throws std::runtime_error with a message for the user.
 std::vector<uint8_t> NewImage(size_t size, uint8_t fill = 0);
 
+// Gives the memory of `image`'s spare capacity back to the system, for an image that shrank in
+// place: its pages are dropped, the capacity itself stays.
+void ReleaseSpareCapacity(std::vector<uint8_t>& image);
+
 // A copy of `size` bytes from `from`, in memory asked for as NewImage asks for it: the copy an
 // undo entry keeps may be as large as the sound. Throws std::bad_alloc without that much memory.
 std::vector<uint8_t> CopyOfBytes(const uint8_t* from, size_t size);

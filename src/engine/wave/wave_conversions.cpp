@@ -81,6 +81,33 @@ void RunSteps(std::vector<uint8_t>& image, const uint8_t* in, uint64_t count, Re
   }
 }
 
+// A kernel that may write over its own input: step i reads only kInBytes bytes from i · kInBytes
+// on and writes no more than it reads, so each block's output ends where the next block's input
+// begins.
+template <class Kernel>
+concept Shrinking = requires {
+  Kernel::kInBytes;
+  requires Kernel::kInBytes >= Kernel::kBytes;
+};
+
+// Runs steps 0 .. count - 1 of `Kernel` over `data` itself: each block is made in a buffer of its
+// own, from input no step has written yet, and then copied to its place.
+template <class Kernel, class Report>
+void RunStepsInPlace(uint8_t* data, uint64_t count, Report&& report) {
+  const uint64_t block = std::max<uint64_t>(1, kBlockBytes / Kernel::kBytes / 100) * 100;
+  std::vector<uint8_t> made(block * Kernel::kBytes);
+  for (uint64_t first = 0; first < count;) {
+    const uint64_t last = std::min(count, first + block);
+    const uint8_t* in = data + first * Kernel::kInBytes;
+    for (uint64_t step = first; step < last; step += 100) {
+      report(step);
+      RunKernel<Kernel>(in, made.data(), step - first, std::min(last, step + 100) - first);
+    }
+    std::memcpy(data + first * Kernel::kBytes, made.data(), (last - first) * Kernel::kBytes);
+    first = last;
+  }
+}
+
 // The conversions' steps, with the sample type and the channel count fixed at compile time. The
 // channels of a frame are written out rather than looped over, which the vectorizer needs.
 
@@ -88,6 +115,7 @@ void RunSteps(std::vector<uint8_t>& image, const uint8_t* in, uint64_t count, Re
 template <class T>
 struct ToMono {
   static constexpr uint64_t kBytes = sizeof(T);
+  static constexpr uint64_t kInBytes = 2 * sizeof(T);
   static void Step(const uint8_t* in, uint8_t* out, uint64_t i) {
     Store<T>(out, i, Average(Load<T>(in, 2 * i), Load<T>(in, 2 * i + 1)));
   }
@@ -109,6 +137,7 @@ struct ToStereo {
 // for every word, and in shifts it vectorizes where the floating-point form and a division do not.
 struct To8Bit {
   static constexpr uint64_t kBytes = 1;
+  static constexpr uint64_t kInBytes = 2;
   static void Step(const uint8_t* in, uint8_t* out, uint64_t i) {
     const int y = Load<int16_t>(in, i) + 32768 + 128;
     out[i] = static_cast<uint8_t>((y - (y >> 8)) >> 8);
@@ -135,15 +164,70 @@ inline double ExactValue(typename SampleCodes<K>::Code code) {
   }
 }
 
+// The code of `code` in another resolution, as the sample mapping gives it. From the wider integers
+// down to 8 or 16 bits the mapping has an exact rational form: the code is the nearest integer to
+// (s + 2^23) / 65793 or (257 s − 32768) / 65793 from 24 bits, and (s + 2^31) / 16843009 or
+// (s − 32768) / 65537 from 32 bits. None of these quotients lies within 1/131074 of a half, far
+// beyond the error of a product in doubles, so the floor of a product with the divisor's reciprocal
+// is that code for every input; it keeps the division out of the loop, which the
+// vectorizer can then take whole.
+template <SampleKind From, SampleKind To>
+inline typename SampleCodes<To>::Code ConvertedCode(typename SampleCodes<From>::Code code) {
+  constexpr bool kFromInteger = From == SampleKind::Triple || From == SampleKind::Long;
+  if constexpr (kFromInteger && (To == SampleKind::Byte || To == SampleKind::Word)) {
+    double s;
+    if constexpr (From == SampleKind::Triple) {
+      s = WordOf(code);
+    } else {
+      s = code;
+    }
+    // Round(q) = Floor(q + 1/2) = Floor(numerator / (2 · divisor)); a 16-bit code is raised by
+    // 32768 first, so that every quotient is positive and the conversion's truncation is the floor.
+    if constexpr (From == SampleKind::Triple && To == SampleKind::Byte) {
+      return static_cast<uint8_t>(static_cast<int32_t>((2.0 * s + 16777216.0 + 65793.0) * (1.0 / 131586.0)));
+    } else if constexpr (From == SampleKind::Triple) {
+      return static_cast<int16_t>(static_cast<int32_t>((514.0 * s + 257.0 + 32768.0 * 131586.0) * (1.0 / 131586.0)) - 32768);
+    } else if constexpr (To == SampleKind::Byte) {
+      return static_cast<uint8_t>(static_cast<int32_t>((2.0 * s + 4294967296.0 + 16843009.0) * (1.0 / 33686018.0)));
+    } else {
+      return static_cast<int16_t>(static_cast<int32_t>((2.0 * s + 1.0 + 32768.0 * 131074.0) * (1.0 / 131074.0)) - 32768);
+    }
+  } else {
+    // Only float samples can hold a value that is no code's; the others skip the check.
+    return SampleCodes<To>::template CodeOf<From == SampleKind::Float>(ExactValue<From>(code));
+  }
+}
+
+// Whether none of `count` samples can make the conversion refuse the sound: a float of magnitude
+// up to 10^6 gives a code of every layout. A conversion may only write over its own input when
+// it is certain to finish.
+template <SampleKind From>
+VELORIN_VECTOR_CLONES bool NoRefusalIn(const uint8_t* data, uint64_t count) {
+  if constexpr (From != SampleKind::Float) {
+    return true;
+  } else {
+    int outside = 0;
+    uint64_t i = 0;
+    for (; i + kRun <= count; i += kRun) {
+      float run[kRun];
+      std::memcpy(run, data + i * sizeof(float), sizeof run);
+      for (uint64_t j = 0; j < kRun; ++j) outside |= !(std::fabs(run[j]) <= 1e6f);
+    }
+    for (; i < count; ++i) outside |= !(std::fabs(Load<float>(data, i)) <= 1e6f);
+    return outside == 0;
+  }
+}
+
 // Step i: sample i read in one resolution and written in another, through the sample mapping.
-// Only float samples can hold a value that is no code's; the others skip the check.
 template <SampleKind From, SampleKind To>
 struct Remap {
   using In = typename SampleCodes<From>::Code;
   using Out = typename SampleCodes<To>::Code;
   static constexpr uint64_t kBytes = sizeof(Out);
+  static constexpr uint64_t kInBytes = sizeof(In);
+  static bool CertainToConvert(const uint8_t* in, uint64_t count) { return NoRefusalIn<From>(in, count); }
   static void Step(const uint8_t* in, uint8_t* out, uint64_t i) {
-    Store<Out>(out, i, SampleCodes<To>::template CodeOf<From == SampleKind::Float>(ExactValue<From>(Load<In>(in, i))));
+    Store<Out>(out, i, ConvertedCode<From, To>(Load<In>(in, i)));
   }
 };
 
@@ -167,6 +251,7 @@ struct Interpolate {
 template <class T, uint64_t C>
 struct Decimate {
   static constexpr uint64_t kBytes = C * sizeof(T);
+  static constexpr uint64_t kInBytes = 2 * C * sizeof(T);
   static void Step(const uint8_t* in, uint8_t* out, uint64_t c) {
     Store<T>(out, c * C, Average(Load<T>(in, 2 * c * C), Load<T>(in, (2 * c + 1) * C)));
     if constexpr (C == 2)
@@ -213,11 +298,12 @@ void TWave::SetDataSize(TWaveHeader& header, uint64_t dataSize) {
   header.RiffSize = header.DataSize + 36;
 }
 
-std::vector<uint8_t> TWave::StartConversion(TWaveHeader& header, uint64_t dataSize) {
+std::vector<uint8_t> TWave::StartConversion(TWaveHeader& header, uint64_t dataSize, bool allocate) {
   // Before anything is allocated: a result too large is refused at no cost.
   CheckConvertedDataSize(dataSize, FrameBytesOf(header));
   SetDataSize(header, dataSize);
   std::vector<uint8_t> image;
+  if (!allocate) return image;
   try {
     image.reserve(kWaveHeaderSize + dataSize);
   } catch (const std::bad_alloc&) {
@@ -236,19 +322,47 @@ void TWave::ReportProgress(int8_t progress) {
 template <class Loop>
 void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
   if (image_.size() < kWaveHeaderSize) return;  // nothing loaded yet: there is no sound to convert
-  std::vector<uint8_t> image = StartConversion(header, dataSize);
+  const uint8_t silence = header.BitsPerSample == 8 && header.FormatTag != 3 ? kSilence8 : 0;
+  std::vector<uint8_t> image;
+  bool converted = false;
   // `steps(Kernel{}, count, scale, divisor)` runs the conversion's steps, with the gauge at
   // Round(scale * step / divisor) before every hundredth.
   loop([&](auto kernel, uint64_t count, int scale, int64_t divisor) {
-    RunSteps<decltype(kernel)>(image, image_.data() + kWaveHeaderSize, count, [&](uint64_t step) {
+    using Kernel = decltype(kernel);
+    const auto report = [&](uint64_t step) {
       // Without a listener the quotient would be worked out for nothing.
       if (OnProgress) ReportProgress(Percent(step, scale, divisor));
-    });
+    };
+    uint8_t* data = image_.data() + kWaveHeaderSize;
+    if constexpr (Shrinking<Kernel>) {
+      // With no undo to hand the old image to, a result no larger than it is written over it:
+      // the sound is not held twice, and no fresh memory is taken for it.
+      bool certain = true;
+      if constexpr (requires { Kernel::CertainToConvert(data, count); }) certain = Kernel::CertainToConvert(data, count);
+      if (!keepReplaced_ && certain) {
+        StartConversion(header, dataSize, false);
+        StopIfPlaying();
+        RunStepsInPlace<Kernel>(data, count, report);
+        // Whatever the steps leave unwritten (the half frame of an odd halving) is silence.
+        std::fill(data + count * Kernel::kBytes, data + dataSize, silence);
+        WriteWaveHeader(header, image_.data());
+        image_.resize(kWaveHeaderSize + dataSize);
+        ReleaseSpareCapacity(image_);
+        header_ = header;
+        UpdateLayout();
+        converted = true;
+        return;
+      }
+    }
+    image = StartConversion(header, dataSize);
+    RunSteps<Kernel>(image, data, count, report);
   });
-  // Whatever the steps leave unwritten (the half frame of an odd halving) is silence.
-  image.resize(kWaveHeaderSize + dataSize, header.BitsPerSample == 8 && header.FormatTag != 3 ? kSilence8 : 0);
+  if (!converted) {
+    if (image.empty()) image = StartConversion(header, dataSize);
+    image.resize(kWaveHeaderSize + dataSize, silence);
+  }
   ReportProgress(-1);
-  AdoptImage(std::move(image), header);
+  if (!converted) AdoptImage(std::move(image), header);
 }
 
 void TWave::ConvertToMono() {

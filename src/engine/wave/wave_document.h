@@ -173,13 +173,15 @@ class TWave {
   void AdoptImage(std::vector<uint8_t>&& image, const TWaveHeader& header);
   void ReportProgress(int8_t progress);
   // The converted sound's image so far: its header (`header` with `dataSize` and the fields that
-  // follow from it), with room reserved for the data, which the conversion appends.
-  static std::vector<uint8_t> StartConversion(TWaveHeader& header, uint64_t dataSize);
+  // follow from it), with room reserved for the data, which the conversion appends. Without
+  // `allocate`, only the check of the size and the header.
+  static std::vector<uint8_t> StartConversion(TWaveHeader& header, uint64_t dataSize, bool allocate = true);
   // The fields of `header` that follow from a data size of `dataSize` bytes.
   static void SetDataSize(TWaveHeader& header, uint64_t dataSize);
   // The common frame of a conversion: the new image, `loop(steps)` filling its data from the old
   // one through `steps(kernel, count, scale, divisor)`, silence in whatever it leaves unwritten,
-  // the final report, and the new image in place of the old.
+  // the final report, and the new image in place of the old (or the old one rewritten, where
+  // nothing keeps it and the result fits in it).
   template <class Loop>
   void RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop);
   void UpdateLayout();

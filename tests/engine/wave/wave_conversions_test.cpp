@@ -375,10 +375,13 @@ TEST_F(WaveConversionsTest, EveryResolutionConvertsThroughTheSampleMapping) {
   for (const auto& [bits, floats] : kinds) {
     for (const uint16_t channels : {1, 2}) {
       const std::vector<uint8_t> source = KindNoise(channels, bits, floats, 1001);
-      for (const auto& [convert, toBits, toFloats] : targets) {
+      // Converted over the old image, and into a new one while an undo keeps the old.
+      for (const auto& [convert, toBits, toFloats] : targets) for (const bool kept : {false, true}) {
         SCOPED_TRACE(std::to_string(bits) + (floats ? " float" : "") + " to " + std::to_string(toBits) +
-                     (toFloats ? " float" : "") + ", " + std::to_string(channels) + " channels");
+                     (toFloats ? " float" : "") + ", " + std::to_string(channels) + " channels" + (kept ? ", kept" : ""));
+        wave.KeepReplacedImage(false);
         wave.LoadFromImage("w.wav", source);
+        wave.KeepReplacedImage(kept);
         TWave expected;
         std::vector<uint8_t> image = CanonicalWave(channels, 48000, toBits, std::vector<uint8_t>(1001 * channels * toBits / 8));
         if (toFloats) PutU16(image, 20, 3);
@@ -388,9 +391,12 @@ TEST_F(WaveConversionsTest, EveryResolutionConvertsThroughTheSampleMapping) {
         }
         (wave.*convert)();
         EXPECT_EQ(wave.Image(), expected.Image());
+        TWaveHeader header;
+        EXPECT_EQ(wave.TakeReplacedImage(header).empty(), !kept || (bits == toBits && floats == toFloats));
       }
     }
   }
+  wave.KeepReplacedImage(false);
   // Means: 24-bit stereo to mono toward zero; floats doubled, where the exact mean 1 + 2^-24
   // lies halfway between two floats and rounds to the even one.
   Load(2, 48000, 24, {0xFD, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF});  // -3, 0; -2^23, -1
@@ -405,6 +411,47 @@ TEST_F(WaveConversionsTest, EveryResolutionConvertsThroughTheSampleMapping) {
   PutU32(doubled, 24, 96000);
   doubled[48] = 0;
   EXPECT_EQ(wave.Image(), doubled);
+}
+
+// Down from 24 and 32 bits the conversion takes an integer form of the mapping: it must agree for
+// every 24-bit code and for 32-bit codes across the range. Floats beyond what that form takes
+// still wrap as the mapping has them, and one that is no number refuses the sound, unchanged.
+TEST_F(WaveConversionsTest, NarrowingFromWideCodesAgreesWithTheMappingForEveryCode) {
+  std::vector<uint8_t> all24, some32, floats;
+  for (uint32_t code = 0; code < (1u << 24); ++code) {
+    for (int b = 0; b < 3; ++b) all24.push_back(static_cast<uint8_t>(code >> 8 * b));
+  }
+  std::mt19937 random(32);
+  for (uint32_t i = 0; i < (1u << 20); ++i) {
+    const uint32_t code = i < 2 ? 0x7FFFFFFFu + i : random();  // both ends, then anywhere
+    for (int b = 0; b < 4; ++b) some32.push_back(static_cast<uint8_t>(code >> 8 * b));
+  }
+  for (const float f : {0.5f, 1e7f, -3e9f, 1e6f}) {
+    for (int b = 0; b < 4; ++b) floats.push_back(static_cast<uint8_t>(std::bit_cast<uint32_t>(f) >> 8 * b));
+  }
+  std::vector<uint8_t> floatImage = CanonicalWave(1, 48000, 32, floats);
+  PutU16(floatImage, 20, 3);
+  const std::vector<uint8_t> sources[] = {CanonicalWave(1, 48000, 24, all24), CanonicalWave(1, 48000, 32, some32),
+                                          floatImage};
+  for (const std::vector<uint8_t>& source : sources) {
+    for (const bool eight : {false, true}) {
+      wave.LoadFromImage("w.wav", source);
+      std::vector<double> values(wave.SampleCount());
+      for (uint32_t i = 0; i < values.size(); ++i) values[i] = wave.GetSample(i, false);
+      eight ? wave.ConvertTo8Bit() : wave.ConvertTo16Bit();
+      for (uint32_t i = 0; i < values.size(); ++i) {
+        const int code = eight ? wave.Image()[44 + i] : static_cast<int16_t>(wave.Image()[44 + 2 * i] | wave.Image()[45 + 2 * i] << 8);
+        const int mapped = eight ? EightBitCode(values[i]) : SixteenBitCode(values[i]);
+        if (code != mapped) FAIL() << "sample " << i << " of " << source[34] << " bits: " << code << ", not " << mapped;
+      }
+    }
+  }
+  floats.insert(floats.end(), {0, 0, 0xC0, 0x7F});  // a NaN
+  floatImage = CanonicalWave(1, 48000, 32, floats);
+  PutU16(floatImage, 20, 3);
+  wave.LoadFromImage("w.wav", floatImage);
+  EXPECT_THROW(wave.ConvertTo16Bit(), std::domain_error);
+  EXPECT_EQ(wave.Image(), floatImage);
 }
 
 // Long sounds cross the new image's growth blocks and the steps' fixed runs, where a step that
