@@ -176,6 +176,8 @@ TEST_F(StartTest, PagesHoldTheirGroupsAndControlsInOrder) {
 
   for (const PageGroup& expected : kPageGroups) {
     SCOPED_TRACE(expected.group);
+    pages->setCurrentIndex(expected.page);  // a page is laid out once shown
+    QCoreApplication::processEvents();
     int previous = -1;
     for (const QString& name : expected.controls) {
       QWidget* control = Find<QWidget>(name.toLatin1().constData());
@@ -186,6 +188,12 @@ TEST_F(StartTest, PagesHoldTheirGroupsAndControlsInOrder) {
       EXPECT_EQ(group->parentWidget(), pages->widget(expected.page));
       // Only the Edit page waits for a sound.
       EXPECT_EQ(control->isEnabled(), expected.page != 2);
+      // At the window's narrowest every button lies whole inside its group, its caption whole in it.
+      if (auto* button = qobject_cast<QPushButton*>(control)) {
+        EXPECT_TRUE(group->contentsRect().contains(button->geometry())) << name.toStdString();
+        const int caption = button->fontMetrics().horizontalAdvance(button->text().remove('&'));
+        EXPECT_GE(button->width(), caption + 8) << name.toStdString();
+      }
       // Stacked controls sit in a nested layout and have no index of their own in the row.
       const int at = group->layout()->indexOf(control);
       if (at >= 0) {

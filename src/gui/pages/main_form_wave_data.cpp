@@ -29,6 +29,10 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
                             tr("Converts to 16 bit amplitude resolution; larger file, higher quality"));
   bits8Button = MakeButton(GroupOf(row), row, "bits8Button", tr("&8 bits"),
                            tr("Converts to 8 bit amplitude resolution; smaller file, lower quality"));
+  // Ten buttons share the page's width: those with short captions give up some of their room
+  // when the window is at its narrowest, so that every caption shows whole.
+  for (QPushButton* button : {DoubleSRButton, HalveSRButton}) button->setMinimumWidth(64);
+  for (QPushButton* button : {floatButton, bits24Button, bits16Button, bits8Button}) button->setMinimumWidth(56);
   row = AddGroup("ChannelsGroupBox", tr("Convert to stereo/mono"));
   StereoButton = MakeButton(GroupOf(row), row, "StereoButton", tr("Stere&o"), tr("Converts to stereo"));
   MonoButton = MakeButton(GroupOf(row), row, "MonoButton", tr("&Mono"), tr("Converts to mono"));
