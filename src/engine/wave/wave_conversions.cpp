@@ -171,10 +171,20 @@ inline double ExactValue(typename SampleCodes<K>::Code code) {
 // beyond the error of a product in doubles, so the floor of a product with the divisor's reciprocal
 // is that code for every input; it keeps the division out of the loop, which the
 // vectorizer can then take whole.
-template <SampleKind From, SampleKind To>
+//
+// A float sample known to be small enough (kChecked false) has a code below 2^31 before it wraps:
+// it is rounded as llrint rounds, by adding and taking away 1.5 · 2^52, and cut to 8 or 16 bits
+// from a 32-bit integer. No 64-bit conversion is needed, and the loop vectorizes.
+template <SampleKind From, SampleKind To, bool kChecked>
 inline typename SampleCodes<To>::Code ConvertedCode(typename SampleCodes<From>::Code code) {
   constexpr bool kFromInteger = From == SampleKind::Triple || From == SampleKind::Long;
-  if constexpr (kFromInteger && (To == SampleKind::Byte || To == SampleKind::Word)) {
+  constexpr bool kToNarrow = To == SampleKind::Byte || To == SampleKind::Word;
+  if constexpr (From == SampleKind::Float && !kChecked && kToNarrow) {
+    constexpr double kRounder = 6755399441055744.0;
+    const double value = code;
+    const double unrounded = To == SampleKind::Byte ? UnroundedEightBitCode(value) : UnroundedSixteenBitCode(value);
+    return static_cast<typename SampleCodes<To>::Code>(static_cast<int32_t>((unrounded + kRounder) - kRounder));
+  } else if constexpr (kFromInteger && kToNarrow) {
     double s;
     if constexpr (From == SampleKind::Triple) {
       s = WordOf(code);
@@ -193,14 +203,13 @@ inline typename SampleCodes<To>::Code ConvertedCode(typename SampleCodes<From>::
       return static_cast<int16_t>(static_cast<int32_t>((2.0 * s + 1.0 + 32768.0 * 131074.0) * (1.0 / 131074.0)) - 32768);
     }
   } else {
-    // Only float samples can hold a value that is no code's; the others skip the check.
-    return SampleCodes<To>::template CodeOf<From == SampleKind::Float>(ExactValue<From>(code));
+    return SampleCodes<To>::template CodeOf<kChecked>(ExactValue<From>(code));
   }
 }
 
 // Whether none of `count` samples can make the conversion refuse the sound: a float of magnitude
-// up to 10^6 gives a code of every layout. A conversion may only write over its own input when
-// it is certain to finish.
+// up to 2^15 gives a code of every layout, below 2^31 for 8 and 16 bits. Such a conversion needs
+// no check, and may write over its own input, being certain to finish.
 template <SampleKind From>
 VELORIN_VECTOR_CLONES bool NoRefusalIn(const uint8_t* data, uint64_t count) {
   if constexpr (From != SampleKind::Float) {
@@ -211,23 +220,25 @@ VELORIN_VECTOR_CLONES bool NoRefusalIn(const uint8_t* data, uint64_t count) {
     for (; i + kRun <= count; i += kRun) {
       float run[kRun];
       std::memcpy(run, data + i * sizeof(float), sizeof run);
-      for (uint64_t j = 0; j < kRun; ++j) outside |= !(std::fabs(run[j]) <= 1e6f);
+      for (uint64_t j = 0; j < kRun; ++j) outside |= !(std::fabs(run[j]) <= 32768.0f);
     }
-    for (; i < count; ++i) outside |= !(std::fabs(Load<float>(data, i)) <= 1e6f);
+    for (; i < count; ++i) outside |= !(std::fabs(Load<float>(data, i)) <= 32768.0f);
     return outside == 0;
   }
 }
 
 // Step i: sample i read in one resolution and written in another, through the sample mapping.
-template <SampleKind From, SampleKind To>
+// Only float samples can hold a value that is no code's: kChecked is for those not known to be
+// small enough, which may make the conversion refuse the sound.
+template <SampleKind From, SampleKind To, bool kChecked>
 struct Remap {
   using In = typename SampleCodes<From>::Code;
   using Out = typename SampleCodes<To>::Code;
   static constexpr uint64_t kBytes = sizeof(Out);
   static constexpr uint64_t kInBytes = sizeof(In);
-  static bool CertainToConvert(const uint8_t* in, uint64_t count) { return NoRefusalIn<From>(in, count); }
+  static constexpr bool kMayRefuse = kChecked;
   static void Step(const uint8_t* in, uint8_t* out, uint64_t i) {
-    Store<Out>(out, i, ConvertedCode<From, To>(Load<In>(in, i)));
+    Store<Out>(out, i, ConvertedCode<From, To, kChecked>(Load<In>(in, i)));
   }
 };
 
@@ -338,7 +349,7 @@ void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
       // With no undo to hand the old image to, a result no larger than it is written over it:
       // the sound is not held twice, and no fresh memory is taken for it.
       bool certain = true;
-      if constexpr (requires { Kernel::CertainToConvert(data, count); }) certain = Kernel::CertainToConvert(data, count);
+      if constexpr (requires { Kernel::kMayRefuse; }) certain = !Kernel::kMayRefuse;
       if (!keepReplaced_ && certain) {
         StartConversion(header, dataSize, false);
         StopIfPlaying();
@@ -422,7 +433,13 @@ void TWave::ConvertResolution(SampleKind to) {
   RunConversion(h, samples * newBytes, [&](auto steps) {
     WithKind(kind_, [&](auto from) {
       WithKind(to, [&](auto into) {
-        if constexpr (from.value != into.value) steps(Remap<from.value, into.value>{}, samples, 100, divisor);
+        if constexpr (from.value != into.value) {
+          if (NoRefusalIn<from.value>(image_.data() + kWaveHeaderSize, samples)) {
+            steps(Remap<from.value, into.value, false>{}, samples, 100, divisor);
+          } else if constexpr (from.value == SampleKind::Float) {
+            steps(Remap<from.value, into.value, true>{}, samples, 100, divisor);
+          }
+        }
       });
     });
   });

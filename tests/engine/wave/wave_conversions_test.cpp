@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -417,7 +418,7 @@ TEST_F(WaveConversionsTest, EveryResolutionConvertsThroughTheSampleMapping) {
 // every 24-bit code and for 32-bit codes across the range. Floats beyond what that form takes
 // still wrap as the mapping has them, and one that is no number refuses the sound, unchanged.
 TEST_F(WaveConversionsTest, NarrowingFromWideCodesAgreesWithTheMappingForEveryCode) {
-  std::vector<uint8_t> all24, some32, floats;
+  std::vector<uint8_t> all24, some32;
   for (uint32_t code = 0; code < (1u << 24); ++code) {
     for (int b = 0; b < 3; ++b) all24.push_back(static_cast<uint8_t>(code >> 8 * b));
   }
@@ -426,13 +427,19 @@ TEST_F(WaveConversionsTest, NarrowingFromWideCodesAgreesWithTheMappingForEveryCo
     const uint32_t code = i < 2 ? 0x7FFFFFFFu + i : random();  // both ends, then anywhere
     for (int b = 0; b < 4; ++b) some32.push_back(static_cast<uint8_t>(code >> 8 * b));
   }
-  for (const float f : {0.5f, 1e7f, -3e9f, 1e6f}) {
-    for (int b = 0; b < 4; ++b) floats.push_back(static_cast<uint8_t>(std::bit_cast<uint32_t>(f) >> 8 * b));
-  }
-  std::vector<uint8_t> floatImage = CanonicalWave(1, 48000, 32, floats);
-  PutU16(floatImage, 20, 3);
+  // Floats that wrap in the fast form, and floats too large for it.
+  const auto floatSound = [](std::initializer_list<float> values) {
+    std::vector<uint8_t> data;
+    for (const float f : values) {
+      for (int b = 0; b < 4; ++b) data.push_back(static_cast<uint8_t>(std::bit_cast<uint32_t>(f) >> 8 * b));
+    }
+    std::vector<uint8_t> image = CanonicalWave(1, 48000, 32, data);
+    PutU16(image, 20, 3);
+    return image;
+  };
   const std::vector<uint8_t> sources[] = {CanonicalWave(1, 48000, 24, all24), CanonicalWave(1, 48000, 32, some32),
-                                          floatImage};
+                                          floatSound({0.5f, -30000.5f, 12345.25f, -1.0f}),
+                                          floatSound({0.5f, 1e7f, -3e9f})};
   for (const std::vector<uint8_t>& source : sources) {
     for (const bool eight : {false, true}) {
       wave.LoadFromImage("w.wav", source);
@@ -446,9 +453,7 @@ TEST_F(WaveConversionsTest, NarrowingFromWideCodesAgreesWithTheMappingForEveryCo
       }
     }
   }
-  floats.insert(floats.end(), {0, 0, 0xC0, 0x7F});  // a NaN
-  floatImage = CanonicalWave(1, 48000, 32, floats);
-  PutU16(floatImage, 20, 3);
+  const std::vector<uint8_t> floatImage = floatSound({0.5f, std::numeric_limits<float>::quiet_NaN()});
   wave.LoadFromImage("w.wav", floatImage);
   EXPECT_THROW(wave.ConvertTo16Bit(), std::domain_error);
   EXPECT_EQ(wave.Image(), floatImage);
