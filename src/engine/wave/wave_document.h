@@ -158,6 +158,7 @@ class TWave {
   // For undo. While keeping, the first image a conversion replaces is kept, with its header,
   // instead of being freed; TakeReplacedImage hands it over (empty when none was replaced).
   void KeepReplacedImage(bool keep) { keepReplaced_ = keep; }
+  bool KeepsReplacedImage() const { return keepReplaced_; }
   std::vector<uint8_t> TakeReplacedImage(TWaveHeader& header);
   // Exchanges the image and its header with `image` and `header`, or the image's bytes from
   // `offset` on with `bytes`, which must lie within it.
