@@ -9,7 +9,7 @@
 
 namespace {
 
-enum class SourceFormat { Stereo16, Mono16, Stereo8 };
+enum class SourceFormat { Stereo16, Mono16, Stereo8, Stereo24, StereoFloat };
 
 // Every conversion replaces the sound with one in another format, so each iteration has to
 // start again from the same source. A TWave cannot be copied, and converting back would time a
@@ -24,6 +24,8 @@ const std::vector<uint8_t>& SourceImage(SourceFormat format) {
     LoadBenchSound(wave);
     if (format == SourceFormat::Mono16) wave.ConvertToMono();
     if (format == SourceFormat::Stereo8) wave.ConvertTo8Bit();
+    if (format == SourceFormat::Stereo24) wave.ConvertTo24Bit();
+    if (format == SourceFormat::StereoFloat) wave.ConvertToFloat();
     image = wave.Image();
   }
   return image;
@@ -64,3 +66,7 @@ BENCHMARK_CAPTURE(BM_Convert, DoubleRate, SourceFormat::Stereo16, &TWave::Double
     ->Apply(Timed);
 BENCHMARK_CAPTURE(BM_Convert, HalveRate, SourceFormat::Stereo16, &TWave::HalveSampleRate)
     ->Apply(Timed);
+// Down from the wide layouts, over the old image (nothing keeps it for an undo here).
+BENCHMARK_CAPTURE(BM_Convert, To16BitFrom24, SourceFormat::Stereo24, &TWave::ConvertTo16Bit)->Apply(Timed);
+BENCHMARK_CAPTURE(BM_Convert, To8BitFrom24, SourceFormat::Stereo24, &TWave::ConvertTo8Bit)->Apply(Timed);
+BENCHMARK_CAPTURE(BM_Convert, To16BitFromFloat, SourceFormat::StereoFloat, &TWave::ConvertTo16Bit)->Apply(Timed);
