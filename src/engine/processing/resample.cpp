@@ -15,6 +15,7 @@
 #include "processing/errors.h"
 #include "processing/number_text.h"
 #include "state/session.h"
+#include "wave/float_bounds.h"
 #include "wave/image_memory.h"
 
 namespace {
@@ -157,11 +158,13 @@ void ResampleSound(Session& session, Progress& progress, const std::string& rate
   header.DataSize = static_cast<uint32_t>(dataSize);
   header.RiffSize = header.DataSize + 36;
   const CenteredScale scale = CenteredScaleOf(wave);
-  // With no undo to hand the old image to, a rate lowered from an integer layout writes its frames
-  // over the old ones behind the reading: the sound is not held twice. Floats, which may hold
-  // values the writing refuses, and raised rates, whose output would overtake the reading, take
-  // a new image.
-  if (!wave.KeepsReplacedImage() && to < from && !wave.FloatSamples()) {
+  // With no undo to hand the old image to, a lowered rate writes its frames over the old ones
+  // behind the reading: the sound is not held twice. Raised rates, whose output would overtake
+  // the reading, and floats so far beyond full scale that the writing might refuse them halfway,
+  // take a new image.
+  const uint8_t* data = wave.Image().data() + kWaveHeaderSize;
+  const size_t samples = size_t{wave.SampleCount()} * wave.Channels();
+  if (!wave.KeepsReplacedImage() && to < from && (!wave.FloatSamples() || FloatsWithin(data, samples, 32768.0f))) {
     ResampleInPlace(wave, scale, from, to, frames, header, progress);
   } else {
     std::vector<uint8_t> image;

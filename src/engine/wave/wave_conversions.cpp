@@ -9,6 +9,7 @@
 #include <string>
 #include <type_traits>
 
+#include "wave/float_bounds.h"
 #include "wave/image_memory.h"
 #include "wave/vector_clones.h"
 #include "wave/wave_document.h"
@@ -211,20 +212,8 @@ inline typename SampleCodes<To>::Code ConvertedCode(typename SampleCodes<From>::
 // up to 2^15 gives a code of every layout, below 2^31 for 8 and 16 bits. Such a conversion needs
 // no check, and may write over its own input, being certain to finish.
 template <SampleKind From>
-VELORIN_VECTOR_CLONES bool NoRefusalIn(const uint8_t* data, uint64_t count) {
-  if constexpr (From != SampleKind::Float) {
-    return true;
-  } else {
-    int outside = 0;
-    uint64_t i = 0;
-    for (; i + kRun <= count; i += kRun) {
-      float run[kRun];
-      std::memcpy(run, data + i * sizeof(float), sizeof run);
-      for (uint64_t j = 0; j < kRun; ++j) outside |= !(std::fabs(run[j]) <= 32768.0f);
-    }
-    for (; i < count; ++i) outside |= !(std::fabs(Load<float>(data, i)) <= 32768.0f);
-    return outside == 0;
-  }
+bool NoRefusalIn(const uint8_t* data, uint64_t count) {
+  return From != SampleKind::Float || FloatsWithin(data, count, 32768.0f);
 }
 
 // Step i: sample i read in one resolution and written in another, through the sample mapping.
