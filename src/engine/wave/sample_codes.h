@@ -66,9 +66,25 @@ inline int16_t SixteenBitCode(double value) {
 // The code of silence in 8-bit data; wider silence is 0.
 inline constexpr uint8_t kSilence8 = 128;
 
-// The wider integer codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
-inline double TwentyFourBitValue(int32_t code) { return (2.0 * code + 1.0) / 16777215.0; }
-inline double ThirtyTwoBitValue(int32_t code) { return (2.0 * code + 1.0) / 4294967295.0; }
+// The wider integer codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps. Their
+// reads are too many for a table, and a division is slow, so the quotient n/(2^N − 1), n = 2s + 1,
+// is formed without one: q0 = n·r, with r the double nearest 1/(2^N − 1), lies within an ulp of it;
+// the remainder n − q0·(2^N − 1) = (n − q0·2^N) + q0 comes out exact, each difference being of two
+// numbers within a factor two of each other; and q0 + remainder·r then misses the quotient by far
+// less than the quotient's own distance from any midpoint between doubles (at least 2^−(N+54)
+// of it, the quotient having the odd denominator 2^N − 1), so it rounds to what the division gives.
+// Checked for every code of both widths.
+template <int kBits>
+inline double OddOverSteps(int32_t code) {
+  constexpr double kWhole = static_cast<double>(int64_t{1} << kBits);
+  constexpr double kInverse = 1.0 / (kWhole - 1.0);
+  const double n = 2.0 * code + 1.0;
+  const double q0 = n * kInverse;
+  const double remainder = (n - q0 * kWhole) + q0;
+  return q0 + remainder * kInverse;
+}
+inline double TwentyFourBitValue(int32_t code) { return OddOverSteps<24>(code); }
+inline double ThirtyTwoBitValue(int32_t code) { return OddOverSteps<32>(code); }
 inline double UnroundedTwentyFourBitCode(double value) { return (16777215.0 * value - 1.0) * 0.5; }
 inline double UnroundedThirtyTwoBitCode(double value) { return (4294967295.0 * value - 1.0) * 0.5; }
 
