@@ -92,7 +92,7 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
         typename FirstOrderChains<Samples, Direct, decltype(terms)>::State state;
         for (const bool right : {false, true}) {
           state.XPrev[right] = xPrev[right];
-          state.Last[right] = samples.CodeAt(inside.Begin, right);
+          state.Last[right] = samples.HeldAt(inside.Begin, right);
         }
         RunChains(samples, sel, direct, terms, recurrence.Feedback, inside.Begin + 1, inside.End, state,
                   [&](int64_t last) { showUpTo(last); });

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 
 // Samples as stored (codes: unsigned bytes, signed little-endian integers of 16, 24 or 32 bits,
@@ -276,6 +277,40 @@ class TypedSamples {
   }
 
   double ValueOf(Code code) const { return Layout::Value(values_, code); }
+
+  // A code as a loop keeps it in a register: a 24-bit code as its sign-extended word, which
+  // spares packing and unpacking its three bytes between frames; any other code as it is.
+  using Held = std::conditional_t<kKind == SampleKind::Triple, int32_t, Code>;
+  Held HeldAt(int64_t frame, bool right) const {
+    if constexpr (kKind == SampleKind::Triple) {
+      return WordOf(CodeAt(frame, right));
+    } else {
+      return CodeAt(frame, right);
+    }
+  }
+  void SetHeld(int64_t frame, bool right, Held code) {
+    if constexpr (kKind == SampleKind::Triple) {
+      SetCode(frame, right, Int24Of(code));
+    } else {
+      SetCode(frame, right, code);
+    }
+  }
+  double ValueOfHeld(Held code) const {
+    if constexpr (kKind == SampleKind::Triple) {
+      return TwentyFourBitValue(code);
+    } else {
+      return ValueOf(code);
+    }
+  }
+  template <bool kChecked = true>
+  static Held HeldOf(double value) {
+    if constexpr (kKind == SampleKind::Triple) {
+      const auto low = static_cast<uint32_t>(RoundToCode<kChecked>(UnroundedTwentyFourBitCode(value)));
+      return static_cast<int32_t>(low << 8) >> 8;
+    } else {
+      return CodeOf<kChecked>(value);
+    }
+  }
 
   // Where a frame inside the sound begins, for loops that take a run of frames at once.
   uint8_t* FrameBytes(int64_t frame) const { return Address(frame, false); }
