@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "processing/code_rewrite.h"
+#include "processing/first_order_lanes.h"
 #include "wave/vector_clones.h"
 
 // The loops of a first-order recursion y(n) = Direct(x(n), x(n−1)) + Feedback·y(n−1) over the
@@ -88,9 +89,12 @@ class FirstOrderChains {
 
   static constexpr int64_t kBlockFrames = 65536;
 
-  // `warmUp`: the frames a guessed state needs to become the true one (0: never split).
-  FirstOrderChains(Samples samples, Direct direct, Terms terms, int64_t warmUp)
-      : samples_(samples), direct_(direct), terms_(terms), warmUp_(warmUp) {}
+  // `warmUp`: the frames a guessed state needs to become the true one (0: never split);
+  // `outputBound`: what no output's magnitude exceeds.
+  FirstOrderChains(Samples samples, Direct direct, Terms terms, int64_t warmUp, double outputBound)
+      : samples_(samples), direct_(direct), terms_(terms), warmUp_(warmUp) {
+    if constexpr (kLaned<Samples>) laned_ = outputBound < kLaneBound;
+  }
 
   // Frames from..end−1 of the checked channels, block by block; `beforeBlock(last)` is called with
   // the last frame of each block before it is made.
@@ -104,8 +108,11 @@ class FirstOrderChains {
       beforeBlock(q - 1);
       DirectParts(samples_, direct_, p, q, xPrev, directs_.data());
       // Four chains keep the processor busier than two, but each warms up: past a few per cent of
-      // the block that costs more than it brings.
-      if (warmUp_ > 0 && 24 * warmUp_ <= q - p) {
+      // the block that costs more than it brings. Chains in lanes cost far less a frame, and pay
+      // for twice as many.
+      if (laned_ && warmUp_ > 0 && 6 * kLanes * warmUp_ <= q - p) {
+        if constexpr (kLaned<Samples>) Split<kLanes, kLeft, kRight>(p, q, state);
+      } else if (warmUp_ > 0 && 24 * warmUp_ <= q - p) {
         Split<4, kLeft, kRight>(p, q, state);
       } else if (warmUp_ > 0 && 3 * warmUp_ <= q - p) {
         Split<2, kLeft, kRight>(p, q, state);
@@ -165,8 +172,9 @@ class FirstOrderChains {
       offset[c] = own[c] - warmUp - p;
       for (const bool right : {false, true}) last[c][right] = samples.HeldAt(own[c] - warmUp - 1, right);
     }
-    // Each chain writes behind the next one's reads, which stay ahead of it all the way.
-    const auto steps = [&]<bool kWrite>(int64_t n) {
+    // Each chain writes behind the next one's reads, which stay ahead of it all the way. Called
+    // once a frame, the steps must be inlined, which the compiler does not always choose to do.
+    const auto steps = [&]<bool kWrite>(int64_t n) __attribute__((always_inline)) {
       if constexpr (kLeft) {
         Step<false, true>(samples, terms, directs, p, n, last[0][0]);
 #pragma GCC unroll 4
@@ -178,8 +186,12 @@ class FirstOrderChains {
         for (int c = 1; c < K; ++c) Step<true, kWrite>(samples, terms, directs, p, n + offset[c], last[c][1]);
       }
     };
-    for (int64_t n = p; n < p + warmUp; ++n) steps.template operator()<false>(n);
-    for (int64_t n = p + warmUp; n < p + frames; ++n) steps.template operator()<true>(n);
+    if constexpr (K == kLanes) {
+      LaneSteps<kLeft, kRight>(samples, directs, p, p + warmUp, p + frames, offset, last);
+    } else {
+      for (int64_t n = p; n < p + warmUp; ++n) steps.template operator()<false>(n);
+      for (int64_t n = p + warmUp; n < p + frames; ++n) steps.template operator()<true>(n);
+    }
     // The frames the division left over go to the last chain.
     Serial<kLeft, kRight>(p + offset[K - 1] + frames, p, q, last[K - 1]);
     // Chain 0 stands truly at the end of its part; the true recursion carries on into each later
@@ -191,6 +203,39 @@ class FirstOrderChains {
     }
     state.Last[0] = truth[0];
     state.Last[1] = truth[1];
+  }
+
+  // Split's steps from frame p up to `end` with the chains in lanes, writing from frame `write` on.
+  template <bool kLeft, bool kRight>
+  VELORIN_VECTOR_CLONES void LaneSteps(Samples& samples, const double* directs, int64_t p, int64_t write,
+                                       int64_t end, const int64_t (&offset)[kLanes], Held (&last)[kLanes][2]) const {
+    using Lanes = LaneCodes<Samples::kKind>;
+    const double feedback = terms_.Feedback;
+    LaneWords held[2];
+    for (int c = 0; c < kLanes; ++c) {
+      held[0][c] = last[c][0];
+      held[1][c] = last[c][1];
+    }
+    const auto step = [&]<bool kSide, bool kWrite>(int64_t n) __attribute__((always_inline)) {
+      LaneDoubles direct;
+#pragma GCC unroll 8
+      for (int c = 0; c < kLanes; ++c) direct[c] = directs[(n + offset[c] - p) * kChannels + (kChannels == 2 && kSide)];
+      held[kSide] = Lanes::Of(direct + feedback * Lanes::Value(held[kSide]));
+#pragma GCC unroll 8
+      for (int c = 0; c < kLanes; ++c) {
+        if (c == 0 || kWrite) samples.SetHeld(n + offset[c], kSide, held[kSide][c]);
+      }
+    };
+    const auto frame = [&]<bool kWrite>(int64_t n) __attribute__((always_inline)) {
+      if constexpr (kLeft) step.template operator()<false, kWrite>(n);
+      if constexpr (kRight) step.template operator()<true, kWrite>(n);
+    };
+    for (int64_t n = p; n < write; ++n) frame.template operator()<false>(n);
+    for (int64_t n = write; n < end; ++n) frame.template operator()<true>(n);
+    for (int c = 0; c < kLanes; ++c) {
+      last[c][0] = held[0][c];
+      last[c][1] = held[1][c];
+    }
   }
 
   // Runs the true recursion from the code `truth` over frames begin..end−1 (of the block from p)
@@ -220,19 +265,23 @@ class FirstOrderChains {
   Direct direct_;
   Terms terms_;
   int64_t warmUp_;
+  bool laned_ = false;  // whether the chains may run in lanes
   std::vector<double> directs_;
 };
 
 // The frames a guessed state takes to come within a fraction of a code of the true one when each
-// frame keeps |feedback| of the difference; 0 when the difference never shrinks, or when the
-// codes are floats, whose steps shrink with the value so that two chains may never meet.
+// frame keeps |feedback| of the difference; 0 when the difference never shrinks.
 template <class Samples>
 int64_t WarmUpFrames(double feedback) {
   const double kept = std::fabs(feedback);
-  if (Samples::kKind == SampleKind::Float || !(kept < 1.0)) return 0;
+  if (!(kept < 1.0)) return 0;
   // e^−12 of the largest difference, 2, is well below half a code step of 16-bit sound; finer
-  // codes need e^−18 (24 bits) or e^−24 (32 bits).
-  const double fraction = Samples::kKind == SampleKind::Triple ? 18.0 : Samples::kKind == SampleKind::Long ? 24.0 : 12.0;
+  // codes need e^−18 (24 bits) or e^−24 (32 bits). A float's step shrinks with its value: e^−24
+  // is below half a step of outputs down to about −60 dB, and where the sound is quieter the two
+  // chains meet later, the true recursion making the frames up to there a second time.
+  const double fraction = Samples::kKind == SampleKind::Triple ? 18.0
+                          : Samples::kKind == SampleKind::Long || Samples::kKind == SampleKind::Float ? 24.0
+                                                                                                       : 12.0;
   const double frames = kept == 0.0 ? 32.0 : std::max(32.0, std::ceil(fraction / -std::log(kept)));
   return static_cast<int64_t>(std::min(frames, 1e9));
 }

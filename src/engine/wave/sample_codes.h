@@ -74,20 +74,28 @@ inline constexpr uint8_t kSilence8 = 128;
 // numbers within a factor two of each other; and q0 + remainder·r then misses the quotient by far
 // less than the quotient's own distance from any midpoint between doubles (at least 2^−(N+54)
 // of it, the quotient having the odd denominator 2^N − 1), so it rounds to what the division gives.
-// Checked for every code of both widths.
-template <int kBits>
-inline double OddOverSteps(int32_t code) {
+// Checked for every code of both widths. `n` is a double, or a vector of them for loops that take
+// several codes at once.
+template <int kBits, class Real>
+inline Real OddOverSteps(Real n) {
   constexpr double kWhole = static_cast<double>(int64_t{1} << kBits);
   constexpr double kInverse = 1.0 / (kWhole - 1.0);
-  const double n = 2.0 * code + 1.0;
-  const double q0 = n * kInverse;
-  const double remainder = (n - q0 * kWhole) + q0;
+  const Real q0 = n * kInverse;
+  const Real remainder = (n - q0 * kWhole) + q0;
   return q0 + remainder * kInverse;
 }
-inline double TwentyFourBitValue(int32_t code) { return OddOverSteps<24>(code); }
-inline double ThirtyTwoBitValue(int32_t code) { return OddOverSteps<32>(code); }
-inline double UnroundedTwentyFourBitCode(double value) { return (16777215.0 * value - 1.0) * 0.5; }
-inline double UnroundedThirtyTwoBitCode(double value) { return (4294967295.0 * value - 1.0) * 0.5; }
+// 2s + 1 of a 24-bit code is exact in 32-bit integers, and one conversion where the double form
+// takes two more steps.
+inline double TwentyFourBitValue(int32_t code) { return OddOverSteps<24>(static_cast<double>(2 * code + 1)); }
+inline double ThirtyTwoBitValue(int32_t code) { return OddOverSteps<32>(2.0 * code + 1.0); }
+template <class Real>
+inline Real UnroundedTwentyFourBitCode(Real value) {
+  return (16777215.0 * value - 1.0) * 0.5;
+}
+template <class Real>
+inline Real UnroundedThirtyTwoBitCode(Real value) {
+  return (4294967295.0 * value - 1.0) * 0.5;
+}
 
 // A 24-bit code as it stands in the file: three bytes, low first, two's complement.
 struct Int24 {
