@@ -26,9 +26,28 @@ inline int64_t RoundToCode(double x) {
   return std::llrint(x);
 }
 
-// The mapping between codes and values.
+// An integer code s of N bits (16, 24 or 32) reads n/(2^N − 1), n = 2s + 1. A division is slow,
+// and the wider codes are too many for a table of values, so the quotient is formed without one:
+// q0 = n·r, with r the double nearest 1/(2^N − 1), lies within an ulp of it; the remainder
+// n − q0·(2^N − 1) = (n − q0·2^N) + q0 comes out exact, each difference being of two numbers
+// within a factor two of each other; and q0 + remainder·r then misses the quotient by far less
+// than the quotient's own distance from any midpoint between doubles (at least 2^−(N+54) of it,
+// the quotient having the odd denominator 2^N − 1), so it rounds to what the division gives.
+// Checked for every code of each width. `n` is a double, or a vector of them for loops that take
+// several codes at once.
+template <int kBits, class Real>
+inline Real OddOverSteps(Real n) {
+  constexpr double kWhole = static_cast<double>(int64_t{1} << kBits);
+  constexpr double kInverse = 1.0 / (kWhole - 1.0);
+  const Real q0 = n * kInverse;
+  const Real remainder = (n - q0 * kWhole) + q0;
+  return q0 + remainder * kInverse;
+}
+
+// The mapping between codes and values. 2s + 1 of a 16- or 24-bit code is exact in 32-bit
+// integers, and one conversion where the double form takes two more steps.
 inline double EightBitValue(uint8_t code) { return (2.0 * code - 255.0) / 255.0; }
-inline double SixteenBitValue(int16_t code) { return (2.0 * code + 1.0) / 65535.0; }
+inline double SixteenBitValue(int16_t code) { return OddOverSteps<16>(static_cast<double>(2 * code + 1)); }
 
 // The value of every code, worked out once with the mapping itself, so that a read in a loop is a
 // load instead of a division and still gives exactly that quotient.
@@ -67,25 +86,7 @@ inline int16_t SixteenBitCode(double value) {
 // The code of silence in 8-bit data; wider silence is 0.
 inline constexpr uint8_t kSilence8 = 128;
 
-// The wider integer codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps. Their
-// reads are too many for a table, and a division is slow, so the quotient n/(2^N − 1), n = 2s + 1,
-// is formed without one: q0 = n·r, with r the double nearest 1/(2^N − 1), lies within an ulp of it;
-// the remainder n − q0·(2^N − 1) = (n − q0·2^N) + q0 comes out exact, each difference being of two
-// numbers within a factor two of each other; and q0 + remainder·r then misses the quotient by far
-// less than the quotient's own distance from any midpoint between doubles (at least 2^−(N+54)
-// of it, the quotient having the odd denominator 2^N − 1), so it rounds to what the division gives.
-// Checked for every code of both widths. `n` is a double, or a vector of them for loops that take
-// several codes at once.
-template <int kBits, class Real>
-inline Real OddOverSteps(Real n) {
-  constexpr double kWhole = static_cast<double>(int64_t{1} << kBits);
-  constexpr double kInverse = 1.0 / (kWhole - 1.0);
-  const Real q0 = n * kInverse;
-  const Real remainder = (n - q0 * kWhole) + q0;
-  return q0 + remainder * kInverse;
-}
-// 2s + 1 of a 24-bit code is exact in 32-bit integers, and one conversion where the double form
-// takes two more steps.
+// The wider codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
 inline double TwentyFourBitValue(int32_t code) { return OddOverSteps<24>(static_cast<double>(2 * code + 1)); }
 inline double ThirtyTwoBitValue(int32_t code) { return OddOverSteps<32>(2.0 * code + 1.0); }
 template <class Real>
