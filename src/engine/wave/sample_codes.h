@@ -50,7 +50,7 @@ inline double EightBitValue(uint8_t code) { return (2.0 * code - 255.0) / 255.0;
 inline double SixteenBitValue(int16_t code) { return OddOverSteps<16>(static_cast<double>(2 * code + 1)); }
 
 // The value of every code, worked out once with the mapping itself, so that a read in a loop is a
-// load instead of a division and still gives exactly that quotient.
+// single load and still gives exactly that value.
 inline const double* EightBitValues() {
   static const std::array<double, 256> values = [] {
     std::array<double, 256> v{};
