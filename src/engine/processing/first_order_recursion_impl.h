@@ -16,11 +16,12 @@
 // The frames of output..end−1 (all inside the sound, channels held apart) by the chains of one
 // kind of feedback term, from `state`.
 template <class Samples, class Direct, class Terms, class BeforeBlock>
-void RunChains(Samples& samples, const Selection& sel, const Direct& direct, Terms terms, double feedback,
+void RunChains(Samples& samples, const Selection& sel, const Recurrence<Direct>& recurrence, Terms terms,
                int64_t output, int64_t end, typename FirstOrderChains<Samples, Direct, Terms>::State& state,
                BeforeBlock&& beforeBlock) {
   using Chains = FirstOrderChains<Samples, Direct, Terms>;
-  Chains chains(samples, direct, terms, WarmUpFrames<Samples>(feedback));
+  Chains chains(samples, recurrence.DirectPart, terms, WarmUpFrames<Samples>(recurrence.Feedback),
+                recurrence.OutputBound);
   if (sel.Left && sel.Right) {
     chains.template Run<true, true>(output, end, state, beforeBlock);
   } else if (sel.Left) {
@@ -92,9 +93,9 @@ void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, co
         typename FirstOrderChains<Samples, Direct, decltype(terms)>::State state;
         for (const bool right : {false, true}) {
           state.XPrev[right] = xPrev[right];
-          state.Last[right] = samples.CodeAt(inside.Begin, right);
+          state.Last[right] = samples.HeldAt(inside.Begin, right);
         }
-        RunChains(samples, sel, direct, terms, recurrence.Feedback, inside.Begin + 1, inside.End, state,
+        RunChains(samples, sel, recurrence, terms, inside.Begin + 1, inside.End, state,
                   [&](int64_t last) { showUpTo(last); });
       };
       bool tabled = false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 
 // Samples as stored (codes: unsigned bytes, signed little-endian integers of 16, 24 or 32 bits,
@@ -25,12 +26,31 @@ inline int64_t RoundToCode(double x) {
   return std::llrint(x);
 }
 
-// The mapping between codes and values.
+// An integer code s of N bits (16, 24 or 32) reads n/(2^N − 1), n = 2s + 1. A division is slow,
+// and the wider codes are too many for a table of values, so the quotient is formed without one:
+// q0 = n·r, with r the double nearest 1/(2^N − 1), lies within an ulp of it; the remainder
+// n − q0·(2^N − 1) = (n − q0·2^N) + q0 comes out exact, each difference being of two numbers
+// within a factor two of each other; and q0 + remainder·r then misses the quotient by far less
+// than the quotient's own distance from any midpoint between doubles (at least 2^−(N+54) of it,
+// the quotient having the odd denominator 2^N − 1), so it rounds to what the division gives.
+// Checked for every code of each width. `n` is a double, or a vector of them for loops that take
+// several codes at once.
+template <int kBits, class Real>
+inline Real OddOverSteps(Real n) {
+  constexpr double kWhole = static_cast<double>(int64_t{1} << kBits);
+  constexpr double kInverse = 1.0 / (kWhole - 1.0);
+  const Real q0 = n * kInverse;
+  const Real remainder = (n - q0 * kWhole) + q0;
+  return q0 + remainder * kInverse;
+}
+
+// The mapping between codes and values. 2s + 1 of a 16- or 24-bit code is exact in 32-bit
+// integers, and one conversion where the double form takes two more steps.
 inline double EightBitValue(uint8_t code) { return (2.0 * code - 255.0) / 255.0; }
-inline double SixteenBitValue(int16_t code) { return (2.0 * code + 1.0) / 65535.0; }
+inline double SixteenBitValue(int16_t code) { return OddOverSteps<16>(static_cast<double>(2 * code + 1)); }
 
 // The value of every code, worked out once with the mapping itself, so that a read in a loop is a
-// load instead of a division and still gives exactly that quotient.
+// single load and still gives exactly that value.
 inline const double* EightBitValues() {
   static const std::array<double, 256> values = [] {
     std::array<double, 256> v{};
@@ -66,11 +86,17 @@ inline int16_t SixteenBitCode(double value) {
 // The code of silence in 8-bit data; wider silence is 0.
 inline constexpr uint8_t kSilence8 = 128;
 
-// The wider integer codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
-inline double TwentyFourBitValue(int32_t code) { return (2.0 * code + 1.0) / 16777215.0; }
-inline double ThirtyTwoBitValue(int32_t code) { return (2.0 * code + 1.0) / 4294967295.0; }
-inline double UnroundedTwentyFourBitCode(double value) { return (16777215.0 * value - 1.0) * 0.5; }
-inline double UnroundedThirtyTwoBitCode(double value) { return (4294967295.0 * value - 1.0) * 0.5; }
+// The wider codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
+inline double TwentyFourBitValue(int32_t code) { return OddOverSteps<24>(static_cast<double>(2 * code + 1)); }
+inline double ThirtyTwoBitValue(int32_t code) { return OddOverSteps<32>(2.0 * code + 1.0); }
+template <class Real>
+inline Real UnroundedTwentyFourBitCode(Real value) {
+  return (16777215.0 * value - 1.0) * 0.5;
+}
+template <class Real>
+inline Real UnroundedThirtyTwoBitCode(Real value) {
+  return (4294967295.0 * value - 1.0) * 0.5;
+}
 
 // A 24-bit code as it stands in the file: three bytes, low first, two's complement.
 struct Int24 {
@@ -260,6 +286,40 @@ class TypedSamples {
   }
 
   double ValueOf(Code code) const { return Layout::Value(values_, code); }
+
+  // A code as a loop keeps it in a register: a 24-bit code as its sign-extended word, which
+  // spares packing and unpacking its three bytes between frames; any other code as it is.
+  using Held = std::conditional_t<kKind == SampleKind::Triple, int32_t, Code>;
+  Held HeldAt(int64_t frame, bool right) const {
+    if constexpr (kKind == SampleKind::Triple) {
+      return WordOf(CodeAt(frame, right));
+    } else {
+      return CodeAt(frame, right);
+    }
+  }
+  void SetHeld(int64_t frame, bool right, Held code) {
+    if constexpr (kKind == SampleKind::Triple) {
+      SetCode(frame, right, Int24Of(code));
+    } else {
+      SetCode(frame, right, code);
+    }
+  }
+  double ValueOfHeld(Held code) const {
+    if constexpr (kKind == SampleKind::Triple) {
+      return TwentyFourBitValue(code);
+    } else {
+      return ValueOf(code);
+    }
+  }
+  template <bool kChecked = true>
+  static Held HeldOf(double value) {
+    if constexpr (kKind == SampleKind::Triple) {
+      const auto low = static_cast<uint32_t>(RoundToCode<kChecked>(UnroundedTwentyFourBitCode(value)));
+      return static_cast<int32_t>(low << 8) >> 8;
+    } else {
+      return CodeOf<kChecked>(value);
+    }
+  }
 
   // Where a frame inside the sound begins, for loops that take a run of frames at once.
   uint8_t* FrameBytes(int64_t frame) const { return Address(frame, false); }

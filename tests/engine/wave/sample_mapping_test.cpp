@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <random>
 
 #include "test_support.h"
 #include "wave/wave_document.h"
@@ -52,6 +53,22 @@ TEST(SampleMapping, EverySixteenAndTwentyFourBitCodeRoundTrips) {
       w.wave.SetSample(i, false, v);
       ASSERT_EQ(stored(i), code) << bits << " bits, value " << v;
     }
+  }
+}
+
+// Integer codes of 16 bits and more are read without a division, and must give the division's
+// double: every 16- and 24-bit code, and 32-bit codes drawn over the whole range, with its ends.
+TEST(SampleMapping, IntegerCodesReadAsTheDivisionWould) {
+  for (int32_t code = -(1 << 23); code < (1 << 23); ++code) {
+    ASSERT_EQ(TwentyFourBitValue(code), (2.0 * code + 1.0) / 16777215.0) << code;
+    if (code == static_cast<int16_t>(code)) {
+      ASSERT_EQ(SixteenBitValue(static_cast<int16_t>(code)), (2.0 * code + 1.0) / 65535.0) << code;
+    }
+  }
+  std::mt19937 random(20261208u);
+  for (int i = 0; i < (1 << 22); ++i) {
+    const int32_t code = i < 3 ? INT32_MIN + i : i < 6 ? INT32_MAX - i + 3 : static_cast<int32_t>(random());
+    ASSERT_EQ(ThirtyTwoBitValue(code), (2.0 * code + 1.0) / 4294967295.0) << code;
   }
 }
 
