@@ -339,7 +339,8 @@ void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
       // the sound is not held twice, and no fresh memory is taken for it.
       bool certain = true;
       if constexpr (requires { Kernel::kMayRefuse; }) certain = !Kernel::kMayRefuse;
-      if (!keepReplaced_ && certain) {
+      // Only over data the image holds whole, whatever its header may claim.
+      if (!keepReplaced_ && certain && kWaveHeaderSize + dataSize <= image_.size()) {
         StartConversion(header, dataSize, false);
         StopIfPlaying();
         RunStepsInPlace<Kernel>(data, count, report);
