@@ -184,24 +184,14 @@ void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKi
         return;
       }
       const double spanLength = static_cast<double>(span);
-      const bool everySample = TakesEverySample<Samples>(sel);
       const double noShift[2] = {0.0, 0.0};
-      // `weightOf(weights, offset, count)` fills the weights of a run, one loop per kind.
+      // `weightOf(weights, offset, count)` fills the weights of a run, one loop per kind. Positions
+      // are whole numbers below 2^33, exact in a double, so counting them up in doubles gives the
+      // same t as converting each; the weights come first, in a loop of their own, where the
+      // compiler can work on several at once.
       const auto walk = [&](auto weightOf) {
-        double weights[kRunFrames];
-        WalkSoundRuns(sel, samples.Frames(), progress, PassShare::Whole, [&](int64_t begin, int64_t end) {
-          const int count = static_cast<int>(end - begin);
-          // Positions are whole numbers below 2^33, exact in a double, so counting them up in
-          // doubles gives the same t as converting each; the weights come first, in a loop of
-          // their own, where the compiler can work on several at once.
-          const double offset = static_cast<double>(begin - sel.SelStart);
-          weightOf(weights, offset, count);
-          if (everySample && RescaleRun(samples, begin, count, weights, noShift)) return;
-          for (int k = 0; k < count; ++k) {
-            const int64_t i = begin + k;
-            if (sel.Left) samples.Write(i, false, weights[k] * samples.ValueOf(samples.CodeAt(i, false)));
-            if (sel.Right) samples.Write(i, true, weights[k] * samples.ValueOf(samples.CodeAt(i, true)));
-          }
+        RescaleRuns(samples, sel, progress, PassShare::Whole, noShift, [&](double* weights, int64_t begin, int count) {
+          weightOf(weights, static_cast<double>(begin - sel.SelStart), count);
         });
       };
       switch (kind) {

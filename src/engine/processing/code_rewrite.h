@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <iterator>
 #include <cstdint>
 
 #include "processing/code_map_rewrite.h"
@@ -87,28 +86,41 @@ void RewriteSelectedValues(Samples& samples, const Selection& sel, Progress& pro
 template <class Samples>
 bool RescaleRun(Samples& samples, int64_t begin, int count, const double* frameScale, const double shift[2]);
 
-// Every selected sample of a checked channel becomes CodeOf(scale · value − shift[right]). Where
-// the codes are too many for a table and a run's samples lie side by side, the vector kernels
-// take the runs; a run they leave goes sample by sample.
+// Every selected sample of a checked channel becomes CodeOf(scales[k] · value − shift[right]), where
+// `fillScales(scales, begin, count)` gives the scales of each run's frames. Where a run's samples
+// lie side by side the vector kernels take it; otherwise, or where they leave it, it goes sample
+// by sample (left before right, twice over the one channel of a mono sound with both checked).
+template <class Samples, class FillScales>
+void RescaleRuns(Samples& samples, const Selection& sel, Progress& progress, PassShare share, const double shift[2],
+                 FillScales&& fillScales) {
+  const bool everySample = TakesEverySample<Samples>(sel);
+  double scales[kRunFrames];
+  WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
+    const int count = static_cast<int>(end - begin);
+    fillScales(scales, begin, count);
+    if (everySample && RescaleRun(samples, begin, count, scales, shift)) return;
+    for (int k = 0; k < count; ++k) {
+      const int64_t i = begin + k;
+      if (sel.Left) samples.Write(i, false, scales[k] * samples.ValueOf(samples.CodeAt(i, false)) - shift[0]);
+      if (sel.Right) samples.Write(i, true, scales[k] * samples.ValueOf(samples.CodeAt(i, true)) - shift[1]);
+    }
+  });
+}
+
+// Every selected sample of a checked channel becomes CodeOf(scale · value − shift[right]): through a
+// table of every code where the codes are few, through the vector kernels where a run's samples
+// lie side by side.
 template <class Samples>
 void RescaleSelectedValues(Samples& samples, const Selection& sel, Progress& progress, PassShare share, double scale,
                            const double shift[2]) {
-  const double left = shift[0], right = shift[1];
   if constexpr (!Samples::kTabled) {
     if (TakesEverySample<Samples>(sel)) {
-      double scales[kRunFrames];
-      std::fill(std::begin(scales), std::end(scales), scale);
-      WalkSoundRuns(sel, samples.Frames(), progress, share, [&](int64_t begin, int64_t end) {
-        const int count = static_cast<int>(end - begin);
-        if (RescaleRun(samples, begin, count, scales, shift)) return;
-        for (int64_t i = begin; i < end; ++i) {
-          for (int c = 0; c < Samples::kChannels; ++c)
-            samples.Write(i, c == 1, scale * samples.ValueOf(samples.CodeAt(i, c == 1)) - shift[c]);
-        }
-      });
+      RescaleRuns(samples, sel, progress, share, shift,
+                  [scale](double* scales, int64_t, int count) { std::fill(scales, scales + count, scale); });
       return;
     }
   }
+  const double left = shift[0], right = shift[1];
   RewriteSelectedValues(samples, sel, progress, share,
                         [=](bool isRight, double value) { return scale * value - (isRight ? right : left); });
 }
