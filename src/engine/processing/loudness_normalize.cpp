@@ -1,9 +1,11 @@
 #include "processing/loudness_normalize.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 
+#include "processing/centered_frames.h"
 #include "processing/code_rewrite.h"
 #include "processing/errors.h"
 #include "processing/number_text.h"
@@ -44,12 +46,18 @@ std::string LimitedGainText(const LoudnessGain& gain) {
 
 void ApplyLoudnessGain(TWave& wave, Progress& progress, PassShare share, double gainDb) {
   const double factor = std::pow(10.0, gainDb / 20.0);
+  // The gain acts on the samples as the meter read them, around the middle level: scaled there,
+  // every figure moves decibel for decibel and no offset is added. A code the rounding would take
+  // past full scale stays at full scale instead of wrapping round into a click.
+  const CenteredScale scale = CenteredScaleOf(wave);
+  const double shift = (factor - 1.0) * scale.Middle;
   ViewState whole;
   SelectAll(whole, wave);
   wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
-      const double noShift[2] = {0.0, 0.0};
-      RescaleSelectedValues(samples, whole.Sel, progress, share, factor, noShift);
+      RewriteSelectedValues(samples, whole.Sel, progress, share, [&](bool, double value) {
+        return std::clamp(factor * value - shift, scale.Low, scale.High);
+      });
     });
   });
 }

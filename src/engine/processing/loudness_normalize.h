@@ -42,5 +42,6 @@ std::string DecibelText(double value);
 // The line that says which loudness a limited gain reached.
 std::string LimitedGainText(const LoudnessGain& gain);
 
-// Every sample of the sound times the gain, written through the sample mapping as every gain is.
+// Every sample of the sound times the gain around the middle level, as the meter reads it, written
+// through the sample mapping; a code that would pass full scale is held there.
 void ApplyLoudnessGain(TWave& wave, Progress& progress, PassShare share, double gainDb);
