@@ -22,6 +22,8 @@ namespace {
 
 // Input frames per call: a multiple of 100, where the gauge moves.
 constexpr int64_t kResampleFrames = 8000;
+// Output frames per call at most.
+constexpr int64_t kMostOutFrames = 32768;
 
 struct ResamplerDeleter {
   void operator()(soxr* resampler) const { soxr_delete(resampler); }
@@ -88,57 +90,131 @@ int64_t ResampledFrames(int64_t frames, uint32_t from, uint32_t to) {
   return quotient;
 }
 
+namespace {
+
+// libsoxr's work per input frame grows with the ratio of a large reduction of the rate, so one
+// beyond this is made in equal steps of at most this ratio. Every step's rate lies above the
+// target's, so each passes the target's whole band and filters out what the next would fold back.
+constexpr double kMostStepRatio = 1024.0;
+
+// The resamplers of the steps, each feeding the next, and the room for each one's output.
+class ResamplerChain {
+ public:
+  ResamplerChain(uint32_t from, uint32_t to, int channels) : channels_(channels) {
+    const double ratio = static_cast<double>(from) / to;
+    const int steps = ratio > kMostStepRatio ? static_cast<int>(std::ceil(std::log(ratio) / std::log(kMostStepRatio))) : 1;
+    const double step = std::pow(ratio, 1.0 / steps);
+    double rate = from;
+    for (int k = 0; k < steps; ++k) {
+      const double next = k + 1 == steps ? to : rate / step;
+      stages_.push_back(Stage{Create(rate, next, channels), {}});
+      // The resampler takes only as much input as the room for its output allows, so a bounded
+      // room bounds the memory whatever the ratio.
+      const int64_t room = std::min<int64_t>(
+          static_cast<int64_t>(std::ceil(static_cast<double>(kResampleFrames) * next / rate)) + 64, kMostOutFrames);
+      stages_.back().Out.resize(static_cast<size_t>(room * channels));
+      rate = next;
+    }
+  }
+
+  // `count` frames into the first step; `take(values, frames)` gets what the last one gives.
+  template <class Take>
+  void Feed(const double* in, size_t count, Take&& take) {
+    Feed(0, in, count, take);
+  }
+
+  // The end of the input: what each step's filter still holds comes out and goes on.
+  template <class Take>
+  void Flush(Take&& take) {
+    for (size_t k = 0; k < stages_.size(); ++k) {
+      Stage& stage = stages_[k];
+      for (;;) {
+        size_t outDone = 0;
+        Check(soxr_process(stage.Filter.get(), nullptr, 0, nullptr, stage.Out.data(), Room(stage), &outDone));
+        if (outDone == 0) break;
+        Pass(k, outDone, take);
+      }
+    }
+  }
+
+ private:
+  struct Stage {
+    Resampler Filter;
+    std::vector<double> Out;
+  };
+
+  static Resampler Create(double from, double to, int channels) {
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
+    // One thread: the editor's commands run one at a time, and the time of the whole machine is
+    // what a long resample should spend least of.
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    soxr_error_t error = nullptr;
+    Resampler resampler(soxr_create(from, to, static_cast<unsigned>(channels), &error, &io, &quality, &runtime));
+    if (error != nullptr) ResamplerFailed(error);
+    if (!resampler) ResamplerFailed("no memory");
+    return resampler;
+  }
+
+  static void Check(soxr_error_t error) {
+    if (error != nullptr) ResamplerFailed(error);
+  }
+  size_t Room(const Stage& stage) const { return stage.Out.size() / static_cast<size_t>(channels_); }
+
+  template <class Take>
+  void Feed(size_t k, const double* in, size_t count, Take& take) {
+    Stage& stage = stages_[k];
+    for (size_t used = 0; used < count;) {
+      size_t inDone = 0, outDone = 0;
+      Check(soxr_process(stage.Filter.get(), in + used * channels_, count - used, &inDone, stage.Out.data(),
+                         Room(stage), &outDone));
+      // Given room for its output the resampler takes all its input; a call that moves nothing
+      // would otherwise be made for ever.
+      if (inDone == 0 && outDone == 0) ResamplerFailed("it takes no more input");
+      used += inDone;
+      Pass(k, outDone, take);
+    }
+  }
+
+  template <class Take>
+  void Pass(size_t k, size_t frames, Take& take) {
+    if (frames == 0) return;
+    if (k + 1 < stages_.size()) {
+      Feed(k + 1, stages_[k].Out.data(), frames, take);
+    } else {
+      take(stages_[k].Out.data(), frames);
+    }
+  }
+
+  int channels_;
+  std::vector<Stage> stages_;
+};
+
+}  // namespace
+
 void ResampleFrames(uint32_t from, uint32_t to, int channels, int64_t inFrames, int64_t outFrames,
                     const FrameReader& read, const FrameWriter& write, Progress& progress) {
-  const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
-  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
-  // One thread: the editor's commands run one at a time, and the time of the whole machine is
-  // what a long resample should spend least of.
-  const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
-  soxr_error_t error = nullptr;
-  Resampler resampler(soxr_create(from, to, static_cast<unsigned>(channels), &error, &io, &quality, &runtime));
-  if (error != nullptr) ResamplerFailed(error);
-  if (!resampler) ResamplerFailed("no memory");
-
-  const auto outCapacity = static_cast<int64_t>(std::ceil(static_cast<double>(kResampleFrames) * to / from)) + 64;
+  ResamplerChain chain(from, to, channels);
   std::vector<double> in(static_cast<size_t>(kResampleFrames * channels));
-  std::vector<double> out(static_cast<size_t>(outCapacity * channels));
   WalkGauge gauge(progress, 0, inFrames - 1, PassShare::Whole);
   int64_t written = 0;
   // Output past the frames asked for is left out.
-  const auto take = [&](size_t done) {
+  const auto take = [&](const double* values, size_t done) {
     const int64_t count = std::min<int64_t>(static_cast<int64_t>(done), outFrames - written);
     if (count <= 0) return;
-    write(written, count, out.data());
+    write(written, count, values);
     written += count;
   };
   for (int64_t begin = 0; begin < inFrames && written < outFrames; begin += kResampleFrames) {
     gauge.At(begin);
     const auto count = static_cast<size_t>(std::min(kResampleFrames, inFrames - begin));
     read(begin, static_cast<int64_t>(count), in.data());
-    for (size_t used = 0; used < count;) {
-      size_t inDone = 0, outDone = 0;
-      error = soxr_process(resampler.get(), in.data() + used * channels, count - used, &inDone, out.data(),
-                           static_cast<size_t>(outCapacity), &outDone);
-      if (error != nullptr) ResamplerFailed(error);
-      // Given room for its output the resampler takes all its input; a call that moves nothing
-      // would otherwise be made for ever.
-      if (inDone == 0 && outDone == 0) ResamplerFailed("it takes no more input");
-      used += inDone;
-      take(outDone);
-    }
+    chain.Feed(in.data(), count, take);
   }
-  // The end of the input: what the filter still holds comes out.
-  while (written < outFrames) {
-    size_t outDone = 0;
-    error = soxr_process(resampler.get(), nullptr, 0, nullptr, out.data(), static_cast<size_t>(outCapacity), &outDone);
-    if (error != nullptr) ResamplerFailed(error);
-    if (outDone == 0) break;
-    take(outDone);
-  }
+  if (written < outFrames) chain.Flush(take);
   if (written < outFrames) {
-    std::fill(out.begin(), out.end(), 0.0);
-    while (written < outFrames) take(static_cast<size_t>(outCapacity));
+    std::fill(in.begin(), in.end(), 0.0);
+    while (written < outFrames) take(in.data(), static_cast<size_t>(kResampleFrames));
   }
   progress.SetProgress(0);
 }
