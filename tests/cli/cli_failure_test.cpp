@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
 #include <map>
 #include <sstream>
 
@@ -31,6 +33,18 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
   const std::string bom = iir("bom.iir", "\xEF\xBB\xBF" "0.5\r\n0.5\r\n0\r\n");
   const std::string large = iir("large.iir", std::string(65 * 1024, ' '));
   std::filesystem::create_symlink("/dev/null", dir.File("device.wav"));
+  // A float sound holding a value that is no number in frame 1, and one far beyond full scale.
+  const auto floats = [&](const std::string& name, float second) {
+    const float values[] = {0.5f, 0.25f, second, -0.5f};
+    std::vector<uint8_t> data(sizeof values);
+    std::memcpy(data.data(), values, sizeof values);
+    std::vector<uint8_t> image = CanonicalWave(2, 11025, 32, data);
+    PutU16(image, 20, 3);
+    WriteBytes(dir.File(name), image);
+    return dir.File(name);
+  };
+  const std::string nan = floats("nan.wav", std::numeric_limits<float>::quiet_NaN());
+  const std::string huge = floats("huge.wav", 1e30f);
   struct Case {
     std::vector<std::string> args;
     int code;
@@ -76,6 +90,9 @@ TEST(CliRefusal, RefusalsExitWith1FailuresWith2AndTheLaterSaveDoesNotRun) {
       {{"new", "0.5", "normalize-loudness", "-23", "0.1"}, 1, "The true-peak ceiling must lie between -70 and 0 dBTP\n"},
       {{"new", "0.5", "normalize-loudness", "-23", "-1"}, 1,
        "The sound is silent or shorter than 0.4 s: it has no loudness to normalize\n"},
+      {{"open", nan, "normalize", "90"}, 1, "Cannot normalize: frame 1 (left) holds a value that is not a number\n"},
+      {{"open", huge, "to-16bit"}, 1,
+       "Cannot convert to 16 bits: frame 1 (left) holds the value 1e+30, too far beyond full scale to wrap round\n"},
       // Longer than the largest sound the editor holds: refused before the device opens.
       {{"record", "86400", "44100", "16", "2"}, 2,
        "A recording in this format lasts from 0 to " + std::to_string(MaxRecordedDataSize(4) / (44100 * 4)) +

@@ -11,6 +11,7 @@
 
 #include "processing/centered_frames.h"
 #include "processing/errors.h"
+#include "processing/non_numbers.h"
 #include "wave/wave_document.h"
 
 namespace {
@@ -42,6 +43,7 @@ double LoudestPeak(ebur128_state* meter, int channels, Read&& peak) {
 }  // namespace
 
 LoudnessFigures MeasureLoudness(TWave& wave, Progress& progress, PassShare share) {
+  RefuseNonNumbers(wave, "measure the loudness");
   const CenteredScale scale = CenteredScaleOf(wave);
   Meter meter(ebur128_init(static_cast<unsigned>(scale.Channels), wave.SampleRate(),
                            EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK));
@@ -83,6 +85,7 @@ std::string LoudnessReport(const LoudnessFigures& figures) {
 LoudnessGain NormalizeLoudness(TWave& wave, Progress& progress, const std::string& targetText,
                                const std::string& ceilingText) {
   const LoudnessGoal goal = ParseLoudnessGoal(targetText, ceilingText);
+  RefuseNonNumbers(wave, "normalize the loudness");
   const LoudnessFigures figures = MeasureLoudness(wave, progress, PassShare::FirstHalf);
   const LoudnessGain gain = PlanLoudnessGain(figures.Integrated, figures.TruePeak, goal);
   ApplyLoudnessGain(wave, progress, PassShare::SecondHalf, gain.GainDb);

@@ -11,6 +11,7 @@
 #include "processing/code_rewrite.h"
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
+#include "processing/non_numbers.h"
 
 // Each routine runs on the samples in their layout (TWave::WithSamples). Where an integer form
 // gives exactly the codes of the value arithmetic, for every code, it is used instead: the
@@ -82,6 +83,7 @@ bool IsNormalizeLevel(int level) { return level >= kMinNormalizeLevel && level <
 
 void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, int level) {
   if (!IsNormalizeLevel(level)) throw InputRefused(kAbortingOperation);
+  RefuseNonNumbers(wave, sel, "normalize");
   wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       using Code = typename decltype(samples)::Code;
@@ -132,6 +134,7 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
 }
 
 void RemoveDCOffset(TWave& wave, const Selection& sel, Progress& progress) {
+  RefuseNonNumbers(wave, sel, "remove the DC offset");
   wave.WithSamples([&](auto samples) {
     RunRoutine(progress, [&] {
       // Frames outside the sound add 0, which leaves a sum as it is, so only those inside are read.
@@ -161,6 +164,12 @@ double HanningWeight(double t) {
 
 void ApplyWindow(TWave& wave, const Selection& sel, Progress& progress, WindowKind kind) {
   const int64_t span = int64_t{sel.SelEnd} - sel.SelStart;
+  // Invert only flips each code, so it carries what is no number.
+  if (kind != WindowKind::Invert) {
+    RefuseNonNumbers(wave, sel, kind == WindowKind::FadeIn    ? "fade in"
+                                : kind == WindowKind::FadeOut ? "fade out"
+                                                              : "apply the Hanning window");
+  }
   wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {

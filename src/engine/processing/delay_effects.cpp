@@ -7,6 +7,7 @@
 #include "processing/code_rewrite.h"
 #include "processing/engine_frame.h"
 #include "processing/number_text.h"
+#include "processing/non_numbers.h"
 #include "state/session.h"
 #include "state/view_state.h"
 
@@ -72,9 +73,17 @@ void DelayMix(TWave& wave, const Selection& sel, Progress& progress, int64_t del
       WalkBusyRuns(0, count - 1, {busy}, progress, PassShare::Whole, [&](int64_t kFrom, int64_t kTo) {
         const int64_t low = last - kTo, high = last - kFrom;
         if (everySample && MixRun(samples, low, high, delay, pureDelay, mix)) return;
+        const auto step = [&](int64_t t, bool right) {
+          if (!pureDelay) {
+            samples.Write(t, right, mix(samples.Read(t, right), samples.Read(t - delay, right)));
+          } else {
+            // The source's own code, as MixRun moves it: a delay carries what is no number too.
+            samples.SetCode(t, right, samples.Inside(t - delay) ? samples.CodeAt(t - delay, right) : Samples::CodeOf(0.0));
+          }
+        };
         for (int64_t t = high; t >= low; --t) {
-          if (sel.Left) samples.Write(t, false, mix(samples.Read(t, false), samples.Read(t - delay, false)));
-          if (sel.Right) samples.Write(t, true, mix(samples.Read(t, true), samples.Read(t - delay, true)));
+          if (sel.Left) step(t, false);
+          if (sel.Right) step(t, true);
         }
       });
       if (directWeight != 0.0) return;
@@ -104,6 +113,7 @@ void EchoCommand(TWave& wave, const Selection& sel, Progress& progress, const st
   if (!askAmplitude(amplitudeText)) return;
   const int32_t amplitude = StrToInt(amplitudeText);
   if (amplitude <= 0 || amplitude > 100) throw InputRefused(kAbortingOperation);
+  RefuseNonNumbers(wave, sel, "add an echo");
   DelayMix(wave, sel, progress, delayMs, 1.0, amplitude / 100.0);
 }
 
@@ -120,6 +130,7 @@ EchoRepeatPlan PlanEchoRepeat(const std::string& periodText, const std::string& 
 
 void EchoRepeat(TWave& wave, const Selection& sel, Progress& progress, const EchoRepeatPlan& plan,
                 const std::function<void(int pass, int passes)>& beforePass) {
+  RefuseNonNumbers(wave, sel, "repeat the echo");
   for (int pass = 1; pass <= plan.Passes; ++pass) {
     if (beforePass) beforePass(pass, plan.Passes);
     // In 64 bits: 28 periods of a long period do not fit in 32.
@@ -128,6 +139,7 @@ void EchoRepeat(TWave& wave, const Selection& sel, Progress& progress, const Ech
 }
 
 void StereoExpand(Session& session, Progress& progress) {
+  RefuseNonNumbers(session.Wave, "expand the stereo image");
   SelectAll(session.View, session.Wave);
   session.Wave.ConvertToStereo();
   ApplyChannelRules(session.View, session.Wave);

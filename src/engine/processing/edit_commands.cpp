@@ -7,6 +7,7 @@
 #include "processing/delay_effects.h"
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
+#include "processing/non_numbers.h"
 #include "state/session.h"
 
 namespace {
@@ -125,6 +126,13 @@ void PasteClipboard(Session& session) {
   CheckLength(wave, uint64_t{wave.SampleCount()} + frames);
   TWave clip;
   clip.LoadFromImage("clipboard", clipboard.Image);
+  // Only a mean or another resolution computes with the clip's values; a copy into two channels
+  // carries them.
+  if (wave.Kind() != clip.Kind()) {
+    RefuseUnconvertible(clip, wave.Kind(), "paste", " of the clipboard");
+  } else if (wave.Channels() < clip.Channels()) {
+    RefuseNonNumbers(clip, "paste", " of the clipboard");
+  }
   ConvertLike(clip, wave);
   Insert(session, clip.Image().data() + kWaveHeaderSize, frames);
 }

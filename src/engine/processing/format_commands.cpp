@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "processing/errors.h"
+#include "processing/non_numbers.h"
 #include "state/session.h"
 
 namespace {
@@ -44,11 +45,40 @@ uint64_t CDDataSize(const TWave& wave, int doublings) {
   return size;
 }
 
+// What a conversion that computes with the values says it cannot do; none for a copy.
+const char* ConversionAction(FormatConversion conversion) {
+  switch (conversion) {
+    case FormatConversion::DoubleRate: return "double the rate";
+    case FormatConversion::HalveRate: return "halve the rate";
+    case FormatConversion::To16Bit: return "convert to 16 bits";
+    case FormatConversion::To8Bit: return "convert to 8 bits";
+    case FormatConversion::To24Bit: return "convert to 24 bits";
+    case FormatConversion::ToMono: return "mix to mono";
+    case FormatConversion::ToFloat:
+    case FormatConversion::ToStereo: break;
+  }
+  return nullptr;
+}
+
+// Refused before anything changes: what no conversion can compute with, and for codes, what the
+// rounding cannot take.
+void RefuseInputOf(const TWave& wave, FormatConversion conversion) {
+  const char* action = ConversionAction(conversion);
+  if (action == nullptr) return;
+  switch (conversion) {
+    case FormatConversion::To16Bit: RefuseUnconvertible(wave, SampleKind::Word, action); break;
+    case FormatConversion::To8Bit: RefuseUnconvertible(wave, SampleKind::Byte, action); break;
+    case FormatConversion::To24Bit: RefuseUnconvertible(wave, SampleKind::Triple, action); break;
+    default: RefuseNonNumbers(wave, action); break;
+  }
+}
+
 }  // namespace
 
 void ConvertFormat(Session& session, FormatConversion conversion) {
   TWave& wave = session.Wave;
   ViewState& state = session.View;
+  RefuseInputOf(wave, conversion);
   switch (conversion) {
     case FormatConversion::DoubleRate: DoubleRate(wave, state); break;
     case FormatConversion::HalveRate: HalveRate(wave, state); break;
@@ -69,6 +99,7 @@ void ConvertToCDFormat(Session& session) {
   if (!std::isfinite(r) || r != std::trunc(r)) throw InputRefused(kIncompatibleSampleRate);
   const int doublings = static_cast<int>(r);
   CheckConvertedDataSize(CDDataSize(wave, doublings), kCDFrameBytes);
+  RefuseUnconvertible(wave, SampleKind::Word, "convert to CD format");
 
   if (doublings != 0) {
     for (int i = 0; i < doublings; ++i) DoubleRate(wave, state);

@@ -7,6 +7,7 @@
 #include "processing/errors.h"
 #include "processing/first_order_recursion.h"
 #include "processing/number_text.h"
+#include "processing/non_numbers.h"
 #include "wave/message_path.h"
 
 namespace {
@@ -53,6 +54,7 @@ void FirstOrderFilter(TWave& wave, const Selection& sel, Progress& progress, Fil
                       double c0, double c1, double d1) {
   const FilterCoefficients c =
       kind == FilterKind::Custom ? FilterCoefficients{c0, c1, d1} : RCCoefficients(kind, cutOff, wave.SampleRate());
+  RefuseNonNumbers(wave, sel, "filter");
   wave.WithSamples([&](auto samples) {
     const int64_t first = sel.SelStart;
     Recursion walk;
@@ -97,6 +99,7 @@ void ApplyWallFilter(TWave& wave, const Selection& sel, Progress& progress, doub
   if (divisor == 0.0) throw CommandError(kDivisionByZero);
   const double k = 830.0 / divisor;
   const double a = 1.0 - k;
+  RefuseNonNumbers(wave, sel, "filter");
   wave.WithSamples([&](auto samples) {
     Recursion walk;
     walk.FirstOutput = int64_t{sel.SelStart} + 1;

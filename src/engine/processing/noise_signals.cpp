@@ -12,6 +12,7 @@
 #include "processing/errors.h"
 #include "processing/number_text.h"
 #include "processing/sample_kernels.h"
+#include "processing/non_numbers.h"
 #include "state/random_generator.h"
 
 namespace {
@@ -39,6 +40,7 @@ void AddNoise(TWave& wave, const Selection& sel, Progress& progress, RandomGener
   const double step = level / 200000.0;
   const int64_t perFrame = int{sel.Left} + int{sel.Right};
   const int64_t draws = std::max<int64_t>(0, int64_t{sel.SelEnd} - sel.SelStart + 1) * perFrame;
+  RefuseNonNumbers(wave, sel, "add noise");
   wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
     RunRoutine(progress, [&] {
@@ -151,6 +153,9 @@ void GateRun(Samples& samples, const Selection& sel, bool right, double threshol
 
 void NoiseGate(TWave& wave, const Selection& sel, Progress& progress, int32_t level) {
   const double threshold = level / 100.0;
+  // The envelope reaches past the selection's ends.
+  RefuseNonNumbers(wave, int64_t{sel.SelStart} - kGateReach, int64_t{sel.SelEnd} + kGateReach, sel.Left, sel.Right,
+                   "gate");
   wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
     // A mono sound with both flags gates its one channel twice in each frame, the second time
@@ -265,6 +270,7 @@ class SignalSteps {
 
 void GenerateSignal(TWave& wave, const Selection& sel, Progress& progress, const SignalPlan& plan) {
   if (plan.F0 < 0 || plan.Amplitude < 0) throw InputRefused("Error, negative input.");
+  RefuseNonNumbers(wave, sel, "add a signal");
   SignalSteps steps(plan, wave.SampleRate());
   wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);

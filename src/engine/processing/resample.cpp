@@ -14,6 +14,7 @@
 #include "processing/engine_frame.h"
 #include "processing/errors.h"
 #include "processing/number_text.h"
+#include "processing/non_numbers.h"
 #include "state/session.h"
 #include "wave/float_bounds.h"
 #include "wave/image_memory.h"
@@ -226,6 +227,7 @@ void ResampleSound(Session& session, Progress& progress, const std::string& rate
   const int64_t frames = ResampledFrames(wave.SampleCount(), from, to);
   const uint64_t dataSize = static_cast<uint64_t>(frames) * wave.FrameBytes();
   CheckConvertedDataSize(dataSize, wave.FrameBytes());
+  RefuseNonNumbers(wave, "resample");
 
   // The new image keeps every field of the old header but those of the rate and the size.
   TWaveHeader header = wave.Header();
