@@ -56,9 +56,15 @@ void TRecorder::ReportError(int code, const std::string& message) {
 
 uint64_t TRecorder::DroppedFrames() const { return Owner.WaveIn().DroppedFrames(); }
 
+std::chrono::steady_clock::time_point TRecorder::LastDelivery() const {
+  return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(lastDelivery_.load()));
+}
+
 bool TRecorder::Open() {
   if (IsOpen) return true;
   ++openings_;
+  // Before the device is asked: an open that the sound system never answers is silence too.
+  lastDelivery_ = std::chrono::steady_clock::now().time_since_epoch().count();
   // Before the device runs, so that nothing measures meanwhile.
   Meter.Start(bitsPerSample_ == TBPS::_16 ? 16 : 8, channels_ == TChannels::Stereo ? 2 : 1, sampleRate_);
   AddIndex = 0;
@@ -196,6 +202,7 @@ void TRecorder::WaveInCallback(uint32_t message, WaveHeader*) {
   }
   // A buffer that came back empty is neither counted nor queued again.
   if (recorded > 0) {
+    lastDelivery_ = std::chrono::steady_clock::now().time_since_epoch().count();
     // A re-queue still waiting when the recording stops must not reach the next one, which
     // has queued its buffers afresh.
     QMetaObject::invokeMethod(

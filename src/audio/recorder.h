@@ -74,6 +74,9 @@ class TRecorder final : public TAudioSettings {
 
   // Frames the device had to drop because no buffer was queued, since the last Open.
   uint64_t DroppedFrames() const;
+  // When the device last handed back a filled buffer, whether or not the trigger let it into the
+  // file, or when Open began if none has come since: how long the device has been silent.
+  std::chrono::steady_clock::time_point LastDelivery() const;
 
  private:
   void ReportError(int code, const std::string& message);
@@ -82,6 +85,8 @@ class TRecorder final : public TAudioSettings {
   bool splitChannels_ = false;
   // Counts the openings of the device, so that a buffer's re-queue knows its own recording.
   std::atomic<uint32_t> openings_{0};
+  // Set on the notification thread, read on the user-interface thread.
+  std::atomic<std::chrono::steady_clock::rep> lastDelivery_{0};
   std::unique_ptr<RecordingFile> file_;
   // The hidden window: what the callback posts runs here, on the user-interface thread.
   QObject window_;

@@ -290,6 +290,9 @@ class TMainForm : public QWidget {
   void PlayFrames(int64_t first, int64_t last);
   // Nothing plays: the gauge back at 0, the pages, Play and Reload enabled, Stop disabled.
   void ShowTransportIdle();
+  // Stops a recording that has ended by itself (its file taking nothing more, or its device
+  // silent); true when it did.
+  bool StopRecordingThatEnded();
   // After a recording is opened: what went wrong with the capture, when something did.
   void ReportRecordingTrouble(const RecordingOutcome& outcome, bool hasSound);
   // At start: offers to open what a recording that did not finish left in the scratch file; true

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 
@@ -158,6 +159,8 @@ void TMainForm::RecOptionsFormOK() {
     RecBitBtn->setEnabled(false);
     RecordTimer->start();
     RecOptionsForm->close();
+    // An open that the sound system did not answer has taken the whole bound already.
+    StopRecordingThatEnded();
   });
 }
 
@@ -178,13 +181,26 @@ bool TMainForm::OfferInterruptedRecording() {
   return opened;
 }
 
-void TMainForm::RecordTimerTimer() {
-  // A recording that its file ended is over: Stop at once opens it and says why, rather than a
-  // title that goes on counting seconds that are not recorded.
-  if (Audio.Recorder().FileEnded()) {
+// Rather than a title that goes on counting seconds that are not recorded, Stop at once opens
+// what the recording holds and says why.
+bool TMainForm::StopRecordingThatEnded() {
+  const TRecorder& recorder = Audio.Recorder();
+  if (recorder.FileEnded()) {
     StopBitBtnClick();
-    return;
+    return true;
   }
+  // A device that has handed back nothing for as long as any call to the sound system may take
+  // counts as not answering, as such a call would.
+  if (std::chrono::steady_clock::now() - recorder.LastDelivery() < kSoundSystemBound) return false;
+  const bool capturing = recorder.IsOpen;
+  StopBitBtnClick();
+  // A stop that answered leaves the silence untold; a device that never opened has said why.
+  if (capturing && SoundSystemAnswers()) prompts_.ShowError(kSoundSystemSilentText);
+  return true;
+}
+
+void TMainForm::RecordTimerTimer() {
+  if (StopRecordingThatEnded()) return;
   ++recordSeconds_;
   setWindowTitle(tr("Recording.. time: %1 S").arg(recordSeconds_));
   RecBitBtn->setEnabled(false);

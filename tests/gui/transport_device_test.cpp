@@ -5,6 +5,7 @@
 #include <QRadioButton>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "gui/dialogs/rec_options_form.h"
@@ -82,6 +83,21 @@ TEST_F(TransportDeviceTest, ARecordingFromTheSoundCardBecomesTheDocument) {
   }
   prompts.AnswerYes();
   form->close();
+}
+
+// In a process of its own, which then gives up on the sound system for good.
+TEST_F(TransportDeviceTest, ARecordingWhoseDeviceNeverAnswersEndsByItselfSayingSo) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT({
+    StartOnTheSoundCard();
+    UnansweredCapture unanswered;  // a pipe without a writer
+    Click("RecBitBtn");
+    Click("OKButton", form->RecOptionsForm);
+    std::cerr << (QTest::qWaitFor([&] { return !form->Recording(); }, 10000) ? "ended: " : "recording: ") << prompts.Texts(PromptKind::kError).join(" | ").toStdString() << '\n';
+    // _Exit leaves the folders, as it leaves every destructor.
+    for (const std::string& folder : {dir.Path().string(), SoundHome()}) std::filesystem::remove_all(folder);
+    std::_Exit(0);
+  }, testing::ExitedWithCode(0), "\nended: The sound system does not answer\n");
 }
 
 }  // namespace
