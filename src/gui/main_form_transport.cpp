@@ -112,6 +112,9 @@ void TMainForm::StopBitBtnClick() {
     if (!outcome.Image.empty()) {
       OpenDocumentImage(session_, ScratchFileName(), std::move(outcome.Image));
       ShowNewDocument();
+    } else {
+      // A device given up on still holds the file: the document stays as it was, and says so.
+      ShowDocumentCaption();
     }
     ReportRecordingTrouble(outcome, hasSound);
   });
