@@ -83,9 +83,6 @@ inline int16_t SixteenBitCode(double value) {
   return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>(UnroundedSixteenBitCode(value))));
 }
 
-// The code of silence in 8-bit data; wider silence is 0.
-inline constexpr uint8_t kSilence8 = 128;
-
 // The wider codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
 inline double TwentyFourBitValue(int32_t code) { return OddOverSteps<24>(static_cast<double>(2 * code + 1)); }
 inline double ThirtyTwoBitValue(int32_t code) { return OddOverSteps<32>(2.0 * code + 1.0); }
@@ -138,16 +135,51 @@ inline float FloatCode(double value) {
 // How a sound's samples are stored: unsigned bytes, signed 16-, 24- or 32-bit integers, or floats.
 enum class SampleKind : uint8_t { Byte, Word, Triple, Long, Float };
 
+// One row per kind of sample the editor holds, in the order of SampleKind, which is also the
+// order of their resolution. Every part that needs to know a layout takes it from here; the
+// mapping of its codes is SampleCodes<Kind> below.
+struct SampleFormat {
+  SampleKind Kind;
+  uint16_t Bits;
+  uint16_t Bytes;
+  bool IsFloat;
+  // The format chunk's tag: integer PCM or IEEE float.
+  uint16_t FormatTag;
+  // The code of silence, in each of its bytes (the middle level of unsigned bytes, 0 elsewhere).
+  uint8_t SilenceByte;
+  // Whether a recording can be made in it.
+  bool Recorded;
+};
+
+inline constexpr uint16_t kPcmTag = 1;
+inline constexpr uint16_t kFloatTag = 3;
+
+// The code of silence in 8-bit data; wider silence is 0.
+inline constexpr uint8_t kSilence8 = 128;
+
+inline constexpr SampleFormat kSampleFormats[] = {
+    {SampleKind::Byte, 8, 1, false, kPcmTag, kSilence8, true},
+    {SampleKind::Word, 16, 2, false, kPcmTag, 0, true},
+    {SampleKind::Triple, 24, 3, false, kPcmTag, 0, true},
+    {SampleKind::Long, 32, 4, false, kPcmTag, 0, false},
+    {SampleKind::Float, 32, 4, true, kFloatTag, 0, false},
+};
+
+constexpr const SampleFormat& FormatOf(SampleKind kind) { return kSampleFormats[static_cast<size_t>(kind)]; }
+
+// The row of samples of `bits` bits, floats or integers; none for a layout the editor does not hold.
+constexpr const SampleFormat* FindSampleFormat(uint16_t bits, bool isFloat) {
+  for (const SampleFormat& format : kSampleFormats) {
+    if (format.Bits == bits && format.IsFloat == isFloat) return &format;
+  }
+  return nullptr;
+}
+
 // The kind of samples of `bits` bits, floats or integers; Word for anything the editor does not
 // hold, which a loaded sound never has.
-inline SampleKind KindOf(uint16_t bits, bool floatSamples) {
-  if (floatSamples) return SampleKind::Float;
-  switch (bits) {
-    case 8: return SampleKind::Byte;
-    case 24: return SampleKind::Triple;
-    case 32: return SampleKind::Long;
-    default: return SampleKind::Word;
-  }
+constexpr SampleKind KindOf(uint16_t bits, bool floatSamples) {
+  const SampleFormat* format = FindSampleFormat(bits, floatSamples);
+  return format != nullptr ? format->Kind : SampleKind::Word;
 }
 
 // The codes of one kind: their type, the mapping both ways, silence, and what a loop needs to

@@ -322,7 +322,7 @@ void TWave::ReportProgress(int8_t progress) {
 template <class Loop>
 void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
   if (image_.size() < kWaveHeaderSize) return;  // nothing loaded yet: there is no sound to convert
-  const uint8_t silence = header.BitsPerSample == 8 && header.FormatTag != 3 ? kSilence8 : 0;
+  const uint8_t silence = FormatOf(KindOf(header.BitsPerSample, header.FormatTag == kFloatTag)).SilenceByte;
   std::vector<uint8_t> image;
   bool converted = false;
   // `steps(Kernel{}, count, scale, divisor)` runs the conversion's steps, with the gauge at
@@ -415,10 +415,10 @@ void TWave::ConvertResolution(SampleKind to) {
     RunConversion(h, uint64_t{header_.DataSize} << 1, [&](auto steps) { steps(To16Bit{}, samples, 100, divisor); });
     return;
   }
-  const uint32_t oldBytes = header_.BitsPerSample / 8;
-  const uint32_t newBytes = to == SampleKind::Byte ? 1 : to == SampleKind::Word ? 2 : to == SampleKind::Triple ? 3 : 4;
-  h.BitsPerSample = static_cast<uint16_t>(8 * newBytes);
-  h.FormatTag = to == SampleKind::Float ? 3 : 1;
+  const uint32_t oldBytes = FormatOf(kind_).Bytes;
+  const uint32_t newBytes = FormatOf(to).Bytes;
+  h.BitsPerSample = FormatOf(to).Bits;
+  h.FormatTag = FormatOf(to).FormatTag;
   h.BytesPerSec = static_cast<uint32_t>(uint64_t{header_.BytesPerSec} * newBytes / oldBytes);
   RunConversion(h, samples * newBytes, [&](auto steps) {
     WithKind(kind_, [&](auto from) {

@@ -101,7 +101,7 @@ void TWave::CreateSilent(const std::string& fileName, double seconds) {
   if (!IsNewWaveLength(seconds)) throw std::invalid_argument(NewWaveLengthRange());
   const auto dataSize = static_cast<uint32_t>(std::nearbyint(kSilentRate * seconds));
   const TWaveHeader h = CanonicalWaveHeader(1, kSilentRate, 8, dataSize);
-  std::vector<uint8_t> image = NewImage(kWaveHeaderSize + dataSize, 128);
+  std::vector<uint8_t> image = NewImage(kWaveHeaderSize + dataSize, kSilence8);
   WriteWaveHeader(h, image.data());
   AdoptImage(std::move(image), h);
   fileName_ = fileName;
@@ -165,7 +165,7 @@ void TWave::SwapBytes(size_t offset, uint8_t* bytes, size_t count) {
 
 void TWave::UpdateLayout() {
   const bool mono = header_.Channels == 1;
-  kind_ = KindOf(header_.BitsPerSample, header_.FormatTag == 3);
+  kind_ = KindOf(header_.BitsPerSample, header_.FormatTag == kFloatTag);
   const uint32_t sampleBytes = std::max(1, header_.BitsPerSample / 8);
   frameBytes_ = sampleBytes * (mono ? 1 : 2);
   rightOffset_ = mono ? 0 : sampleBytes;

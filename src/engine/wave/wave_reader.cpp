@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "wave/message_path.h"
+#include "wave/sample_codes.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ std::string SubFormatText(const uint8_t* guid) {
 // The format fields of the chunk at `format`, checked for what the editor can serve. Returns the
 // format the sound is held in: 1 (integer PCM) or 3 (float), whichever chunk named it.
 uint16_t ReadFormat(const HeadBytes& head, const Chunk& format, TWaveHeader& h) {
-  constexpr uint16_t kPcm = 1, kFloat = 3, kExtensible = 0xFFFE;
+  constexpr uint16_t kPcm = kPcmTag, kFloat = kFloatTag, kExtensible = 0xFFFE;
   constexpr uint32_t kExtensibleSize = 40;
   const uint64_t body = format.Body();
   h.FmtSize = format.Size;
@@ -142,9 +143,9 @@ uint16_t ReadFormat(const HeadBytes& head, const Chunk& format, TWaveHeader& h) 
   if (h.Channels != 1 && h.Channels != 2)
     head.Refuse("only mono and stereo sound can be opened (" + std::to_string(h.Channels) + " channels)");
   const uint16_t bits = h.BitsPerSample;
-  if (tag == kFloat && bits != 32)
+  if (tag == kFloat && FindSampleFormat(bits, true) == nullptr)
     head.Refuse("only 32-bit float samples can be opened (" + std::to_string(bits) + " bits)");
-  if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+  if (FindSampleFormat(bits, tag == kFloat) == nullptr)
     head.Refuse("only 8-, 16-, 24- and 32-bit samples can be opened (" + std::to_string(bits) + " bits)");
   if (h.SampleRate == 0) head.Refuse("its sample rate is 0");
   return tag;

@@ -39,7 +39,7 @@ void TWave::SpliceFrames(const FrameSplice& s) {
   if (s.Inserted) {
     image.insert(image.end(), s.Inserted, s.Inserted + inserted);
   } else {
-    image.resize(image.size() + inserted, kind_ == SampleKind::Byte ? kSilence8 : 0);
+    image.resize(image.size() + inserted, FormatOf(kind_).SilenceByte);
   }
   image.insert(image.end(), old + size_t{s.Resume} * frameBytes, old + size_t{s.End} * frameBytes);
   AdoptImage(std::move(image), header);
