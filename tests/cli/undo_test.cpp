@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -86,6 +89,39 @@ TEST(Undo, EveryRecordedCommandUndoesAndRedoesExactly) {
       }
     }
   }
+}
+
+// A command that changes the sound without an undo kind would run unrecorded, and the undo after
+// it would take back the one before it. Only these change it unrecorded, on purpose: they start
+// from a file or step through the history; play and devices reach a sound device.
+TEST(Undo, EveryCommandThatChangesTheSoundIsRecorded) {
+  using enum CommandId;
+  constexpr CommandId kUnrecorded[] = {Open, New, Reload, Record, Undo, Redo, Play, Devices};
+  const TempDir dir;
+  std::FILE* printed = std::fopen("/dev/null", "w");
+  ASSERT_NE(printed, nullptr);
+  for (const CommandEntry& command : CommandTable()) {
+    if (IsRecorded(command.Id) || std::ranges::find(kUnrecorded, command.Id) != std::end(kUnrecorded)) continue;
+    SCOPED_TRACE(command.Name);
+    NoProgress gauge;
+    CliSession session;
+    session.Gauge = &gauge;
+    session.Out = printed;
+    OpenDocumentImage(session.Doc, "in.wav", RandomWave(2, 16, kFrames, 5));
+    session.Doc.View.Sel.SelStart = 100;
+    session.Doc.View.Sel.SelEnd = 400;
+    const Snapshot before = Take(session.Doc);
+    std::vector<std::string> args(kArgs.begin(), kArgs.begin() + command.ArgCount);
+    if (command.ArgText.starts_with("PATH")) args[0] = dir.File("unrecorded.wav");
+    try {
+      RunCliCommand(command, session, args);
+    } catch (const std::exception&) {
+      // A refusal changes nothing either.
+    }
+    const Snapshot after = Take(session.Doc);
+    EXPECT_TRUE(after.Image == before.Image && after.Header == before.Header);
+  }
+  std::fclose(printed);
 }
 
 TEST(Undo, ACommandThatFailsPartWayUndoesToTheSoundBeforeIt) {
