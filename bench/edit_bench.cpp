@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench_sound.h"
+#include "processing/command_registry.h"
 #include "processing/document_commands.h"
 #include "processing/edit_commands.h"
 #include "processing/undo_commands.h"
@@ -53,8 +54,8 @@ void BM_Edit(benchmark::State& state, Edit edit, bool undoable) {
       session.View.Sel.SelEnd = kMiddle;
     }
     state.ResumeTiming();
-    static constexpr const char* kNames[] = {"delete", "cut", "crop", "paste"};
-    RunRecorded(session, RecordOf(kNames[static_cast<int>(edit)], session), [&] {
+    static constexpr CommandId kIds[] = {CommandId::Delete, CommandId::Cut, CommandId::Crop, CommandId::Paste};
+    RunRecorded(session, RecordOf(kIds[static_cast<int>(edit)], session), [&] {
       switch (edit) {
         case Edit::Delete: DeleteSelection(session); break;
         case Edit::Cut: CutSelection(session); break;

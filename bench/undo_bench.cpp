@@ -4,11 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <functional>
-#include <string_view>
 #include <vector>
 
 #include "bench_sound.h"
 #include "processing/amplitude_tools.h"
+#include "processing/command_registry.h"
 #include "processing/edit_commands.h"
 #include "processing/linear_filters.h"
 #include "processing/undo_commands.h"
@@ -16,22 +16,22 @@
 
 namespace {
 
-// A command as velorin-cli names it, recorded as the undo table says; one that changes the
-// sound's size or format is run on a fresh sound every time.
+// A command recorded as its entry in the command table says; one that changes the sound's size or
+// format is run on a fresh sound every time.
 struct Command {
-  const char* Name;
+  CommandId Id;
   bool Fresh;
   std::function<void(Session&, Progress&)> Run;
 };
 
-const Command kNormalize{"normalize", false, [](Session& s, Progress& p) { NormalizeSelection(s.Wave, s.View.Sel, p, 90); }};
-const Command kReverse{"reverse", false, [](Session& s, Progress& p) { ReverseSelection(s.Wave, s.View.Sel, p); }};
-const Command kInvert{"invert", false, [](Session& s, Progress& p) { ApplyWindow(s.Wave, s.View.Sel, p, WindowKind::Invert); }};
-const Command kLowPass{"low-pass", false, [](Session& s, Progress& p) { RCFilterCommand(s.Wave, s.View.Sel, p, FilterKind::LowPass, "1000"); }};
-const Command kToMono{"to-mono", true, [](Session& s, Progress&) { s.Wave.ConvertToMono(); }};
+const Command kNormalize{CommandId::Normalize, false, [](Session& s, Progress& p) { NormalizeSelection(s.Wave, s.View.Sel, p, 90); }};
+const Command kReverse{CommandId::Reverse, false, [](Session& s, Progress& p) { ReverseSelection(s.Wave, s.View.Sel, p); }};
+const Command kInvert{CommandId::Invert, false, [](Session& s, Progress& p) { ApplyWindow(s.Wave, s.View.Sel, p, WindowKind::Invert); }};
+const Command kLowPass{CommandId::LowPass, false, [](Session& s, Progress& p) { RCFilterCommand(s.Wave, s.View.Sel, p, FilterKind::LowPass, "1000"); }};
+const Command kToMono{CommandId::ToMono, true, [](Session& s, Progress&) { s.Wave.ConvertToMono(); }};
 // A minute from the middle deleted: the selection is set before the command is recorded.
 constexpr int32_t kMinute = 44100 * 60;
-const Command kDelete{"delete", true, [](Session& s, Progress&) { DeleteSelection(s); }};
+const Command kDelete{CommandId::Delete, true, [](Session& s, Progress&) { DeleteSelection(s); }};
 
 // The sound is made once; a command that changes its size or format starts from a copy.
 void LoadSession(Session& session, const Command& command) {
@@ -42,11 +42,11 @@ void LoadSession(Session& session, const Command& command) {
   }();
   session.Wave.LoadFromImage("bench.wav", image);
   SelectAll(session.View, session.Wave);
-  if (std::string_view(command.Name) == "delete") session.View.Sel = {9 * kMinute / 2, 11 * kMinute / 2 - 1, true, true};
+  if (command.Id == CommandId::Delete) session.View.Sel = {9 * kMinute / 2, 11 * kMinute / 2 - 1, true, true};
 }
 
 void RunRecordedCommand(Session& session, const Command& command, Progress& gauge) {
-  RunRecorded(session, RecordOf(command.Name, session), [&] { command.Run(session, gauge); });
+  RunRecorded(session, RecordOf(command.Id, session), [&] { command.Run(session, gauge); });
 }
 
 // The command over the whole sound, recorded for undo or not. A conversion is run on the stereo

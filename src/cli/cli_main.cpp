@@ -16,6 +16,7 @@
 #include "processing/errors.h"
 #include "processing/message_text.h"
 #include "processing/number_text.h"
+#include "processing/undo_commands.h"
 #include "velorin_version.h"
 
 namespace {
@@ -32,7 +33,7 @@ class UsageError : public std::runtime_error {
 };
 
 struct Invocation {
-  const CliCommand* Command;
+  const CommandEntry* Command;
   std::vector<std::string> Args;
 };
 
@@ -59,7 +60,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   if (i >= argc) throw UsageError("no command given");
   while (i < argc) {
     const std::string name = argv[i++];
-    const CliCommand* command = FindCliCommand(name);
+    const CommandEntry* command = FindCommand(name);
     if (!command) throw UsageError("unknown command " + QuotedForMessage(name));
     if (argc - i < command->ArgCount)
       throw UsageError("'" + name + "' needs " + std::to_string(command->ArgCount) +
@@ -111,11 +112,11 @@ std::optional<int> AnswerAlone(int argc, char** argv) {
 // undo is still to come (`undosLeft`, counted from i on): an undo must find the whole sound behind
 // the crop. False, with nothing run, where the three must run one after the other.
 bool RanOpenCropped(const CommandLine& line, size_t i, size_t undosLeft, CliSession& session) {
-  const auto named = [&](size_t k, std::string_view name) {
-    return k < line.Invocations.size() && line.Invocations[k].Command->Name == name;
+  const auto named = [&](size_t k, CommandId command) {
+    return k < line.Invocations.size() && line.Invocations[k].Command->Id == command;
   };
   if (undosLeft != 0) return false;
-  if (!named(i, "open") || !named(i + 1, "select") || !named(i + 2, "crop")) return false;
+  if (!named(i, CommandId::Open) || !named(i + 1, CommandId::Select) || !named(i + 2, CommandId::Crop)) return false;
   const std::vector<std::string>& select = line.Invocations[i + 1].Args;
   int32_t selStart = 0, selEnd = 0;
   try {
@@ -137,11 +138,11 @@ int RunAll(const CommandLine& line) {
   // The history keeps no more entries than the undo commands still to come can reach, so that a
   // run without them holds no second copy of the sound.
   size_t undosLeft = 0;
-  for (const Invocation& invocation : line.Invocations) undosLeft += invocation.Command->Name == "undo";
+  for (const Invocation& invocation : line.Invocations) undosLeft += invocation.Command->Id == CommandId::Undo;
   for (size_t i = 0; i < line.Invocations.size(); ++i) {
     const Invocation& invocation = line.Invocations[i];
     session.Doc.Undo.LimitDepth(undosLeft);
-    undosLeft -= invocation.Command->Name == "undo";
+    undosLeft -= invocation.Command->Id == CommandId::Undo;
     try {
       if (RanOpenCropped(line, i, undosLeft, session)) {
         progress.Finish();
@@ -154,7 +155,7 @@ int RunAll(const CommandLine& line) {
       // whose output was lost would report success for a run that failed.
       if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Stop(progress, kFailed, kCannotWriteOutput);
       // A later undo would have needed the entry this command could not keep.
-      if (IsRecorded(invocation.Command->Name) && !session.Doc.Undo.NotKept().empty())
+      if (IsRecorded(invocation.Command->Id) && !session.Doc.Undo.NotKept().empty())
         std::fprintf(stderr, "%s\n", session.Doc.Undo.NotKept().c_str());
     } catch (const CliInterrupted& interruption) {
       return Stop(progress, 128 + interruption.Signal, interruption.what());

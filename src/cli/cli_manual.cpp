@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "cli/cli_commands.h"
+#include "processing/command_registry.h"
 
 namespace {
 
@@ -64,8 +64,8 @@ std::string ArgumentsInRoff(std::string_view argText) {
 // "\fBopen\fR, \fBnew\fR and \fBiir-open\fR": the commands that work without a sound.
 std::string NamesWithoutSound() {
   std::vector<std::string_view> names;
-  for (const CliCommand& command : CliCommands()) {
-    if (command.Needs == CliNeeds::Nothing) names.push_back(command.Name);
+  for (const CommandEntry& command : CommandTable()) {
+    if (command.Needs == CommandNeeds::Nothing) names.push_back(command.Name);
   }
   std::string text;
   for (size_t i = 0; i < names.size(); ++i) {
@@ -82,7 +82,7 @@ void CheckExample(std::string_view line) {
   std::vector<std::string> words;
   for (std::string word; stream >> word;) words.push_back(word);
   for (size_t i = 0; i < words.size();) {
-    const CliCommand* command = FindCliCommand(words[i]);
+    const CommandEntry* command = FindCommand(words[i]);
     if (!command) throw std::logic_error("manual example names no command: " + words[i]);
     const size_t first = i + 1;
     i = first + static_cast<size_t>(command->ArgCount);
@@ -138,7 +138,7 @@ Print the program's name and version on standard output and exit with 0.
 Both of these are understood only as the one argument of the command line.
 .SH COMMANDS
 )";
-  for (const CliCommand& command : CliCommands()) {
+  for (const CommandEntry& command : CommandTable()) {
     page += ".TP\n\\fB" + Roff(command.Name) + "\\fR" + ArgumentsInRoff(command.ArgText) + "\n";
     page += Roff(command.Summary) + "\n";
   }

@@ -66,12 +66,7 @@ std::string ExecutableFolder() {
 
 }  // namespace
 
-bool IsRecordFormat(CliArgs a) {
-  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && (a[2] == "8" || a[2] == "16" || a[2] == "24") &&
-         (a[3] == "1" || a[3] == "2");
-}
-
-void Record(CliSession& s, CliArgs a) {
+void Record(CliSession& s, CommandArgs a) {
   RecordingRequest request;
   request.Seconds = StrToFloat(a[0]);
   request.Format.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));

@@ -12,8 +12,7 @@ class CliInterrupted : public std::runtime_error {
   int Signal;
 };
 
-bool IsRecordFormat(CliArgs args);
 // record SECONDS RATE BITS CHANNELS: records into the scratch file until at least SECONDS of
 // sound have reached it, then opens it. Throws CommandError when the recording failed or its file
 // could not take it whole, CliInterrupted when a signal ended it.
-void Record(CliSession& session, CliArgs args);
+void Record(CliSession& session, CommandArgs args);

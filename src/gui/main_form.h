@@ -9,12 +9,12 @@
 #include <exception>
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "gui/widgets/gauge.h"
 #include "gui/prompts.h"
 #include "audio/audio_component.h"
 #include "audio/recording_session.h"
+#include "processing/command_registry.h"
 #include "processing/errors.h"
 #include "processing/undo_commands.h"
 #include "state/session.h"
@@ -98,12 +98,11 @@ class TMainForm : public QWidget {
   }
 
   // A command that changes the sound, inside RunWithDocument once its questions are answered:
-  // `command()` recorded for Undo under `name` as the undo table says for the command velorin-cli
-  // calls `cliName`, which takes `args`.
+  // `command()` recorded for Undo under `name` as the entry `id` of the command table says, with
+  // the arguments `args` that entry takes.
   template <class Command>
-  void Recorded(std::string_view cliName, const QString& name, Command&& command,
-                std::span<const std::string> args = {}) {
-    UndoRecord record = RecordOf(cliName, session_, args);
+  void Recorded(CommandId id, const QString& name, Command&& command, std::span<const std::string> args = {}) {
+    UndoRecord record = RecordOf(id, session_, args);
     record.Name = name.toStdString();
     try {
       RunRecorded(session_, record, command);
@@ -118,10 +117,10 @@ class TMainForm : public QWidget {
   void SoundChanged(const UndoRecord* record);
 
   // A processing routine over the selection: `routine(wave, selection, gauge)` on the document,
-  // recorded for Undo as `cliName` under `name`.
+  // recorded for Undo as the entry `id` says, under `name`.
   template <class Routine>
-  void RunOnSelection(std::string_view cliName, const QString& name, Routine&& routine) {
-    RunWithDocument([&] { Recorded(cliName, name, [&] { routine(session_.Wave, session_.View.Sel, *Gauge); }); });
+  void RunOnSelection(CommandId id, const QString& name, Routine&& routine) {
+    RunWithDocument([&] { Recorded(id, name, [&] { routine(session_.Wave, session_.View.Sel, *Gauge); }); });
   }
 
   // Runs a command so that its failure is reported and the window goes on: a refused input as

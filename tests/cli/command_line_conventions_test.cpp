@@ -82,8 +82,8 @@ TEST(CliManual, TheManualPageDescribesEveryCommandOfTheTableAndRendersCleanly) {
   for (const char* section : {" COMMANDS ", " EXIT STATUS ", " EXAMPLES "}) {
     EXPECT_NE(text.find(section), std::string::npos) << section;
   }
-  ASSERT_GE(CliCommands().size(), 30u);
-  for (const CliCommand& command : CliCommands()) {
+  ASSERT_GE(CommandTable().size(), 30u);
+  for (const CommandEntry& command : CommandTable()) {
     std::string entry = " " + std::string(command.Name);
     if (!command.ArgText.empty()) entry += " " + std::string(command.ArgText);
     entry += " " + std::string(command.Summary) + " ";

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "cli/cli_commands.h"
 #include "processing/document_commands.h"
 #include "processing/errors.h"
+#include "processing/undo_commands.h"
 #include "cli_run.h"
 #include "test_support.h"
 
@@ -37,8 +41,8 @@ std::vector<uint8_t> RandomWave(uint16_t channels, uint16_t bits, uint32_t frame
   return CanonicalWave(channels, 11025, bits, data);
 }
 
-void Do(CliSession& session, std::string_view name, CliArgs args = {}) {
-  RunCliCommand(*FindCliCommand(name), session, args);
+void Do(CliSession& session, CommandId command, CommandArgs args = {}) {
+  RunCliCommand(EntryOf(command), session, args);
 }
 
 // A selection inside the sound, partly past the delay's reach: the 50 ms pure delay (551 frames)
@@ -49,8 +53,8 @@ constexpr std::pair<int32_t, int32_t> kSelections[] = {{100, 400}, {1000, 1300}}
 const std::vector<std::string> kArgs(3, "50");
 
 TEST(Undo, EveryRecordedCommandUndoesAndRedoesExactly) {
-  for (const CliCommand& command : CliCommands()) {
-    if (!IsRecorded(command.Name)) continue;
+  for (const CommandEntry& command : CommandTable()) {
+    if (!IsRecorded(command.Id)) continue;
     for (const auto& [channels, bits] : {std::pair{1, 8}, {1, 16}, {2, 8}, {2, 16}}) {
       for (const auto& [selStart, selEnd] : kSelections) for (const char* which : {"left", "right", "both"}) {
         SCOPED_TRACE(std::string(command.Name) + " " + std::to_string(channels) + "ch " + std::to_string(bits) +
@@ -59,42 +63,75 @@ TEST(Undo, EveryRecordedCommandUndoesAndRedoesExactly) {
         CliSession session;
         session.Gauge = &gauge;
         OpenDocumentImage(session.Doc, "in.wav", RandomWave(channels, bits, kFrames, channels * 100 + bits));
-        Do(session, "channels", std::vector<std::string>{which});
+        Do(session, CommandId::Channels, std::vector<std::string>{which});
         session.Doc.View.Sel.SelStart = selStart;
         session.Doc.View.Sel.SelEnd = selEnd;
         session.Doc.View.ViewStart = 50;
         const Snapshot before = Take(session.Doc);
         bool failed = false;
         try {
-          Do(session, command.Name, CliArgs(kArgs).first(command.ArgCount));
+          Do(session, command.Id, CommandArgs(kArgs).first(command.ArgCount));
         } catch (const std::exception&) {
           failed = true;
         }
         const Snapshot after = Take(session.Doc);
         if (failed && after == before) {
           // Refused before anything changed: nothing to undo.
-          EXPECT_THROW(Do(session, "undo"), InputRefused);
+          EXPECT_THROW(Do(session, CommandId::Undo), InputRefused);
           continue;
         }
-        EXPECT_THROW(Do(session, "redo"), InputRefused);
-        Do(session, "undo");
+        EXPECT_THROW(Do(session, CommandId::Redo), InputRefused);
+        Do(session, CommandId::Undo);
         EXPECT_TRUE(Take(session.Doc) == before);
-        EXPECT_THROW(Do(session, "undo"), InputRefused);
-        Do(session, "redo");
+        EXPECT_THROW(Do(session, CommandId::Undo), InputRefused);
+        Do(session, CommandId::Redo);
         EXPECT_TRUE(Take(session.Doc) == after);
       }
     }
   }
 }
 
+// A command that changes the sound without an undo kind would run unrecorded, and the undo after
+// it would take back the one before it. Only these change it unrecorded, on purpose: they start
+// from a file or step through the history; play and devices reach a sound device.
+TEST(Undo, EveryCommandThatChangesTheSoundIsRecorded) {
+  using enum CommandId;
+  constexpr CommandId kUnrecorded[] = {Open, New, Reload, Record, Undo, Redo, Play, Devices};
+  const TempDir dir;
+  std::FILE* printed = std::fopen("/dev/null", "w");
+  ASSERT_NE(printed, nullptr);
+  for (const CommandEntry& command : CommandTable()) {
+    if (IsRecorded(command.Id) || std::ranges::find(kUnrecorded, command.Id) != std::end(kUnrecorded)) continue;
+    SCOPED_TRACE(command.Name);
+    NoProgress gauge;
+    CliSession session;
+    session.Gauge = &gauge;
+    session.Out = printed;
+    OpenDocumentImage(session.Doc, "in.wav", RandomWave(2, 16, kFrames, 5));
+    session.Doc.View.Sel.SelStart = 100;
+    session.Doc.View.Sel.SelEnd = 400;
+    const Snapshot before = Take(session.Doc);
+    std::vector<std::string> args(kArgs.begin(), kArgs.begin() + command.ArgCount);
+    if (command.ArgText.starts_with("PATH")) args[0] = dir.File("unrecorded.wav");
+    try {
+      RunCliCommand(command, session, args);
+    } catch (const std::exception&) {
+      // A refusal changes nothing either.
+    }
+    const Snapshot after = Take(session.Doc);
+    EXPECT_TRUE(after.Image == before.Image && after.Header == before.Header);
+  }
+  std::fclose(printed);
+}
+
 TEST(Undo, ACommandThatFailsPartWayUndoesToTheSoundBeforeIt) {
   const struct {
     const char* name;
-    const char* command;
+    CommandId command;
     void (*partly)(Session&);
   } cases[] = {
-      {"in place", "mute", [](Session& s) { s.Wave.SetSample(200, false, 0.5); }},
-      {"rebuilt", "cd-format", [](Session& s) { s.Wave.ConvertToStereo(); }},
+      {"in place", CommandId::Mute, [](Session& s) { s.Wave.SetSample(200, false, 0.5); }},
+      {"rebuilt", CommandId::CDFormat, [](Session& s) { s.Wave.ConvertToStereo(); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -121,9 +158,9 @@ TEST(Undo, ACommandTooLargeToKeepIsNamedByTheUndoAfterIt) {
   session.Gauge = &gauge;
   OpenDocumentImage(session.Doc, "in.wav", RandomWave(2, 16, kFrames, 9));
   session.Doc.Undo = UndoHistory(1000);
-  Do(session, "mute");
+  Do(session, CommandId::Mute);
   try {
-    Do(session, "undo");
+    Do(session, CommandId::Undo);
     ADD_FAILURE() << "undo ran";
   } catch (const InputRefused& refusal) {
     EXPECT_STREQ(refusal.what(), "Nothing to undo: Mute cannot be undone: it would keep 1 MB, over the undo budget of 0 MB");
@@ -137,23 +174,23 @@ TEST(Undo, StepsBackThroughSeveralCommandsAndSaveKeepsTheHistory) {
   OpenDocumentImage(session.Doc, "in.wav", RandomWave(2, 16, kFrames, 7));
   const Snapshot opened = Take(session.Doc);
   const std::vector<std::string> level{"90"};
-  Do(session, "normalize", level);
+  Do(session, CommandId::Normalize, level);
   const Snapshot normalized = Take(session.Doc);
-  Do(session, "to-mono");
-  Do(session, "reverse");
-  Do(session, "undo");
-  Do(session, "undo");
+  Do(session, CommandId::ToMono);
+  Do(session, CommandId::Reverse);
+  Do(session, CommandId::Undo);
+  Do(session, CommandId::Undo);
   EXPECT_TRUE(Take(session.Doc) == normalized);
-  Do(session, "undo");
+  Do(session, CommandId::Undo);
   EXPECT_TRUE(Take(session.Doc) == opened);
   // Save keeps the history; open starts a fresh one.
-  Do(session, "redo");
+  Do(session, CommandId::Redo);
   const std::string saved = testing::TempDir() + "undo_saved.wav";
-  Do(session, "save", std::vector<std::string>{saved});
-  Do(session, "undo");
+  Do(session, CommandId::Save, std::vector<std::string>{saved});
+  Do(session, CommandId::Undo);
   EXPECT_TRUE(Take(session.Doc) == opened);
-  Do(session, "open", std::vector<std::string>{saved});
-  EXPECT_THROW(Do(session, "undo"), InputRefused);
+  Do(session, CommandId::Open, std::vector<std::string>{saved});
+  EXPECT_THROW(Do(session, CommandId::Undo), InputRefused);
 }
 
 // velorin-cli keeps only what its later undo commands reach, and they reach all of it; a paste

@@ -75,12 +75,12 @@ std::string Word(uint8_t byte) {
 }
 
 // The commands a sequence picks from: all but those that reach a device.
-const std::vector<const CliCommand*>& Commands() {
-  static const std::vector<const CliCommand*> commands = [] {
-    std::vector<const CliCommand*> found;
-    for (const CliCommand& command : CliCommands()) {
-      const std::string_view name = command.Name;
-      if (name != "record" && name != "play" && name != "devices") found.push_back(&command);
+const std::vector<const CommandEntry*>& Commands() {
+  static const std::vector<const CommandEntry*> commands = [] {
+    std::vector<const CommandEntry*> found;
+    for (const CommandEntry& command : CommandTable()) {
+      const CommandId id = command.Id;
+      if (id != CommandId::Record && id != CommandId::Play && id != CommandId::Devices) found.push_back(&command);
     }
     return found;
   }();
@@ -153,16 +153,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   size_t at = 3;
   while (at < size && session.Doc.Wave.Image().size() <= kLargestImage) {
-    const CliCommand& command = *Commands()[data[at++] % Commands().size()];
+    const CommandEntry& command = *Commands()[data[at++] % Commands().size()];
     std::vector<std::string> args;
     for (int i = 0; i < command.ArgCount; ++i) args.push_back(Word(at < size ? data[at++] : 0));
-    const std::string_view name = command.Name;
+    const CommandId id = command.Id;
     // velorin-cli refuses such a line before anything runs; a long sound is not what is tried.
     if (command.ArgsValid && !command.ArgsValid(args)) continue;
-    if (name == "new" && args[0] != "0.5" && args[0] != "0") continue;
+    if (id == CommandId::New && args[0] != "0.5" && args[0] != "0") continue;
     // Only files of this run's folder are written.
-    if (name == "save" && args[0] != (Folder() / "out.wav").string()) continue;
-    if (name == "samples" && args[1].size() > 3) continue;
+    if (id == CommandId::Save && args[0] != (Folder() / "out.wav").string()) continue;
+    if (id == CommandId::Samples && args[1].size() > 3) continue;
     bool ran = true;
     try {
       RunCliCommand(command, session, args);
@@ -172,23 +172,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const UndoHistory& history = session.Doc.Undo;
     if (history.Held() != history.Measured())
-      Fail("after " + std::string(name) + " the history holds " + std::to_string(history.Held()) +
+      Fail("after " + std::string(command.Name) + " the history holds " + std::to_string(history.Held()) +
            " bytes, its entries " + std::to_string(history.Measured()));
     // A fresh sound, or a history emptied by a command other than undo and redo (one that failed
     // half way through a change it cannot take back), is where undoing everything leads.
-    const bool fresh = ran && (name == "open" || name == "new" || name == "reload");
-    const bool emptied = name != "undo" && name != "redo" && !history.CanUndo() && !history.CanRedo();
+    const bool fresh = ran && (id == CommandId::Open || id == CommandId::New || id == CommandId::Reload);
+    const bool emptied = id != CommandId::Undo && id != CommandId::Redo && !history.CanUndo() && !history.CanRedo();
     if (fresh || emptied) opened = Take(session.Doc);
   }
 
   const Sound left = Take(session.Doc);
   int undone = 0;
   while (session.Doc.Undo.CanUndo()) {
-    RunCliCommand(*FindCliCommand("undo"), session, {});
+    RunCliCommand(EntryOf(CommandId::Undo), session, {});
     ++undone;
   }
   if (!(Take(session.Doc) == opened)) Fail("undoing everything did not give back the sound opened");
-  for (int i = 0; i < undone; ++i) RunCliCommand(*FindCliCommand("redo"), session, {});
+  for (int i = 0; i < undone; ++i) RunCliCommand(EntryOf(CommandId::Redo), session, {});
   if (!(Take(session.Doc) == left)) Fail("redoing everything did not give back the sound the commands left");
   std::fclose(out);
   std::free(printed);

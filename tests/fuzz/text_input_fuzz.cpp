@@ -85,25 +85,25 @@ void CheckFinite(double value) {
 
 // What a command that reads files or devices, or works for as long as its number says, makes
 // of its words: only the parsing, the way the command itself parses them.
-bool ParsedOnly(const CliCommand& command, const std::vector<std::string>& args) {
-  const std::string_view name = command.Name;
-  if (name == "open" || name == "save" || name == "iir-open") return true;  // paths, no numbers
-  if (name == "new") {
+bool ParsedOnly(const CommandEntry& command, const std::vector<std::string>& args) {
+  const CommandId id = command.Id;
+  if (id == CommandId::Open || id == CommandId::Save || id == CommandId::IIROpen) return true;  // paths, no numbers
+  if (id == CommandId::New) {
     Answered([&] { CheckFinite(ParseNewWaveLength(args[0])); });
     return true;
   }
-  if (name == "record") {
+  if (id == CommandId::Record) {
     Answered([&] { CheckFinite(StrToFloat(args[0])); });
     return true;
   }
   // Gigabytes of silence are what was asked for, not a fault; a minute shows the insertion.
-  if (name == "insert-silence") {
+  if (id == CommandId::InsertSilence) {
     int32_t ms = 0;
     if (!Answered([&] { ms = ParseDelayMs(args[0]); })) return true;
     if (ms > 60000) return true;
   }
   // Printing two billion lines is what was asked for, not a fault; a few thousand show the parse.
-  if (name == "samples") {
+  if (id == CommandId::Samples) {
     int32_t count = 0;
     if (!Answered([&] { count = StrToInt(args[1]); })) return true;
     if (count > 4096) return true;
@@ -112,11 +112,11 @@ bool ParsedOnly(const CliCommand& command, const std::vector<std::string>& args)
 }
 
 void RunCommand(CliSession& session, uint8_t pick, std::string_view text) {
-  std::vector<const CliCommand*> withArguments;
-  for (const CliCommand& command : CliCommands()) {
+  std::vector<const CommandEntry*> withArguments;
+  for (const CommandEntry& command : CommandTable()) {
     if (command.ArgCount > 0) withArguments.push_back(&command);
   }
-  const CliCommand& command = *withArguments[pick % withArguments.size()];
+  const CommandEntry& command = *withArguments[pick % withArguments.size()];
   const std::vector<std::string> args = Words(text, static_cast<size_t>(command.ArgCount));
   // The two parsers every number argument goes through, whatever the command makes of it.
   for (const std::string& word : args) {
@@ -136,7 +136,7 @@ void RunIIRFile(CliSession& session, std::string_view content) {
     if (text->find_first_of("\r\n") != std::string::npos) Fail("a coefficient holds a line end");
   }
   session.CoefficientsFile = "fuzz.iir";
-  Answered([&] { RunCliCommand(*FindCliCommand("iir-apply"), session, {}); });
+  Answered([&] { RunCliCommand(EntryOf(CommandId::IIRApply), session, {}); });
 }
 
 }  // namespace

@@ -6,60 +6,13 @@
 #include <utility>
 
 #include "processing/amplitude_tools.h"
+#include "processing/command_registry.h"
 #include "processing/delay_effects.h"
 #include "processing/errors.h"
 #include "state/session.h"
 #include "wave/image_memory.h"
 
 namespace {
-
-// How each command that changes the sound is recorded.
-enum class Recording {
-  Selection,  // the selected frames within the sound
-  Delay,      // the selection, and the frames a pure delay silences past its end
-  Whole,      // every frame changes in place
-  Expand,     // a mono sound becomes a new stereo image; a stereo one changes in place, all of it
-  Reverse,    // run again; a selection reaching past the sound silences frames, which are copied
-  Invert,     // run again
-  Image,      // a new image
-  Removal,    // the selection's frames within the sound go
-  Crop,       // all but the selection's frames within the sound go
-  Insertion,  // frames come in before the selection's start
-};
-
-struct Row {
-  std::string_view Command;
-  Recording How;
-};
-
-constexpr Row kRecordings[] = {
-    {"cut", Recording::Removal},          {"delete", Recording::Removal},
-    {"crop", Recording::Crop},            {"paste", Recording::Insertion},
-    {"insert-silence", Recording::Insertion},
-    {"double-rate", Recording::Image},    {"halve-rate", Recording::Image},
-    {"to-16bit", Recording::Image},       {"to-8bit", Recording::Image},
-    {"to-stereo", Recording::Image},      {"to-mono", Recording::Image},
-    {"to-24bit", Recording::Image},       {"to-float", Recording::Image},
-    {"cd-format", Recording::Image},      {"resample", Recording::Image},
-    {"normalize-loudness", Recording::Whole}, {"mute", Recording::Selection},
-    {"normalize", Recording::Selection},  {"remove-dc", Recording::Selection},
-    {"fade-in", Recording::Selection},    {"fade-out", Recording::Selection},
-    {"hanning", Recording::Selection},    {"invert", Recording::Invert},
-    {"reverse", Recording::Reverse},      {"low-pass", Recording::Selection},
-    {"high-pass", Recording::Selection},  {"iir", Recording::Selection},
-    {"iir-apply", Recording::Selection},  {"wall", Recording::Selection},
-    {"delay", Recording::Delay},          {"echo", Recording::Selection},
-    {"echo-repeat", Recording::Selection}, {"stereo-expand", Recording::Expand},
-    {"add-noise", Recording::Selection},  {"gate", Recording::Selection},
-    {"sine", Recording::Selection},       {"square", Recording::Selection},
-};
-
-const Row* Find(std::string_view command) {
-  for (const Row& row : kRecordings) {
-    if (row.Command == command) return &row;
-  }
-  return nullptr;
-}
 
 UndoRecord FramesRecord(const TWave& wave, int64_t first, int64_t last) {
   const FrameSpan inside = FramesInside(first, last, wave.SampleCount());
@@ -110,6 +63,7 @@ UndoRecord RecordFor(Recording how, const Session& session, std::span<const std:
       return {.How = UndoRecord::Kind::Removal, .Removed = {{0, selected.Begin}, {selected.End, wave.SampleCount()}}};
     case Recording::Insertion:
       return {.How = UndoRecord::Kind::Insertion, .First = std::clamp<int64_t>(sel.SelStart, 0, wave.SampleCount())};
+    case Recording::None: break;
   }
   throw std::logic_error("A recording kind without a record");
 }
@@ -227,13 +181,12 @@ void Swap(Session& session, UndoEntry& entry) {
 
 }  // namespace
 
-bool IsRecorded(std::string_view command) { return Find(command) != nullptr; }
+bool IsRecorded(CommandId command) { return EntryOf(command).Undo != Recording::None; }
 
-UndoRecord RecordOf(std::string_view command, const Session& session, std::span<const std::string> args) {
-  const Row* row = Find(command);
-  if (row == nullptr) throw std::logic_error("No undo record for " + std::string(command));
-  UndoRecord record = RecordFor(row->How, session, args);
-  record.Name = command;
+UndoRecord RecordOf(CommandId command, const Session& session, std::span<const std::string> args) {
+  const CommandEntry& entry = EntryOf(command);
+  UndoRecord record = RecordFor(entry.Undo, session, args);
+  record.Name = entry.Name;
   return record;
 }
 

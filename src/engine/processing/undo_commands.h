@@ -4,11 +4,11 @@
 #include <functional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "processing/engine_frame.h"
 
+enum class CommandId : uint8_t;
 struct Session;
 class TWave;
 
@@ -32,12 +32,12 @@ struct UndoRecord {
   bool InPlace() const { return How == Kind::Frames || How == Kind::Rerun; }
 };
 
-// Whether the command of that name (as velorin-cli names it) changes the sound and is recorded for
-// undo. The window's buttons and velorin-cli take how each is recorded from the same table.
-bool IsRecorded(std::string_view command);
+// Whether the command changes the sound and is recorded for undo, as its entry in the command
+// table says; the window's buttons and velorin-cli both go by it.
+bool IsRecorded(CommandId command);
 // The record of such a command run on the session as it stands now, with the arguments it takes
-// in velorin-cli (the texts the window asks for, in the same order); named `command`.
-UndoRecord RecordOf(std::string_view command, const Session& session, std::span<const std::string> args = {});
+// in velorin-cli (the texts the window asks for, in the same order); named as velorin-cli names it.
+UndoRecord RecordOf(CommandId command, const Session& session, std::span<const std::string> args = {});
 
 // Runs `command` on the session with its undo entry recorded as `record` states. A command that
 // throws after changing something still leaves its entry; one that changed nothing leaves none.

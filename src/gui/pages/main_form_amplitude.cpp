@@ -63,10 +63,10 @@ auto Window(WindowKind kind) {
 
 }  // namespace
 
-void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection("mute", tr("Mute"), MuteSelection); }
+void TAmplitudePage::MuteButtonClick() { form_.RunOnSelection(CommandId::Mute, tr("Mute"), MuteSelection); }
 
 void TAmplitudePage::NormalizeButtonClick() {
-  form_.RunOnSelection("normalize", tr("Normalize"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
+  form_.RunOnSelection(CommandId::Normalize, tr("Normalize"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
     NormalizeSelection(wave, sel, gauge, NormalizeUpDown->value());
   });
 }
@@ -75,11 +75,11 @@ void TAmplitudePage::NormalizeUpDownClick() {
   NormalizeLabel->setText(QString::number(NormalizeUpDown->value()) + QStringLiteral(" %"));
 }
 
-void TAmplitudePage::Button1Click() { form_.RunOnSelection("remove-dc", tr("Remove DC"), RemoveDCOffset); }
-void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection("fade-in", tr("Fade in"), Window(WindowKind::FadeIn)); }
-void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection("fade-out", tr("Fade out"), Window(WindowKind::FadeOut)); }
-void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection("hanning", tr("Hanning"), Window(WindowKind::Hanning)); }
-void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection("invert", tr("Invert"), Window(WindowKind::Invert)); }
+void TAmplitudePage::Button1Click() { form_.RunOnSelection(CommandId::RemoveDC, tr("Remove DC"), RemoveDCOffset); }
+void TAmplitudePage::FadeInButtonClick() { form_.RunOnSelection(CommandId::FadeIn, tr("Fade in"), Window(WindowKind::FadeIn)); }
+void TAmplitudePage::FadeOutButtonClick() { form_.RunOnSelection(CommandId::FadeOut, tr("Fade out"), Window(WindowKind::FadeOut)); }
+void TAmplitudePage::HanningButtonClick() { form_.RunOnSelection(CommandId::Hanning, tr("Hanning"), Window(WindowKind::Hanning)); }
+void TAmplitudePage::InvertButtonClick() { form_.RunOnSelection(CommandId::Invert, tr("Invert"), Window(WindowKind::Invert)); }
 
 void TAmplitudePage::MeasureIntoForm() {
   form_.LoudnessForm->ShowFigures(MeasureLoudness(form_.Wave(), *form_.Gauge));
@@ -99,7 +99,7 @@ void TAmplitudePage::LoudnessFormOK() {
   form_.RunWithDocument([&] {
     TWave& wave = form_.Wave();
     LoudnessGain gain;
-    form_.Recorded("normalize-loudness", tr("Normalize loudness"), [&] {
+    form_.Recorded(CommandId::NormalizeLoudness, tr("Normalize loudness"), [&] {
       gain = NormalizeLoudness(wave, *form_.Gauge, dialog.TargetEdit->text().toStdString(),
                                dialog.CeilingEdit->text().toStdString());
     });

@@ -44,24 +44,24 @@ TEditPage::TEditPage(TMainForm& form) : TMainFormPage(form, "EditTabSheet") {
 }
 
 template <class Command>
-void TEditPage::Edit(const char* cliName, const QString& name, Command&& command) {
-  form_.RunWithDocument([&] { form_.Recorded(cliName, name, [&] { command(form_.Document()); }); });
+void TEditPage::Edit(CommandId id, const QString& name, Command&& command) {
+  form_.RunWithDocument([&] { form_.Recorded(id, name, [&] { command(form_.Document()); }); });
 }
 
-void TEditPage::CutButtonClick() { Edit("cut", tr("Cut"), CutSelection); }
+void TEditPage::CutButtonClick() { Edit(CommandId::Cut, tr("Cut"), CutSelection); }
 
 void TEditPage::CopyButtonClick() {
   form_.RunWithDocument([this] { CopySelection(form_.Document()); });
 }
 
-void TEditPage::PasteButtonClick() { Edit("paste", tr("Paste"), PasteClipboard); }
-void TEditPage::DeleteButtonClick() { Edit("delete", tr("Delete"), DeleteSelection); }
-void TEditPage::CropButtonClick() { Edit("crop", tr("Crop"), CropToSelection); }
+void TEditPage::PasteButtonClick() { Edit(CommandId::Paste, tr("Paste"), PasteClipboard); }
+void TEditPage::DeleteButtonClick() { Edit(CommandId::Delete, tr("Delete"), DeleteSelection); }
+void TEditPage::CropButtonClick() { Edit(CommandId::Crop, tr("Crop"), CropToSelection); }
 
 void TEditPage::InsertSilenceButtonClick() {
   form_.RunWithDocument([this] {
     std::string ms;
     if (!AskText(tr("Insert silence"), tr("Specify length [mS]"), QStringLiteral("1000"), ms)) return;
-    form_.Recorded("insert-silence", tr("Insert silence"), [&] { InsertSilence(form_.Document(), ms); }, std::span(&ms, 1));
+    form_.Recorded(CommandId::InsertSilence, tr("Insert silence"), [&] { InsertSilence(form_.Document(), ms); }, std::span(&ms, 1));
   });
 }

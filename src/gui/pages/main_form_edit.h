@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+
 #include "gui/pages/main_form_page.h"
 
 class QPushButton;
+enum class CommandId : uint8_t;
 struct Session;
 
 // The "Edit" page: the clipboard and the commands that change the sound's length. They act on
@@ -30,7 +33,7 @@ class TEditPage final : public TMainFormPage {
 
  private:
   // `command(session)` as a whole command of the window, recorded for Undo under `name` as the
-  // command velorin-cli calls `cliName`: nothing without a sound, the refresh after it.
+  // command table's entry `id` says: nothing without a sound, the refresh after it.
   template <class Command>
-  void Edit(const char* cliName, const QString& name, Command&& command);
+  void Edit(CommandId id, const QString& name, Command&& command);
 };

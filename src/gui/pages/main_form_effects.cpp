@@ -42,7 +42,7 @@ void TEffectsPage::DelayButtonClick() {
   form_.RunWithDocument([this] {
     std::string delay;
     if (!AskDelay(delay)) return;
-    form_.Recorded("delay", tr("Delay"), [&] { DelayCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay); },
+    form_.Recorded(CommandId::Delay, tr("Delay"), [&] { DelayCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay); },
                    std::span(&delay, 1));
   });
 }
@@ -56,7 +56,7 @@ void TEffectsPage::TapDelayButtonClick() {
     ParseDelayMs(delay);
     std::string amplitude;
     if (!AskText(tr("Delay"), tr("Specify echo amplitude [%]"), QStringLiteral("50"), amplitude)) return;
-    form_.Recorded("echo", tr("Echo"), [&] {
+    form_.Recorded(CommandId::Echo, tr("Echo"), [&] {
       EchoCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, delay, [&](std::string& text) {
         text = amplitude;
         return true;
@@ -86,7 +86,7 @@ void TEffectsPage::EchoRepeatFormOK() {
       throw;
     }
     // Up to 28 passes over the selection: the caption tells how far they have come.
-    form_.Recorded("echo-repeat", tr("Echo repeat"), [&] {
+    form_.Recorded(CommandId::EchoRepeat, tr("Echo repeat"), [&] {
       EchoRepeat(form_.Wave(), form_.View().Sel, *form_.Gauge, plan, [&dialog](int pass, int passes) {
         dialog.setWindowTitle(tr("Echo nr %1 of %2").arg(pass).arg(passes));
       });
@@ -99,13 +99,13 @@ void TEffectsPage::EchoRepeatFormOK() {
 // brings the channel boxes and the wave information in line with that.
 void TEffectsPage::StereoExpandButtonClick() {
   form_.RunWithDocument([this] {
-    form_.Recorded("stereo-expand", tr("Stereo expand"), [this] { StereoExpand(form_.Document(), *form_.Gauge); });
+    form_.Recorded(CommandId::StereoExpand, tr("Stereo expand"), [this] { StereoExpand(form_.Document(), *form_.Gauge); });
   });
 }
 
 void TEffectsPage::ReverseButtonClick() {
   form_.RunWithDocument([this] {
-    form_.Recorded("reverse", tr("Reverse"), [&] { ReverseSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
+    form_.Recorded(CommandId::Reverse, tr("Reverse"), [&] { ReverseSelection(form_.Wave(), form_.View().Sel, *form_.Gauge); });
   });
 }
 
@@ -121,7 +121,7 @@ void TEffectsPage::WallFilterFormOK() {
     const double mass = WallMass(dialog.WallThicknessEdit->text().toStdString(),
                                  dialog.WallDensityEdit->text().toStdString());
     dialog.close();
-    form_.RunOnSelection("wall", tr("Wall"), [mass](TWave& wave, const Selection& sel, Progress& gauge) {
+    form_.RunOnSelection(CommandId::Wall, tr("Wall"), [mass](TWave& wave, const Selection& sel, Progress& gauge) {
       ApplyWallFilter(wave, sel, gauge, mass);
     });
   });

@@ -69,7 +69,7 @@ void TFiltersPage::RCFilterClick(FilterKind kind, const QString& caption) {
   form_.RunWithDocument([&] {
     std::string cutOff;
     if (!AskText(caption, tr("Specify cut-off frequency [Hz]"), QStringLiteral("1000"), cutOff)) return;
-    form_.Recorded(kind == FilterKind::LowPass ? "low-pass" : "high-pass", caption, [&] { RCFilterCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, kind, cutOff); });
+    form_.Recorded(kind == FilterKind::LowPass ? CommandId::LowPass : CommandId::HighPass, caption, [&] { RCFilterCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, kind, cutOff); });
   });
 }
 
@@ -77,7 +77,7 @@ void TFiltersPage::LowPassButtonClick() { RCFilterClick(FilterKind::LowPass, tr(
 void TFiltersPage::HighPassButtonClick() { RCFilterClick(FilterKind::HighPass, tr("High pass filter")); }
 
 void TFiltersPage::ApplyIIRButtonClick() {
-  form_.RunOnSelection("iir", tr("IIR filter"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
+  form_.RunOnSelection(CommandId::IIR, tr("IIR filter"), [this](TWave& wave, const Selection& sel, Progress& gauge) {
     CustomIIRCommand(wave, sel, gauge, EditTexts());
   });
 }

@@ -29,7 +29,7 @@ void TNoisePage::AddNoiseButtonClick() {
   form_.RunWithDocument([this] {
     std::string level;
     if (!AskText(tr("Add noise"), tr("Specify noise level [%]"), QStringLiteral("25"), level)) return;
-    form_.Recorded("add-noise", tr("Add noise"), [&] {
+    form_.Recorded(CommandId::AddNoise, tr("Add noise"), [&] {
       AddNoiseCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, form_.Document().Program.Random, level);
     });
   });
@@ -39,7 +39,7 @@ void TNoisePage::RemoveNoiseButtonClick() {
   form_.RunWithDocument([this] {
     std::string level;
     if (!AskText(tr("Remove noise"), tr("Specify noise level gate [%]"), QStringLiteral("5"), level)) return;
-    form_.Recorded("gate", tr("Remove noise"), [&] { NoiseGateCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, level); });
+    form_.Recorded(CommandId::Gate, tr("Remove noise"), [&] { NoiseGateCommand(form_.Wave(), form_.View().Sel, *form_.Gauge, level); });
   });
 }
 
@@ -56,6 +56,6 @@ void TNoisePage::SignalGeneratorFormOK() {
     const SignalPlan plan =
         PlanSignal(kind, dialog.f0Edit->text().toStdString(), dialog.AmplitudeEdit->text().toStdString());
     dialog.close();
-    form_.Recorded(kind == SignalKind::Square ? "square" : "sine", tr("Signal"), [&] { GenerateSignal(form_.Wave(), form_.View().Sel, *form_.Gauge, plan); });
+    form_.Recorded(kind == SignalKind::Square ? CommandId::Square : CommandId::Sine, tr("Signal"), [&] { GenerateSignal(form_.Wave(), form_.View().Sel, *form_.Gauge, plan); });
   });
 }

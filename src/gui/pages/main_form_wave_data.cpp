@@ -53,25 +53,25 @@ TWaveDataPage::TWaveDataPage(TMainForm& form) : TMainFormPage(form, "WaveTabShee
 }
 
 template <class Command>
-void TWaveDataPage::Convert(const char* cliName, const QString& name, Command&& command) {
-  form_.RunWithDocument([&] { form_.Recorded(cliName, name, command); });
+void TWaveDataPage::Convert(CommandId id, const QString& name, Command&& command) {
+  form_.RunWithDocument([&] { form_.Recorded(id, name, command); });
 }
 
-void TWaveDataPage::Convert(FormatConversion conversion, const char* cliName, const QString& name) {
-  Convert(cliName, name, [&] { ConvertFormat(form_.Document(), conversion); });
+void TWaveDataPage::Convert(FormatConversion conversion, CommandId id, const QString& name) {
+  Convert(id, name, [&] { ConvertFormat(form_.Document(), conversion); });
 }
 
-void TWaveDataPage::DoubleSRButtonClick() { Convert(FormatConversion::DoubleRate, "double-rate", tr("Double samplerate")); }
-void TWaveDataPage::HalveSRButtonClick() { Convert(FormatConversion::HalveRate, "halve-rate", tr("Halve samplerate")); }
-void TWaveDataPage::floatButtonClick() { Convert(FormatConversion::ToFloat, "to-float", tr("Float")); }
-void TWaveDataPage::bits24ButtonClick() { Convert(FormatConversion::To24Bit, "to-24bit", tr("24 bits")); }
-void TWaveDataPage::bits16ButtonClick() { Convert(FormatConversion::To16Bit, "to-16bit", tr("16 bits")); }
-void TWaveDataPage::bits8ButtonClick() { Convert(FormatConversion::To8Bit, "to-8bit", tr("8 bits")); }
-void TWaveDataPage::StereoButtonClick() { Convert(FormatConversion::ToStereo, "to-stereo", tr("Stereo")); }
-void TWaveDataPage::MonoButtonClick() { Convert(FormatConversion::ToMono, "to-mono", tr("Mono")); }
+void TWaveDataPage::DoubleSRButtonClick() { Convert(FormatConversion::DoubleRate, CommandId::DoubleRate, tr("Double samplerate")); }
+void TWaveDataPage::HalveSRButtonClick() { Convert(FormatConversion::HalveRate, CommandId::HalveRate, tr("Halve samplerate")); }
+void TWaveDataPage::floatButtonClick() { Convert(FormatConversion::ToFloat, CommandId::ToFloat, tr("Float")); }
+void TWaveDataPage::bits24ButtonClick() { Convert(FormatConversion::To24Bit, CommandId::To24Bit, tr("24 bits")); }
+void TWaveDataPage::bits16ButtonClick() { Convert(FormatConversion::To16Bit, CommandId::To16Bit, tr("16 bits")); }
+void TWaveDataPage::bits8ButtonClick() { Convert(FormatConversion::To8Bit, CommandId::To8Bit, tr("8 bits")); }
+void TWaveDataPage::StereoButtonClick() { Convert(FormatConversion::ToStereo, CommandId::ToStereo, tr("Stereo")); }
+void TWaveDataPage::MonoButtonClick() { Convert(FormatConversion::ToMono, CommandId::ToMono, tr("Mono")); }
 
 void TWaveDataPage::CDFormatButtonClick() {
-  Convert("cd-format", tr("CD format"), [this] { ConvertToCDFormat(form_.Document()); });
+  Convert(CommandId::CDFormat, tr("CD format"), [this] { ConvertToCDFormat(form_.Document()); });
 }
 
 void TWaveDataPage::ResampleButtonClick() {
@@ -83,7 +83,7 @@ void TWaveDataPage::ResampleButtonClick() {
 void TWaveDataPage::ResampleFormOK() {
   TResampleForm& dialog = *form_.ResampleForm;
   const std::string rate = dialog.RateComboBox->currentText().toStdString();
-  Convert("resample", tr("Resample"), [&] {
+  Convert(CommandId::Resample, tr("Resample"), [&] {
     ResampleSound(form_.Document(), *form_.Gauge, rate);
     dialog.close();
   });

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+
 #include "gui/pages/main_form_page.h"
 
 class QPushButton;
+enum class CommandId : uint8_t;
 enum class FormatConversion;
 
 // The "Wave data" page: sample rate, resolution, channels and CD format of the whole sound.
@@ -40,8 +43,8 @@ class TWaveDataPage final : public TMainFormPage {
   void ResampleFormOK();
 
  private:
-  // Recorded for Undo under `name` as the command velorin-cli calls `cliName`.
-  void Convert(FormatConversion conversion, const char* cliName, const QString& name);
+  // Recorded for Undo under `name` as the command table's entry `id` says.
+  void Convert(FormatConversion conversion, CommandId id, const QString& name);
   template <class Command>
-  void Convert(const char* cliName, const QString& name, Command&& command);
+  void Convert(CommandId id, const QString& name, Command&& command);
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "processing/command_registry.h"
 #include "processing/document_commands.h"
 #include "processing/edit_commands.h"
 #include "processing/errors.h"
@@ -47,7 +48,7 @@ struct Outcome {
 };
 
 struct Command {
-  const char* Name;
+  CommandId Id;
   std::function<void(Session&)> Run;
   // The model: the sound, the selected frames within it [b, e), the insertion point, the clip.
   std::function<bool(Outcome&, const Frames&, int64_t b, int64_t e, int64_t at, const Frames& clip)> Model;
@@ -81,20 +82,20 @@ bool Inserted(Outcome& o, const Frames& f, int64_t at, const Frames& inserted) {
 
 std::vector<Command> Commands(size_t frameBytes, uint8_t silence) {
   return {
-      {"copy", CopySelection,
+      {CommandId::Copy, CopySelection,
        [](Outcome& o, const Frames& f, int64_t b, int64_t e, int64_t, const Frames&) {
          o.Sound = f;
          o.Copies = o.SameSelection = true;
          return b != e;
        }},
-      {"cut", CutSelection,
+      {CommandId::Cut, CutSelection,
        [](Outcome& o, const Frames& f, int64_t b, int64_t e, int64_t, const Frames&) {
          o.Copies = true;
          return Deleted(o, f, b, e);
        }},
-      {"delete", DeleteSelection,
+      {CommandId::Delete, DeleteSelection,
        [](Outcome& o, const Frames& f, int64_t b, int64_t e, int64_t, const Frames&) { return Deleted(o, f, b, e); }},
-      {"crop", CropToSelection,
+      {CommandId::Crop, CropToSelection,
        [](Outcome& o, const Frames& f, int64_t b, int64_t e, int64_t, const Frames&) {
          o.Sound = Slice(f, b, e);
          o.SelStart = 0;
@@ -102,11 +103,11 @@ std::vector<Command> Commands(size_t frameBytes, uint8_t silence) {
          o.All = true;
          return b != e;
        }},
-      {"paste", PasteClipboard,
+      {CommandId::Paste, PasteClipboard,
        [](Outcome& o, const Frames& f, int64_t, int64_t, int64_t at, const Frames& clip) {
          return Inserted(o, f, at, clip);
        }},
-      {"insert-silence", [](Session& s) { InsertSilence(s, "3"); },
+      {CommandId::InsertSilence, [](Session& s) { InsertSilence(s, "3"); },
        [=](Outcome& o, const Frames& f, int64_t, int64_t, int64_t at, const Frames&) {
          return Inserted(o, f, at, Frames(3, std::vector<uint8_t>(frameBytes, silence)));
        }},
@@ -143,7 +144,7 @@ TEST(EditCommands, EachCommandMatchesTheFrameModelAndUndoesExactly) {
     const Frames clip = RandomFrames(4, frameBytes, random);
     for (const Command& command : Commands(frameBytes, bits == 8 ? 128 : 0)) {
       for (const auto& [sel, undoable] : Cases(selections)) {
-        SCOPED_TRACE(std::string(command.Name) + ", " + sel.name + ", " + std::to_string(channels) + "ch " +
+        SCOPED_TRACE(std::string(EntryOf(command.Id).Name) + ", " + sel.name + ", " + std::to_string(channels) + "ch " +
                      std::to_string(bits) + " bits" + (undoable ? "" : ", without undo"));
         const Frames sound = RandomFrames(kFrames, frameBytes, random);
         Session session;
@@ -158,10 +159,10 @@ TEST(EditCommands, EachCommandMatchesTheFrameModelAndUndoesExactly) {
         const Snapshot before = Take(session);
 
         const int64_t b = std::min(sel.selStart, kFrames), e = std::min(sel.selEnd + 1, kFrames);
-        const bool recorded = IsRecorded(command.Name);
+        const bool recorded = IsRecorded(command.Id);
         const auto run = [&] {
           if (!recorded) return command.Run(session);
-          RunRecorded(session, RecordOf(command.Name, session), [&] { command.Run(session); });
+          RunRecorded(session, RecordOf(command.Id, session), [&] { command.Run(session); });
         };
         Outcome expected;
         if (!command.Model(expected, sound, b, std::max(b, e), std::min(sel.selStart, kFrames), clip)) {
