@@ -98,7 +98,7 @@ TEST(Undo, EveryCommandThatChangesTheSoundIsRecorded) {
   using enum CommandId;
   constexpr CommandId kUnrecorded[] = {Open, New, Reload, Record, Undo, Redo, Play, Devices};
   const TempDir dir;
-  std::FILE* printed = std::fopen("/dev/null", "w");
+  std::FILE* printed = std::fopen(dir.File("printed.txt").c_str(), "w");
   ASSERT_NE(printed, nullptr);
   for (const CommandEntry& command : CommandTable()) {
     if (IsRecorded(command.Id) || std::ranges::find(kUnrecorded, command.Id) != std::end(kUnrecorded)) continue;
