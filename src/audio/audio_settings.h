@@ -6,13 +6,18 @@
 #include <memory>
 
 #include "audio/platform/wave_input.h"
+#include "wave/sample_codes.h"
 
 class TAudio;
 
 enum class TChannels : uint8_t { Mono = 0, Stereo = 1 };
+// The resolutions a recording is made in: the recorded rows of the sample formats, in their order.
 enum class TBPS : uint8_t { _8 = 0, _16 = 1, _24 = 2 };
 
-inline uint16_t BitsOf(TBPS bits) { return bits == TBPS::_8 ? 8 : bits == TBPS::_16 ? 16 : 24; }
+inline const SampleFormat& FormatOf(TBPS bits) { return FormatOf(static_cast<SampleKind>(bits)); }
+inline uint16_t BitsOf(TBPS bits) { return FormatOf(bits).Bits; }
+static_assert(FormatOf(SampleKind::Triple).Recorded && !FormatOf(SampleKind::Long).Recorded,
+              "TBPS names the recorded sample formats, which come first");
 
 inline constexpr int kAudioBuffers = 4;
 

@@ -66,7 +66,7 @@ bool TRecorder::Open() {
   // Before the device is asked: an open that the sound system never answers is silence too.
   lastDelivery_ = std::chrono::steady_clock::now().time_since_epoch().count();
   // Before the device runs, so that nothing measures meanwhile.
-  Meter.Start(bitsPerSample_ == TBPS::_16 ? 16 : 8, channels_ == TChannels::Stereo ? 2 : 1, sampleRate_);
+  Meter.Start(FormatOf(bitsPerSample_).Kind, channels_ == TChannels::Stereo ? 2 : 1, sampleRate_);
   AddIndex = 0;
   DoneIndex = 0;
   if (!WaveFormat) {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "wave/message_path.h"
+#include "wave/sample_codes.h"
 #include "wave/wave_header.h"
 
 namespace {
@@ -47,7 +48,8 @@ bool IsRecordingHeader(const TWaveHeader& header) {
   TWaveHeader expected = CanonicalWaveHeader(header.Channels, header.SampleRate, header.BitsPerSample, 0);
   expected.RiffSize = header.RiffSize;
   expected.DataSize = header.DataSize;
-  return (header.Channels == 1 || header.Channels == 2) && (header.BitsPerSample == 8 || header.BitsPerSample == 16) &&
+  const SampleFormat* format = FindSampleFormat(header.BitsPerSample, false);
+  return (header.Channels == 1 || header.Channels == 2) && format != nullptr && format->Recorded &&
          header.SampleRate > 0 && std::memcmp(&expected, &header, sizeof header) == 0;
 }
 

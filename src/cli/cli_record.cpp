@@ -16,6 +16,7 @@
 #include "processing/errors.h"
 #include "processing/number_text.h"
 #include "wave/message_path.h"
+#include "wave/sample_codes.h"
 #include "wave/wave_header.h"
 
 namespace {
@@ -70,7 +71,8 @@ void Record(CliSession& s, CommandArgs a) {
   RecordingRequest request;
   request.Seconds = StrToFloat(a[0]);
   request.Format.SampleRate = static_cast<uint16_t>(std::stoi(a[1]));
-  request.Format.Bits = a[2] == "24" ? TBPS::_24 : a[2] == "16" ? TBPS::_16 : TBPS::_8;
+  // The command's check has found the row.
+  request.Format.Bits = static_cast<TBPS>(FindRecordedFormat(a[2])->Kind);
   request.Format.Channels = a[3] == "2" ? TChannels::Stereo : TChannels::Mono;
   // Refused before anything starts: a recording stops by itself at the largest sound the editor
   // holds, which would give a script less than it asked for.

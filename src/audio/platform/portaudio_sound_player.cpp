@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "wave/wave_header.h"
+#include "audio/platform/portaudio_formats.h"
 #include "audio/platform/portaudio_quiet.h"
 #include "audio/platform/sound_system_watch.h"
 
@@ -20,18 +21,15 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size, int64_t 
   CloseStream();
   if (!image || size < kWaveHeaderSize) return false;
   const TWaveHeader header = ReadWaveHeader(image);
-  const bool isFloat = header.FormatTag == 3;
   const uint16_t bits = header.BitsPerSample;
-  const bool playable = (header.Channels == 1 || header.Channels == 2) &&
-                        (isFloat ? bits == 32 : bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
-                        header.SampleRate != 0;
+  const SampleFormat* format = FindSampleFormat(bits, header.FormatTag == kFloatTag);
+  const bool playable = (header.Channels == 1 || header.Channels == 2) && format != nullptr && header.SampleRate != 0;
   if (!playable || !EnsureInitialized()) return false;
 
   const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
   const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
   if (!info) return false;
 
-  const bool eightBit = bits == 8;
   playback_.frameBytes = FrameBytesOf(header.Channels, bits);
   // A header may promise more data than the image holds; play only whole frames that are there.
   const size_t available = std::min<size_t>(header.DataSize, size - kWaveHeaderSize) / playback_.frameBytes;
@@ -40,8 +38,8 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size, int64_t 
   playback_.first = static_cast<int64_t>(first);
   playback_.data = image + kWaveHeaderSize + first * playback_.frameBytes;
   playback_.bytes = count * playback_.frameBytes;
-  playback_.silence = eightBit ? 128 : 0;
-  playback_.clip = isFloat;
+  playback_.silence = format->SilenceByte;
+  playback_.clip = format->IsFloat;
   playback_.rate = header.SampleRate;
   playback_.played.store(0);
   playback_.heardFromTime.store(std::numeric_limits<double>::quiet_NaN());
@@ -49,7 +47,7 @@ bool PortAudioSoundPlayer::PlayAsync(const uint8_t* image, size_t size, int64_t 
   PaStreamParameters output{};
   output.device = device;
   output.channelCount = header.Channels;
-  output.sampleFormat = isFloat ? paFloat32 : bits == 8 ? paUInt8 : bits == 16 ? paInt16 : bits == 24 ? paInt24 : paInt32;
+  output.sampleFormat = PortAudioFormatOf(format->Kind);
   // A whole sound from memory gains nothing from low latency; large buffers ride out a busy
   // machine without gaps.
   output.suggestedLatency = info->defaultHighOutputLatency;

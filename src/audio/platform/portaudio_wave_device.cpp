@@ -1,5 +1,6 @@
 #include "audio/platform/portaudio_wave_device.h"
 
+#include "audio/platform/portaudio_formats.h"
 #include "audio/platform/portaudio_quiet.h"
 #include "audio/platform/sound_system_watch.h"
 #include "wave/wave_header.h"
@@ -41,8 +42,9 @@ PaError RememberHostError(PaError error, std::string& hostErrorText) {
 }
 
 bool IsDevicePcm(const WaveFormatEx& format) {
-  return format.FormatTag == 1 && format.Channels > 0 && format.SamplesPerSec > 0 &&
-         (format.BitsPerSample == 8 || format.BitsPerSample == 16 || format.BitsPerSample == 24) &&
+  const SampleFormat* layout = FindSampleFormat(format.BitsPerSample, false);
+  return format.FormatTag == kPcmTag && format.Channels > 0 && format.SamplesPerSec > 0 && layout != nullptr &&
+         layout->Recorded &&
          format.BlockAlign == FrameBytesOf(format.Channels, format.BitsPerSample);
 }
 
@@ -114,7 +116,7 @@ int PortAudioWaveDevice::OpenStream(int device, const WaveFormatEx& format,
   PaStreamParameters parameters{};
   parameters.device = index;
   parameters.channelCount = format.Channels;
-  parameters.sampleFormat = format.BitsPerSample == 8 ? paUInt8 : format.BitsPerSample == 16 ? paInt16 : paInt24;
+  parameters.sampleFormat = PortAudioFormatOf(KindOf(format.BitsPerSample, false));
   // Nothing listens to a recording while it is made, so capture takes the host's larger buffer,
   // which rides out a callback thread that is late, as on a loaded machine.
   parameters.suggestedLatency = output_ ? info->defaultLowOutputLatency : info->defaultHighInputLatency;

@@ -2,25 +2,20 @@
 
 #include <algorithm>
 #include <limits>
-#include <type_traits>
 
 #include "wave/wave_document.h"
 
 CenteredScale CenteredScaleOf(TWave& wave) {
   return wave.WithSamples([&](auto samples) {
     using Samples = decltype(samples);
-    using Code = typename Samples::Code;
     CenteredScale scale{.Channels = Samples::kChannels, .Middle = samples.ValueOf(Samples::kSilence)};
-    if constexpr (std::is_same_v<Code, Int24>) {
-      scale.Low = samples.ValueOf(Int24Of(-(int64_t{1} << 23)));
-      scale.High = samples.ValueOf(Int24Of((int64_t{1} << 23) - 1));
-    } else if constexpr (std::is_integral_v<Code>) {
-      scale.Low = samples.ValueOf(std::numeric_limits<Code>::min());
-      scale.High = samples.ValueOf(std::numeric_limits<Code>::max());
-    } else {
+    if constexpr (Samples::kKind == SampleKind::Float) {
       // Nothing wraps or clips inside a float sound.
       scale.Low = -std::numeric_limits<double>::infinity();
       scale.High = std::numeric_limits<double>::infinity();
+    } else {
+      scale.Low = samples.ValueOf(Samples::kLowest);
+      scale.High = samples.ValueOf(Samples::kHighest);
     }
     return scale;
   });

@@ -10,6 +10,7 @@
 #include "processing/format_commands.h"
 #include "processing/iir_file.h"
 #include "processing/noise_signals.h"
+#include "wave/sample_codes.h"
 #include "processing/number_text.h"
 #include "processing/resample.h"
 #include "processing/undo_commands.h"
@@ -33,7 +34,7 @@ void RedoLast(Ctx& c, Args) { Redo(c.Doc); }
 
 // The formats the window's record dialog offers.
 bool IsRecordFormat(Args a) {
-  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && (a[2] == "8" || a[2] == "16" || a[2] == "24") &&
+  return (a[1] == "44100" || a[1] == "22050" || a[1] == "11025") && FindRecordedFormat(a[2]) != nullptr &&
          (a[3] == "1" || a[3] == "2");
 }
 

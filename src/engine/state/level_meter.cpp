@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr double kFullScale = 32768.0;
+constexpr double kFullScale = 2147483648.0;
 
 double Decibels(uint32_t magnitude) {
   return magnitude == 0 ? -std::numeric_limits<double>::infinity() : 20.0 * std::log10(magnitude / kFullScale);
@@ -20,8 +20,8 @@ void RaiseTo(std::atomic<uint32_t>& level, uint32_t value) {
 
 }  // namespace
 
-void LevelMeter::Start(int bitsPerSample, int channels, uint32_t sampleRate) {
-  bits_ = bitsPerSample;
+void LevelMeter::Start(SampleKind kind, int channels, uint32_t sampleRate) {
+  kind_ = kind;
   channels_.store(std::clamp(channels, 1, kChannels), std::memory_order_relaxed);
   partFrames_ = std::max<uint32_t>(sampleRate / kParts, 1);
   for (int c = 0; c < kChannels; ++c) {
@@ -37,34 +37,43 @@ void LevelMeter::Start(int bitsPerSample, int channels, uint32_t sampleRate) {
 
 void LevelMeter::Take(const uint8_t* data, size_t bytes) {
   const int channels = Channels();
-  const size_t sampleBytes = bits_ == 16 ? 2 : 1;
+  const auto count = static_cast<uint32_t>(bytes / FormatOf(kind_).Bytes);
   std::array<uint32_t, kChannels> highest{};
   std::array<bool, kChannels> clipped{};
-  for (size_t at = 0; at + sampleBytes <= bytes; at += sampleBytes) {
-    uint32_t magnitude = 0;
-    bool full = false;
-    if (sampleBytes == 2) {
-      const auto code = static_cast<int16_t>(data[at] | (data[at + 1] << 8));
-      magnitude = static_cast<uint32_t>(std::abs(int32_t{code}));
-      full = code == INT16_MIN || code == INT16_MAX;
-    } else {
-      magnitude = static_cast<uint32_t>(std::abs(int32_t{data[at]} - 128)) << 8;
-      full = data[at] == 0 || data[at] == 255;
+  // The samples one after another, as the one channel of a mono layout of the recording's kind;
+  // the channels take turns. Only reads go through the pointer.
+  WithLayout(const_cast<uint8_t*>(data), count, kind_, 1, [&](auto samples) {
+    using Samples = decltype(samples);
+    // Levels are measured from the middle level, so that digital silence reads nothing, as a
+    // share of the distance to the lowest code, which is full scale.
+    const double middle = samples.ValueOf(Samples::kSilence);
+    const double fullScale = middle - samples.ValueOf(Samples::kLowest);
+    for (uint32_t i = 0; i < count; ++i) {
+      const auto code = samples.CodeAt(i, false);
+      const double share = std::fabs(samples.ValueOf(code) - middle) / fullScale;
+      // A float beyond full scale, or none at all, reads as the loudest the scale holds.
+      const uint32_t magnitude = share < 2.0 ? static_cast<uint32_t>(std::llround(share * kFullScale)) : UINT32_MAX;
+      bool full;
+      if constexpr (Samples::kKind == SampleKind::Float) {
+        full = !(std::fabs(code) < Samples::kHighest);
+      } else {
+        full = code == Samples::kLowest || code == Samples::kHighest;
+      }
+      const int c = nextChannel_;
+      highest[c] = std::max(highest[c], magnitude);
+      clipped[c] = clipped[c] || full;
+      parts_[c][part_] = std::max(parts_[c][part_], magnitude);
+      if (++nextChannel_ < channels) continue;
+      nextChannel_ = 0;
+      if (++framesInPart_ < partFrames_) continue;
+      // Publish the second that ends here, then start the next part afresh.
+      for (int k = 0; k < channels; ++k)
+        held_[k].store(*std::max_element(parts_[k].begin(), parts_[k].end()), std::memory_order_relaxed);
+      part_ = (part_ + 1) % kParts;
+      framesInPart_ = 0;
+      for (int k = 0; k < channels; ++k) parts_[k][part_] = 0;
     }
-    const int c = nextChannel_;
-    highest[c] = std::max(highest[c], magnitude);
-    clipped[c] = clipped[c] || full;
-    parts_[c][part_] = std::max(parts_[c][part_], magnitude);
-    if (++nextChannel_ < channels) continue;
-    nextChannel_ = 0;
-    if (++framesInPart_ < partFrames_) continue;
-    // Publish the second that ends here, then start the next part afresh.
-    for (int k = 0; k < channels; ++k)
-      held_[k].store(*std::max_element(parts_[k].begin(), parts_[k].end()), std::memory_order_relaxed);
-    part_ = (part_ + 1) % kParts;
-    framesInPart_ = 0;
-    for (int k = 0; k < channels; ++k) parts_[k][part_] = 0;
-  }
+  });
   for (int c = 0; c < channels; ++c) {
     RaiseTo(peak_[c], highest[c]);
     if (clipped[c]) clipped_[c].store(true, std::memory_order_relaxed);

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "wave/sample_codes.h"
+
 // The peak levels of a recording as it is made, per channel: the highest since the display last
 // asked, the highest of the last second (held), and whether a sample reached full scale (lit
 // until cleared or the next recording). One thread hands over the recorded buffers (Take); any
@@ -14,9 +16,9 @@ class LevelMeter {
   static constexpr int kChannels = 2;
 
   // A new recording of this format: silence, clip lights out. Called while no Take runs.
-  void Start(int bitsPerSample, int channels, uint32_t sampleRate);
-  // Interleaved frames of the recording's format (8-bit unsigned, 16-bit signed little-endian);
-  // a trailing part frame counts with what it holds.
+  void Start(SampleKind kind, int channels, uint32_t sampleRate);
+  // Interleaved frames of the recording's format, read through the sample mapping; a trailing part
+  // frame counts with what it holds.
   void Take(const uint8_t* data, size_t bytes);
 
   int Channels() const { return channels_.load(std::memory_order_relaxed); }
@@ -33,9 +35,9 @@ class LevelMeter {
   static constexpr int kParts = 10;
 
   std::atomic<int> channels_{1};
-  int bits_ = 8;
+  SampleKind kind_ = SampleKind::Byte;
   uint32_t partFrames_ = 1;
-  // Magnitudes on a scale where full scale is 32768.
+  // Magnitudes on a scale where full scale is 2^31.
   std::array<std::atomic<uint32_t>, kChannels> peak_{};
   std::array<std::atomic<uint32_t>, kChannels> held_{};
   std::array<std::atomic<bool>, kChannels> clipped_{};

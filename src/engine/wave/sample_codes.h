@@ -1,10 +1,13 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <type_traits>
 
 
@@ -175,6 +178,14 @@ constexpr const SampleFormat* FindSampleFormat(uint16_t bits, bool isFloat) {
   return nullptr;
 }
 
+// The row a recording is made in whose bits are written `bits` ("8", "16", "24"); none otherwise.
+inline const SampleFormat* FindRecordedFormat(std::string_view bits) {
+  for (const SampleFormat& format : kSampleFormats) {
+    if (format.Recorded && std::to_string(format.Bits) == bits) return &format;
+  }
+  return nullptr;
+}
+
 // The kind of samples of `bits` bits, floats or integers; Word for anything the editor does not
 // hold, which a loaded sound never has.
 constexpr SampleKind KindOf(uint16_t bits, bool floatSamples) {
@@ -191,6 +202,8 @@ template <>
 struct SampleCodes<SampleKind::Byte> {
   using Code = uint8_t;
   static constexpr Code kSilence = kSilence8;
+  // The codes of full scale, below and above.
+  static constexpr Code kLowest = 0, kHighest = 255;
   // Whether a table of every code's new code is small enough to build.
   static constexpr bool kTabled = true;
   // Outputs of smaller magnitude still give a code that fits 64 bits before it wraps.
@@ -207,6 +220,7 @@ template <>
 struct SampleCodes<SampleKind::Word> {
   using Code = int16_t;
   static constexpr Code kSilence = 0;
+  static constexpr Code kLowest = INT16_MIN, kHighest = INT16_MAX;
   static constexpr bool kTabled = true;
   static constexpr double kStorableBound = 1e14;
   static double Value(const double* values, Code code) { return values[code + 32768]; }
@@ -222,6 +236,7 @@ template <>
 struct SampleCodes<SampleKind::Triple> {
   using Code = Int24;
   static constexpr Code kSilence = {};
+  static constexpr Code kLowest = {{0x00, 0x00, 0x80}}, kHighest = {{0xFF, 0xFF, 0x7F}};
   static constexpr bool kTabled = false;
   static constexpr double kStorableBound = 1e11;
   static double Value(const double*, Code code) { return TwentyFourBitValue(WordOf(code)); }
@@ -236,6 +251,7 @@ template <>
 struct SampleCodes<SampleKind::Long> {
   using Code = int32_t;
   static constexpr Code kSilence = 0;
+  static constexpr Code kLowest = INT32_MIN, kHighest = INT32_MAX;
   static constexpr bool kTabled = false;
   static constexpr double kStorableBound = 1e8;
   static double Value(const double*, Code code) { return ThirtyTwoBitValue(code); }
@@ -250,6 +266,8 @@ template <>
 struct SampleCodes<SampleKind::Float> {
   using Code = float;
   static constexpr Code kSilence = 0.0f;
+  // Full scale, which a float sound neither wraps nor clips at.
+  static constexpr Code kLowest = -1.0f, kHighest = 1.0f;
   static constexpr bool kTabled = false;
   static constexpr double kStorableBound = 1e38;
   static double Value(const double*, Code code) { return code; }
@@ -288,6 +306,8 @@ class TypedSamples {
   using Code = typename Layout::Code;
   static constexpr int kChannels = Layout::kChannels;
   static constexpr Code kSilence = Layout::kSilence;
+  static constexpr Code kLowest = Layout::kLowest;
+  static constexpr Code kHighest = Layout::kHighest;
   static constexpr SampleKind kKind = Layout::kKind;
   static constexpr bool kTabled = Layout::kTabled;
   static constexpr double kStorableBound = Layout::kStorableBound;

@@ -17,16 +17,19 @@ bool Near(double db, double expected) { return db == expected || std::abs(db - e
 // lights, which stay until put out.
 TEST(LevelMeterTest, PeaksAndClipLightsFromKnownBuffers) {
   for (const auto& [bits, channels, bytes, left, right, clips] :
-       std::vector<std::tuple<int, int, std::vector<uint8_t>, double, double, std::pair<bool, bool>>>{
-           {16, 1, Words({0, 16384, -8192}), -6.0206, kSilent, {false, false}},
-           {16, 1, Words({32767}), -0.000265, kSilent, {true, false}},
-           {16, 2, Words({-32768, 1, 0, 0}), 0.0, -90.309, {true, false}},
-           {8, 2, {128, 0, 192, 128}, -6.0206, 0.0, {false, true}}, {8, 1, {255}, -0.0682, kSilent, {true, false}}}) {
+       std::vector<std::tuple<SampleKind, int, std::vector<uint8_t>, double, double, std::pair<bool, bool>>>{
+           {SampleKind::Word, 1, Words({0, 16384, -8192}), -6.0206, kSilent, {false, false}},
+           {SampleKind::Word, 1, Words({32767}), -0.000265, kSilent, {true, false}},
+           {SampleKind::Word, 2, Words({-32768, 1, 0, 0}), 0.0, -90.309, {true, false}},
+           {SampleKind::Byte, 2, {128, 0, 192, 128}, -6.0206, 0.0, {false, true}},
+           {SampleKind::Byte, 1, {255}, -0.0682, kSilent, {true, false}},
+           // Digital silence on the left, the lowest code and half scale on the right.
+           {SampleKind::Triple, 2, {0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0x40}, kSilent, 0.0, {false, true}}}) {
     LevelMeter meter;
     meter.Start(bits, channels, 44100);
     meter.Take(bytes.data(), bytes.size());
-    EXPECT_PRED2(Near, meter.TakePeakDb(0), left) << bits << channels;
-    EXPECT_PRED2(Near, meter.TakePeakDb(1), right) << bits << channels;
+    EXPECT_PRED2(Near, meter.TakePeakDb(0), left) << FormatOf(bits).Bits << channels;
+    EXPECT_PRED2(Near, meter.TakePeakDb(1), right) << FormatOf(bits).Bits << channels;
     EXPECT_EQ(meter.TakePeakDb(0), kSilent);
     EXPECT_EQ(std::make_pair(meter.Clipped(0), meter.Clipped(1)), clips);
     meter.ClearClips();
@@ -36,7 +39,7 @@ TEST(LevelMeterTest, PeaksAndClipLightsFromKnownBuffers) {
 
 TEST(LevelMeterTest, TheHeldPeakIsTheLoudestOfTheLastSecond) {
   LevelMeter meter;
-  meter.Start(16, 1, 100);  // a second is ten parts of ten frames
+  meter.Start(SampleKind::Word, 1, 100);  // a second is ten parts of ten frames
   const std::vector<uint8_t> loud = Words({16384}), quiet = Words(std::vector<int16_t>(10, 1024));
   meter.Take(loud.data(), loud.size());
   for (int part = 0; part < 10; ++part) {
