@@ -21,10 +21,9 @@ static_assert(FormatOf(SampleKind::Triple).Recorded && !FormatOf(SampleKind::Lon
 
 inline constexpr int kAudioBuffers = 4;
 
-// The sample format of the recorder or the player, the device format record made from it, and the
-// ring of four device buffers. Format writes go through the owner (TAudio), which decides whether
-// the recorder, the player or both take them; a write rebuilds the buffers of each object it
-// changes.
+// The sample format of the recorder, the device format record made from it, and the ring of four
+// device buffers. Format writes go through the owner (TAudio); a write that changes the format
+// rebuilds the buffers.
 class TAudioSettings {
  public:
   TAudioSettings(TAudio& owner);
@@ -51,7 +50,6 @@ class TAudioSettings {
   // The next buffer to hand to the device, and the next one expected back.
   std::atomic<int> AddIndex{0};
   std::atomic<int> DoneIndex{0};
-  int QueuedCount = 0;
   bool IsOpen = false;
   std::unique_ptr<WaveFormatEx> WaveFormat;
   uint16_t BufferSize = 0;

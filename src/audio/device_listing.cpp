@@ -2,6 +2,7 @@
 
 #include "audio/audio_component.h"
 #include "audio/mixer_settings.h"
+#include "audio/platform/output_devices.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ std::string Controls(const TMixDetails& line) {
 
 }  // namespace
 
-std::string DeviceListing(TAudio& audio) {
-  std::string text = Devices("input devices", audio.WaveIn()) + Devices("output devices", audio.WaveOut());
+std::string DeviceListing(TAudio& audio, IOutputDevices& outputs) {
+  std::string text = Devices("input devices", audio.WaveIn()) + Devices("output devices", outputs);
   const TMixDetails* mixer = audio.Mixer().Lines.get();
   text += "mixers: " + std::to_string(audio.MixerDevice().DeviceCount()) + "\n";
   if (!mixer) return text;

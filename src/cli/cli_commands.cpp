@@ -11,6 +11,7 @@
 
 #include "audio/device_listing.h"
 #include "audio/message_loop.h"
+#include "audio/platform/portaudio_output_devices.h"
 #include "audio/platform/portaudio_sound_player.h"
 #include "audio/platform/sound_system_watch.h"
 #include "audio/platform/system_sound_card.h"
@@ -90,7 +91,8 @@ void ListDevices(CliSession& s, CommandArgs) {
   EnsureMessageLoop();
   SystemSoundCard card;
   TAudio audio(card.Card());
-  const std::string listing = DeviceListing(audio);
+  PortAudioOutputDevices outputs;
+  const std::string listing = DeviceListing(audio, outputs);
   if (!SoundSystemAnswers()) throw CommandError(kSoundSystemSilentText);
   std::fputs(listing.c_str(), s.Out);
 }

@@ -141,12 +141,6 @@ PlaybackPipe::~PlaybackPipe() {
   std::filesystem::remove(path_);
 }
 
-void PlaybackPipe::Hold() {
-  quit_ = true;
-  if (reader_.joinable()) reader_.join();
-  quit_ = false;
-}
-
 void PlaybackPipe::Release(double bytesPerSecond) {
   reader_ = std::thread([this, bytesPerSecond] {
     const auto start = std::chrono::steady_clock::now();

@@ -78,8 +78,6 @@ class PlaybackPipe {
   ~PlaybackPipe();
   PlaybackPipe(const PlaybackPipe&) = delete;
   PlaybackPipe& operator=(const PlaybackPipe&) = delete;
-  // Stops reading again: the device soon blocks.
-  void Hold();
   void Release(double bytesPerSecond = 0);
   // Everything the stream wrote, once it has been closed.
   const std::vector<uint8_t>& Finish();

@@ -7,6 +7,7 @@
 
 #include "audio/device_listing.h"
 #include "audio/mixer_settings.h"
+#include "audio/platform/output_devices.h"
 #include "test_sound_card.h"
 
 namespace {
@@ -126,12 +127,18 @@ TEST(MixerSettingsTest, ChoosingAnotherMixerClosesTheOneBeforeAndStartsItsListAf
   EXPECT_EQ(card.Mixer.Closes, 2);
 }
 
+// Output devices named after their numbers, as the test wave input names its own.
+struct TestOutputDevices final : IOutputDevices {
+  unsigned DeviceCount() override { return 2; }
+  std::string DeviceName(int device) override { return "test output " + std::to_string(device); }
+};
+
 TEST(MixerSettingsTest, TheDeviceListingShowsTheDevicesAndEveryListedLine) {
   TestSoundCard card;
   Describe(card.Mixer);
-  card.WaveOut.Devices = 2;
+  TestOutputDevices outputs;
   TAudio audio(card.Card());
-  EXPECT_EQ(DeviceListing(audio),
+  EXPECT_EQ(DeviceListing(audio, outputs),
             "input devices: 1\n  0 test input 0\n  default (-1): test input -1\n"
             "output devices: 2\n  0 test output 0\n  1 test output 1\n  default (-1): test output -1\n"
             "mixers: 1\nmixer 0: Test card\n"

@@ -3,13 +3,11 @@
 #include "audio/audio_component.h"
 #include "test_mixer.h"
 #include "test_wave_input.h"
-#include "test_wave_output.h"
 
 // A sound card of test backends, driven by the test.
 struct TestSoundCard {
   TestWaveInput WaveIn;
-  TestWaveOutput WaveOut;
   TestMixer Mixer;
 
-  SoundCard Card() { return {WaveIn, WaveOut, Mixer}; }
+  SoundCard Card() { return {WaveIn, Mixer}; }
 };
