@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -11,6 +13,7 @@
 #include "audio/audio_component.h"
 #include "audio/message_loop.h"
 #include "audio/recorder.h"
+#include "audio/recording_file.h"
 #include "test_support.h"
 #include "test_sound_card.h"
 
@@ -247,6 +250,33 @@ TEST_F(RecorderTest, StreamsAreWrittenAtOnceInterleavedWhenTheyMatch) {
 }
 
 // A recorder killed mid-way leaves a file that loads with all that had reached it.
+// Every resolution a recording is made in: the meter reads its codes (silence at -inf, the lowest
+// code at full scale with the clip light lit), and what its file holds is offered back whole.
+TEST_F(RecorderTest, EveryRecordedFormatIsMeteredAndOfferedBack) {
+  for (const SampleFormat& format : kSampleFormats) {
+    if (!format.Recorded) continue;
+    SCOPED_TRACE(format.Bits);
+    audio.SetBitsPerSample(recorder(), static_cast<TBPS>(format.Kind));
+    const std::string file = dir.File("rec" + std::to_string(format.Bits) + ".wav");
+    recorder().RecordToFile(file);
+    ASSERT_TRUE(recorder().Start());
+    std::vector<uint8_t> block(recorder().BufferSize, format.SilenceByte);
+    input.Fill(block);
+    EXPECT_EQ(recorder().Meter.TakePeakDb(0), -INFINITY);
+    EXPECT_FALSE(recorder().Meter.Clipped(0));
+    std::fill_n(block.begin(), format.Bytes, 0);
+    if (format.Bytes > 1) block[format.Bytes - 1] = 0x80;
+    input.Fill(block);
+    EXPECT_EQ(recorder().Meter.TakePeakDb(0), 0.0);
+    EXPECT_TRUE(recorder().Meter.Clipped(0));
+    ASSERT_TRUE(recorder().Stop());
+    recorder().TakeFile().reset();  // its lock with it, as a process that ended leaves it
+    const std::vector<uint8_t> kept = InterruptedRecording(file);
+    ASSERT_EQ(kept.size(), 44u + 2 * block.size());
+    EXPECT_EQ(kept[34], format.Bits);
+  }
+}
+
 TEST_F(RecorderTest, TheSizeFieldsFollowEveryBuffer) {
   const std::string file = dir.File("live.wav");
   recorder().RecordToFile(file);
