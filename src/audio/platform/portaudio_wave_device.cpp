@@ -13,7 +13,7 @@ std::string WaveDeviceErrorText(int code, const char* direction, const std::stri
   switch (code) {
     case 0: return "";
     case kNoSuchDevice: return std::string("no such ") + direction + " device";
-    case kBadFormat: return "unsupported wave format: only 8- or 16-bit PCM with a block align of one frame";
+    case kBadFormat: return "unsupported wave format: only 8-, 16- or 24-bit PCM with a block align of one frame";
     case kAlreadyOpen: return device + " is already open";
     case kNotOpen: return device + " is not open";
     case kBadBuffer: return "the buffer has no memory or is smaller than one frame";

@@ -79,7 +79,7 @@ std::string WaveDeviceErrorText(int code, const char* direction, const std::stri
 // Remembers the host's words for an unanticipated host error; gives the error back.
 PaError RememberHostError(PaError error, std::string& hostErrorText);
 
-// 8- or 16-bit PCM whose block align is one frame: what the devices play and record.
+// PCM in a recorded sample format whose block align is one frame: what the devices record.
 bool IsDevicePcm(const WaveFormatEx& format);
 // Devices with input (or output) channels, and the device of number `device` among them
 // (−1: the default one).
