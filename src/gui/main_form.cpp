@@ -1,5 +1,7 @@
 #include "gui/main_form.h"
 
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -154,7 +156,8 @@ void TMainForm::ShowNewDocument() {
 }
 
 void TMainForm::OpenWave(const std::string& fileName) {
-  OpenDocument(session_, fileName);
+  // The document keeps where the file is, whatever the working folder later: Save goes there.
+  OpenDocument(session_, fileName.empty() ? fileName : std::filesystem::absolute(fileName).string());
   ShowNewDocument();
   const std::string notice = EndsEarlyNotice(session_);
   if (!notice.empty()) prompts_.ShowInformation(QString::fromStdString(notice));

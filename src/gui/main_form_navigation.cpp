@@ -47,11 +47,18 @@ void TMainForm::BuildNavigation() {
   for (TWaveStrip* strip : {LPaintBox, RPaintBox}) strip->installEventFilter(this);
 
   ClickOnKeys(this, {{QKeySequence(Qt::CTRL | Qt::Key_O), FileTabSheet->OpenBitBtn},
-                     {QKeySequence(Qt::CTRL | Qt::Key_S), FileTabSheet->SaveBitBtn},
+                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), FileTabSheet->SaveBitBtn},
                      {QKeySequence(Qt::CTRL | Qt::Key_N), FileTabSheet->NewBitBtn},
                      {QKeySequence(Qt::CTRL | Qt::Key_A), SelAllButton},
                      {QKeySequence(Qt::Key_Plus), ViewTabSheet->ZoomBitBtn},
                      {QKeySequence(Qt::Key_Minus), ViewTabSheet->BitBtn1}});
+  // Ctrl+S saves without a dialog where the sound has a file of its own; the Save button asks.
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this), &QShortcut::activated, this, [this] {
+    if (FileTabSheet->SaveBitBtn->isEnabled()) FileTabSheet->SaveInPlace();
+  });
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+    if (StopBitBtn->isEnabled() && !recording_) StopBitBtn->click();
+  });
   connect(new QShortcut(QKeySequence(Qt::Key_Home), this), &QShortcut::activated, this, [this] { ScrollToEnd(false); });
   connect(new QShortcut(QKeySequence(Qt::Key_End), this), &QShortcut::activated, this, [this] { ScrollToEnd(true); });
   // Stop is enabled exactly while a sound plays or records.

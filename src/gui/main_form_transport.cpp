@@ -15,6 +15,7 @@
 #include "gui/widgets/level_meter_widget.h"
 #include "gui/main_form.h"
 #include "gui/dialogs/rec_options_form.h"
+#include "gui/pages/main_form_file.h"
 #include "audio/recorder.h"
 #include "audio/platform/sound_system_watch.h"
 #include "audio/recording_file.h"
@@ -31,7 +32,12 @@ constexpr double kStepMillisecondsPerSecond = 50.0;
 
 }  // namespace
 
-void TMainForm::RecBitBtnClick() { RecOptionsForm->ShowCentredOn(*this); }
+// A new recording takes the document's place: a changed one is settled first.
+void TMainForm::RecBitBtnClick() {
+  Guarded([this] {
+    if (FileTabSheet->SettleChanges()) RecOptionsForm->ShowCentredOn(*this);
+  });
+}
 
 void TMainForm::PlayBitBtnClick() {
   if (session_.Wave.Loaded()) PlayFrames(0, int64_t{session_.Wave.SampleCount()} - 1);
@@ -111,6 +117,8 @@ void TMainForm::StopBitBtnClick() {
     const bool hasSound = outcome.Image.size() > kWaveHeaderSize;
     if (!outcome.Image.empty()) {
       OpenDocumentImage(session_, ScratchFileName(), std::move(outcome.Image));
+      // Until it is saved, a recording lives only in the scratch file, which the next one overwrites.
+      session_.Changes.Unsaved();
       ShowNewDocument();
     } else {
       // A device given up on still holds the file: the document stays as it was, and says so.
@@ -178,6 +186,7 @@ bool TMainForm::OfferInterruptedRecording() {
                                .arg(QString::fromStdString(FormatRounded(seconds, 2)))))
       return;
     OpenDocumentImage(session_, ScratchFileName(), std::move(image));
+    session_.Changes.Unsaved();
     ShowNewDocument();
     opened = true;
   });

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -295,12 +296,25 @@ using UnsavedChanges = MainFormTest;
 TEST_F(UnsavedChanges, TitleMarksAChangeAndEveryWayOutAsksFirst) {
   const std::string a = WriteStereoWave("a.wav", 1000);
   const std::string b = WriteStereoWave("b.wav", 500);
-  Start({QString::fromStdString(a)});
+  // Named relative to the working folder, the file is still the one Ctrl+S writes, without a dialog.
+  Start({QString::fromStdString(std::filesystem::relative(a).string())});
   WriteBytes(form->ScratchFileName(), {1, 2, 3});
   for (const char* step : {"MuteButton", "UndoButton", "RedoButton"}) {
     Click(step);
     EXPECT_EQ(Caption(), QString(step == std::string("UndoButton") ? "" : "*") + "Velorin II - a.wav") << step;
   }
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Caption(), "Velorin II - a.wav");
+  EXPECT_EQ(ReadBytes(a), form->Wave().Image());
+  EXPECT_TRUE(prompts.Shown().empty());
+  prompts.CancelSaveFile();
+  Click("SaveBitBtn");
+  const QString proposal = prompts.Shown().back().proposal;
+  EXPECT_TRUE(QFileInfo(proposal).isAbsolute() && std::filesystem::equivalent(proposal.toStdString(), a));
+  prompts.ClearShown();
+  Click("InvertButton");
   const std::vector<uint8_t> muted = form->Wave().Image();
   QMimeData dropped;
   dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(b))});
@@ -313,7 +327,8 @@ TEST_F(UnsavedChanges, TitleMarksAChangeAndEveryWayOutAsksFirst) {
 
   // Cancel leaves everything as it was, whichever way out was taken.
   for (const std::function<void()>& way : std::vector<std::function<void()>>{
-           [&] { Click("OpenBitBtn"); }, [&] { Click("NewBitBtn"); }, drop, [&] { Click("ExitButton"); }}) {
+           [&] { Click("OpenBitBtn"); }, [&] { Click("NewBitBtn"); }, drop, [&] { Click("ExitButton"); },
+           [&] { Click("RecBitBtn"); }}) {
     prompts.ClearShown();
     prompts.AnswerSaveQuestion(SaveChoice::Cancel);
     way();

@@ -270,11 +270,11 @@ TEST_F(ZoomTest, KeysClickTheirButtons) {
   prompts.CancelSaveFile();
   prompts.CancelInput();
   for (const auto& [key, button] : std::vector<std::pair<QKeyCombination, const char*>>{
-           {Qt::CTRL | Qt::Key_O, "OpenBitBtn"}, {Qt::CTRL | Qt::Key_S, "SaveBitBtn"},
+           {Qt::CTRL | Qt::Key_O, "OpenBitBtn"}, {Qt::CTRL | Qt::SHIFT | Qt::Key_S, "SaveBitBtn"},
            {Qt::CTRL | Qt::Key_N, "NewBitBtn"}, {Qt::CTRL | Qt::Key_A, "SelAllButton"}, {Qt::Key_Plus, "ZoomBitBtn"},
            {Qt::Key_Minus, "BitBtn1"}, {Qt::CTRL | Qt::Key_C, "CopyButton"}, {Qt::CTRL | Qt::Key_X, "CutButton"},
            {Qt::CTRL | Qt::Key_V, "PasteButton"}, {Qt::Key_Delete, "DeleteButton"}, {Qt::Key_Space, "PlayBitBtn"},
-           {Qt::Key_Space, "StopBitBtn"}}) {
+           {Qt::Key_Space, "StopBitBtn"}, {Qt::Key_Space, "PlayBitBtn"}, {Qt::Key_Escape, "StopBitBtn"}}) {
     QSignalSpy clicked(Find<QPushButton>(button), &QPushButton::clicked);
     QTest::keyClick(form.get(), key.key(), key.keyboardModifiers());
     EXPECT_EQ(clicked.count(), 1) << button;

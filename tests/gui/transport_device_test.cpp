@@ -52,6 +52,7 @@ TEST_F(TransportDeviceTest, ARecordingFromTheSoundCardBecomesTheDocument) {
     {
       CaptureSource source([&](uint64_t first, size_t count) { return Counter(c.sampleBits, c.channelCount, first, count); },
                            c.sampleRate, 1024);
+      if (form->Document().Changes.Changed()) prompts.AnswerSaveQuestion(SaveChoice::Discard);
       Click("RecBitBtn");
       for (const char* choice : {c.rate, c.bits, c.channels}) Click(choice, form->RecOptionsForm);
       Click("OKButton", form->RecOptionsForm);
@@ -81,7 +82,7 @@ TEST_F(TransportDeviceTest, ARecordingFromTheSoundCardBecomesTheDocument) {
     for (uint32_t i = 1; i < wave.SampleCount(); ++i) ASSERT_EQ(counter(i), (counter(i - 1) + 1) % modulus) << i;
     EXPECT_TRUE(prompts.Texts(PromptKind::kInformation).isEmpty());
   }
-  prompts.AnswerYes();
+  prompts.AnswerSaveQuestion(SaveChoice::Discard);  // a recording is unsaved work
   form->close();
 }
 

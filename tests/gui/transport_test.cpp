@@ -70,8 +70,9 @@ class TransportWindow : public MainFormTest {
     return on;
   }
 
-  // Rec, the given choices, OK.
+  // Rec, the given choices, OK; a changed sound is discarded first.
   void Record(const std::vector<const char*>& choices = {}) {
+    if (form->Document().Changes.Changed()) prompts.AnswerSaveQuestion(SaveChoice::Discard);
     Click("RecBitBtn");
     for (const char* choice : choices) Click(choice, form->RecOptionsForm);
     Click("OKButton", form->RecOptionsForm);
@@ -195,7 +196,7 @@ TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) 
     EXPECT_FALSE(waveInput.IsOpen());
     EXPECT_EQ(form->Wave().Image(), CanonicalWave(channels, rate, bits, openResult ? std::vector<uint8_t>{} : sound));
     EXPECT_EQ(ReadBytes(form->ScratchFileName()), form->Wave().Image());
-    EXPECT_EQ(Caption(), "Velorin II - velorin_temp.wav");
+    EXPECT_EQ(Caption(), "*Velorin II - velorin_temp.wav");  // a recording is unsaved work
     const QStringList information = prompts.Texts(PromptKind::kInformation);
     EXPECT_EQ(information.size(), told ? 1 : 0);
     for (const QString& text : information) EXPECT_TRUE(told && text.contains(told)) << text.toStdString();
@@ -204,7 +205,8 @@ TEST_F(TransportWindow, WhatTheInputDeliversBetweenOKAndStopBecomesTheDocument) 
   // Exit while a recording writes the scratch file leaves it in place.
   waveInput.OpenResult = 0;
   Record();
-  prompts.AnswerYes();
+  // A recording is unsaved work: Exit asks about it instead.
+  form->Document().Changes.Changed() ? prompts.AnswerSaveQuestion(SaveChoice::Discard) : prompts.AnswerYes();
   EXPECT_TRUE(form->close());
   EXPECT_TRUE(form->Recording());
   EXPECT_TRUE(fs::exists(form->ScratchFileName()));
@@ -271,7 +273,8 @@ TEST_F(TransportWindow, AWriteErrorEndsTheRecordingAndStopSaysWhy) {
   EXPECT_EQ(prompts.Texts(PromptKind::kError), QStringList{QString::fromStdString("Another recording is using " + scratch)});
   EXPECT_FALSE(form->Recording());
   EXPECT_FALSE(waveInput.IsOpen());
-  prompts.AnswerYes();
+  // A recording is unsaved work: Exit asks about it instead.
+  form->Document().Changes.Changed() ? prompts.AnswerSaveQuestion(SaveChoice::Discard) : prompts.AnswerYes();
   EXPECT_TRUE(form->close());
   EXPECT_EQ(ReadBytes(scratch), std::vector<uint8_t>(header, header + 44));
 }
@@ -312,7 +315,8 @@ TEST_F(TransportWindow, TheDialogsOKWaitsWhileASoundPlaysOrRecords) {
       EXPECT_TRUE(dialog->OKButton->isEnabled());
     }
   }
-  EXPECT_TRUE(prompts.Shown().empty());
+  // Nothing but the questions about the recordings, which are unsaved work.
+  EXPECT_EQ(prompts.Shown().size(), static_cast<size_t>(prompts.Texts(PromptKind::kSaveChanges).size()));
 }
 
 }  // namespace

@@ -13,6 +13,9 @@ class ChangeMark {
   // Open, New, Reload, a recording: a sound just read is what is on disk.
   void Reset() { place_ = saved_ = 0; }
   void Saved() { saved_ = place_; }
+  // A sound that no file holds yet, such as a recording, differs from every saved one until it is
+  // saved, undo or not.
+  void Unsaved() { saved_ = kUnreachable; }
   void Did() {
     if (saved_ > place_) saved_ = kUnreachable;
     ++place_;

@@ -51,7 +51,7 @@ void TFilePage::OpenBitBtnClick() {
   form_.Guarded([this] {
     if (!SettleChanges()) return;
     QString fileName;
-    if (form_.Ask().OpenFileName(kWaveFilter, fileName)) form_.OpenWave(LocalPath(fileName));
+    if (form_.Ask().OpenFileName(kWaveFilter, fileName, DocumentFolder())) form_.OpenWave(LocalPath(fileName));
   });
 }
 
@@ -62,11 +62,32 @@ void TFilePage::SaveBitBtnClick() {
 }
 
 bool TFilePage::SaveWave() {
-  QString fileName = DisplayPath(form_.Wave().FileName());
+  // A recording proposes no name: its scratch file is not the place to keep it.
+  QString fileName = HasOwnFile() ? DisplayPath(form_.Wave().FileName()) : QString();
   if (!form_.Ask().SaveFileName(kWaveFilter, fileName)) return false;
   SaveDocument(form_.Document(), LocalPath(fileName));
   form_.ShowNewDocument();
   return true;
+}
+
+void TFilePage::SaveInPlace() {
+  form_.Guarded([this] {
+    if (!form_.Wave().Loaded()) return;
+    if (!HasOwnFile()) {
+      SaveWave();
+      return;
+    }
+    SaveDocument(form_.Document(), form_.Wave().FileName());
+    form_.ShowNewDocument();
+  });
+}
+
+bool TFilePage::HasOwnFile() const {
+  return form_.Wave().Loaded() && form_.Wave().FileName() != form_.ScratchFileName();
+}
+
+QString TFilePage::DocumentFolder() const {
+  return HasOwnFile() ? QFileInfo(DisplayPath(form_.Wave().FileName())).absolutePath() : QString();
 }
 
 bool TFilePage::SettleChanges() {

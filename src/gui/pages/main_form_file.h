@@ -25,8 +25,15 @@ class TFilePage final : public TMainFormPage {
   void OpenBitBtnClick();
   void SaveBitBtnClick();
   void ExitButtonClick();
+  // Ctrl+S: the sound to its own file without a dialog; a sound that has none yet (a recording)
+  // asks for a name as Save does.
+  void SaveInPlace();
 
  private:
   // Save as the Save button does it; false when the dialog was cancelled.
   bool SaveWave();
+  // Whether the sound's file is its own: not the scratch file a recording lives in.
+  bool HasOwnFile() const;
+  // The folder a file dialog starts in: the document's, when it has a file of its own.
+  QString DocumentFolder() const;
 };
