@@ -89,12 +89,14 @@ class TMainForm : public QWidget {
   // Undo and Redo follow what it left, also when it failed.
   template <class Routine>
   void RunWithDocument(Routine&& routine) {
+    ++commandDepth_;
     Guarded([&] {
       if (!session_.Wave.Loaded()) return;
       routine();
       RefreshAll();
     });
     ShowCommandState();
+    if (--commandDepth_ == 0) DropInputQueuedMeanwhile();
   }
 
   // A command that changes the sound, inside RunWithDocument once its questions are answered:
@@ -240,6 +242,10 @@ class TMainForm : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   // The wheel over the strips.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A click or key that arrived while a command ran was meant for a window that did not answer:
+  // acting on it now would change a sound the user has not seen, so it is taken from the queue
+  // and dropped.
+  void DropInputQueuedMeanwhile();
   // A wave file dropped on the window (main_form_drop.cpp).
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -302,6 +308,9 @@ class TMainForm : public QWidget {
   Prompts& prompts_;
   Session session_;
   bool recording_ = false;
+  // Commands under way, and whether input is being dropped after the outermost one ended.
+  int commandDepth_ = 0;
+  bool droppingInput_ = false;
   // Where the gauge lies while the scroll bar is hidden.
   QRect gaugePlace_;
   int32_t recordSeconds_ = 0;

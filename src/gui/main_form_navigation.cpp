@@ -1,6 +1,7 @@
 // Moving about a long sound: the scroll bar under the strips, the wheel over them, and the keys
 // that click the commonest buttons.
 
+#include <QCoreApplication>
 #include <QMargins>
 #include <QPushButton>
 #include <QScrollBar>
@@ -99,7 +100,30 @@ void TMainForm::ScrollToEnd(bool end) {
   });
 }
 
+void TMainForm::DropInputQueuedMeanwhile() {
+  if (droppingInput_) return;
+  droppingInput_ = true;
+  QCoreApplication::instance()->installEventFilter(this);
+  QCoreApplication::processEvents();
+  QCoreApplication::instance()->removeEventFilter(this);
+  droppingInput_ = false;
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (droppingInput_) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::Wheel:
+        return true;
+      default: break;
+    }
+  }
   if (event->type() == QEvent::Wheel && (watched == LPaintBox || watched == RPaintBox)) {
     StripWheel(*static_cast<QWidget*>(watched), *static_cast<QWheelEvent*>(event));
     return true;

@@ -1,10 +1,15 @@
 // Undo and Redo in the window: the keys bring the strips back, and the buttons are there only
 // when there is something to undo or redo and nothing plays.
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include "gui/widgets/wave_strip_widget.h"
+#include "processing/amplitude_tools.h"
+#include "processing/command_registry.h"
 
 #include "main_form_fixture.h"
 
@@ -53,6 +58,19 @@ TEST_F(UndoWindow, KeysRestoreTheStripsAndTheButtonsFollowTheHistory) {
   EXPECT_EQ(Strips(), mono);
   Click("StopBitBtn");
   EXPECT_EQ(Buttons(), "10");
+
+  // A click on Undo and a key that reached the queue while a command ran are dropped when it
+  // ends, rather than taking the command back.
+  form->RunWithDocument([&] {
+    form->Recorded(CommandId::Mute, "Mute", [&] { MuteSelection(form->Wave(), form->View().Sel, *form->Gauge); });
+    const QPoint at = form->UndoButton->rect().center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+      QCoreApplication::postEvent(form->UndoButton, new QMouseEvent(type, at, form->UndoButton->mapToGlobal(at),
+                                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier));
+  });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->UndoButton->toolTip(), "Undo Mute");
 
   form->OpenWave(file);
   EXPECT_EQ(Buttons(), "00");

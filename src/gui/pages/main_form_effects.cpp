@@ -13,6 +13,26 @@
 #include "processing/linear_filters.h"
 #include "gui/dialogs/wall_filter_form.h"
 
+namespace {
+
+// The passes of one command share the gauge, each its part in turn, so that it only moves forward.
+class PassGauge final : public Progress {
+ public:
+  explicit PassGauge(Progress& gauge) : gauge_(gauge) {}
+  void StartPass(int pass, int passes) {
+    done_ = pass - 1;
+    passes_ = passes;
+  }
+  void SetProgress(int percent) override { gauge_.SetProgress((100 * done_ + percent) / passes_); }
+
+ private:
+  Progress& gauge_;
+  int done_ = 0;
+  int passes_ = 1;
+};
+
+}  // namespace
+
 TEffectsPage::TEffectsPage(TMainForm& form) : TMainFormPage(form, "EffectsTabSheet") {
   QBoxLayout* row = AddGroup("DelayGroupBox", tr("Delay effects"));
   DelayButton = MakeButton(GroupOf(row), row, "DelayButton", tr("Dela&y"), tr("Applies a delay to the selection"));
@@ -86,11 +106,14 @@ void TEffectsPage::EchoRepeatFormOK() {
       throw;
     }
     // Up to 28 passes over the selection: the caption tells how far they have come.
+    PassGauge gauge(*form_.Gauge);
     form_.Recorded(CommandId::EchoRepeat, tr("Echo repeat"), [&] {
-      EchoRepeat(form_.Wave(), form_.View().Sel, *form_.Gauge, plan, [&dialog](int pass, int passes) {
+      EchoRepeat(form_.Wave(), form_.View().Sel, gauge, plan, [&](int pass, int passes) {
+        gauge.StartPass(pass, passes);
         dialog.setWindowTitle(tr("Echo nr %1 of %2").arg(pass).arg(passes));
       });
     });
+    form_.Gauge->SetProgress(0);
     dialog.close();
   });
 }
