@@ -27,6 +27,7 @@ void LevelMeter::Start(SampleKind kind, int channels, uint32_t sampleRate) {
   for (int c = 0; c < kChannels; ++c) {
     peak_[c].store(0, std::memory_order_relaxed);
     held_[c].store(0, std::memory_order_relaxed);
+    latest_[c].store(0, std::memory_order_relaxed);
     parts_[c].fill(0);
   }
   ClearClips();
@@ -75,13 +76,17 @@ void LevelMeter::Take(const uint8_t* data, size_t bytes) {
     }
   });
   for (int c = 0; c < channels; ++c) {
+    latest_[c].store(highest[c], std::memory_order_relaxed);
     RaiseTo(peak_[c], highest[c]);
     if (clipped[c]) clipped_[c].store(true, std::memory_order_relaxed);
     held_[c].store(*std::max_element(parts_[c].begin(), parts_[c].end()), std::memory_order_relaxed);
   }
 }
 
-double LevelMeter::TakePeakDb(int channel) { return Decibels(peak_[channel].exchange(0, std::memory_order_relaxed)); }
+double LevelMeter::TakePeakDb(int channel) {
+  const uint32_t peak = peak_[channel].exchange(0, std::memory_order_relaxed);
+  return Decibels(peak != 0 ? peak : latest_[channel].load(std::memory_order_relaxed));
+}
 
 double LevelMeter::HeldDb(int channel) const { return Decibels(held_[channel].load(std::memory_order_relaxed)); }
 

@@ -22,8 +22,9 @@ class LevelMeter {
   void Take(const uint8_t* data, size_t bytes);
 
   int Channels() const { return channels_.load(std::memory_order_relaxed); }
-  // In dBFS (0 at full scale, negative infinity for silence): the highest peak of `channel` since
-  // the last call, which starts the next period.
+  // In dBFS (0 at full scale, negative infinity for digital silence): the highest peak of `channel`
+  // since the last call, which starts the next period; when no sound has come since, the peak of
+  // the last buffer that came, as sound arrives in buffers far apart.
   double TakePeakDb(int channel);
   // The highest peak of the last second of sound, in dBFS.
   double HeldDb(int channel) const;
@@ -41,6 +42,8 @@ class LevelMeter {
   std::array<std::atomic<uint32_t>, kChannels> peak_{};
   std::array<std::atomic<uint32_t>, kChannels> held_{};
   std::array<std::atomic<bool>, kChannels> clipped_{};
+  // The highest of the last buffer taken.
+  std::array<std::atomic<uint32_t>, kChannels> latest_{};
   // Touched by the thread that takes the buffers only.
   std::array<std::array<uint32_t, kParts>, kChannels> parts_{};
   int part_ = 0;

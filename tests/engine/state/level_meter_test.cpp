@@ -13,8 +13,8 @@ constexpr double kSilent = -INFINITY;
 
 bool Near(double db, double expected) { return db == expected || std::abs(db - expected) < 1e-3; }
 
-// One buffer each: the peaks in dBFS, read once (the next reading starts afresh), and the clip
-// lights, which stay until put out.
+// One buffer each: the peaks in dBFS, held until the next buffer, and the clip lights, which stay
+// until put out.
 TEST(LevelMeterTest, PeaksAndClipLightsFromKnownBuffers) {
   for (const auto& [bits, channels, bytes, left, right, clips] :
        std::vector<std::tuple<SampleKind, int, std::vector<uint8_t>, double, double, std::pair<bool, bool>>>{
@@ -30,6 +30,10 @@ TEST(LevelMeterTest, PeaksAndClipLightsFromKnownBuffers) {
     meter.Take(bytes.data(), bytes.size());
     EXPECT_PRED2(Near, meter.TakePeakDb(0), left) << FormatOf(bits).Bits << channels;
     EXPECT_PRED2(Near, meter.TakePeakDb(1), right) << FormatOf(bits).Bits << channels;
+    // Until the next buffer comes the reading stays; a buffer of digital silence reads nothing.
+    EXPECT_PRED2(Near, meter.TakePeakDb(0), left);
+    const std::vector<uint8_t> silence(FormatOf(bits).Bytes * channels, FormatOf(bits).SilenceByte);
+    meter.Take(silence.data(), silence.size());
     EXPECT_EQ(meter.TakePeakDb(0), kSilent);
     EXPECT_EQ(std::make_pair(meter.Clipped(0), meter.Clipped(1)), clips);
     meter.ClearClips();
