@@ -50,19 +50,25 @@ TEST_F(WaveDataWindow, CDFormatExplainsARefusalAndChangesNothing) {
   EXPECT_EQ(LabelText("SampleRateLabel"), "48000 Hz");
 }
 
-// A refused rate keeps the dialog open; a typed one resamples as the engine does, undone whole.
+// A refused rate keeps the dialog open; a typed one resamples as the engine does (Enter runs it as
+// OK does), undone whole; the rate the sound has already changes nothing and adds no undo step.
+// Escape closes the dialog.
 TEST_F(WaveDataWindow, TheResampleDialogTakesATypedRateAndKeepsARefusedOneForACorrection) {
   Start({QString::fromStdString(WriteStereoWave("s.wav", 4410))});
   const std::vector<uint8_t> before = Image();
-  Click("ResampleButton");
   TResampleForm* dialog = form->ResampleForm;
-  for (const char* rate : {"7999", "12345"}) {
+  for (const char* rate : {"7999", "12345", "12345"}) {
+    Click("ResampleButton");
     dialog->RateComboBox->setCurrentText(rate);
     std::unique_ptr<Session> twin = Twin();
     NoProgress quiet;
     const bool refused = std::string(rate) == "7999";
-    if (!refused) ResampleSound(*twin, quiet, rate);
-    Click("OKButton", dialog);
+    if (!refused && twin->Wave.SampleRate() != 12345) ResampleSound(*twin, quiet, rate);
+    if (refused) {
+      Click("OKButton", dialog);
+    } else {
+      QTest::keyClick(dialog->RateComboBox, Qt::Key_Return);
+    }
     EXPECT_EQ(Image(), twin->Wave.Image());
     EXPECT_EQ(dialog->isVisible(), refused);
     EXPECT_EQ(prompts.Shown().size(), refused ? 1u : 0u);
@@ -71,6 +77,9 @@ TEST_F(WaveDataWindow, TheResampleDialogTakesATypedRateAndKeepsARefusedOneForACo
   EXPECT_EQ(LabelText("SampleRateLabel"), "12345 Hz");
   Click("UndoButton");
   EXPECT_EQ(Image(), before);
+  Click("ResampleButton");
+  QTest::keyClick(dialog->RateComboBox, Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "gui/dialogs/tool_form.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QShortcut>
 
 TToolForm::TToolForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
@@ -36,9 +38,23 @@ QHBoxLayout* TToolForm::MakeButtonRow(QWidget* box) {
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &TToolForm::OKButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &TToolForm::CancelButtonClick);
+  // A tool window is no dialog, whose default button Enter would press: the keys are its own.
+  for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+    auto* enter = new QShortcut(QKeySequence(key), this);
+    enter->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(enter, &QShortcut::activated, OKButton, &QPushButton::click);
+  }
   auto* row = new QHBoxLayout;
   row->addStretch(1);
   row->addWidget(OKButton);
   row->addWidget(CancelButton);
   return row;
+}
+
+void TToolForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    CancelButtonClick();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }

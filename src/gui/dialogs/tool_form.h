@@ -35,6 +35,9 @@ class TToolForm : public QWidget {
   // OK, the default button, and Cancel, made in `box` after every other control so that they end
   // the tab order; returns their row, pushed to the right, for the dialog's layout.
   QHBoxLayout* MakeButtonRow(QWidget* box);
+  // Escape closes the window, as it closes a dialog, when the control that has the focus does
+  // not take the key itself.
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A control of a dialog with its object name, by which the program and its tests find it.

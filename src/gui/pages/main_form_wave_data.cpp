@@ -83,6 +83,11 @@ void TWaveDataPage::ResampleButtonClick() {
 void TWaveDataPage::ResampleFormOK() {
   TResampleForm& dialog = *form_.ResampleForm;
   const std::string rate = dialog.RateComboBox->currentText().toStdString();
+  // The rate the sound has already: nothing to do, and nothing to undo.
+  if (form_.Wave().Loaded() && rate == std::to_string(form_.Wave().SampleRate())) {
+    dialog.close();
+    return;
+  }
   Convert(CommandId::Resample, tr("Resample"), [&] {
     ResampleSound(form_.Document(), *form_.Gauge, rate);
     dialog.close();
