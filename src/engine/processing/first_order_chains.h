@@ -138,7 +138,7 @@ class FirstOrderChains {
   template <bool kRight, bool kWrite>
   static void Step(Samples& samples, const Terms& terms, const double* directs, int64_t p, int64_t n, Held& last) {
     const double direct = directs[(n - p) * kChannels + (kChannels == 2 && kRight)];
-    const Held code = Samples::template HeldOf<false>(direct + terms(last));
+    const Held code = Samples::HeldOf(direct + terms(last));
     if constexpr (kWrite) samples.SetHeld(n, kRight, code);
     last = code;
   }
