@@ -26,7 +26,7 @@ inline int64_t RoundToCode(double x) {
 }
 
 // An integer code s of N bits (16, 24 or 32) reads n/(2^N − 1), n = 2s + 1. A division is slow,
-// and the wider codes are too many for a table of values, so the quotient is formed without one:
+// and does not keep a loop's several codes at once in step, so the quotient is formed without one:
 // q0 = n·r, with r the double nearest 1/(2^N − 1), lies within an ulp of it; the remainder
 // n − q0·(2^N − 1) = (n − q0·2^N) + q0 comes out exact, each difference being of two numbers
 // within a factor two of each other; and q0 + remainder·r then misses the quotient by far less
@@ -54,16 +54,6 @@ inline const double* EightBitValues() {
   static const std::array<double, 256> values = [] {
     std::array<double, 256> v{};
     for (int b = 0; b < 256; ++b) v[b] = EightBitValue(static_cast<uint8_t>(b));
-    return v;
-  }();
-  return values.data();
-}
-
-// Indexed by the word plus 32768.
-inline const double* SixteenBitValues() {
-  static const std::array<double, 65536> values = [] {
-    std::array<double, 65536> v{};
-    for (int s = -32768; s < 32768; ++s) v[s + 32768] = SixteenBitValue(static_cast<int16_t>(s));
     return v;
   }();
   return values.data();
@@ -205,12 +195,12 @@ struct SampleCodes<SampleKind::Word> {
   static constexpr Code kLowest = INT16_MIN, kHighest = INT16_MAX;
   static constexpr bool kTabled = true;
   static constexpr double kStorableBound = 1e14;
-  static double Value(const double* values, Code code) { return values[code + 32768]; }
+  static double Value(const double*, Code code) { return SixteenBitValue(code); }
   static Code CodeOf(double value) { return SixteenBitCode(value); }
-  static const double* Values() { return SixteenBitValues(); }
+  static const double* Values() { return nullptr; }
 };
 
-// Too many codes for a table of their values: a read divides, which gives the same quotient.
+// Too many codes for a table of their new codes.
 template <>
 struct SampleCodes<SampleKind::Triple> {
   using Code = Int24;

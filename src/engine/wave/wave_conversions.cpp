@@ -158,8 +158,6 @@ template <SampleKind K>
 inline double ExactValue(typename SampleCodes<K>::Code code) {
   if constexpr (K == SampleKind::Byte) {
     return EightBitValue(code);
-  } else if constexpr (K == SampleKind::Word) {
-    return SixteenBitValue(code);
   } else {
     return SampleCodes<K>::Value(nullptr, code);
   }
