@@ -1,5 +1,6 @@
 #include "processing/amplitude_tools.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -91,6 +92,25 @@ void NormalizeSelection(TWave& wave, const Selection& sel, Progress& progress, i
       decltype(Excursion(Code{})) loudestExcursion = 0;
       const bool everySample = TakesEverySample<decltype(samples)>(sel);
       WalkSoundRuns(sel, samples.Frames(), progress, PassShare::FirstHalf, [&](int64_t begin, int64_t end) {
+        if constexpr (std::is_same_v<Code, Int24> || std::is_same_v<Code, int32_t>) {
+          if (everySample) {
+            // The loudest of a run is its lowest or its highest code, found by the vector kernel.
+            int32_t lo = INT32_MAX, hi = INT32_MIN;
+            WideCodeRange(samples.FrameBytes(begin), static_cast<int>(end - begin) * samples.kChannels,
+                          std::is_same_v<Code, Int24>, lo, hi);
+            for (const int32_t word : {lo, hi}) {
+              if (lo > hi) break;  // a run without samples
+              Code code;
+              if constexpr (std::is_same_v<Code, Int24>) {
+                code = Int24Of(word);
+              } else {
+                code = word;
+              }
+              loudestExcursion = std::max(loudestExcursion, Excursion(code));
+            }
+            return;
+          }
+        }
         if (everySample) {
           // The run's samples side by side, in a loop the compiler can vectorize.
           Code codes[2 * kRunFrames];

@@ -16,6 +16,8 @@
 #include "processing/number_text.h"
 #include "processing/non_numbers.h"
 #include "state/session.h"
+#include "wave/float_bounds.h"
+#include "wave/image_memory.h"
 
 namespace {
 
@@ -37,6 +39,38 @@ int32_t ScaledViewEnd(int32_t viewEnd, uint32_t from, uint32_t to) {
   const double scaled = std::nearbyint(static_cast<double>(viewEnd) * to / from);
   return static_cast<int32_t>(std::clamp<double>(scaled, std::numeric_limits<int32_t>::min(),
                                                  std::numeric_limits<int32_t>::max()));
+}
+
+// The frames of `wave` resampled to `frames` frames at the rate `to` over its own image: an output
+// frame is written only once the input frame in its place has been read (a lower rate makes
+// fewer frames than it reads, so little ever waits), and the image is then cut to the new size.
+void ResampleInPlace(TWave& wave, const CenteredScale& scale, uint32_t from, uint32_t to, int64_t frames,
+                     const TWaveHeader& header, Progress& progress) {
+  const int channels = scale.Channels;
+  int64_t read = 0, written = 0;
+  std::vector<double> waiting;
+  ResampleFrames(
+      from, to, channels, wave.SampleCount(), frames,
+      [&](int64_t begin, int64_t count, double* values) {
+        ReadCenteredFrames(wave, scale, begin, count, values);
+        read = begin + count;
+      },
+      [&](int64_t, int64_t count, const double* values) {
+        waiting.insert(waiting.end(), values, values + count * channels);
+        const int64_t now = std::min<int64_t>(read - written, static_cast<int64_t>(waiting.size()) / channels);
+        if (now <= 0) return;
+        WriteCenteredFrames(wave, scale, written, now, waiting.data());
+        waiting.erase(waiting.begin(), waiting.begin() + now * channels);
+        written += now;
+      },
+      progress);
+  std::vector<uint8_t> image;
+  TWaveHeader old{};
+  wave.SwapImage(image, old);
+  image.resize(kWaveHeaderSize + header.DataSize);
+  WriteWaveHeader(header, image.data());
+  ReleaseSpareCapacity(image);
+  wave.LoadFromImage(wave.FileName(), std::move(image));
 }
 
 }  // namespace
@@ -202,27 +236,37 @@ void ResampleSound(Session& session, Progress& progress, const std::string& rate
   header.DataSize = static_cast<uint32_t>(dataSize);
   header.RiffSize = header.DataSize + 36;
   const CenteredScale scale = CenteredScaleOf(wave);
-  std::vector<uint8_t> image;
-  try {
-    image.resize(kWaveHeaderSize + dataSize);
-  } catch (const std::bad_alloc&) {
-    throw std::runtime_error("Out of memory while expanding memory stream");
+  // With no undo to hand the old image to, a lowered rate writes its frames over the old ones
+  // behind the reading: the sound is not held twice. Raised rates, whose output would overtake
+  // the reading, and floats so far beyond full scale that the writing might refuse them halfway,
+  // take a new image.
+  const uint8_t* data = wave.Image().data() + kWaveHeaderSize;
+  const size_t samples = size_t{wave.SampleCount()} * wave.Channels();
+  if (!wave.KeepsReplacedImage() && to < from && (!wave.FloatSamples() || FloatsWithin(data, samples, 32768.0f))) {
+    ResampleInPlace(wave, scale, from, to, frames, header, progress);
+  } else {
+    std::vector<uint8_t> image;
+    try {
+      image.resize(kWaveHeaderSize + dataSize);
+    } catch (const std::bad_alloc&) {
+      throw std::runtime_error("Out of memory while expanding memory stream");
+    }
+    WriteWaveHeader(header, image.data());
+    TWave resampled;
+    resampled.LoadFromImage(wave.FileName(), std::move(image));
+    ResampleFrames(
+        from, to, scale.Channels, wave.SampleCount(), frames,
+        [&](int64_t begin, int64_t count, double* values) { ReadCenteredFrames(wave, scale, begin, count, values); },
+        [&](int64_t begin, int64_t count, const double* values) {
+          WriteCenteredFrames(resampled, scale, begin, count, values);
+        },
+        progress);
+    // Handed over whole, as a conversion's image is, so that undo keeps the old one.
+    std::vector<uint8_t> result;
+    TWaveHeader resultHeader{};
+    resampled.SwapImage(result, resultHeader);
+    wave.LoadFromImage(wave.FileName(), std::move(result));
   }
-  WriteWaveHeader(header, image.data());
-  TWave resampled;
-  resampled.LoadFromImage(wave.FileName(), std::move(image));
-  ResampleFrames(
-      from, to, scale.Channels, wave.SampleCount(), frames,
-      [&](int64_t begin, int64_t count, double* values) { ReadCenteredFrames(wave, scale, begin, count, values); },
-      [&](int64_t begin, int64_t count, const double* values) {
-        WriteCenteredFrames(resampled, scale, begin, count, values);
-      },
-      progress);
-  // Handed over whole, as a conversion's image is, so that undo keeps the old one.
-  std::vector<uint8_t> result;
-  TWaveHeader resultHeader{};
-  resampled.SwapImage(result, resultHeader);
-  wave.LoadFromImage(wave.FileName(), std::move(result));
   session.View.ViewEnd = ScaledViewEnd(session.View.ViewEnd, from, to);
   SelectAll(session.View, wave);
 }

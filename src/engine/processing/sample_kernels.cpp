@@ -200,3 +200,20 @@ VELORIN_VECTOR_CLONES void InvertCodes(uint8_t* bytes, size_t size, bool floats)
   }
   for (size_t j = 0; j < size; ++j) bytes[j] = static_cast<uint8_t>(~bytes[j]);
 }
+
+VELORIN_VECTOR_CLONES void WideCodeRange(const uint8_t* codes, int count, bool triples, int32_t& lo, int32_t& hi) {
+  int32_t lanes[kKernelRun];
+  if (count > kKernelRun) count = kKernelRun;
+  if (triples) {
+    LoadLanes<SampleKind::Triple>(codes, lanes, count);
+  } else {
+    LoadLanes<SampleKind::Long>(codes, lanes, count);
+  }
+  int32_t low = lo, high = hi;
+  for (int j = 0; j < count; ++j) {
+    low = std::min(low, lanes[j]);
+    high = std::max(high, lanes[j]);
+  }
+  lo = low;
+  hi = high;
+}

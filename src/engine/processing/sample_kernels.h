@@ -31,6 +31,10 @@ bool StoreTriples(uint8_t* triples, const double* values, int count);
 bool StoreLongs(uint8_t* longs, const double* values, int count);
 bool StoreFloats(uint8_t* floats, const double* values, int count);
 
+// The lowest and highest of `count` (at most kKernelRun) 24-bit or 32-bit codes, widening `lo`
+// and `hi`.
+void WideCodeRange(const uint8_t* codes, int count, bool triples, int32_t& lo, int32_t& hi);
+
 // Invert's exact form on `bytes` bytes of codes in file order: every bit of an integer code flipped
 // (255 − b for bytes, −1 − s for the signed codes), the sign of a float flipped.
 void InvertCodes(uint8_t* bytes, size_t size, bool floats);

@@ -34,11 +34,17 @@ TEST(Resample, TonesComeOutIdealToTheCodeAndTheViewFollows) {
     Session session;
     std::vector<uint8_t> image = ToneWave(c.channels, c.from, c.hz, {{1, -1}});
     for (size_t i = 45; c.square && i < image.size(); i += 2) image[i] = image[i] & 0x80 ? 0x80 : 0x7F;
+    // Lowered over its own image where nothing keeps the old one, or into a new one: the same.
+    Session kept;
+    kept.Wave.LoadFromImage("tone.wav", image);
+    kept.Wave.KeepReplacedImage(true);
     session.Wave.LoadFromImage("tone.wav", std::move(image));
     session.View = {.Sel = {5, 9, true, false}, .ViewStart = 3, .ViewEnd = static_cast<int32_t>(c.from) - 1};
     NoProgress gauge;
     ResampleSound(session, gauge, std::to_string(c.to));
+    ResampleSound(kept, gauge, std::to_string(c.to));
     const TWave& wave = session.Wave;
+    EXPECT_EQ(wave.Image(), kept.Wave.Image());
     ASSERT_EQ(wave.SampleCount(), c.to);
     EXPECT_EQ(wave.Header().BytesPerSec, c.to * c.channels * 2);
     EXPECT_EQ(session.View.ViewEnd, static_cast<int32_t>(std::nearbyint((c.from - 1.0) * c.to / c.from)));
