@@ -414,10 +414,20 @@ TEST_F(WaveConversionsTest, EveryResolutionConvertsThroughTheSampleMapping) {
   EXPECT_EQ(wave.Image(), doubled);
 }
 
-// Floats far beyond full scale wrap as the mapping has them, whether the conversion writes over
-// the old image (all within 2^15) or into a new one, and one that is no number refuses the sound,
-// unchanged.
-TEST_F(WaveConversionsTest, NarrowingFloatsWrapAsTheMappingHasThem) {
+// Down from 24 and 32 bits the conversion takes an integer form of the mapping: it must agree for
+// every 24-bit code and for 32-bit codes across the range. Floats beyond what that form takes
+// still wrap as the mapping has them, and one that is no number refuses the sound, unchanged.
+TEST_F(WaveConversionsTest, NarrowingFromWideCodesAgreesWithTheMappingForEveryCode) {
+  std::vector<uint8_t> all24, some32;
+  for (uint32_t code = 0; code < (1u << 24); ++code) {
+    for (int b = 0; b < 3; ++b) all24.push_back(static_cast<uint8_t>(code >> 8 * b));
+  }
+  std::mt19937 random(32);
+  for (uint32_t i = 0; i < (1u << 20); ++i) {
+    const uint32_t code = i < 2 ? 0x7FFFFFFFu + i : random();  // both ends, then anywhere
+    for (int b = 0; b < 4; ++b) some32.push_back(static_cast<uint8_t>(code >> 8 * b));
+  }
+  // Floats converted over the old image (all within 2^15), and floats beyond, into a new one.
   const auto floatSound = [](std::initializer_list<float> values) {
     std::vector<uint8_t> data;
     for (const float f : values) {
@@ -427,7 +437,8 @@ TEST_F(WaveConversionsTest, NarrowingFloatsWrapAsTheMappingHasThem) {
     PutU16(image, 20, 3);
     return image;
   };
-  const std::vector<uint8_t> sources[] = {floatSound({0.5f, -30000.5f, 12345.25f, -1.0f}),
+  const std::vector<uint8_t> sources[] = {CanonicalWave(1, 48000, 24, all24), CanonicalWave(1, 48000, 32, some32),
+                                          floatSound({0.5f, -30000.5f, 12345.25f, -1.0f}),
                                           floatSound({0.5f, 1e7f, -3e9f})};
   for (const std::vector<uint8_t>& source : sources) {
     for (const bool eight : {false, true}) {
