@@ -201,7 +201,8 @@ void TMainForm::BuildSoundControl() {
 
 void TMainForm::BuildWaveInformation() {
   WaveInfoGroupBox =
-      MakePlacedGroupBox(this, "WaveInfoGroupBox", tr("Wave information"), QRect(272, 456, 193, 97));
+      // Up to the selection's group: "32 bits float" beside "Amplitude resolution:" takes the room.
+      MakePlacedGroupBox(this, "WaveInfoGroupBox", tr("Wave information"), QRect(272, 456, 207, 97));
   QGridLayout* info = MakeLabelGrid(WaveInfoGroupBox);
   const QString captions[] = {tr("Samplerate: "), tr("Amplitude resolution:"),
                               tr("Number of channels:"), tr("Length:")};
@@ -209,6 +210,7 @@ void TMainForm::BuildWaveInformation() {
   const char* valueNames[] = {"SampleRateLabel", "AmpResLabel", "NumChannelsLabel", "LengthLabel"};
   for (int i = 0; i < 4; ++i) {
     QLabel* caption = MakeLabel(WaveInfoGroupBox, nullptr, captions[i]);
+    caption->setMinimumWidth(caption->sizeHint().width());
     info->addWidget(caption, i, 0, Qt::AlignRight);
     *values[i] = MakeValueLabel(WaveInfoGroupBox, valueNames[i]);
     info->addWidget(*values[i], i, 1);

@@ -249,6 +249,13 @@ TEST_F(StartTest, ControlsBelowThePages) {
     EXPECT_EQ(button->size(), QSize(53, 57)) << name;
     EXPECT_FALSE(button->icon().isNull()) << name;
   }
+  // With a float sound's values, the longest, every label of the information groups shows whole.
+  Start({QString::fromStdString(WriteStereoWave("s.wav", 1000))});
+  Click("floatButton");
+  for (const char* group : {"WaveInfoGroupBox", "SelectionGroupBox"}) {
+    for (QLabel* label : Find<QGroupBox>(group)->findChildren<QLabel*>())
+      EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+  }
 }
 
 // A scratch file left by a recording that did not finish, its header behind the data as after a
