@@ -68,7 +68,15 @@ VELORIN_VECTOR_CLONES void DirectParts(const Samples& samples, Direct direct, in
   for (int64_t from = p; from < q; from += kRun) {
     const int64_t frames = std::min(kRun, q - from);
     const Flat run(samples.FrameBytes(from), static_cast<uint32_t>(frames * kChannels));
-    for (int64_t i = 0; i < frames * kChannels; ++i) x[i + kChannels] = run.ValueOfHeld(run.HeldAt(i, false));
+    for (int64_t i = 0; i < frames * kChannels; ++i) {
+      // A 16-bit value is worked out rather than looked up in the table: loads from it do not
+      // vectorize.
+      if constexpr (Samples::kKind == SampleKind::Word) {
+        x[i + kChannels] = SixteenBitValue(run.HeldAt(i, false));
+      } else {
+        x[i + kChannels] = run.ValueOfHeld(run.HeldAt(i, false));
+      }
+    }
     double* const to = out + (from - p) * kChannels;
     for (int64_t i = 0; i < frames * kChannels; ++i) to[i] = direct(x[i + kChannels], x[i]);
     for (int c = 0; c < kChannels; ++c) x[c] = x[frames * kChannels + c];
@@ -130,7 +138,7 @@ class FirstOrderChains {
   template <bool kRight, bool kWrite>
   static void Step(Samples& samples, const Terms& terms, const double* directs, int64_t p, int64_t n, Held& last) {
     const double direct = directs[(n - p) * kChannels + (kChannels == 2 && kRight)];
-    const Held code = Samples::HeldOf(direct + terms(last));
+    const Held code = Samples::template HeldOf<false>(direct + terms(last));
     if constexpr (kWrite) samples.SetHeld(n, kRight, code);
     last = code;
   }

@@ -10,6 +10,9 @@
 
 // RunRecursion's body, for the files that build it for one layout each.
 
+// Outputs whose magnitude can reach the layout's kStorableBound may be too large to store at all;
+// the walk then keeps the old samples, to put them back when it fails.
+
 // The frames of output..end−1 (all inside the sound, channels held apart) by the chains of one
 // kind of feedback term, from `state`.
 template <class Samples, class Direct, class Terms, class BeforeBlock>
@@ -28,139 +31,96 @@ void RunChains(Samples& samples, const Selection& sel, const Recurrence<Direct>&
   }
 }
 
-// One recursion's walk over its output frames. Per frame the left channel comes first. A mono
-// sound with both flags set filters its one channel twice, the second pass reading the first's
-// output as its input, both reading the frame before as stored; that case keeps to the
-// single-sample form, as do recursions whose outputs may be too large to store.
-template <class Samples, class Direct>
-class RecursionWalk {
- public:
-  using Code = typename Samples::Code;
-  static constexpr bool kMono = Samples::kChannels == 1;
-
-  RecursionWalk(Samples& samples, const Selection& sel, Progress& progress, const Recursion& walk,
-                const Recurrence<Direct>& recurrence)
-      : samples_(samples),
-        sel_(sel),
-        walk_(walk),
-        recurrence_(recurrence),
-        inside_(FramesInside(walk.FirstOutput, walk.LastOutput, samples.Frames())),
-        gauge_(progress, walk.FirstOutput - walk.Shift, walk.GaugeSpan, PassShare::Whole),
-        shownTo_(walk.FirstOutput - walk.Shift - 1) {
-    // Output frames before the sound read 0 and keep nothing, so the first one inside follows
-    // either the first selected frame or a frame outside the sound, whose input was 0.
-    for (const bool right : {false, true}) {
-      xPrev_[right] = inside_.Begin == walk.FirstOutput ? walk.FirstInput[right] : 0.0;
-      yPrev_[right] = samples.Read(inside_.Begin - 1, right);
-    }
-  }
-
-  // Whether no output can be too large to store, so that the walk cannot fail halfway.
-  bool Storable() const { return recurrence_.OutputBound < Samples::kStorableBound; }
-  FrameSpan Inside() const { return inside_; }
-
-  void Run() {
-    // The value stored before the first frame inside may be no code's (0 outside the sound), so
-    // that frame takes the general form.
-    if (inside_.Begin < inside_.End) {
-      ShowUpTo(inside_.Begin);
-      General(inside_.Begin);
-    }
-    if ((kMono && sel_.Left && sel_.Right) || !Storable()) {
-      for (int64_t n = inside_.Begin + 1; n < inside_.End; ++n) {
-        ShowUpTo(n);
-        General(n);
-      }
-    } else if (inside_.End - inside_.Begin > 1) {
-      RunChainsOnTerms();
-    }
-    ShowUpTo(walk_.LastOutput);
-  }
-
- private:
-  // Frame n by the single-sample form.
-  void General(int64_t n) {
-    double stored[2] = {yPrev_[0], yPrev_[1]};
-    for (const bool right : {false, true}) {
-      if (!(right ? sel_.Right : sel_.Left)) continue;
-      const int store = kMono ? 0 : right;
-      const double x = samples_.ValueOf(samples_.CodeAt(n, right));
-      const Code code =
-          Samples::CodeOf(recurrence_.DirectPart(x, xPrev_[right]) + recurrence_.Feedback * yPrev_[store]);
-      samples_.SetCode(n, right, code);
-      xPrev_[right] = x;
-      stored[store] = samples_.ValueOf(code);
-    }
-    yPrev_[0] = stored[0];
-    yPrev_[1] = stored[1];
-  }
-
-  // The gauge moves through every whole hundred of steps up to the one of output frame `last`
-  // before that frame is made.
-  void ShowUpTo(int64_t last) {
-    const int64_t step = std::min(last - walk_.Shift, walk_.LastOutput - walk_.Shift);
-    if (step > shownTo_) gauge_.Across(shownTo_ + 1, step);
-    shownTo_ = std::max(shownTo_, step);
-  }
-
-  // Frames after the first inside by the chains, with the feedback terms from a table where the
-  // selection has enough samples to pay for one.
-  void RunChainsOnTerms() {
-    if constexpr (Samples::kTabled) {
-      const int64_t channelSamples = (inside_.End - inside_.Begin) * (int{sel_.Left} + int{sel_.Right});
-      if (channelSamples >= static_cast<int64_t>(kCodeCount<Samples>)) {
-        const std::vector<double> table = FeedbackTable(samples_, recurrence_.Feedback);
-        RunChainsWith(TableTerms<Samples>{table.data() + (sizeof(Code) == 1 ? 0 : 32768)});
-        return;
-      }
-    }
-    RunChainsWith(ProductTerms<Samples>{samples_, recurrence_.Feedback});
-  }
-
-  template <class Terms>
-  void RunChainsWith(Terms terms) {
-    typename FirstOrderChains<Samples, Direct, Terms>::State state;
-    for (const bool right : {false, true}) {
-      state.XPrev[right] = xPrev_[right];
-      state.Last[right] = samples_.HeldAt(inside_.Begin, right);
-    }
-    RunChains(samples_, sel_, recurrence_, terms, inside_.Begin + 1, inside_.End, state,
-              [&](int64_t last) { ShowUpTo(last); });
-  }
-
-  Samples& samples_;
-  const Selection& sel_;
-  const Recursion& walk_;
-  const Recurrence<Direct>& recurrence_;
-  const FrameSpan inside_;
-  WalkGauge gauge_;
-  int64_t shownTo_;
-  double xPrev_[2];
-  double yPrev_[2];
-};
-
-// Runs `walk` over the samples of `inside`, putting them back as they were when it fails: outputs
-// whose magnitude can reach the layout's kStorableBound may be too large to store at all.
-template <class Samples, class Walk>
-void RestoringOnFailure(Samples& samples, FrameSpan inside, Walk&& walk) {
-  const size_t bytes = static_cast<size_t>(inside.End - inside.Begin) * sizeof(typename Samples::Code) * Samples::kChannels;
-  std::vector<uint8_t> kept(bytes);
-  if (bytes != 0) std::memcpy(kept.data(), samples.FrameBytes(inside.Begin), bytes);
-  try {
-    walk();
-  } catch (...) {
-    if (bytes != 0) std::memcpy(samples.FrameBytes(inside.Begin), kept.data(), bytes);
-    throw;
-  }
-}
-
+// Per frame the left channel comes first. A mono sound with both flags set filters its one channel
+// twice, the second pass reading the first's output as its input, both reading the frame before as
+// stored; that case keeps to the single-sample form, as do recursions whose outputs may be too
+// large to store, which put the old samples back when they fail.
 template <class Samples, class Direct>
 void RunRecursion(Samples& samples, const Selection& sel, Progress& progress, const Recursion& walk,
                   const Recurrence<Direct>& recurrence) {
-  RecursionWalk<Samples, Direct> recursion(samples, sel, progress, walk, recurrence);
-  if (recursion.Storable()) {
-    recursion.Run();
-  } else {
-    RestoringOnFailure(samples, recursion.Inside(), [&] { recursion.Run(); });
+  using Code = typename Samples::Code;
+  constexpr bool kMono = Samples::kChannels == 1;
+  const FrameSpan inside = FramesInside(walk.FirstOutput, walk.LastOutput, samples.Frames());
+  const bool twice = kMono && sel.Left && sel.Right;
+  const Direct& direct = recurrence.DirectPart;
+  const bool storable = recurrence.OutputBound < Samples::kStorableBound;
+  // Output frames before the sound read 0 and keep nothing, so the first one inside follows either
+  // the first selected frame or a frame outside the sound, whose input was 0. The value stored
+  // before it may be no code's (0 outside the sound), so that frame takes the general form.
+  double xPrev[2], yPrev[2];
+  for (const bool right : {false, true}) {
+    xPrev[right] = inside.Begin == walk.FirstOutput ? walk.FirstInput[right] : 0.0;
+    yPrev[right] = samples.Read(inside.Begin - 1, right);
+  }
+  const auto general = [&](int64_t n) {
+    double stored[2] = {yPrev[0], yPrev[1]};
+    for (const bool right : {false, true}) {
+      if (!(right ? sel.Right : sel.Left)) continue;
+      const int store = kMono ? 0 : right;
+      const double x = samples.ValueOf(samples.CodeAt(n, right));
+      const Code code = Samples::CodeOf(direct(x, xPrev[right]) + recurrence.Feedback * yPrev[store]);
+      samples.SetCode(n, right, code);
+      xPrev[right] = x;
+      stored[store] = samples.ValueOf(code);
+    }
+    yPrev[0] = stored[0];
+    yPrev[1] = stored[1];
+  };
+  const int64_t firstStep = walk.FirstOutput - walk.Shift;
+  const int64_t lastStep = walk.LastOutput - walk.Shift;
+  WalkGauge gauge(progress, firstStep, walk.GaugeSpan, PassShare::Whole);
+  // The gauge moves through every whole hundred of steps up to the one of output frame `last`
+  // before that frame is made.
+  int64_t shownTo = firstStep - 1;
+  const auto showUpTo = [&](int64_t last) {
+    const int64_t step = std::min(last - walk.Shift, lastStep);
+    if (step > shownTo) gauge.Across(shownTo + 1, step);
+    shownTo = std::max(shownTo, step);
+  };
+  const auto walkAll = [&] {
+    if (inside.Begin < inside.End) {
+      showUpTo(inside.Begin);
+      general(inside.Begin);
+    }
+    if (twice || !storable) {
+      for (int64_t n = inside.Begin + 1; n < inside.End; ++n) {
+        showUpTo(n);
+        general(n);
+      }
+    } else if (inside.End - inside.Begin > 1) {
+      const int64_t channelSamples = (inside.End - inside.Begin) * (int{sel.Left} + int{sel.Right});
+      const auto chains = [&](auto terms) {
+        typename FirstOrderChains<Samples, Direct, decltype(terms)>::State state;
+        for (const bool right : {false, true}) {
+          state.XPrev[right] = xPrev[right];
+          state.Last[right] = samples.HeldAt(inside.Begin, right);
+        }
+        RunChains(samples, sel, recurrence, terms, inside.Begin + 1, inside.End, state,
+                  [&](int64_t last) { showUpTo(last); });
+      };
+      bool tabled = false;
+      if constexpr (Samples::kTabled) {
+        tabled = channelSamples >= static_cast<int64_t>(kCodeCount<Samples>);
+        if (tabled) {
+          const std::vector<double> table = FeedbackTable(samples, recurrence.Feedback);
+          chains(TableTerms<Samples>{table.data() + (sizeof(Code) == 1 ? 0 : 32768)});
+        }
+      }
+      if (!tabled) chains(ProductTerms<Samples>{samples, recurrence.Feedback});
+    }
+    showUpTo(walk.LastOutput);
+  };
+  if (storable) {
+    walkAll();
+    return;
+  }
+  const size_t bytes = static_cast<size_t>(inside.End - inside.Begin) * sizeof(Code) * Samples::kChannels;
+  std::vector<uint8_t> kept(bytes);
+  if (bytes != 0) std::memcpy(kept.data(), samples.FrameBytes(inside.Begin), bytes);
+  try {
+    walkAll();
+  } catch (...) {
+    if (bytes != 0) std::memcpy(samples.FrameBytes(inside.Begin), kept.data(), bytes);
+    throw;
   }
 }

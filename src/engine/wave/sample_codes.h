@@ -17,16 +17,20 @@
 // same codes bit for bit.
 
 // Round to nearest, ties to even; only the low bits of the result are stored, so values beyond
-// full scale wrap. A value that is no number at all cannot be stored.
+// full scale wrap. A value that is no number at all cannot be stored. Loops whose values are
+// known to lie far inside the range leave the check out (kChecked false).
+template <bool kChecked = true>
 inline int64_t RoundToCode(double x) {
-  if (!(std::fabs(x) < 9.0e18)) [[unlikely]]
-    throw std::domain_error("Invalid floating point operation");
+  if constexpr (kChecked) {
+    if (!(std::fabs(x) < 9.0e18)) [[unlikely]]
+      throw std::domain_error("Invalid floating point operation");
+  }
   // llrint rounds in the current mode, ties to even; built without errno it is one instruction.
   return std::llrint(x);
 }
 
 // An integer code s of N bits (16, 24 or 32) reads n/(2^N − 1), n = 2s + 1. A division is slow,
-// and does not keep a loop's several codes at once in step, so the quotient is formed without one:
+// and the wider codes are too many for a table of values, so the quotient is formed without one:
 // q0 = n·r, with r the double nearest 1/(2^N − 1), lies within an ulp of it; the remainder
 // n − q0·(2^N − 1) = (n − q0·2^N) + q0 comes out exact, each difference being of two numbers
 // within a factor two of each other; and q0 + remainder·r then misses the quotient by far less
@@ -59,13 +63,27 @@ inline const double* EightBitValues() {
   return values.data();
 }
 
+// Indexed by the word plus 32768.
+inline const double* SixteenBitValues() {
+  static const std::array<double, 65536> values = [] {
+    std::array<double, 65536> v{};
+    for (int s = -32768; s < 32768; ++s) v[s + 32768] = SixteenBitValue(static_cast<int16_t>(s));
+    return v;
+  }();
+  return values.data();
+}
+
 // The code of a value before it is rounded, for loops that round a whole run at once.
 inline double UnroundedEightBitCode(double value) { return (value + 1.0) * 127.5; }
 inline double UnroundedSixteenBitCode(double value) { return (65535.0 * value - 1.0) * 0.5; }
 
-inline uint8_t EightBitCode(double value) { return static_cast<uint8_t>(RoundToCode(UnroundedEightBitCode(value))); }
+template <bool kChecked = true>
+inline uint8_t EightBitCode(double value) {
+  return static_cast<uint8_t>(RoundToCode<kChecked>(UnroundedEightBitCode(value)));
+}
+template <bool kChecked = true>
 inline int16_t SixteenBitCode(double value) {
-  return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode(UnroundedSixteenBitCode(value))));
+  return static_cast<int16_t>(static_cast<uint16_t>(RoundToCode<kChecked>(UnroundedSixteenBitCode(value))));
 }
 
 // The wider codes map as the 16-bit ones do, over 2^24 − 1 and 2^32 − 1 steps.
@@ -97,16 +115,23 @@ inline Int24 Int24Of(int64_t word) {
   return {{static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16)}};
 }
 
-inline Int24 TwentyFourBitCode(double value) { return Int24Of(RoundToCode(UnroundedTwentyFourBitCode(value))); }
+template <bool kChecked = true>
+inline Int24 TwentyFourBitCode(double value) {
+  return Int24Of(RoundToCode<kChecked>(UnroundedTwentyFourBitCode(value)));
+}
+template <bool kChecked = true>
 inline int32_t ThirtyTwoBitCode(double value) {
-  return static_cast<int32_t>(static_cast<uint32_t>(RoundToCode(UnroundedThirtyTwoBitCode(value))));
+  return static_cast<int32_t>(static_cast<uint32_t>(RoundToCode<kChecked>(UnroundedThirtyTwoBitCode(value))));
 }
 // A float sound stores the nearest float: it neither wraps nor clips, and only a value that no
 // float can hold (none at all, or beyond the largest) is refused.
+template <bool kChecked = true>
 inline float FloatCode(double value) {
   const auto code = static_cast<float>(value);
-  if (!std::isfinite(code)) [[unlikely]]
-    throw std::domain_error("Invalid floating point operation");
+  if constexpr (kChecked) {
+    if (!std::isfinite(code)) [[unlikely]]
+      throw std::domain_error("Invalid floating point operation");
+  }
   return code;
 }
 
@@ -184,7 +209,10 @@ struct SampleCodes<SampleKind::Byte> {
   // Outputs of smaller magnitude still give a code that fits 64 bits before it wraps.
   static constexpr double kStorableBound = 1e14;
   static double Value(const double* values, Code code) { return values[code]; }
-  static Code CodeOf(double value) { return EightBitCode(value); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return EightBitCode<kChecked>(value);
+  }
   static const double* Values() { return EightBitValues(); }
 };
 
@@ -195,12 +223,15 @@ struct SampleCodes<SampleKind::Word> {
   static constexpr Code kLowest = INT16_MIN, kHighest = INT16_MAX;
   static constexpr bool kTabled = true;
   static constexpr double kStorableBound = 1e14;
-  static double Value(const double*, Code code) { return SixteenBitValue(code); }
-  static Code CodeOf(double value) { return SixteenBitCode(value); }
-  static const double* Values() { return nullptr; }
+  static double Value(const double* values, Code code) { return values[code + 32768]; }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return SixteenBitCode<kChecked>(value);
+  }
+  static const double* Values() { return SixteenBitValues(); }
 };
 
-// Too many codes for a table of their new codes.
+// Too many codes for a table of their values: a read divides, which gives the same quotient.
 template <>
 struct SampleCodes<SampleKind::Triple> {
   using Code = Int24;
@@ -209,7 +240,10 @@ struct SampleCodes<SampleKind::Triple> {
   static constexpr bool kTabled = false;
   static constexpr double kStorableBound = 1e11;
   static double Value(const double*, Code code) { return TwentyFourBitValue(WordOf(code)); }
-  static Code CodeOf(double value) { return TwentyFourBitCode(value); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return TwentyFourBitCode<kChecked>(value);
+  }
   static const double* Values() { return nullptr; }
 };
 
@@ -221,7 +255,10 @@ struct SampleCodes<SampleKind::Long> {
   static constexpr bool kTabled = false;
   static constexpr double kStorableBound = 1e8;
   static double Value(const double*, Code code) { return ThirtyTwoBitValue(code); }
-  static Code CodeOf(double value) { return ThirtyTwoBitCode(value); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return ThirtyTwoBitCode<kChecked>(value);
+  }
   static const double* Values() { return nullptr; }
 };
 
@@ -234,7 +271,10 @@ struct SampleCodes<SampleKind::Float> {
   static constexpr bool kTabled = false;
   static constexpr double kStorableBound = 1e38;
   static double Value(const double*, Code code) { return code; }
-  static Code CodeOf(double value) { return FloatCode(value); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return FloatCode<kChecked>(value);
+  }
   static const double* Values() { return nullptr; }
 };
 
@@ -272,7 +312,10 @@ class TypedSamples {
   static constexpr bool kTabled = Layout::kTabled;
   static constexpr double kStorableBound = Layout::kStorableBound;
 
-  static Code CodeOf(double value) { return Layout::CodeOf(value); }
+  template <bool kChecked = true>
+  static Code CodeOf(double value) {
+    return Layout::template CodeOf<kChecked>(value);
+  }
 
   TypedSamples(uint8_t* data, uint32_t frames) : data_(data), frames_(frames), values_(Layout::Values()) {}
 
@@ -320,12 +363,13 @@ class TypedSamples {
       return ValueOf(code);
     }
   }
+  template <bool kChecked = true>
   static Held HeldOf(double value) {
     if constexpr (kKind == SampleKind::Triple) {
-      const auto low = static_cast<uint32_t>(RoundToCode(UnroundedTwentyFourBitCode(value)));
+      const auto low = static_cast<uint32_t>(RoundToCode<kChecked>(UnroundedTwentyFourBitCode(value)));
       return static_cast<int32_t>(low << 8) >> 8;
     } else {
-      return CodeOf(value);
+      return CodeOf<kChecked>(value);
     }
   }
 

@@ -158,63 +158,76 @@ template <SampleKind K>
 inline double ExactValue(typename SampleCodes<K>::Code code) {
   if constexpr (K == SampleKind::Byte) {
     return EightBitValue(code);
+  } else if constexpr (K == SampleKind::Word) {
+    return SixteenBitValue(code);
   } else {
     return SampleCodes<K>::Value(nullptr, code);
   }
 }
 
-// From the wider integers down to 8 or 16 bits the mapping has an exact rational form: the code is
-// the nearest integer to (s + 2^23) / 65793 or (257 s − 32768) / 65793 from 24 bits, and
-// (s + 2^31) / 16843009 or (s − 32768) / 65537 from 32 bits. As Round(q) = Floor(q + 1/2), it is
-// Floor((a·s + b) / d) − lift, a 16-bit code raised by 32768 first so that every quotient is
-// positive and the conversion's truncation is the floor. None of these quotients lies within
-// 1/131074 of a half, far beyond the error of a product in doubles, so a product with 1/d gives
-// that code for every input: without the division the vectorizer takes the loop whole, which
-// halves the whole command from 24 or 32 bits.
-struct NarrowingForm {
-  double A, B, D;
-  int32_t Lift;
-};
-template <SampleKind From, SampleKind To>
-constexpr NarrowingForm kNarrowing = From == SampleKind::Triple
-                                         ? (To == SampleKind::Byte ? NarrowingForm{2, 16777216.0 + 65793.0, 131586, 0}
-                                                                   : NarrowingForm{514, 257 + 32768.0 * 131586, 131586, 32768})
-                                         : (To == SampleKind::Byte ? NarrowingForm{2, 4294967296.0 + 16843009.0, 33686018, 0}
-                                                                   : NarrowingForm{2, 1 + 32768.0 * 131074, 131074, 32768});
-
-// The code of `code` in another resolution, as the sample mapping gives it.
-template <SampleKind From, SampleKind To>
+// The code of `code` in another resolution, as the sample mapping gives it. From the wider integers
+// down to 8 or 16 bits the mapping has an exact rational form: the code is the nearest integer to
+// (s + 2^23) / 65793 or (257 s − 32768) / 65793 from 24 bits, and (s + 2^31) / 16843009 or
+// (s − 32768) / 65537 from 32 bits. None of these quotients lies within 1/131074 of a half, far
+// beyond the error of a product in doubles, so the floor of a product with the divisor's reciprocal
+// is that code for every input; it keeps the division out of the loop, which the
+// vectorizer can then take whole.
+//
+// A float sample known to be small enough (kChecked false) has a code below 2^31 before it wraps:
+// it is rounded as llrint rounds, by adding and taking away 1.5 · 2^52, and cut to 8 or 16 bits
+// from a 32-bit integer. No 64-bit conversion is needed, and the loop vectorizes.
+template <SampleKind From, SampleKind To, bool kChecked>
 inline typename SampleCodes<To>::Code ConvertedCode(typename SampleCodes<From>::Code code) {
   constexpr bool kFromInteger = From == SampleKind::Triple || From == SampleKind::Long;
-  if constexpr (kFromInteger && (To == SampleKind::Byte || To == SampleKind::Word)) {
-    constexpr NarrowingForm form = kNarrowing<From, To>;
+  constexpr bool kToNarrow = To == SampleKind::Byte || To == SampleKind::Word;
+  if constexpr (From == SampleKind::Float && !kChecked && kToNarrow) {
+    constexpr double kRounder = 6755399441055744.0;
+    const double value = code;
+    const double unrounded = To == SampleKind::Byte ? UnroundedEightBitCode(value) : UnroundedSixteenBitCode(value);
+    return static_cast<typename SampleCodes<To>::Code>(static_cast<int32_t>((unrounded + kRounder) - kRounder));
+  } else if constexpr (kFromInteger && kToNarrow) {
     double s;
     if constexpr (From == SampleKind::Triple) {
       s = WordOf(code);
     } else {
       s = code;
     }
-    return static_cast<typename SampleCodes<To>::Code>(static_cast<int32_t>((form.A * s + form.B) * (1.0 / form.D)) - form.Lift);
+    // Round(q) = Floor(q + 1/2) = Floor(numerator / (2 · divisor)); a 16-bit code is raised by
+    // 32768 first, so that every quotient is positive and the conversion's truncation is the floor.
+    if constexpr (From == SampleKind::Triple && To == SampleKind::Byte) {
+      return static_cast<uint8_t>(static_cast<int32_t>((2.0 * s + 16777216.0 + 65793.0) * (1.0 / 131586.0)));
+    } else if constexpr (From == SampleKind::Triple) {
+      return static_cast<int16_t>(static_cast<int32_t>((514.0 * s + 257.0 + 32768.0 * 131586.0) * (1.0 / 131586.0)) - 32768);
+    } else if constexpr (To == SampleKind::Byte) {
+      return static_cast<uint8_t>(static_cast<int32_t>((2.0 * s + 4294967296.0 + 16843009.0) * (1.0 / 33686018.0)));
+    } else {
+      return static_cast<int16_t>(static_cast<int32_t>((2.0 * s + 1.0 + 32768.0 * 131074.0) * (1.0 / 131074.0)) - 32768);
+    }
   } else {
-    return SampleCodes<To>::CodeOf(ExactValue<From>(code));
+    return SampleCodes<To>::template CodeOf<kChecked>(ExactValue<From>(code));
   }
 }
 
+// Whether none of `count` samples can make the conversion refuse the sound: a float of magnitude
+// up to 2^15 gives a code of every layout, below 2^31 for 8 and 16 bits. Such a conversion needs
+// no check, and may write over its own input, being certain to finish.
+template <SampleKind From>
+bool NoRefusalIn(const uint8_t* data, uint64_t count) {
+  return From != SampleKind::Float || FloatsWithin(data, count, 32768.0f);
+}
+
 // Step i: sample i read in one resolution and written in another, through the sample mapping.
-template <SampleKind From, SampleKind To>
+// Only float samples can hold a value that is no code's: kChecked is for those not known to be
+// small enough, which may make the conversion refuse the sound.
+template <SampleKind From, SampleKind To, bool kChecked>
 struct Remap {
   using In = typename SampleCodes<From>::Code;
   using Out = typename SampleCodes<To>::Code;
   static constexpr uint64_t kBytes = sizeof(Out);
   static constexpr uint64_t kInBytes = sizeof(In);
-  // Whether none of `count` samples can make the conversion refuse the sound, so that it may
-  // write over its own input, being certain to finish: only a float can hold a value that is no
-  // code's, and one of magnitude up to 2^15 gives a code of every layout.
-  static bool Certain(const uint8_t* in, uint64_t count) {
-    return From != SampleKind::Float || FloatsWithin(in, count, 32768.0f);
-  }
+  static constexpr bool kMayRefuse = kChecked;
   static void Step(const uint8_t* in, uint8_t* out, uint64_t i) {
-    Store<Out>(out, i, ConvertedCode<From, To>(Load<In>(in, i)));
+    Store<Out>(out, i, ConvertedCode<From, To, kChecked>(Load<In>(in, i)));
   }
 };
 
@@ -325,7 +338,7 @@ void TWave::RunConversion(TWaveHeader header, uint64_t dataSize, Loop&& loop) {
       // With no undo to hand the old image to, a result no larger than it is written over it:
       // the sound is not held twice, and no fresh memory is taken for it.
       bool certain = true;
-      if constexpr (requires { Kernel::Certain(data, count); }) certain = Kernel::Certain(data, count);
+      if constexpr (requires { Kernel::kMayRefuse; }) certain = !Kernel::kMayRefuse;
       // Only over data the image holds whole, whatever its header may claim.
       if (!keepReplaced_ && certain && kWaveHeaderSize + dataSize <= image_.size()) {
         StartConversion(header, dataSize, false);
@@ -410,7 +423,13 @@ void TWave::ConvertResolution(SampleKind to) {
   RunConversion(h, samples * newBytes, [&](auto steps) {
     WithKind(kind_, [&](auto from) {
       WithKind(to, [&](auto into) {
-        if constexpr (from.value != into.value) steps(Remap<from.value, into.value>{}, samples, 100, divisor);
+        if constexpr (from.value != into.value) {
+          if (NoRefusalIn<from.value>(image_.data() + kWaveHeaderSize, samples)) {
+            steps(Remap<from.value, into.value, false>{}, samples, 100, divisor);
+          } else if constexpr (from.value == SampleKind::Float) {
+            steps(Remap<from.value, into.value, true>{}, samples, 100, divisor);
+          }
+        }
       });
     });
   });

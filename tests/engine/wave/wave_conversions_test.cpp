@@ -427,7 +427,7 @@ TEST_F(WaveConversionsTest, NarrowingFromWideCodesAgreesWithTheMappingForEveryCo
     const uint32_t code = i < 2 ? 0x7FFFFFFFu + i : random();  // both ends, then anywhere
     for (int b = 0; b < 4; ++b) some32.push_back(static_cast<uint8_t>(code >> 8 * b));
   }
-  // Floats converted over the old image (all within 2^15), and floats beyond, into a new one.
+  // Floats that wrap in the fast form, and floats too large for it.
   const auto floatSound = [](std::initializer_list<float> values) {
     std::vector<uint8_t> data;
     for (const float f : values) {
